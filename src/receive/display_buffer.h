@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace quillar {
+
+// The display's text as the program sees it: characters, lines separated by
+// CR LF, lengths and cuts counted in characters. A cut may fall inside a CR LF
+// pair; a lone CR or LF is an ordinary character of its line. The widget that
+// shows it (Text3) holds no text of its own.
+class DisplayBuffer : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Only an appended text that ends in a line feed may cut, and only a
+    // display longer than TrimThreshold is cut, to its last KeptLength characters.
+    static constexpr qsizetype TrimThreshold = 19999;
+    static constexpr qsizetype KeptLength = 19900;
+    // Safety net for a stream that never ends a text in a line feed (timer
+    // mode without quiet gaps): past this length after an append, the display
+    // is cut to its last KeptLength characters.
+    static constexpr qsizetype SafetyLimit = 100000;
+
+    explicit DisplayBuffer(QObject *parent = nullptr);
+
+    [[nodiscard]] const QString &text() const { return m_text; }
+    [[nodiscard]] qsizetype length() const { return m_text.size(); }
+
+    // AppendDisplay: trims as above, puts the caret at the end with nothing
+    // selected, and inserts text there.
+    void append(const QString &text);
+    // Clear: the empty display.
+    void clear();
+
+    // Caret and selection, in characters. The selection runs between anchor
+    // and caret.
+    [[nodiscard]] qsizetype caret() const { return m_caret; }
+    [[nodiscard]] qsizetype anchor() const { return m_anchor; }
+    [[nodiscard]] qsizetype selStart() const { return std::min(m_anchor, m_caret); }
+    [[nodiscard]] qsizetype selLength() const { return std::abs(m_caret - m_anchor); }
+    [[nodiscard]] QString selectedText() const { return m_text.mid(selStart(), selLength()); }
+    // Positions are clamped to the text.
+    void setSelection(qsizetype anchor, qsizetype caret);
+
+    // Lines: a line ends before a CR LF pair; the text after the last pair is
+    // the last line (possibly empty). There is always at least one line.
+    [[nodiscard]] qsizetype lineCount() const { return static_cast<qsizetype>(m_lineStarts.size()); }
+    [[nodiscard]] qsizetype lineStart(qsizetype line) const { return m_lineStarts[static_cast<std::size_t>(line)]; }
+    // Length without the CR LF that ends the line.
+    [[nodiscard]] qsizetype lineLength(qsizetype line) const;
+    [[nodiscard]] QStringView lineText(qsizetype line) const;
+    // The line that holds position pos (0..length()). A position between the
+    // CR and the LF of a break belongs to the line the pair ends.
+    [[nodiscard]] qsizetype lineOfPosition(qsizetype pos) const;
+    // The longest line, for the horizontal scroll range.
+    [[nodiscard]] qsizetype maxLineLength() const { return m_maxLineLength; }
+
+signals:
+    // The text changed: appended at the end (after an optional cut at the
+    // front) or emptied. Views repaint and follow the caret.
+    void textChanged();
+    void selectionChanged();
+
+private:
+    void cutFront(qsizetype keep);
+    void rebuildLines();
+    void indexFrom(qsizetype from);
+
+    QString m_text;
+    qsizetype m_anchor = 0;
+    qsizetype m_caret = 0;
+    std::vector<qsizetype> m_lineStarts{0};
+    qsizetype m_maxLineLength = 0;
+};
+
+} // namespace quillar
