@@ -6,7 +6,9 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <utility>
 
 namespace quillar {
 
@@ -44,6 +46,9 @@ void SettingsFile::close() noexcept
 void SettingsFile::write(const QString &path, const SettingsRecord &record)
 {
     QSaveFile file(path);
+    // A writable file in a folder where nothing new may be created cannot be
+    // replaced by a rename; writing it in place beats losing the settings.
+    file.setDirectWriteFallback(true);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         const int err = errno;

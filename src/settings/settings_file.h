@@ -32,7 +32,8 @@ public:
 
     // Creates the file or replaces the whole of it with record. The new bytes
     // are written beside it and renamed over it, so a failure leaves the old
-    // file as it was, never half written.
+    // file as it was, never half written. Only where the folder allows no new
+    // file but the file itself may be written is it written in place.
     static void write(const QString &path, const SettingsRecord &record);
 
 private:

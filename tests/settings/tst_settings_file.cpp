@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace quillar;
 
 namespace {
@@ -185,6 +187,28 @@ private slots:
         QCOMPARE(failure([&] { SettingsFile::write(dir.filePath("folder.ini"), {}); }), 75);
         QCOMPARE(failure([&] { SettingsFile::write(dir.filePath("missing/Quillar.ini"), {}); }), 76);
         QCOMPARE(failure([&] { SettingsFile::write(path + QStringLiteral("/Quillar.ini"), {}); }), 76);
+    }
+
+    void readOnlyFolder()
+    {
+        if (geteuid() == 0)
+            QSKIP("folder permissions do not bind the superuser");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Quillar.ini"));
+        writeBytes(path, "old");
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        SettingsFile::write(path, SettingsRecord::defaults()); // the file itself may be written
+        int error = 0;
+        try {
+            SettingsFile::write(dir.filePath(QStringLiteral("new.ini")), {});
+        } catch (const NumberedError &e) {
+            error = e.number();
+        }
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        QCOMPARE(error, 70);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), DefaultBytes);
     }
 
     // A huge file is read only as far as a record can reach.
