@@ -78,8 +78,7 @@ QByteArray contents(const QString &path)
 void put(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
 } // namespace
@@ -102,8 +101,6 @@ private slots:
         QTest::newRow("window value past 32 bits: fields 1 and 2 only")
             << true << QByteArray("\"3\",\"9600\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"\r\n")
             << makeRecord("3", "9600", 0, 0, 0, 0, "", "", "") << defaults;
-        QTest::newRow("non-numeric window value") << true << QByteArray("\"3\",\"9600\",x,0,11000,4500,\"31\",\"128\",\"150\"")
-                                                  << makeRecord("3", "9600", 0, 0, 0, 0, "", "", "") << defaults;
     }
     void startup()
     {
@@ -136,7 +133,8 @@ private slots:
         for (const QString &s : FullSequence.first(9))
             QTest::newRow(qPrintable(s)) << s;
     }
-    // Every value but the refused one reaches the window; the file becomes the default record.
+    // Every value but the refused one reaches the window; the file becomes the
+    // default record. A failure escaping the toggle is ignored too.
     void refusedValue()
     {
         QFETCH(QString, setter);
@@ -146,6 +144,7 @@ private slots:
         ScriptedUi ui;
         FakeWindow window;
         window.refuse = setter;
+        window.toggleFails = true;
         const SettingsRecord before = window.values;
         Form_Load(window, path, nullptr);
         QCOMPARE(window.log, FullSequence);
@@ -166,18 +165,6 @@ private slots:
         QCOMPARE(contents(path), formatSettingsRecord(SettingsRecord::defaults()));
         QCOMPARE(window.lineByteCount, qint64(0));
         QVERIFY(ui.calls.empty());
-    }
-
-    // The toggle reports its own failures; start-up still ends with the count at 0.
-    void toggleFailureIgnored()
-    {
-        QTemporaryDir dir;
-        ScriptedUi ui;
-        FakeWindow window;
-        window.toggleFails = true;
-        Form_Load(window, dir.filePath(QStringLiteral("Quillar.ini")), nullptr);
-        QCOMPARE(window.log, FullSequence);
-        QCOMPARE(window.lineByteCount, qint64(0));
     }
 
     void unwritable_data()
@@ -232,14 +219,11 @@ private slots:
         QTest::addColumn<QRect>("window");
         QTest::addColumn<QRect>("expected");
         const QRect w(3300, 200, 700, 300);
-        QTest::newRow("on the primary") << QRect(10, 10, 700, 300) << QRect(10, 10, 700, 300);
         QTest::newRow("on the second screen") << QRect(2000, 100, 700, 300) << QRect(2000, 100, 700, 300);
         QTest::newRow("partly on a screen") << QRect(-600, -200, 700, 300) << QRect(-600, -200, 700, 300);
         QTest::newRow("right of every screen") << w << QRect(QPoint(0, 0), w.size());
         QTest::newRow("in the gap below the narrow screen") << QRect(1920, 900, 100, 100) << QRect(0, 0, 100, 100);
-        QTest::newRow("far up left") << QRect(-5000, -5000, 800, 600) << QRect(0, 0, 800, 600);
         QTest::newRow("no size, off screen") << QRect(9000, 9000, 0, 0) << QRect(0, 0, 0, 0);
-        QTest::newRow("no size, on screen") << QRect(100, 100, 0, 0) << QRect(100, 100, 0, 0);
     }
     void keepOnScreens()
     {
