@@ -56,8 +56,8 @@ public:
         step([&] { m_window.setText4Text(record.lowerBound); });
         step([&] { m_window.setText2Text(record.higherBound); });
         step([&] { m_window.setText1Text(record.lineFeedTime); });
-        // The recovery reopens the file for a read that never comes after
-        // step 4; nothing needs it past this point.
+        // A recovery after the read reopens the file for reading; nothing
+        // reads it again this run.
         m_file.close();
     }
 
