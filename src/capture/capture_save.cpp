@@ -4,7 +4,7 @@
 #include "platform/modal_ui.h"
 #include "platform/numbered_error.h"
 #include "receive/display_buffer.h"
-#include "settings/file_errors.h"
+#include "platform/file_errors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "settings_file.h"
 
-#include "file_errors.h"
+#include "platform/file_errors.h"
 #include "settings_format.h"
 #include "settings_parser.h"
 

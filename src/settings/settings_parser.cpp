@@ -1,6 +1,6 @@
 #include "settings_parser.h"
 
-#include "file_errors.h"
+#include "platform/file_errors.h"
 #include "platform/codepage.h"
 #include "platform/rounding.h"
 
