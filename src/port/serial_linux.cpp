@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -65,7 +66,8 @@ bool hungUp(int fd)
 bool readAccessDenied(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
-    return ::access(native.constData(), R_OK) != 0 && errno == EACCES;
+    // The effective identity, as open(2) uses it.
+    return ::faccessat(AT_FDCWD, native.constData(), R_OK, AT_EACCESS) != 0 && errno == EACCES;
 }
 
 QString permissionAdvice(const QString &path)

@@ -130,16 +130,6 @@ private slots:
         QCOMPARE(other->path, QStringLiteral("/dev/ttyS0"));
     }
 
-    void comLinkBeyondSystemList()
-    {
-        // A link maps numbers the system does not list at all.
-        QTemporaryDir dir;
-        QVERIFY(QFile::link("/dev/null", dir.filePath("COM16")));
-        const auto resolved = resolvePort(16, dir.path(), [] { return QList<SystemPort>{}; });
-        QVERIFY(resolved);
-        QCOMPARE(resolved->path, QStringLiteral("/dev/null"));
-    }
-
     void danglingComLinkIsAGoneDevice()
     {
         // The adapter behind COM3 was pulled: never fall back to another port.
