@@ -9,7 +9,7 @@ DisplayBuffer::DisplayBuffer(QObject *parent)
 {
 }
 
-void DisplayBuffer::append(const QString &text)
+void DisplayBuffer::append(QString text)
 {
     if (!text.isEmpty() && text.back() == QLatin1Char('\n') && m_text.size() > TrimThreshold)
         cutFront(KeptLength);

@@ -34,8 +34,9 @@ public:
     [[nodiscard]] qsizetype length() const { return m_text.size(); }
 
     // AppendDisplay: trims as above, puts the caret at the end with nothing
-    // selected, and inserts text there.
-    void append(const QString &text);
+    // selected, and inserts text there. The text is taken by value, so
+    // appending the display's own text appends it as it was before any cut.
+    void append(QString text);
     // Clear: the empty display.
     void clear();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 namespace quillar {
@@ -24,5 +25,9 @@ namespace quillar {
 //
 // It never fails.
 [[nodiscard]] double NumericValue(QStringView text) noexcept;
+[[nodiscard]] inline double NumericValue(const QString &text) noexcept
+{
+    return NumericValue(QStringView(text));
+}
 
 } // namespace quillar

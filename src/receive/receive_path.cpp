@@ -12,7 +12,7 @@ namespace quillar {
 
 namespace {
 
-QString read(const std::function<QString()> &box)
+QString boxText(const std::function<QString()> &box)
 {
     return box ? box() : QString();
 }
@@ -30,9 +30,10 @@ void ReceivePath::ReceiveInput(const QByteArray &input)
 {
     m_timer1.setEnabled(false);
 
-    const QString lineFeedTime = read(m_boxes.lineFeedTime);
-    const QString chunk =
-        rendererFor(read(m_boxes.lowerBound), read(m_boxes.higherBound), lineFeedTime).render(input);
+    const QString lineFeedTime = boxText(m_boxes.lineFeedTime);
+    const ByteRenderer &renderer =
+        rendererFor(boxText(m_boxes.lowerBound), boxText(m_boxes.higherBound), lineFeedTime);
+    const QString chunk = renderer.render(input);
 
     constexpr qint64 Largest = std::numeric_limits<qint64>::max();
     m_lineByteCount = input.size() > Largest - m_lineByteCount ? Largest

@@ -53,7 +53,8 @@ public:
     [[nodiscard]] static QString timedLineEnd(qint64 count);
 
 private:
-    [[nodiscard]] const ByteRenderer &rendererFor(const QString &lowerBound, const QString &higherBound,
+    [[nodiscard]] const ByteRenderer &rendererFor(const QString &lowerBound,
+                                                  const QString &higherBound,
                                                   const QString &lineFeedTime);
 
     DisplayBuffer &m_display;

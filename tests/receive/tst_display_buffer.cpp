@@ -63,7 +63,8 @@ private slots:
         QTest::newRow("90000 and ]: no cut") << qsizetype(90000) << "[1B]" << false;
         QTest::newRow("20000 and LF inside: no cut") << qsizetype(20000) << "\nx" << false;
         QTest::newRow("20000 and empty: no cut") << qsizetype(20000) << "" << false;
-        QTest::newRow("up to 100000 exactly: no safety cut") << qsizetype(99990) << "0123456789" << false;
+        QTest::newRow("up to 100000 exactly: no safety cut")
+            << qsizetype(99990) << "0123456789" << false;
     }
     void trim()
     {
@@ -113,6 +114,16 @@ private slots:
         checkIndex(d);
     }
 
+    // Appending the display to itself appends what it held before the cut.
+    void appendOwnText()
+    {
+        DisplayBuffer d;
+        d.append(filler(20000) + QStringLiteral("\n"));
+        const QString before = d.text();
+        d.append(d.text());
+        QCOMPARE(d.text(), before.right(DisplayBuffer::KeptLength) + before);
+    }
+
     // A cut that falls between CR and LF leaves the LF as an ordinary
     // character at the start of the first line.
     void cutSplitsLineBreak()
@@ -136,10 +147,10 @@ private slots:
     // pairs split across appends, cuts and clears.
     void indexFollowsAppends()
     {
-        const QStringList pieces = {QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("\r\n"),
-                                    QStringLiteral("abc"), QStringLiteral("[LF]\r\n"),
-                                    QStringLiteral("x\r"), QStringLiteral("\nyz"), filler(3000),
-                                    filler(30000) + QStringLiteral("\r\n")};
+        const QStringList pieces = {
+            QStringLiteral("\r"),      QStringLiteral("\n"),   QStringLiteral("\r\n"),
+            QStringLiteral("abc"),     QStringLiteral("[LF]\r\n"), QStringLiteral("x\r"),
+            QStringLiteral("\nyz"),    filler(3000),           filler(30000) + QStringLiteral("\r\n")};
         QRandomGenerator rng(7);
         DisplayBuffer d;
         for (int step = 0; step < 600; ++step) {

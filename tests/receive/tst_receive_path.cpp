@@ -17,7 +17,8 @@ struct Rig
 {
     explicit Rig(const QString &lineFeedTime)
         : t1(lineFeedTime),
-          path(display, ReceiveBoxes{[this] { return t4; }, [this] { return t2; }, [this] { return t1; }})
+          path(display,
+               ReceiveBoxes{[this] { return t4; }, [this] { return t2; }, [this] { return t1; }})
     {
     }
 
