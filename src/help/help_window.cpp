@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -113,11 +114,13 @@ void HelpWindow::Form_Activate()
     auto document = loadHelpDocument(*path, logicalDpi());
     // A reload keeps the reader's place in the document.
     const int scrolled = m_view->verticalScrollBar()->value();
-    QTextDocument *previous = m_view->document();
+    // The view deletes a document it made itself; the ones set here belong to
+    // the view widget and go when replaced.
+    const QPointer<QTextDocument> previous = m_view->document();
     document->setParent(m_view);
     m_view->setDocument(document.release());
     if (previous && previous->parent() == m_view)
-        delete previous;
+        delete previous.data();
     m_view->verticalScrollBar()->setValue(scrolled);
 }
 
