@@ -421,8 +421,18 @@ QTextBlockFormat RtfReader::blockFormat(const RtfParaState &para) const
         else
             format.setLineHeight(px(-para.lineSpacing), QTextBlockFormat::FixedHeight);
     }
-    if (!para.tabs.isEmpty())
-        format.setTabPositions(para.tabs);
+    if (!para.tabs.isEmpty()) {
+        // RTF measures tab stops from the page margin, Qt from where the
+        // line starts; tabs are mostly used on the first line (list labels).
+        const double firstLineStart = px(left + std::max(para.firstIndent, -left));
+        QList<QTextOption::Tab> tabs;
+        for (QTextOption::Tab tab : para.tabs) {
+            tab.position -= firstLineStart;
+            if (tab.position > 0)
+                tabs.append(tab);
+        }
+        format.setTabPositions(tabs);
+    }
     if (const auto shading = colour(para.shading))
         format.setBackground(*shading);
     return format;

@@ -308,6 +308,23 @@ private slots:
         QVERIFY2(document.toPlainText().contains(shown), qPrintable(document.toPlainText().left(200)));
     }
 
+    void ourHelpDocument()
+    {
+        QFile file(QStringLiteral(QUILLAR_HELP_DOCUMENT));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTextDocument document;
+        QVERIFY(readRtf(file.readAll(), document));
+        const QString text = documentLines(document).join(u'\n');
+        for (const char *key : {"Quillar – Istruzioni", "I comandi della finestra", "Open / Close", "[CR]", "[LF]",
+                                "[1B]", "<005>", "Timer uguale a 0", "ln -s /dev/ttyUSB0 COM3", "dialout",
+                                "Quillar.ini", "Salvare", "Debug.txt", "Instructions (English)", "Serial ports on Linux"})
+            QVERIFY2(text.contains(QString::fromUtf8(key)), key);
+        bool hasTable = false;
+        for (QTextFrame *frame : document.rootFrame()->childFrames())
+            hasTable = hasTable || qobject_cast<QTextTable *>(frame);
+        QVERIFY(hasTable);
+    }
+
     void randomJunkIsNotRtf()
     {
         QRandomGenerator seeded(7);
