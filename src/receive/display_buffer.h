@@ -57,6 +57,10 @@ public:
     // The line that holds position pos (0..length()). A position between the
     // CR and the LF of a break belongs to the line the pair ends.
     [[nodiscard]] qsizetype lineOfPosition(qsizetype pos) const;
+    // How often the text was cut at the front or cleared. A view compares it to
+    // know whether the positions and lines it has seen still hold the same
+    // characters, or whether everything moved.
+    [[nodiscard]] quint64 cutCount() const { return m_cutCount; }
     // The longest line, for the horizontal scroll range.
     [[nodiscard]] qsizetype maxLineLength() const { return m_maxLineLength; }
 
@@ -76,6 +80,7 @@ private:
     qsizetype m_caret = 0;
     std::vector<qsizetype> m_lineStarts{0};
     qsizetype m_maxLineLength = 0;
+    quint64 m_cutCount = 0;
 };
 
 } // namespace quillar

@@ -34,11 +34,16 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(false);
+    // Every paint fills what it repaints, which lets a scroll move pixels
+    // instead of repainting the whole viewport.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     m_cells = CellFont(font(), viewport());
 
     connect(&m_buffer, &DisplayBuffer::textChanged, this, &DisplayView::onTextChanged);
-    connect(&m_buffer, &DisplayBuffer::selectionChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(&m_buffer, &DisplayBuffer::selectionChanged, this, &DisplayView::onSelectionChanged);
+    m_seenCuts = m_buffer.cutCount();
+    m_seenLineCount = m_buffer.lineCount();
     updateScrollRanges();
 }
 
@@ -97,9 +102,46 @@ void DisplayView::onTextChanged()
     // characters: a drag in progress ends here.
     m_dragging = false;
     m_goalColumn = -1;
+    const bool moved = m_buffer.cutCount() != m_seenCuts;
+    const qsizetype oldLastLine = m_seenLineCount - 1;
+    m_seenCuts = m_buffer.cutCount();
+    m_seenLineCount = m_buffer.lineCount();
+
     updateScrollRanges();
     ensureCaretVisible();
-    viewport()->update();
+    // Without a cut, the text only grew at the end: the lines before the old
+    // last line are unchanged (a scroll has already moved their pixels).
+    if (moved)
+        viewport()->update();
+    else
+        updateLines(oldLastLine, m_buffer.lineCount() - 1);
+}
+
+void DisplayView::onSelectionChanged()
+{
+    const qsizetype from = m_buffer.selStart();
+    const qsizetype to = from + m_buffer.selLength();
+    const qsizetype firstLine = m_buffer.lineOfPosition(std::min(from, std::min(m_seenSelFrom, m_buffer.length())));
+    const qsizetype lastLine = m_buffer.lineOfPosition(std::max(to, std::min(m_seenSelTo, m_buffer.length())));
+    m_seenSelFrom = from;
+    m_seenSelTo = to;
+    updateLines(firstLine, lastLine);
+}
+
+void DisplayView::updateLines(qsizetype from, qsizetype to)
+{
+    const qsizetype first = firstVisibleLine();
+    const qsizetype top = std::max(from, first);
+    const qsizetype bottom = std::min(to, first + visibleLineCount() + 1);
+    if (top > bottom)
+        return;
+    const int height = lineHeight();
+    const auto y = static_cast<int>(TextMargin + (top - first) * height);
+    const auto rows = static_cast<int>(bottom - top + 1);
+    // The first row also covers the top margin, the last the rest below it.
+    const int upper = top == first ? 0 : y;
+    const int lower = bottom + 1 >= m_buffer.lineCount() ? viewport()->height() : y + rows * height;
+    viewport()->update(QRect(0, upper, viewport()->width(), lower - upper));
 }
 
 void DisplayView::updateScrollRanges()
@@ -140,9 +182,10 @@ void DisplayView::ensureCaretVisible()
         horizontal->setValue(static_cast<int>(std::ceil(right)) - width);
 }
 
-void DisplayView::scrollContentsBy(int, int)
+void DisplayView::scrollContentsBy(int dx, int dy)
 {
-    viewport()->update();
+    // The vertical scroll bar counts lines, the horizontal one pixels.
+    viewport()->scroll(dx, dy * lineHeight());
 }
 
 void DisplayView::resizeEvent(QResizeEvent *event)

@@ -88,6 +88,9 @@ private:
     };
 
     void onTextChanged();
+    void onSelectionChanged();
+    // Schedules a repaint of lines from..to (inclusive) where they are shown.
+    void updateLines(qsizetype from, qsizetype to);
     void updateScrollRanges();
     void ensureCaretVisible();
     void move(Motion motion, bool extend);
@@ -104,6 +107,13 @@ private:
     // The column that vertical moves aim for, kept across short lines.
     qsizetype m_goalColumn = -1;
     bool m_dragging = false;
+    // What the last paint requests were based on, so that an append repaints
+    // only what changed: the lines from the old last line on, and the lines
+    // the old and the new selection touch.
+    quint64 m_seenCuts = 0;
+    qsizetype m_seenLineCount = 1;
+    qsizetype m_seenSelFrom = 0;
+    qsizetype m_seenSelTo = 0;
 };
 
 } // namespace quillar

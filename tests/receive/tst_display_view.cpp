@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -299,6 +300,52 @@ private slots:
         QCOMPARE(counter.paints, 0);
         QTRY_VERIFY(counter.paints > 0);
         QVERIFY(counter.paints <= 2);
+    }
+
+    // What a run of appends, scrolls and selections leaves on the screen is
+    // what a full paint of the same state shows.
+    void incrementalPaintsMatchAFullPaint()
+    {
+        Shown s({420, 220});
+        QVERIFY(QTest::qWaitForWindowExposed(&s.view));
+        const auto onScreen = [&] {
+            QCoreApplication::processEvents();
+            const QPixmap window = s.view.screen()->grabWindow(s.view.winId());
+            const QPoint origin = s.area()->mapTo(&s.view, QPoint(0, 0));
+            return window.toImage().copy(QRect(origin, s.area()->size()));
+        };
+        const auto check = [&](const char *step) {
+            const QImage shown = onScreen();
+            QVERIFY2(!shown.isNull(), step);
+            QVERIFY2(shown == s.image(), step);
+        };
+        for (int i = 0; i < 30; ++i) {
+            s.buffer.append(QStringLiteral("[%1]").arg(i) + (i % 3 ? QStringLiteral("abc\r\n") : QString()));
+            if (i % 7 == 0)
+                check("lines appended");
+        }
+        check("lines appended");
+        for (int i = 0; i < 40; ++i)
+            s.buffer.append(QStringLiteral("timer mode burst %1 ").arg(i));
+        check("long line grown");
+        s.drag(s.buffer.lineStart(5) + 2, s.buffer.lineStart(9));
+        check("selected");
+        QTest::keyClick(&s.view, Qt::Key_PageUp, Qt::ShiftModifier);
+        check("page up");
+        s.buffer.append(QStringLiteral("\r\n"));
+        check("line end after a selection");
+        for (int i = 0; i < 120; ++i) { // each shown before the next comes
+            s.buffer.append(QStringLiteral("%1 ").arg(i).repeated(100).left(198) + QStringLiteral("\r\n"));
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(s.buffer.length() > DisplayBuffer::TrimThreshold);
+        s.buffer.append(QStringLiteral("end\r\n"));
+        QCOMPARE(s.buffer.length(), DisplayBuffer::KeptLength + 5);
+        check("cut by the trim rule");
+        s.buffer.append(QString(DisplayBuffer::SafetyLimit, QLatin1Char('q')));
+        check("cut by the safety net");
+        s.buffer.clear();
+        check("cleared");
     }
 
     void columnsNeverShift_data()
