@@ -29,6 +29,7 @@ void DisplayBuffer::append(QString text)
 void DisplayBuffer::clear()
 {
     m_text.clear();
+    ++m_cutCount;
     m_anchor = m_caret = 0;
     rebuildLines();
     emit textChanged();
@@ -69,6 +70,7 @@ qsizetype DisplayBuffer::lineOfPosition(qsizetype pos) const
 void DisplayBuffer::cutFront(qsizetype keep)
 {
     m_text.remove(0, m_text.size() - keep);
+    ++m_cutCount;
     rebuildLines();
 }
 

@@ -60,6 +60,10 @@ public:
     // The line that holds position pos (clamped to 0..length()). A position
     // between the CR and the LF of a break belongs to the line the pair ends.
     [[nodiscard]] qsizetype lineOfPosition(qsizetype pos) const;
+    // How often the text was cut at the front or cleared. A view compares it to
+    // know whether the positions and lines it has seen still hold the same
+    // characters, or whether everything moved.
+    [[nodiscard]] quint64 cutCount() const { return m_cutCount; }
     // The longest line, for the horizontal scroll range.
     [[nodiscard]] qsizetype maxLineLength() const
     {
@@ -84,6 +88,7 @@ private:
     // The longest line that already ends in CR LF; the last line is measured
     // when asked, since a CR at its end may yet pair with an LF.
     qsizetype m_maxLineLength = 0;
+    quint64 m_cutCount = 0;
 };
 
 } // namespace quillar

@@ -1,26 +1,119 @@
 #pragma once
 
+#include "cell_font.h"
+
 #include <QAbstractScrollArea>
+#include <QPointF>
+#include <QRectF>
+
+class QMenu;
 
 namespace quillar {
 
 class DisplayBuffer;
 
 // The receive display (Text3): shows a DisplayBuffer in one fixed-pitch font,
-// without wrapping, with both scroll bars. Read-only: the user scrolls, selects
-// (the selection lives in the buffer) and copies. Colours come from the palette:
-// Base and Text, Highlight and HighlightedText for the selection.
+// without wrapping, with both scroll bars always shown. Read-only: the user
+// scrolls, selects (the selection lives in the buffer) and copies. Colours
+// come from the palette: Base and Text, Highlight and HighlightedText for the
+// selection.
+//
+// It paints the buffer itself, only the visible lines and columns, so neither
+// an append nor a paint costs more for a longer line or a longer text. Every
+// character takes one cell of cellWidth(): a control character (C0, DEL, C1,
+// a lone CR or LF among them) is a hollow box, a character the font lacks a
+// hollow box with a diagonal; nothing can shift the columns after it.
+//
+// After every append the view follows the caret at the end: the last line
+// comes into view, and horizontally the caret's column.
 class DisplayView : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
+    // Blank pixels between the viewport's edge and the first column and line.
+    static constexpr int TextMargin = 2;
+
     explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr);
 
     [[nodiscard]] DisplayBuffer &buffer() const { return m_buffer; }
 
+    // Geometry of the cell grid, from the widget's font.
+    [[nodiscard]] qreal cellWidth() const { return m_cells.cellWidth(); }
+    [[nodiscard]] int lineHeight() const { return m_cells.lineHeight(); }
+    // The x of the left edge of column (1-based) in this widget's coordinates
+    // when the view is scrolled fully left: columnLeft(1) + (column - 1) *
+    // cellWidth(). Valid once the widget has its size.
+    [[nodiscard]] qreal columnLeft(qsizetype column) const;
+
+    // Mapping between the model and the viewport (viewport(): the area that
+    // paints the text and receives the mouse), at the current scroll.
+    // The caret position nearest to a point: within the line under it, at the
+    // nearest cell edge; above the first or below the last line, that line.
+    [[nodiscard]] qsizetype positionAt(const QPointF &viewportPoint) const;
+    // The cell of the character at position (for the position at a line's end,
+    // the cell after its last character).
+    [[nodiscard]] QRectF cellRect(qsizetype position) const;
+
+    // The first line shown and how many whole lines fit.
+    [[nodiscard]] qsizetype firstVisibleLine() const;
+    [[nodiscard]] int visibleLineCount() const;
+
+    // The context menu: Copy and Select All. The caller owns it.
+    [[nodiscard]] QMenu *createContextMenu(QWidget *parent);
+
+public slots:
+    // Puts the selected characters, exactly, on the clipboard.
+    void copy() const;
+    void selectAll();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
+    enum class Motion {
+        NextChar, PreviousChar, NextWord, PreviousWord, NextLine, PreviousLine,
+        NextPage, PreviousPage, LineStart, LineEnd, DocumentStart, DocumentEnd,
+    };
+
+    void onTextChanged();
+    void onSelectionChanged();
+    // Schedules a repaint of lines from..to (inclusive) where they are shown.
+    void updateLines(qsizetype from, qsizetype to);
+    void updateScrollRanges();
+    void ensureCaretVisible();
+    void move(Motion motion, bool extend);
+    void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn,
+                   qsizetype endColumn);
+    void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to,
+                  qreal y, const QColor &colour);
+    [[nodiscard]] qreal columnX(qsizetype column) const;
+    [[nodiscard]] qsizetype characterAt(const QPointF &viewportPoint) const;
+    void setSelectionClipboard() const;
+
     DisplayBuffer &m_buffer;
+    CellFont m_cells;
+    // The column that vertical moves aim for, kept across short lines.
+    qsizetype m_goalColumn = -1;
+    bool m_dragging = false;
+    // What the last paint requests were based on, so that an append repaints
+    // only what changed: the lines from the old last line on, and the lines
+    // the old and the new selection touch.
+    quint64 m_seenCuts = 0;
+    qsizetype m_seenLineCount = 1;
+    qsizetype m_seenSelFrom = 0;
+    qsizetype m_seenSelTo = 0;
 };
 
 } // namespace quillar

@@ -1,0 +1,112 @@
+#include "display_navigation.h"
+
+#include "display_buffer.h"
+
+#include <algorithm>
+
+namespace quillar::navigation {
+
+namespace {
+
+enum class CharClass { Separator, Word, Other };
+
+CharClass classOf(QChar ch)
+{
+    if (ch.isLetterOrNumber() || ch == QLatin1Char('_'))
+        return CharClass::Word;
+    if (ch.isSpace() || ch.category() == QChar::Other_Control)
+        return CharClass::Separator;
+    return CharClass::Other;
+}
+
+qsizetype lineEnd(const DisplayBuffer &buffer, qsizetype line)
+{
+    return buffer.lineStart(line) + buffer.lineLength(line);
+}
+
+} // namespace
+
+qsizetype columnOf(const DisplayBuffer &buffer, qsizetype pos)
+{
+    return pos - buffer.lineStart(buffer.lineOfPosition(pos));
+}
+
+qsizetype positionInLine(const DisplayBuffer &buffer, qsizetype line, qsizetype column)
+{
+    line = std::clamp<qsizetype>(line, 0, buffer.lineCount() - 1);
+    return buffer.lineStart(line) + std::clamp<qsizetype>(column, 0, buffer.lineLength(line));
+}
+
+qsizetype nextPosition(const DisplayBuffer &buffer, qsizetype pos)
+{
+    const qsizetype line = buffer.lineOfPosition(pos);
+    if (pos == lineEnd(buffer, line) && line + 1 < buffer.lineCount())
+        return buffer.lineStart(line + 1);
+    return std::min(pos + 1, buffer.length());
+}
+
+qsizetype previousPosition(const DisplayBuffer &buffer, qsizetype pos)
+{
+    const qsizetype line = buffer.lineOfPosition(pos);
+    if (pos == buffer.lineStart(line) && line > 0)
+        return lineEnd(buffer, line - 1);
+    return std::max<qsizetype>(pos - 1, 0);
+}
+
+qsizetype nextWordPosition(const DisplayBuffer &buffer, qsizetype pos)
+{
+    const qsizetype line = buffer.lineOfPosition(pos);
+    const qsizetype end = lineEnd(buffer, line);
+    if (pos >= end)
+        return nextPosition(buffer, pos);
+    const QString &text = buffer.text();
+    const CharClass first = classOf(text[pos]);
+    if (first != CharClass::Separator) {
+        while (pos < end && classOf(text[pos]) == first)
+            ++pos;
+    }
+    while (pos < end && classOf(text[pos]) == CharClass::Separator)
+        ++pos;
+    return pos;
+}
+
+qsizetype previousWordPosition(const DisplayBuffer &buffer, qsizetype pos)
+{
+    const qsizetype line = buffer.lineOfPosition(pos);
+    const qsizetype start = buffer.lineStart(line);
+    if (pos <= start)
+        return previousPosition(buffer, pos);
+    const QString &text = buffer.text();
+    pos = std::min(pos, lineEnd(buffer, line));
+    while (pos > start && classOf(text[pos - 1]) == CharClass::Separator)
+        --pos;
+    if (pos > start) {
+        const CharClass last = classOf(text[pos - 1]);
+        while (pos > start && classOf(text[pos - 1]) == last)
+            --pos;
+    }
+    return pos;
+}
+
+std::pair<qsizetype, qsizetype> wordAt(const DisplayBuffer &buffer, qsizetype index)
+{
+    index = std::clamp<qsizetype>(index, 0, buffer.length());
+    const qsizetype line = buffer.lineOfPosition(index);
+    const qsizetype start = buffer.lineStart(line);
+    const qsizetype end = lineEnd(buffer, line);
+    if (index >= end)
+        return {end, end};
+    const QString &text = buffer.text();
+    const CharClass cls = classOf(text[index]);
+    if (cls == CharClass::Separator)
+        return {index, index + 1};
+    qsizetype from = index;
+    qsizetype to = index + 1;
+    while (from > start && classOf(text[from - 1]) == cls)
+        --from;
+    while (to < end && classOf(text[to]) == cls)
+        ++to;
+    return {from, to};
+}
+
+} // namespace quillar::navigation
