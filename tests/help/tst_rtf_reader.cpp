@@ -151,7 +151,7 @@ private slots:
     void characterFormats()
     {
         QTextDocument document;
-        QVERIFY(readRtf(R"({\rtf1{\fonttbl{\f0\froman Serif One;}{\f1\fmodern Mono Two;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue255;})"
+        QVERIFY(readRtf(R"({\rtf1{\fonttbl{\f0\froman Serif One{\*\falt Times};}{\f1\fmodern Mono Two{\*\panose 02070309020205020404}{\*\falt Courier New};}}{\colortbl;\red255\green0\blue0;\red0\green0\blue255;})"
                         R"(plain {\b bold} {\i\ul iu} {\strike st} {\cf1 red} {\cb2 onblue} {\f1\fs40 big} {\super up}\b after\b0 end})",
                         document));
         QCOMPARE(formatOf(document, "plain").fontWeight(), int(QFont::Normal));
