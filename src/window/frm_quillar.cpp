@@ -257,9 +257,9 @@ QMargins frmQuillar::frameMargins() const
         const QRect f = frameGeometry();
         const QRect g = geometry();
         if (f != g)
-            return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+            m_frame = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
     }
-    return designFrameMargins(dpi());
+    return m_frame ? *m_frame : designFrameMargins(dpi());
 }
 
 OuterGeometry frmQuillar::outer() const
@@ -269,9 +269,26 @@ OuterGeometry frmQuillar::outer() const
 
 void frmQuillar::setOuter(const OuterGeometry &outer)
 {
-    if (!isVisible())
-        m_pendingOuter = outer;
     setGeometry(clientRectFromOuter(outer, frameMargins(), dpi()));
+}
+
+void frmQuillar::setOuterFromOutside(const OuterGeometry &outer)
+{
+    // Before the window system has told its frame, the design frame stands in;
+    // the same outer geometry is set again once the real frame is known.
+    m_pendingOuter.reset();
+    if (!m_frame)
+        m_pendingOuter = outer;
+    setOuter(outer);
+}
+
+void frmQuillar::applyPendingOuter()
+{
+    if (!m_pendingOuter || !isVisible())
+        return;
+    (void)frameMargins();
+    if (m_frame)
+        setOuter(*std::exchange(m_pendingOuter, std::nullopt));
 }
 
 float frmQuillar::Left() const { return static_cast<float>(outer().left); }
@@ -281,30 +298,30 @@ float frmQuillar::Height() const { return static_cast<float>(outer().height); }
 
 void frmQuillar::setLeft(float twips)
 {
-    OuterGeometry o = outer();
+    OuterGeometry o = m_pendingOuter.value_or(outer());
     o.left = twips;
-    setOuter(o);
+    setOuterFromOutside(o);
 }
 
 void frmQuillar::setTop(float twips)
 {
-    OuterGeometry o = outer();
+    OuterGeometry o = m_pendingOuter.value_or(outer());
     o.top = twips;
-    setOuter(o);
+    setOuterFromOutside(o);
 }
 
 void frmQuillar::setWidth(float twips)
 {
-    OuterGeometry o = outer();
+    OuterGeometry o = m_pendingOuter.value_or(outer());
     o.width = twips;
-    setOuter(o);
+    setOuterFromOutside(o);
 }
 
 void frmQuillar::setHeight(float twips)
 {
-    OuterGeometry o = outer();
+    OuterGeometry o = m_pendingOuter.value_or(outer());
     o.height = twips;
-    setOuter(o);
+    setOuterFromOutside(o);
 }
 
 void frmQuillar::Form_Resize()
@@ -314,10 +331,8 @@ void frmQuillar::Form_Resize()
         const auto rule = applyResizeRule(isMinimized() || isMaximized() || isFullScreen(), o.width, o.height);
         if (!rule)
             return;
-        if (rule->outerHeight != o.height)
-            setHeight(static_cast<float>(rule->outerHeight));
-        if (rule->outerWidth != o.width)
-            setWidth(static_cast<float>(rule->outerWidth));
+        if (rule->outerHeight != o.height || rule->outerWidth != o.width)
+            setOuter({o.left, o.top, rule->outerWidth, rule->outerHeight});
         const ControlLayout &display = controlLayout(QStringLiteral("Text3"));
         const QRect r = twipsRectToPixels(display.left, display.top, rule->displayWidth, rule->displayHeight, dpi());
         Text3->setGeometry(r.x(), r.y(), std::max(1, r.width()), std::max(1, r.height()));
@@ -327,20 +342,14 @@ void frmQuillar::Form_Resize()
 void frmQuillar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (m_pendingOuter && isVisible() && frameGeometry() != geometry()) {
-        const OuterGeometry pending = *std::exchange(m_pendingOuter, std::nullopt);
-        setOuter(pending);
-    }
+    applyPendingOuter();
     Form_Resize();
 }
 
 void frmQuillar::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    if (m_pendingOuter && isVisible() && frameGeometry() != geometry()) {
-        const OuterGeometry pending = *std::exchange(m_pendingOuter, std::nullopt);
-        setOuter(pending);
-    }
+    applyPendingOuter();
 }
 
 void frmQuillar::changeEvent(QEvent *event)
@@ -353,6 +362,7 @@ void frmQuillar::changeEvent(QEvent *event)
 void frmQuillar::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    applyPendingOuter();
     placeRuler();
     Form_Resize();
 }

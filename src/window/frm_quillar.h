@@ -72,6 +72,8 @@ private:
     [[nodiscard]] QMargins frameMargins() const;
     [[nodiscard]] OuterGeometry outer() const;
     void setOuter(const OuterGeometry &outer);
+    void setOuterFromOutside(const OuterGeometry &outer);
+    void applyPendingOuter();
 
     // PortToggleUi
     [[nodiscard]] QString portBoxText() const override;
@@ -110,6 +112,8 @@ private:
     // An outer geometry set before the window system reported its frame: set
     // again once the real frame is known, so start-up's values hold exactly.
     std::optional<OuterGeometry> m_pendingOuter;
+    // The frame margins, once the window system has reported them.
+    mutable std::optional<QMargins> m_frame;
 };
 
 } // namespace quillar
