@@ -1,16 +1,23 @@
 #pragma once
 
+#include "port/comm_settings.h"
+#include "port/line_conditions.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 
+class QSerialPort;
+class QTimer;
+
 namespace quillar {
 
 // The serial port control (MSComm1): receive only. Writing CommPort, Settings
 // or PortOpen may throw NumberedError (8002 bad port number, 380 refused
-// settings, 8010 busy, 70 permission denied, others with the system's text).
+// settings, 8005 already open, 8010 busy, 70 permission denied, 68 device
+// gone, others with the system's text).
 // OnComm is raised on the GUI thread while the port is open: CommEvent 2 when
 // bytes wait in Input, line conditions (1001, 1004, ...), 68 when the device
 // vanished (the port is then already closed).
@@ -22,6 +29,8 @@ public:
     // The most bytes one read of Input hands over; the rest waits for the
     // next OnComm.
     static constexpr int MaxInputRead = 32767;
+    // How often the line conditions are looked at while the port is open.
+    static constexpr int LinePollMs = 50;
 
     explicit MSComm(QObject *parent = nullptr);
     ~MSComm() override;
@@ -35,13 +44,41 @@ public:
     void setPortOpen(bool open);
     [[nodiscard]] bool portOpen() const;
 
-    // Takes up to MaxInputRead received bytes, in arrival order.
+    // Takes up to MaxInputRead received bytes, in arrival order. When more
+    // wait, another OnComm with CommEvent 2 follows.
     [[nodiscard]] QByteArray input();
 
     [[nodiscard]] std::int16_t commEvent() const;
 
+    // How many received bytes wait for Input (0 while closed).
+    [[nodiscard]] qint64 inBufferCount() const;
+
+    // The device the open port reads (empty while closed).
+    [[nodiscard]] QString devicePath() const;
+
 signals:
     void OnComm();
+
+private:
+    void raise(std::int16_t code);
+    void scheduleReceive();
+    void deliverReceive();
+    void portError(int error);
+    void finishVanish();
+    void pollLine();
+    void closePort();
+    [[nodiscard]] bool applySettings(const CommSettings &settings);
+
+    QSerialPort *m_port;
+    QTimer *m_linePoll;
+    LineConditionWatch m_lineWatch;
+    std::int16_t m_commPort = 1;
+    CommSettings m_settings;
+    std::int16_t m_commEvent = 0;
+    QString m_devicePath;
+    bool m_receiveScheduled = false;
+    bool m_vanishing = false;
+    qint64 m_vanishWaiting = -1;
 };
 
 } // namespace quillar

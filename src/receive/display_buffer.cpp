@@ -9,7 +9,7 @@ DisplayBuffer::DisplayBuffer(QObject *parent)
 {
 }
 
-void DisplayBuffer::append(const QString &text)
+void DisplayBuffer::append(QString text)
 {
     if (!text.isEmpty() && text.back() == QLatin1Char('\n') && m_text.size() > TrimThreshold)
         cutFront(KeptLength);
@@ -60,6 +60,7 @@ QStringView DisplayBuffer::lineText(qsizetype line) const
 
 qsizetype DisplayBuffer::lineOfPosition(qsizetype pos) const
 {
+    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
     // The last line start that is <= pos.
     const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), pos);
     return static_cast<qsizetype>(it - m_lineStarts.begin()) - 1;
@@ -91,7 +92,6 @@ void DisplayBuffer::indexFrom(qsizetype from)
             ++i;
         }
     }
-    m_maxLineLength = std::max(m_maxLineLength, n - m_lineStarts.back());
 }
 
 } // namespace quillar

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace quillar {
@@ -32,8 +34,9 @@ public:
     [[nodiscard]] qsizetype length() const { return m_text.size(); }
 
     // AppendDisplay: trims as above, puts the caret at the end with nothing
-    // selected, and inserts text there.
-    void append(const QString &text);
+    // selected, and inserts text there. The text is taken by value, so
+    // appending the display's own text appends it as it was before any cut.
+    void append(QString text);
     // Clear: the empty display.
     void clear();
 
@@ -54,11 +57,14 @@ public:
     // Length without the CR LF that ends the line.
     [[nodiscard]] qsizetype lineLength(qsizetype line) const;
     [[nodiscard]] QStringView lineText(qsizetype line) const;
-    // The line that holds position pos (0..length()). A position between the
-    // CR and the LF of a break belongs to the line the pair ends.
+    // The line that holds position pos (clamped to 0..length()). A position
+    // between the CR and the LF of a break belongs to the line the pair ends.
     [[nodiscard]] qsizetype lineOfPosition(qsizetype pos) const;
     // The longest line, for the horizontal scroll range.
-    [[nodiscard]] qsizetype maxLineLength() const { return m_maxLineLength; }
+    [[nodiscard]] qsizetype maxLineLength() const
+    {
+        return std::max(m_maxLineLength, lineLength(lineCount() - 1));
+    }
 
 signals:
     // The text changed: appended at the end (after an optional cut at the
@@ -75,6 +81,8 @@ private:
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
     std::vector<qsizetype> m_lineStarts{0};
+    // The longest line that already ends in CR LF; the last line is measured
+    // when asked, since a CR at its end may yet pair with an LF.
     qsizetype m_maxLineLength = 0;
 };
 

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "byte_renderer.h"
+#include "comm_events.h"
+#include "line_timer.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace quillar {
 
@@ -27,18 +32,40 @@ class ReceivePath : public QObject
 public:
     ReceivePath(DisplayBuffer &display, ReceiveBoxes boxes, QObject *parent = nullptr);
 
-    // One read of Input: renders every byte into one chunk and appends it once.
+    // One read of Input: renders every byte into one chunk and appends it once,
+    // with Timer1 held while it renders and armed again after the append. A
+    // read of any size is one chunk; an empty read still appends (moving the
+    // caret) and restarts the timer.
     void ReceiveInput(const QByteArray &input);
     // Timer1's event: the timed line end "<NNN>" CR LF, then idle.
     void Timer1_Timer();
     // Change of Text1: the count starts again.
     void Text1_Change();
 
+    // LineByteCount. Kept in 64 bits and held at its largest value rather than
+    // wrapping, so no run is long enough to make it wrong or negative.
     [[nodiscard]] qint64 lineByteCount() const;
     void setLineByteCount(qint64 count);
-};
 
-// The status text for an event code other than 2 (received bytes).
-[[nodiscard]] QString commEventStatus(int code, const QString &portBoxText);
+    [[nodiscard]] LineTimer &timer1() { return m_timer1; }
+
+    // The timed line end for a count: "<", at least three digits, ">", CR LF.
+    [[nodiscard]] static QString timedLineEnd(qint64 count);
+
+private:
+    [[nodiscard]] const ByteRenderer &rendererFor(const QString &lowerBound,
+                                                  const QString &higherBound,
+                                                  const QString &lineFeedTime);
+
+    DisplayBuffer &m_display;
+    ReceiveBoxes m_boxes;
+    LineTimer m_timer1;
+    qint64 m_lineByteCount = 0;
+
+    // The rendering table of the last read and the box texts it came from:
+    // the boxes seldom change between reads, and small reads are the rule.
+    std::optional<ByteRenderer> m_renderer;
+    QString m_rendererBoxes[3];
+};
 
 } // namespace quillar

@@ -1,0 +1,100 @@
+#include "capture_save.h"
+
+#include "platform/codepage.h"
+#include "platform/modal_ui.h"
+#include "platform/numbered_error.h"
+#include "receive/display_buffer.h"
+#include "platform/file_errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+namespace quillar {
+
+CaptureSave::CaptureSave(const DisplayBuffer &display, std::function<void()> focusDisplay, QString programDir,
+                         QWidget *dialogParent)
+    : m_display(display), m_focusDisplay(std::move(focusDisplay)), m_programDir(std::move(programDir)),
+      m_dialogParent(dialogParent)
+{
+}
+
+QString CaptureSave::proposedDirectory() const
+{
+    // An installed program's folder belongs to the system: propose the
+    // current directory then, where the capture can be written.
+    const QFileInfo dir(m_programDir);
+    if (!m_programDir.isEmpty() && dir.isDir() && dir.isWritable())
+        return dir.absoluteFilePath();
+    return QDir::currentPath();
+}
+
+void CaptureSave::Command4_Click()
+{
+    if (m_display.length() == 0)
+        return;
+    try {
+        save();
+    } catch (const NumberedError &e) {
+        if (e.number() != ErrorNumber::DialogCancelled)
+            modalUi().messageBox(m_dialogParent, e.description(), QStringLiteral("Errore n.%1").arg(e.number()),
+                                 ModalUi::Icon::None);
+    }
+    if (m_focusDisplay)
+        m_focusDisplay();
+}
+
+void CaptureSave::save()
+{
+    ModalUi::SaveRequest request;
+    request.filter = QString::fromLatin1(Filter);
+    request.directory = proposedDirectory();
+    request.title = QString::fromLatin1(DialogTitle);
+    request.fileName = QString::fromLatin1(ProposedName);
+
+    const std::optional<QString> chosen = modalUi().getSaveFileName(m_dialogParent, request);
+    if (!chosen)
+        throw NumberedError(ErrorNumber::DialogCancelled, QStringLiteral("Cancel was selected."));
+    const QString &path = *chosen;
+
+    // Created or emptied before the question, as the name was chosen; the
+    // dialog has already asked before replacing an existing file. QFile
+    // closes itself on every way out of here, the error path included.
+    QFile file(path);
+    errno = 0;
+    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const int err = errno;
+        throw writeFailure(path, WritePhase::Open, err, file.errorString());
+    }
+
+    // Read after the dialog and the question, so text that arrived meanwhile
+    // is written too.
+    QString text;
+    const QString selection = m_display.selectedText();
+    if (selection.isEmpty()) {
+        text = m_display.text();
+    } else if (modalUi().askYesNo(m_dialogParent, QString::fromLatin1(SelectionQuestion),
+                                  QString::fromLatin1(DialogTitle))) {
+        // Data arriving while the question was open removes the selection;
+        // the user still asked for the text that was selected.
+        text = m_display.selectedText();
+        if (text.isEmpty())
+            text = selection;
+    } else {
+        text = m_display.text();
+    }
+
+    const QByteArray bytes = encodeText(text) + QByteArrayLiteral("\r\n");
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const int err = errno;
+        throw writeFailure(path, WritePhase::Write, err, file.errorString());
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw writeFailure(path, WritePhase::Write, 0, file.errorString());
+}
+
+} // namespace quillar

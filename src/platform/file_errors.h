@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/numbered_error.h"
+
+#include <QString>
+
+namespace quillar {
+
+// Numbers and descriptions of the file failures, shared by the settings file
+// and Save so that the same cause always shows the same number.
+namespace FileErrorNumber {
+inline constexpr int Overflow = ErrorNumber::Overflow;   // 6
+inline constexpr int TypeMismatch = 13;
+inline constexpr int BadFileNameOrNumber = 52;
+inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceIoError = 57;
+inline constexpr int DiskFull = 61;
+inline constexpr int InputPastEndOfFile = 62;
+inline constexpr int PermissionDenied = ErrorNumber::PermissionDenied; // 70
+inline constexpr int PathFileAccessError = 75;
+inline constexpr int PathNotFound = 76;
+} // namespace FileErrorNumber
+
+// The error for a number with its fixed description ("Disk full", ...).
+[[nodiscard]] NumberedError fileError(int number);
+
+// Why a file could not be opened for reading: 53 when it does not exist, 75
+// for a folder, 70 when it may not be read, otherwise 75 with the system's text.
+[[nodiscard]] NumberedError readOpenFailure(const QString &path, const QString &systemText);
+
+// Why a file could not be created or replaced, or written: 76 when its folder
+// does not exist, 75 when the name is a folder, 61 when the disk is full, 70
+// when the folder or the file may not be written, 57 for a failed write,
+// otherwise 75 with the system's text. savedErrno is errno right after the
+// failing call (0 when unknown).
+enum class WritePhase { Open, Write };
+[[nodiscard]] NumberedError writeFailure(const QString &path, WritePhase phase, int savedErrno,
+                                         const QString &systemText);
+
+} // namespace quillar

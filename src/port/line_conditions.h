@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace quillar {
+
+// The error counters a UART driver keeps.
+struct LineCounters
+{
+    std::int64_t breaks = 0;
+    std::int64_t frame = 0;
+    std::int64_t overrun = 0;
+    std::int64_t bufferOverrun = 0;
+    std::int64_t parity = 0;
+
+    friend bool operator==(const LineCounters &, const LineCounters &) = default;
+};
+
+// The modem status lines the device drives.
+struct ModemLines
+{
+    bool cts = false;
+    bool dsr = false;
+    bool cd = false;
+    bool ring = false;
+
+    friend bool operator==(const ModemLines &, const ModemLines &) = default;
+};
+
+// One look at the line. A part is missing when the device cannot report it
+// (pseudo-terminals report neither).
+struct LineSnapshot
+{
+    std::optional<LineCounters> counters;
+    std::optional<ModemLines> modem;
+};
+
+// Turns successive looks at the line into comm event codes: 1001 break,
+// 1004 framing, 1006 overrun, 1008 buffer overflow, 1009 parity for each
+// counter that moved, then 3 CTS, 4 DSR, 5 CD, 6 ring for each line that
+// changed. The first look only sets the baseline. A part the device could
+// not report once is not asked for again.
+class LineConditionWatch
+{
+public:
+    // Forgets the baseline and asks for both parts again (a port just opened).
+    void reset();
+
+    [[nodiscard]] std::vector<std::int16_t> update(const LineSnapshot &now);
+
+    [[nodiscard]] bool wantsCounters() const { return m_wantCounters; }
+    [[nodiscard]] bool wantsModem() const { return m_wantModem; }
+    // False once the device has shown it can report nothing: polling may stop.
+    [[nodiscard]] bool worthPolling() const { return m_wantCounters || m_wantModem; }
+
+private:
+    bool m_wantCounters = true;
+    bool m_wantModem = true;
+    std::optional<LineCounters> m_counters;
+    std::optional<ModemLines> m_modem;
+};
+
+} // namespace quillar

@@ -1,0 +1,110 @@
+#include "port_names.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace quillar {
+
+namespace {
+
+// Compares two runs of digits by value without converting them, so that any
+// length works: strip leading zeros, then the longer run is larger.
+int compareDigitRuns(QStringView a, QStringView b)
+{
+    auto stripZeros = [](QStringView s) {
+        qsizetype i = 0;
+        while (i + 1 < s.size() && s[i] == u'0')
+            ++i;
+        return s.mid(i);
+    };
+    const QStringView x = stripZeros(a);
+    const QStringView y = stripZeros(b);
+    if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+    return x.compare(y);
+}
+
+qsizetype runEnd(QStringView s, qsizetype from)
+{
+    const bool digits = s[from].isDigit();
+    qsizetype i = from;
+    while (i < s.size() && s[i].isDigit() == digits)
+        ++i;
+    return i;
+}
+
+} // namespace
+
+bool naturalLess(const QString &a, const QString &b)
+{
+    const QStringView x(a);
+    const QStringView y(b);
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < x.size() && j < y.size()) {
+        const qsizetype ie = runEnd(x, i);
+        const qsizetype je = runEnd(y, j);
+        const QStringView rx = x.mid(i, ie - i);
+        const QStringView ry = y.mid(j, je - j);
+        const bool dx = rx.front().isDigit();
+        const bool dy = ry.front().isDigit();
+        int c = 0;
+        if (dx && dy)
+            c = compareDigitRuns(rx, ry);
+        else
+            c = rx.compare(ry);
+        if (c != 0)
+            return c < 0;
+        i = ie;
+        j = je;
+    }
+    if ((i < x.size()) != (j < y.size()))
+        return j < y.size();
+    // Equal in natural order ("ttyS01" and "ttyS1"): plain text decides, so
+    // the order is total and stable.
+    return a < b;
+}
+
+QList<SystemPort> naturallySorted(QList<SystemPort> ports)
+{
+    std::stable_sort(ports.begin(), ports.end(), [](const SystemPort &a, const SystemPort &b) {
+        if (a.name != b.name)
+            return naturalLess(a.name, b.name);
+        return naturalLess(a.location, b.location);
+    });
+    return ports;
+}
+
+QString comLinkName(int number)
+{
+    return QStringLiteral("COM%1").arg(number);
+}
+
+std::optional<ResolvedPort>
+resolvePort(int number, const QString &directory,
+            const std::function<QList<SystemPort>()> &listSystemPorts)
+{
+    if (number < 1)
+        return std::nullopt;
+
+    const QFileInfo link(QDir(directory).filePath(comLinkName(number)));
+    if (link.exists() || link.isSymLink()) {
+        ResolvedPort port;
+        port.fromLink = true;
+        const QString target = link.canonicalFilePath();
+        port.exists = !target.isEmpty();
+        port.path = port.exists ? target : link.absoluteFilePath();
+        return port;
+    }
+
+    const QList<SystemPort> sorted = naturallySorted(listSystemPorts());
+    if (number > sorted.size())
+        return std::nullopt;
+    ResolvedPort port;
+    port.path = sorted[number - 1].location;
+    return port;
+}
+
+} // namespace quillar

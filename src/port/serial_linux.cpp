@@ -1,0 +1,87 @@
+#include "serial_linux.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillar::serial_linux {
+
+LineSnapshot readLine(int fd, bool counters, bool modem)
+{
+    LineSnapshot snapshot;
+    if (fd < 0)
+        return snapshot;
+
+    if (counters) {
+        serial_icounter_struct icount{};
+        if (::ioctl(fd, TIOCGICOUNT, &icount) == 0) {
+            LineCounters c;
+            c.breaks = icount.brk;
+            c.frame = icount.frame;
+            c.overrun = icount.overrun;
+            c.bufferOverrun = icount.buf_overrun;
+            c.parity = icount.parity;
+            snapshot.counters = c;
+        }
+    }
+
+    if (modem) {
+        int bits = 0;
+        if (::ioctl(fd, TIOCMGET, &bits) == 0) {
+            ModemLines m;
+            m.cts = (bits & TIOCM_CTS) != 0;
+            m.dsr = (bits & TIOCM_DSR) != 0;
+            m.cd = (bits & TIOCM_CAR) != 0;
+            m.ring = (bits & TIOCM_RNG) != 0;
+            snapshot.modem = m;
+        }
+    }
+
+    return snapshot;
+}
+
+bool hungUp(int fd)
+{
+    if (fd < 0)
+        return true;
+    pollfd p{};
+    p.fd = fd;
+    p.events = POLLIN;
+    int r = 0;
+    do {
+        r = ::poll(&p, 1, 0);
+    } while (r < 0 && errno == EINTR);
+    if (r < 0)
+        return errno == EBADF;
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+bool readAccessDenied(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // The effective identity, as open(2) uses it.
+    return ::faccessat(AT_FDCWD, native.constData(), R_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
+QString permissionAdvice(const QString &path)
+{
+    QString groupName = QStringLiteral("dialout");
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        if (const group *g = ::getgrgid(st.st_gid); g && g->gr_gid != 0)
+            groupName = QString::fromLocal8Bit(g->gr_name);
+    }
+    return QStringLiteral("Permission denied: %1 may not be opened by this user. "
+                          "Add the user to the group %2 (sudo usermod -aG %2 $USER), "
+                          "then log out and in again.")
+        .arg(path, groupName);
+}
+
+} // namespace quillar::serial_linux

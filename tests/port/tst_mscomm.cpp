@@ -1,0 +1,418 @@
+// The serial control end to end, on pseudo-terminals linked as COM<N>.
+#include "platform/numbered_error.h"
+#include "port/mscomm.h"
+#include "port/serial_linux.h"
+#include "support/pseudo_terminal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <grp.h>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace quillar;
+using quillar::test::PseudoTerminal;
+
+namespace {
+
+// What a handler saw of OnComm: every event code, and for code 2 each read.
+struct Received
+{
+    QList<int> events;
+    QList<int> readSizes;
+    QByteArray bytes;
+    bool hold = false; // when set, code 2 is heard but Input is not read
+};
+
+void listen(MSComm &comm, Received &r)
+{
+    QObject::connect(&comm, &MSComm::OnComm, &comm, [&comm, &r] {
+        const int code = comm.commEvent();
+        r.events << code;
+        if (code == 2 && !r.hold) {
+            const QByteArray chunk = comm.input();
+            r.readSizes << int(chunk.size());
+            r.bytes += chunk;
+        }
+    });
+}
+
+template <typename F>
+int errorOf(F &&step, QString *description = nullptr)
+{
+    try {
+        step();
+    } catch (const NumberedError &e) {
+        if (description)
+            *description = e.description();
+        return e.number();
+    }
+    return 0;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+QByteArray allByteValues(int size)
+{
+    // Every value, and a pattern that shifts by one each 256 bytes, so that a
+    // block lost, doubled or swapped shows.
+    QByteArray data(size, '\0');
+    for (int i = 0; i < size; ++i)
+        data[i] = char((i + i / 256) & 0xFF);
+    return data;
+}
+
+} // namespace
+
+class TestMSComm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+
+    void openOn(MSComm &comm, PseudoTerminal &device, int number)
+    {
+        QVERIFY(device.linkAs(m_dir->path(), number));
+        comm.setCommPort(std::int16_t(number));
+        comm.setSettings(QStringLiteral("9600,n,8,1"));
+        comm.setPortOpen(true);
+        QVERIFY(comm.portOpen());
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+    }
+
+    void cleanup()
+    {
+        QDir::setCurrent(m_previousDir);
+        m_dir.reset();
+    }
+
+    void openCloseReopen()
+    {
+        PseudoTerminal device;
+        MSComm comm;
+        QCOMPARE(comm.portOpen(), false);
+        openOn(comm, device, 3);
+        QCOMPARE(comm.commPort(), std::int16_t(3));
+        QCOMPARE(comm.settings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(comm.devicePath(), device.slavePath());
+
+        comm.setPortOpen(false);
+        QCOMPARE(comm.portOpen(), false);
+        QCOMPARE(comm.devicePath(), QString());
+        comm.setPortOpen(false); // closing a closed port is harmless
+
+        comm.setPortOpen(true);
+        QVERIFY(comm.portOpen());
+        Received r;
+        listen(comm, r);
+        QVERIFY(device.writeAll("again"));
+        QTRY_COMPARE(r.bytes, QByteArray("again"));
+    }
+
+    void bytesArriveExactly_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("a text line") << QByteArray("Temp=21.5\r\n");
+        QTest::newRow("NUL alone") << QByteArray(1, '\0');
+        QByteArray control;
+        for (int b = 0; b < 32; ++b)
+            control.append(char(b));
+        control.append(char(127));
+        QTest::newRow("control bytes, no translation") << control;
+        QByteArray high;
+        for (int b = 128; b < 256; ++b)
+            high.append(char(b));
+        QTest::newRow("high bytes") << high;
+    }
+    void bytesArriveExactly()
+    {
+        QFETCH(QByteArray, data);
+        PseudoTerminal device;
+        MSComm comm;
+        Received r;
+        listen(comm, r);
+        openOn(comm, device, 1);
+        QVERIFY(device.writeAll(data));
+        QTRY_COMPARE(r.bytes, data);
+        QVERIFY(!r.readSizes.contains(0)); // no event without bytes
+        QVERIFY(std::all_of(r.events.begin(), r.events.end(), [](int e) { return e == 2; }));
+        // Receive only: not a byte went the other way.
+        QCOMPARE(device.readAvailable(), QByteArray());
+    }
+
+    void megabyteInOrder()
+    {
+        PseudoTerminal device;
+        MSComm comm;
+        Received r;
+        listen(comm, r);
+        openOn(comm, device, 2);
+        const QByteArray data = allByteValues(1 << 20);
+        QVERIFY(device.writeAll(data));
+        QTRY_COMPARE_WITH_TIMEOUT(r.bytes.size(), data.size(), 60000);
+        QVERIFY(r.bytes == data); // QCOMPARE would print a megabyte
+        QVERIFY(*std::max_element(r.readSizes.begin(), r.readSizes.end()) <= MSComm::MaxInputRead);
+        QVERIFY(!r.readSizes.contains(0));
+    }
+
+    void waitingBytesComeInCappedReads()
+    {
+        // A handler that lets bytes pile up gets them back at most 32767 a
+        // read, each remainder announced by another event, none lost.
+        PseudoTerminal device;
+        MSComm comm;
+        Received r;
+        listen(comm, r);
+        openOn(comm, device, 4);
+        r.hold = true;
+        const QByteArray data = allByteValues(100000);
+        QVERIFY(device.writeAll(data));
+        QTRY_COMPARE(comm.inBufferCount(), qint64(data.size()));
+        QVERIFY(r.readSizes.isEmpty());
+        const int heldEvents = int(r.events.size());
+        QVERIFY(heldEvents > 0);
+
+        r.hold = false;
+        QVERIFY(device.writeAll("!"));
+        QTRY_COMPARE(r.bytes.size(), data.size() + 1);
+        QVERIFY(r.bytes == data + "!");
+        QCOMPARE(r.readSizes, (QList<int>{32767, 32767, 32767, 1700}));
+        QCOMPARE(comm.inBufferCount(), qint64(0));
+        // The remainder waits for no new byte: nothing more to announce.
+        QTest::qWait(50);
+        QCOMPARE(r.events.size(), qsizetype(heldEvents + 4));
+    }
+
+    void portNumberErrors()
+    {
+        MSComm comm;
+        QCOMPARE(errorOf([&] { comm.setCommPort(0); }), ErrorNumber::InvalidPortNumber);
+        QCOMPARE(errorOf([&] { comm.setCommPort(-5); }), ErrorNumber::InvalidPortNumber);
+        QCOMPARE(comm.commPort(), std::int16_t(1)); // unchanged
+
+        // No COM99 here and no 99 serial ports on the system.
+        comm.setCommPort(99);
+        QString description;
+        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }, &description),
+                 ErrorNumber::InvalidPortNumber);
+        QCOMPARE(description, QStringLiteral("Invalid port number"));
+        QVERIFY(!comm.portOpen());
+
+        // A link to a device that is gone.
+        QVERIFY(QFile::link(m_dir->filePath("pulled"), m_dir->filePath("COM8")));
+        comm.setCommPort(8);
+        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::DeviceUnavailable);
+        QVERIFY(!comm.portOpen());
+
+        // While open, neither the number nor a second open.
+        PseudoTerminal device;
+        openOn(comm, device, 6);
+        QCOMPARE(errorOf([&] { comm.setCommPort(2); }, &description), ErrorNumber::PortAlreadyOpen);
+        QCOMPARE(description, QStringLiteral("Port already open"));
+        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::PortAlreadyOpen);
+        QCOMPARE(comm.commPort(), std::int16_t(6));
+        QVERIFY(comm.portOpen());
+    }
+
+    void settingsRefused_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("refusedWhenSet"); // else refused by the device on opening
+        QTest::newRow("empty baud box") << "0,n,8,1" << true;
+        QTest::newRow("baud below 110") << "75,n,8,1" << true;
+        QTest::newRow("not a settings text") << "fast" << true;
+        QTest::newRow("four data bits") << "9600,n,4,1" << false;
+        QTest::newRow("one and a half stop bits") << "9600,n,8,1.5" << false;
+        // Pseudo-terminals carry eight bits with no parity, nothing else.
+        QTest::newRow("7 data bits, even parity") << "9600,e,7,1" << false;
+    }
+    void settingsRefused()
+    {
+        QFETCH(QString, settings);
+        QFETCH(bool, refusedWhenSet);
+        PseudoTerminal device;
+        QVERIFY(device.linkAs(m_dir->path(), 9));
+        MSComm comm;
+        comm.setCommPort(9);
+        QString description;
+        const int atSet = errorOf([&] { comm.setSettings(settings); }, &description);
+        if (refusedWhenSet) {
+            QCOMPARE(atSet, ErrorNumber::InvalidPropertyValue);
+            QCOMPARE(description, QStringLiteral("Invalid property value"));
+            QCOMPARE(comm.settings(), QStringLiteral("9600,n,8,1")); // kept
+        } else {
+            QCOMPARE(atSet, 0);
+            QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::InvalidPropertyValue);
+            QVERIFY(!comm.portOpen());
+            comm.setSettings(QStringLiteral("9600,n,8,1"));
+        }
+
+        // Refused while open: the port stays open on what it had.
+        comm.setPortOpen(true);
+        QCOMPARE(errorOf([&] { comm.setSettings(settings); }), ErrorNumber::InvalidPropertyValue);
+        QVERIFY(comm.portOpen());
+        QCOMPARE(comm.settings(), QStringLiteral("9600,n,8,1"));
+        Received r;
+        listen(comm, r);
+        QVERIFY(device.writeAll("still"));
+        QTRY_COMPARE(r.bytes, QByteArray("still"));
+
+        // Accepted while open: applied at once and read back.
+        comm.setSettings(QStringLiteral("19200,N,8,2"));
+        QCOMPARE(comm.settings(), QStringLiteral("19200,n,8,2"));
+    }
+
+    void busyIs8010()
+    {
+        PseudoTerminal device;
+        auto first = std::make_unique<MSComm>();
+        openOn(*first, device, 10);
+
+        MSComm second;
+        second.setCommPort(10);
+        QString description;
+        QCOMPARE(errorOf([&] { second.setPortOpen(true); }, &description), ErrorNumber::PortBusy);
+        QCOMPARE(description,
+                 QStringLiteral("The hardware is not available (locked by another device)"));
+        QVERIFY(!second.portOpen());
+        QVERIFY(first->portOpen());
+
+        // The holder goes away without closing first: the port is released.
+        first.reset();
+        second.setPortOpen(true);
+        QVERIFY(second.portOpen());
+    }
+
+    void permissionIs70()
+    {
+        PseudoTerminal device;
+        QVERIFY(device.linkAs(m_dir->path(), 11));
+        const QByteArray slave = QFile::encodeName(device.slavePath());
+        QCOMPARE(::chmod(slave.constData(), 0), 0);
+
+        int number = -1;
+        QString description;
+        if (::geteuid() != 0) {
+            MSComm comm;
+            comm.setCommPort(11);
+            number = errorOf([&] { comm.setPortOpen(true); }, &description);
+        } else {
+            // Every access check passes for root: ask as an unprivileged user.
+            QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+            int pipeFds[2];
+            QCOMPARE(::pipe(pipeFds), 0);
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                ::close(pipeFds[0]);
+                QByteArray answer = "-1\n";
+                if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+                    MSComm comm;
+                    QString text;
+                    const int n = errorOf(
+                        [&] {
+                            comm.setCommPort(11);
+                            comm.setPortOpen(true);
+                        },
+                        &text);
+                    answer = QByteArray::number(n) + '\n' + text.toUtf8();
+                }
+                (void)!::write(pipeFds[1], answer.constData(), size_t(answer.size()));
+                ::_exit(0);
+            }
+            ::close(pipeFds[1]);
+            QByteArray answer;
+            char buffer[512];
+            ssize_t n = 0;
+            while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
+                answer.append(buffer, n);
+            ::close(pipeFds[0]);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            const qsizetype cut = answer.indexOf('\n');
+            QVERIFY2(cut > 0, answer.constData());
+            number = answer.left(cut).toInt();
+            description = QString::fromUtf8(answer.mid(cut + 1));
+        }
+        QCOMPARE(number, ErrorNumber::PermissionDenied);
+        QVERIFY2(description.contains(device.slavePath()), qPrintable(description));
+        QVERIFY2(description.contains(QStringLiteral("usermod -aG")), qPrintable(description));
+    }
+
+    void vanishingDevice()
+    {
+        auto device = std::make_unique<PseudoTerminal>();
+        MSComm comm;
+        Received r;
+        listen(comm, r);
+        openOn(comm, *device, 5);
+        QVERIFY(device->writeAll("before"));
+        QTRY_COMPARE(r.bytes, QByteArray("before"));
+
+        const double cpuBefore = cpuSeconds();
+        device->closeMaster();
+        QTRY_COMPARE(r.events.count(ErrorNumber::DeviceUnavailable), qsizetype(1));
+        QVERIFY(!comm.portOpen());
+        QCOMPARE(r.events.last(), ErrorNumber::DeviceUnavailable);
+
+        // No busy loop: a second of quiet costs next to no processor time,
+        // and no further event comes.
+        QTest::qWait(1000);
+        const double spent = cpuSeconds() - cpuBefore;
+        QVERIFY2(spent < 0.5, qPrintable(QStringLiteral("%1 s of CPU").arg(spent)));
+        QCOMPARE(r.events.count(ErrorNumber::DeviceUnavailable), qsizetype(1));
+        QCOMPARE(r.events.last(), ErrorNumber::DeviceUnavailable);
+
+        // Gone is gone until it is back: then the same number opens again.
+        // (The terminal's node went with its master: COM5 now leads nowhere.)
+        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::DeviceUnavailable);
+        device.reset();
+        PseudoTerminal back;
+        QVERIFY(back.linkAs(m_dir->path(), 5));
+        comm.setPortOpen(true);
+        QVERIFY(comm.portOpen());
+        QVERIFY(back.writeAll("after"));
+        QTRY_COMPARE(r.bytes, QByteArray("beforeafter"));
+    }
+
+    void pseudoTerminalsReportNoLineConditions()
+    {
+        PseudoTerminal device;
+        const int fd = ::open(QFile::encodeName(device.slavePath()).constData(),
+                              O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        const LineSnapshot snapshot = serial_linux::readLine(fd, true, true);
+        QVERIFY(!snapshot.counters);
+        QVERIFY(!snapshot.modem);
+        QVERIFY(!serial_linux::hungUp(fd));
+        device.closeMaster();
+        QVERIFY(serial_linux::hungUp(fd));
+        ::close(fd);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMSComm)
+#include "tst_mscomm.moc"

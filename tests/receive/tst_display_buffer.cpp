@@ -1,0 +1,249 @@
+#include "receive/display_buffer.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quillar;
+
+namespace {
+
+// A text of n characters that shows where any piece of it came from.
+QString filler(qsizetype n)
+{
+    QString s;
+    s.reserve(n);
+    for (qsizetype i = 0; i < n; ++i)
+        s += QChar(u'a' + char16_t(i % 26));
+    return s;
+}
+
+// Line starts found the slow way, to hold the buffer's index against.
+QList<qsizetype> lineStartsOf(const QString &text)
+{
+    QList<qsizetype> starts{0};
+    for (qsizetype i = text.indexOf(QLatin1String("\r\n")); i >= 0;
+         i = text.indexOf(QLatin1String("\r\n"), i + 2))
+        starts.append(i + 2);
+    return starts;
+}
+
+void checkIndex(const DisplayBuffer &d)
+{
+    const QList<qsizetype> expected = lineStartsOf(d.text());
+    QCOMPARE(d.lineCount(), expected.size());
+    qsizetype longest = 0;
+    for (qsizetype line = 0; line < d.lineCount(); ++line) {
+        QCOMPARE(d.lineStart(line), expected[line]);
+        const qsizetype end = line + 1 < expected.size() ? expected[line + 1] - 2 : d.length();
+        QCOMPARE(d.lineText(line), QStringView(d.text()).mid(expected[line], end - expected[line]));
+        longest = std::max(longest, end - expected[line]);
+    }
+    QCOMPARE(d.maxLineLength(), longest);
+}
+
+} // namespace
+
+class TestDisplayBuffer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void trim_data()
+    {
+        QTest::addColumn<qsizetype>("before");
+        QTest::addColumn<QString>("appended");
+        QTest::addColumn<bool>("cut");
+
+        QTest::newRow("19999 and LF: no cut") << qsizetype(19999) << "x\n" << false;
+        QTest::newRow("20000 and LF: cut") << qsizetype(20000) << "x\n" << true;
+        QTest::newRow("20000 and a lone LF: cut") << qsizetype(20000) << "\n" << true;
+        QTest::newRow("20000 and CR LF: cut") << qsizetype(20000) << "<005>\r\n" << true;
+        QTest::newRow("20000 and CR alone: no cut") << qsizetype(20000) << "x\r" << false;
+        QTest::newRow("90000 and ]: no cut") << qsizetype(90000) << "[1B]" << false;
+        QTest::newRow("20000 and LF inside: no cut") << qsizetype(20000) << "\nx" << false;
+        QTest::newRow("20000 and empty: no cut") << qsizetype(20000) << "" << false;
+        QTest::newRow("up to 100000 exactly: no safety cut")
+            << qsizetype(99990) << "0123456789" << false;
+    }
+    void trim()
+    {
+        QFETCH(qsizetype, before);
+        QFETCH(QString, appended);
+        QFETCH(bool, cut);
+
+        DisplayBuffer d;
+        const QString old = filler(before);
+        d.append(old);
+        QCOMPARE(d.text(), old);
+        d.append(appended);
+        QCOMPARE(d.text(), (cut ? old.right(DisplayBuffer::KeptLength) : old) + appended);
+        QCOMPARE(d.caret(), d.length());
+        QCOMPARE(d.selLength(), qsizetype(0));
+    }
+
+    // The stream that never ends a text in a line feed stays bounded.
+    void safetyNet_data()
+    {
+        QTest::addColumn<qsizetype>("before");
+        QTest::addColumn<QString>("appended");
+        QTest::addColumn<QString>("expectedTail");
+        QTest::addColumn<qsizetype>("expectedLength");
+
+        QTest::newRow("one past 100000") << qsizetype(99990) << "0123456789A" << "0123456789A"
+                                         << DisplayBuffer::KeptLength;
+        QTest::newRow("one huge text") << qsizetype(0) << filler(250000) << filler(250000).right(20)
+                                       << DisplayBuffer::KeptLength;
+        QTest::newRow("LF rule first, then small") << qsizetype(100000) << "x\n" << "x\n"
+                                                   << DisplayBuffer::KeptLength + 2;
+    }
+    void safetyNet()
+    {
+        QFETCH(qsizetype, before);
+        QFETCH(QString, appended);
+        QFETCH(QString, expectedTail);
+        QFETCH(qsizetype, expectedLength);
+
+        DisplayBuffer d;
+        const QString old = filler(before);
+        d.append(old);
+        d.append(appended);
+        QCOMPARE(d.length(), expectedLength);
+        QCOMPARE(d.text(), (old + appended).right(expectedLength));
+        QVERIFY(d.text().endsWith(expectedTail));
+        checkIndex(d);
+    }
+
+    // Appending the display to itself appends what it held before the cut.
+    void appendOwnText()
+    {
+        DisplayBuffer d;
+        d.append(filler(20000) + QStringLiteral("\n"));
+        const QString before = d.text();
+        d.append(d.text());
+        QCOMPARE(d.text(), before.right(DisplayBuffer::KeptLength) + before);
+    }
+
+    // A cut that falls between CR and LF leaves the LF as an ordinary
+    // character at the start of the first line.
+    void cutSplitsLineBreak()
+    {
+        DisplayBuffer d;
+        QString old = filler(20000);
+        old[99] = QLatin1Char('\r');
+        old[100] = QLatin1Char('\n');
+        old[500] = QLatin1Char('\r');
+        old[501] = QLatin1Char('\n');
+        d.append(old);
+        QCOMPARE(d.lineCount(), qsizetype(3));
+        d.append(QStringLiteral("[LF]\r\n"));
+        QVERIFY(d.text().startsWith(QLatin1Char('\n')));
+        QCOMPARE(d.lineCount(), qsizetype(3));
+        QCOMPARE(d.lineStart(1), qsizetype(502 - 100));
+        checkIndex(d);
+    }
+
+    // The incremental index matches the text after any run of appends, with
+    // pairs split across appends, cuts and clears.
+    void indexFollowsAppends()
+    {
+        const QStringList pieces = {
+            QStringLiteral("\r"),      QStringLiteral("\n"),   QStringLiteral("\r\n"),
+            QStringLiteral("abc"),     QStringLiteral("[LF]\r\n"), QStringLiteral("x\r"),
+            QStringLiteral("\nyz"),    filler(3000),           filler(30000) + QStringLiteral("\r\n")};
+        QRandomGenerator rng(7);
+        DisplayBuffer d;
+        for (int step = 0; step < 600; ++step) {
+            if (rng.bounded(200) == 0)
+                d.clear();
+            else
+                d.append(pieces[int(rng.bounded(pieces.size()))]);
+            checkIndex(d);
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(QStringLiteral("at step %1").arg(step)));
+        }
+    }
+
+    void linesAndPositions_data()
+    {
+        QTest::addColumn<qsizetype>("pos");
+        QTest::addColumn<qsizetype>("line");
+        // "ab\r\ncd\r\n\r\nef": lines start at 0, 4, 8, 10.
+        QTest::newRow("start") << qsizetype(0) << qsizetype(0);
+        QTest::newRow("before CR") << qsizetype(2) << qsizetype(0);
+        QTest::newRow("between CR and LF") << qsizetype(3) << qsizetype(0);
+        QTest::newRow("start of second") << qsizetype(4) << qsizetype(1);
+        QTest::newRow("empty line") << qsizetype(8) << qsizetype(2);
+        QTest::newRow("end of text") << qsizetype(12) << qsizetype(3);
+        QTest::newRow("past the end clamps") << qsizetype(99) << qsizetype(3);
+        QTest::newRow("negative clamps") << qsizetype(-5) << qsizetype(0);
+    }
+    void linesAndPositions()
+    {
+        QFETCH(qsizetype, pos);
+        QFETCH(qsizetype, line);
+        DisplayBuffer d;
+        d.append(QStringLiteral("ab\r\ncd\r\n\r\nef"));
+        QCOMPARE(d.lineOfPosition(pos), line);
+        QCOMPARE(d.lineText(2), QStringView());
+        QCOMPARE(d.lineText(3), QStringView(u"ef"));
+    }
+
+    // A lone CR is part of its line until an LF arrives to pair with it; the
+    // longest line then shrinks back.
+    void crWaitingForItsLineFeed()
+    {
+        DisplayBuffer d;
+        d.append(QStringLiteral("abc\r"));
+        QCOMPARE(d.lineCount(), qsizetype(1));
+        QCOMPARE(d.maxLineLength(), qsizetype(4));
+        d.append(QStringLiteral("\nd"));
+        QCOMPARE(d.lineCount(), qsizetype(2));
+        QCOMPARE(d.lineText(0), QStringView(u"abc"));
+        QCOMPARE(d.maxLineLength(), qsizetype(3));
+    }
+
+    // Every append, the empty one too, drops the selection and moves the
+    // caret to the end, with one notice of each kind.
+    void appendResetsSelection_data()
+    {
+        QTest::addColumn<QString>("appended");
+        QTest::newRow("text") << "more";
+        QTest::newRow("empty") << "";
+    }
+    void appendResetsSelection()
+    {
+        QFETCH(QString, appended);
+        DisplayBuffer d;
+        d.append(QStringLiteral("hello world"));
+        d.setSelection(2, 5);
+        QCOMPARE(d.selectedText(), QStringLiteral("llo"));
+        QSignalSpy text(&d, &DisplayBuffer::textChanged);
+        QSignalSpy selection(&d, &DisplayBuffer::selectionChanged);
+        d.append(appended);
+        QCOMPARE(d.text(), QStringLiteral("hello world") + appended);
+        QCOMPARE(d.caret(), d.length());
+        QCOMPARE(d.anchor(), d.length());
+        QCOMPARE(text.count(), 1);
+        QCOMPARE(selection.count(), 1);
+    }
+
+    void selectionClamps()
+    {
+        DisplayBuffer d;
+        d.append(QStringLiteral("abcdef"));
+        d.setSelection(10, -3);
+        QCOMPARE(d.selStart(), qsizetype(0));
+        QCOMPARE(d.selectedText(), QStringLiteral("abcdef"));
+        d.setSelection(4, 1);
+        QCOMPARE(d.selectedText(), QStringLiteral("bcd"));
+        d.clear();
+        QCOMPARE(d.text(), QString());
+        QCOMPARE(d.lineCount(), qsizetype(1));
+        QCOMPARE(d.selLength(), qsizetype(0));
+        QCOMPARE(d.maxLineLength(), qsizetype(0));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDisplayBuffer)
+#include "tst_display_buffer.moc"

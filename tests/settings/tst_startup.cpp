@@ -1,0 +1,239 @@
+#include "settings_test_support.h"
+
+#include "platform/numbered_error.h"
+#include "settings/settings_format.h"
+#include "support/scripted_ui.h"
+#include "window/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+
+using namespace quillar;
+using quillar::test::ScriptedUi;
+
+namespace {
+
+// frmQuillar as start-up sees it: it keeps what it is given and logs each call.
+class FakeWindow final : public SettingsWindow
+{
+public:
+    QStringList log;
+    QString refuse;           // the setter that throws
+    bool toggleFails = false; // Command1_Click throws
+    SettingsRecord values = makeRecord("old", "old", -1, -1, -1, -1, "old", "old", "old");
+    qint64 lineByteCount = 42;
+
+    void setTxtCom1Text(const QString &t) override { call("txtCom1"); values.port = t; }
+    void setTxtBaud1Text(const QString &t) override { call("txtBaud1"); values.baud = t; }
+    void setLeft(double v) override { call("Left"); values.left = v; }
+    void setTop(double v) override { call("Top"); values.top = v; }
+    void setWidth(double v) override { call("Width"); values.width = v; }
+    void setHeight(double v) override { call("Height"); values.height = v; }
+    void setText4Text(const QString &t) override { call("Text4"); values.lowerBound = t; }
+    void setText2Text(const QString &t) override { call("Text2"); values.higherBound = t; }
+    void setText1Text(const QString &t) override { call("Text1"); values.lineFeedTime = t; lineByteCount = 0; }
+    void Command1_Click() override
+    {
+        log << "Command1_Click";
+        lineByteCount = 7; // what the toggle does to the count must not survive
+        if (toggleFails)
+            throw std::runtime_error("escaped the toggle");
+    }
+    void resetLineByteCount() override { log << "LineByteCount=0"; lineByteCount = 0; }
+
+    QString txtCom1Text() const override { return values.port; }
+    QString txtBaud1Text() const override { return values.baud; }
+    double left() const override { return values.left; }
+    double top() const override { return values.top; }
+    double width() const override { return values.width; }
+    double height() const override { return values.height; }
+    QString text4Text() const override { return values.lowerBound; }
+    QString text2Text() const override { return values.higherBound; }
+    QString text1Text() const override { return values.lineFeedTime; }
+
+private:
+    void call(const char *name)
+    {
+        log << QString::fromLatin1(name);
+        if (refuse == QLatin1String(name))
+            throw NumberedError(380, QStringLiteral("Invalid property value"));
+    }
+};
+
+const QStringList FullSequence = {"txtCom1", "txtBaud1", "Left", "Top", "Width", "Height",
+                                  "Text4", "Text2", "Text1", "Command1_Click", "LineByteCount=0"};
+const QByteArray GoodBytes("\"7\",\"115200\",40000,-120,16000,7000,\"\",\"255\",\"0\"\r\n");
+const SettingsRecord Good = makeRecord("7", "115200", 40000, -120, 16000, 7000, "", "255", "0");
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startup_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<SettingsRecord>("applied");
+        QTest::addColumn<QByteArray>("onDisk");
+        const QByteArray defaults = formatSettingsRecord(SettingsRecord::defaults());
+        QTest::newRow("no file: defaults used and written") << false << QByteArray() << SettingsRecord::defaults() << defaults;
+        QTest::newRow("empty file: empty boxes, zeros") << true << QByteArray() << SettingsRecord() << defaults;
+        QTest::newRow("good file kept as it is") << true << GoodBytes << Good << GoodBytes;
+        QTest::newRow("window value past 32 bits: fields 1 and 2 only")
+            << true << QByteArray("\"3\",\"9600\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"\r\n")
+            << makeRecord("3", "9600", 0, 0, 0, 0, "", "", "") << defaults;
+    }
+    void startup()
+    {
+        QFETCH(bool, exists);
+        QFETCH(QByteArray, bytes);
+        QFETCH(SettingsRecord, applied);
+        QFETCH(QByteArray, onDisk);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Quillar.ini"));
+        if (exists)
+            put(path, bytes);
+        ScriptedUi ui;
+        FakeWindow window;
+        Form_Load(window, path, nullptr);
+        QCOMPARE(window.log, FullSequence);
+        QCOMPARE(window.values, applied);
+        QCOMPARE(window.lineByteCount, qint64(0));
+        QCOMPARE(contents(path), onDisk);
+        QVERIFY(ui.calls.empty()); // a bad file is replaced without a message
+
+        // Shut-down right away writes back what was read.
+        window.values = Good;
+        Form_Unload(window, path, nullptr);
+        QCOMPARE(contents(path), GoodBytes);
+    }
+
+    void refusedValue_data()
+    {
+        QTest::addColumn<QString>("setter");
+        for (const QString &s : FullSequence.first(9))
+            QTest::newRow(qPrintable(s)) << s;
+    }
+    // Every value but the refused one reaches the window; the file becomes the
+    // default record. A failure escaping the toggle is ignored too.
+    void refusedValue()
+    {
+        QFETCH(QString, setter);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Quillar.ini"));
+        put(path, GoodBytes);
+        ScriptedUi ui;
+        FakeWindow window;
+        window.refuse = setter;
+        window.toggleFails = true;
+        const SettingsRecord before = window.values;
+        Form_Load(window, path, nullptr);
+        QCOMPARE(window.log, FullSequence);
+        SettingsRecord expected = Good;
+        switch (FullSequence.indexOf(setter)) {
+        case 0: expected.port = before.port; break;
+        case 1: expected.baud = before.baud; break;
+        case 2: expected.left = before.left; break;
+        case 3: expected.top = before.top; break;
+        case 4: expected.width = before.width; break;
+        case 5: expected.height = before.height; break;
+        case 6: expected.lowerBound = before.lowerBound; break;
+        case 7: expected.higherBound = before.higherBound; break;
+        case 8: expected.lineFeedTime = before.lineFeedTime; break;
+        default: QFAIL("unknown setter");
+        }
+        QCOMPARE(window.values, expected);
+        QCOMPARE(contents(path), formatSettingsRecord(SettingsRecord::defaults()));
+        QCOMPARE(window.lineByteCount, qint64(0));
+        QVERIFY(ui.calls.empty());
+    }
+
+    void unwritable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("nameIsFolder");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("name taken by a folder") << "Quillar.ini" << true << "Errore n.75: Path/File access error";
+        QTest::newRow("folder missing") << "gone/Quillar.ini" << false << "Errore n.76: Path not found";
+    }
+    // One message naming the file and the reason; start-up goes on with the defaults.
+    void unwritable()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, nameIsFolder);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        if (nameIsFolder)
+            QVERIFY(QDir(dir.path()).mkdir(name));
+        ScriptedUi ui;
+        FakeWindow window;
+        Form_Load(window, path, nullptr);
+        QCOMPARE(window.values, SettingsRecord::defaults());
+        QCOMPARE(window.log, FullSequence);
+        QCOMPARE(ui.calls.size(), std::size_t(1));
+        QCOMPARE(ui.calls[0].title, QStringLiteral("Quillar"));
+        QVERIFY2(ui.calls[0].text.contains(QDir::toNativeSeparators(path)), qPrintable(ui.calls[0].text));
+        QVERIFY2(ui.calls[0].text.endsWith(reason), qPrintable(ui.calls[0].text));
+
+        ui.clear();
+        Form_Unload(window, path, nullptr);
+        QCOMPARE(ui.calls.size(), std::size_t(1));
+        QVERIFY(ui.calls[0].text.contains(QDir::toNativeSeparators(path)));
+        QVERIFY(ui.calls[0].text.endsWith(reason));
+    }
+
+    // The window reports 32-bit floats; those are what the file carries.
+    void shutdownWritesFloats()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Quillar.ini"));
+        put(path, QByteArray(300, 'z'));
+        FakeWindow window;
+        window.values = makeRecord("12", "9600", 1234.567, -0.1, 14880.25, 1e10 + 1, "1,5", "", QStringLiteral(u"\u00e9"));
+        Form_Unload(window, path, nullptr);
+        QCOMPARE(contents(path), QByteArray("\"12\",\"9600\",1234.567,-0.1,14880.25,10000000000,\"1,5\",\"\",\"\xe9\"\r\n"));
+    }
+
+    void keepOnScreens_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("expected");
+        const QRect w(3300, 200, 700, 300);
+        QTest::newRow("on the second screen") << QRect(2000, 100, 700, 300) << QRect(2000, 100, 700, 300);
+        QTest::newRow("partly on a screen") << QRect(-600, -200, 700, 300) << QRect(-600, -200, 700, 300);
+        QTest::newRow("right of every screen") << w << QRect(QPoint(0, 0), w.size());
+        QTest::newRow("in the gap below the narrow screen") << QRect(1920, 900, 100, 100) << QRect(0, 0, 100, 100);
+        QTest::newRow("no size, off screen") << QRect(9000, 9000, 0, 0) << QRect(0, 0, 0, 0);
+    }
+    void keepOnScreens()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, expected);
+        const QRect primary(0, 0, 1920, 1080);
+        QCOMPARE(quillar::keepOnScreens(window, {primary, QRect(1920, 0, 1280, 800)}, primary), expected);
+        QCOMPARE(quillar::keepOnScreens(window, {}, primary), window);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
