@@ -4,6 +4,7 @@
 #include "platform/modal_ui.h"
 #include "platform/numbered_error.h"
 #include "platform/rounding.h"
+#include "receive/numeric_value.h"
 
 #include <QLocale>
 
@@ -12,47 +13,6 @@
 namespace quillar {
 
 namespace {
-
-// Stand-in for NumericValue until the receive subsystem's lands: the number
-// at the start of the text, blanks, tabs and line feeds ignored anywhere.
-double numericValue(const QString &text)
-{
-    QString s;
-    for (QChar c : text) {
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
-            s += c;
-    }
-    qsizetype i = 0;
-    QString number;
-    if (i < s.size() && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-')))
-        number += s[i++];
-    bool period = false;
-    bool digits = false;
-    for (; i < s.size(); ++i) {
-        if (s[i].isDigit() && s[i].unicode() < 128) {
-            digits = true;
-        } else if (s[i] == QLatin1Char('.') && !period) {
-            period = true;
-        } else {
-            break;
-        }
-        number += s[i];
-    }
-    if (!digits)
-        return 0;
-    if (i < s.size() && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
-        qsizetype j = i + 1;
-        QString exponent = QStringLiteral("e");
-        if (j < s.size() && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-')))
-            exponent += s[j++];
-        const qsizetype firstDigit = j;
-        while (j < s.size() && s[j].isDigit() && s[j].unicode() < 128)
-            exponent += s[j++];
-        if (j > firstDigit)
-            number += exponent;
-    }
-    return number.toDouble();
-}
 
 // The baud number in decimal: whole numbers as plain digits, others in the
 // shortest form that reads back the same.
@@ -76,7 +36,7 @@ bool MSCommTogglePort::portOpen() const { return m_comm.portOpen(); }
 
 QString PortToggle::settingsFor(const QString &baudBoxText)
 {
-    return decimal(numericValue(baudBoxText)) + QStringLiteral(",n,8,1");
+    return decimal(NumericValue(baudBoxText)) + QStringLiteral(",n,8,1");
 }
 
 void PortToggle::Command1_Click()
@@ -101,7 +61,7 @@ void PortToggle::open()
 {
     const QString portText = m_ui.portBoxText();
     try {
-        const auto port = roundToInt16(numericValue(portText));
+        const auto port = roundToInt16(NumericValue(portText));
         if (!port)
             throw NumberedError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
         m_port.setCommPort(*port);
