@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 class QWidget;
 
 namespace quillar {
+
+class HelpWindow;
 
 // The help window: one for the whole program, created on first use and again
 // after each close. Modeless and without owner.
@@ -19,9 +22,13 @@ public:
 
     // The loaded window, or nullptr when it is not loaded.
     [[nodiscard]] QWidget *window() const;
+    // The same, as the help window itself (its view, its file name).
+    [[nodiscard]] HelpWindow *helpWindow() const;
 
 private:
     frmIstruzioni() = default;
+
+    QPointer<HelpWindow> m_window;
 };
 
 } // namespace quillar
