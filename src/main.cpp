@@ -1,7 +1,11 @@
+#include "window/frm_quillar.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    quillar::frmQuillar window;
+    window.show();
+    return app.exec();
 }

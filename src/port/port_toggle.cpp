@@ -1,0 +1,116 @@
+#include "port_toggle.h"
+
+#include "mscomm.h"
+#include "platform/modal_ui.h"
+#include "platform/numbered_error.h"
+#include "platform/rounding.h"
+#include "receive/numeric_value.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace quillar {
+
+namespace {
+
+// The baud number in decimal: whole numbers as plain digits, others in the
+// shortest form that reads back the same.
+QString decimal(double value)
+{
+    if (value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+const QString PortPrefix = QStringLiteral("Porta COM");
+
+} // namespace
+
+void MSCommTogglePort::setCommPort(std::int16_t port) { m_comm.setCommPort(port); }
+std::int16_t MSCommTogglePort::commPort() const { return m_comm.commPort(); }
+void MSCommTogglePort::setSettings(const QString &settings) { m_comm.setSettings(settings); }
+QString MSCommTogglePort::settings() const { return m_comm.settings(); }
+void MSCommTogglePort::setPortOpen(bool open) { m_comm.setPortOpen(open); }
+bool MSCommTogglePort::portOpen() const { return m_comm.portOpen(); }
+
+QString PortToggle::settingsFor(const QString &baudBoxText)
+{
+    return decimal(NumericValue(baudBoxText)) + QStringLiteral(",n,8,1");
+}
+
+void PortToggle::Command1_Click()
+{
+    m_ui.setStatus(QString());
+    if (m_port.portOpen())
+        close();
+    else
+        open();
+}
+
+void PortToggle::close()
+{
+    m_ui.setStatus(PortPrefix + QString::number(m_port.commPort()) + QStringLiteral(": CLOSED"));
+    m_port.setPortOpen(false);
+    m_ui.setButtonCaption(QStringLiteral("Open"));
+    m_ui.setButtonToolTip(QStringLiteral("Open COM") + m_ui.portBoxText());
+    m_ui.focusDisplay();
+}
+
+void PortToggle::open()
+{
+    const QString portText = m_ui.portBoxText();
+    try {
+        const auto port = roundToInt16(NumericValue(portText));
+        if (!port)
+            throw NumberedError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+        m_port.setCommPort(*port);
+        m_port.setSettings(settingsFor(m_ui.baudBoxText()));
+        m_port.setPortOpen(true);
+    } catch (const NumberedError &error) {
+        switch (error.number()) {
+        case ErrorNumber::DeviceUnavailable:
+        case ErrorNumber::InvalidPortNumber:
+        case ErrorNumber::PortNotOpen:
+            m_ui.setStatus(QStringLiteral("Numero di Porta COM") + portText + QStringLiteral(" non valido"));
+            m_ui.setBoxInError(PortToggleUi::Box::Port, true);
+            m_ui.focusBox(PortToggleUi::Box::Port);
+            break;
+        case ErrorNumber::InvalidPropertyValue:
+            m_ui.setStatus(QStringLiteral("Vel. Baud Porta COM") + portText + QStringLiteral(" non valida"));
+            m_ui.setBoxInError(PortToggleUi::Box::Baud, true);
+            m_ui.focusBox(PortToggleUi::Box::Baud);
+            break;
+        default:
+            modalUi().messageBox(m_ui.dialogParent(),
+                                 QStringLiteral("Errore Porta Seriale n.") + QString::number(error.number())
+                                     + QStringLiteral("\r\n") + error.description(),
+                                 QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+            break;
+        }
+        modalUi().beep();
+        return;
+    }
+    m_ui.setStatus(PortPrefix + portText + QStringLiteral(": ") + m_port.settings() + QStringLiteral(" OK"));
+    m_ui.setBoxInError(PortToggleUi::Box::Baud, false);
+    m_ui.setBoxInError(PortToggleUi::Box::Port, false);
+    m_ui.setButtonCaption(QStringLiteral("Close"));
+    m_ui.setButtonToolTip(QStringLiteral("Close COM") + portText);
+    m_ui.focusDisplay();
+}
+
+void PortToggle::txtCom1_Change()
+{
+    if (!m_port.portOpen())
+        m_ui.setButtonToolTip(QStringLiteral("Open COM") + m_ui.portBoxText());
+}
+
+void PortToggle::portClosedByControl()
+{
+    if (m_port.portOpen())
+        return;
+    m_ui.setButtonCaption(QStringLiteral("Open"));
+    m_ui.setButtonToolTip(QStringLiteral("Open COM") + m_ui.portBoxText());
+}
+
+} // namespace quillar

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+class QWidget;
+
+namespace quillar {
+
+class MSComm;
+
+// The serial control as the Open/Close toggle uses it. Writes may throw
+// NumberedError.
+class TogglePort
+{
+public:
+    virtual ~TogglePort() = default;
+    virtual void setCommPort(std::int16_t port) = 0;
+    [[nodiscard]] virtual std::int16_t commPort() const = 0;
+    virtual void setSettings(const QString &settings) = 0;
+    [[nodiscard]] virtual QString settings() const = 0;
+    virtual void setPortOpen(bool open) = 0;
+    [[nodiscard]] virtual bool portOpen() const = 0;
+};
+
+// MSComm1 behind TogglePort.
+class MSCommTogglePort final : public TogglePort
+{
+public:
+    explicit MSCommTogglePort(MSComm &comm) : m_comm(comm) {}
+    void setCommPort(std::int16_t port) override;
+    [[nodiscard]] std::int16_t commPort() const override;
+    void setSettings(const QString &settings) override;
+    [[nodiscard]] QString settings() const override;
+    void setPortOpen(bool open) override;
+    [[nodiscard]] bool portOpen() const override;
+
+private:
+    MSComm &m_comm;
+};
+
+// What the toggle reads and writes on the main window.
+class PortToggleUi
+{
+public:
+    enum class Box { Port, Baud }; // txtCom1, txtBaud1
+
+    virtual ~PortToggleUi() = default;
+    [[nodiscard]] virtual QString portBoxText() const = 0;
+    [[nodiscard]] virtual QString baudBoxText() const = 0;
+    virtual void setStatus(const QString &text) = 0;       // lblStatus
+    virtual void setButtonCaption(const QString &caption) = 0; // Command1
+    virtual void setButtonToolTip(const QString &toolTip) = 0;
+    // The normal background, or red (255) after a failed open.
+    virtual void setBoxInError(Box box, bool inError) = 0;
+    virtual void focusBox(Box box) = 0;
+    virtual void focusDisplay() = 0; // Text3
+    // Owner of the warning box.
+    [[nodiscard]] virtual QWidget *dialogParent() = 0;
+};
+
+// The Open/Close button and the rules that keep it in step with the port.
+class PortToggle
+{
+public:
+    PortToggle(TogglePort &port, PortToggleUi &ui) : m_port(port), m_ui(ui) {}
+
+    // Opens the port named by the boxes, or closes the open one, and reports
+    // the outcome on the status line, the button and the boxes. Failures
+    // outside the opening steps are not caught.
+    void Command1_Click();
+    // While the port is closed the button's tooltip follows the port box.
+    void txtCom1_Change();
+    // The control closed the port itself (device vanished): the button offers
+    // to open it again.
+    void portClosedByControl();
+
+    // "<baud>,n,8,1" for a baud box text.
+    [[nodiscard]] static QString settingsFor(const QString &baudBoxText);
+
+private:
+    void open();
+    void close();
+
+    TogglePort &m_port;
+    PortToggleUi &m_ui;
+};
+
+} // namespace quillar

@@ -1,0 +1,394 @@
+#include "frm_quillar.h"
+
+#include "app_icon.h"
+#include "digit_filter.h"
+#include "help/frm_istruzioni.h"
+#include "key_preview.h"
+#include "layout_table.h"
+#include "platform/guarded.h"
+#include "platform/numbered_error.h"
+#include "platform/twips.h"
+#include "port/mscomm.h"
+#include "receive/display_view.h"
+#include "receive/receive_path.h"
+#include "resize_rule.h"
+#include "ruler_label.h"
+#include "ruler_placement.h"
+#include "ruler_text.h"
+#include "select_all_on_click.h"
+#include "system_colours.h"
+#include "window_fonts.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace quillar {
+
+namespace {
+
+const QColor StatusBackground(255, 255, 208);
+const QColor StatusText(0, 0, 255);
+const QColor DisplayText(238, 238, 238);
+const QColor RulerText(255, 255, 0);
+const QColor ErrorBackground = colourFromValue(255);
+
+void setColour(QWidget &w, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette p = w.palette();
+    p.setColor(role, colour);
+    w.setPalette(p);
+}
+
+} // namespace
+
+frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmQuillar"));
+    setWindowTitle(QStringLiteral("Quillar v1"));
+    setWindowIcon(quillarIcon());
+    setFont(windowFont());
+    setAutoFillBackground(true);
+    setColour(*this, QPalette::Window, systemColour(SystemColour::AppWorkspace));
+    resize(twipsToPixels(DesignClientWidth, dpi()), twipsToPixels(DesignClientHeight, dpi()));
+
+    MSComm1 = new MSComm(this);
+    MSComm1->setObjectName(QStringLiteral("MSComm1"));
+    createControls();
+    m_receive = new ReceivePath(m_display,
+                                ReceiveBoxes{[this] { return Text4->text(); }, [this] { return Text2->text(); },
+                                             [this] { return Text1->text(); }},
+                                this);
+    m_togglePort = std::make_unique<MSCommTogglePort>(*MSComm1);
+    m_toggle = std::make_unique<PortToggle>(*m_togglePort, static_cast<PortToggleUi &>(*this));
+    m_helpOpener = [] {
+        frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
+    };
+    connectHandlers();
+    placeRuler();
+    Text3->setFocus();
+}
+
+frmQuillar::~frmQuillar() = default;
+
+void frmQuillar::createControls()
+{
+    const double d = dpi();
+    auto *digitFilter = new DigitFilter(this);
+    auto *selectAll = new SelectAllOnClick(this);
+
+    for (const ControlLayout &c : windowControls()) {
+        QWidget *w = nullptr;
+        switch (c.kind) {
+        case ControlKind::PlainLabel: {
+            auto *label = new QLabel(QString::fromLatin1(c.text), this);
+            label->setAlignment((c.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+            setColour(*label, QPalette::WindowText, systemColour(SystemColour::ButtonFace));
+            if (c.boldFont)
+                label->setFont(boldLabelFont());
+            w = label;
+            break;
+        }
+        case ControlKind::EntryBox: {
+            auto *box = new QLineEdit(QString::fromLatin1(c.text), this);
+            box->setAlignment(Qt::AlignCenter);
+            box->setMaxLength(c.maxLength);
+            setColour(*box, QPalette::Base, systemColour(SystemColour::InactiveCaptionText));
+            setColour(*box, QPalette::Text, Qt::black);
+            box->setTextMargins(0, 0, 0, 0);
+            selectAll->installOn(*box);
+            w = box;
+            break;
+        }
+        case ControlKind::PushButton: {
+            auto *button = new QPushButton(QString::fromLatin1(c.text), this);
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            w = button;
+            break;
+        }
+        case ControlKind::StatusLabel: {
+            auto *label = new QLabel(QString::fromLatin1(c.text), this);
+            label->setAlignment(Qt::AlignCenter);
+            label->setFrameShape(QFrame::Box);
+            label->setLineWidth(1);
+            label->setAutoFillBackground(true);
+            setColour(*label, QPalette::Window, StatusBackground);
+            setColour(*label, QPalette::WindowText, StatusText);
+            lblStatus = label;
+            w = label;
+            break;
+        }
+        case ControlKind::RulerLabel: {
+            auto *ruler = new RulerLabel(this);
+            ruler->setFont(displayFont());
+            setColour(*ruler, QPalette::Window, systemColour(SystemColour::AppWorkspace));
+            setColour(*ruler, QPalette::WindowText, RulerText);
+            w = ruler;
+            break;
+        }
+        case ControlKind::Display: {
+            auto *view = new DisplayView(m_display, this);
+            view->setFont(displayFont());
+            view->setFocusPolicy(Qt::StrongFocus);
+            setColour(*view, QPalette::Base, systemColour(SystemColour::WindowText));
+            setColour(*view, QPalette::Text, DisplayText);
+            Text3 = view;
+            w = view;
+            break;
+        }
+        }
+        w->setObjectName(QString::fromLatin1(c.name));
+        if (*c.toolTip)
+            w->setToolTip(QString::fromLatin1(c.toolTip));
+        w->setGeometry(twipsRectToPixels(c.left, c.top, c.width, c.height, d));
+    }
+
+    txtCom1 = findChild<QLineEdit *>(QStringLiteral("txtCom1"));
+    txtBaud1 = findChild<QLineEdit *>(QStringLiteral("txtBaud1"));
+    Text4 = findChild<QLineEdit *>(QStringLiteral("Text4"));
+    Text2 = findChild<QLineEdit *>(QStringLiteral("Text2"));
+    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
+    Command1 = findChild<QPushButton *>(QStringLiteral("Command1"));
+    Command2 = findChild<QPushButton *>(QStringLiteral("Command2"));
+    Command3 = findChild<QPushButton *>(QStringLiteral("Command3"));
+    Command4 = findChild<QPushButton *>(QStringLiteral("Command4"));
+    Command5 = findChild<QPushButton *>(QStringLiteral("Command5"));
+    Label3 = findChild<RulerLabel *>(QStringLiteral("Label3"));
+    Label9 = findChild<RulerLabel *>(QStringLiteral("Label9"));
+
+    digitFilter->installOn(*txtCom1);
+    digitFilter->installOn(*txtBaud1);
+
+    Label3->setText(label3Caption());
+    Label3->setRows({rulerRowA(), rulerRowB()});
+    Label9->setText(label9Caption());
+    Label9->setRows({label9Caption()});
+    // The display is drawn over the bottom strip of Label3; Label9 stays under
+    // the buttons should a wide font push it against them.
+    Label9->lower();
+    Text3->raise();
+
+    const QStringList order = focusOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(findChild<QWidget *>(order[i - 1]), findChild<QWidget *>(order[i]));
+}
+
+void frmQuillar::placeRuler()
+{
+    // Column 1 of the display starts inside its frame.
+    const double column1Left = Text3->x() + Text3->frameWidth();
+    const double cellWidth = QFontMetricsF(Text3->font()).horizontalAdvance(QLatin1Char('0'));
+    const double d = dpi();
+    const auto rect = [d](const char *name) {
+        const ControlLayout &c = controlLayout(QString::fromLatin1(name));
+        return twipsRectToPixels(c.left, c.top, c.width, c.height, d);
+    };
+    const RulerPlacement p = quillar::placeRuler(rect("Label3"), rect("Label9"), column1Left, cellWidth);
+    Label3->setGeometry(p.label3);
+    Label3->setGrid(p.label3FirstChar, cellWidth);
+    Label9->setGeometry(p.label9);
+    Label9->setGrid(p.label9FirstChar, cellWidth);
+}
+
+void frmQuillar::connectHandlers()
+{
+    new KeyPreview(*this, [this] { guarded("Form_KeyDown", [this] { m_helpOpener(); }); });
+    connect(MSComm1, &MSComm::OnComm, this, &frmQuillar::MSComm1_OnComm);
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        guarded("Command2_Click", [this] {
+            m_display.clear();
+            focusDisplay();
+        });
+    });
+    connect(Command3, &QPushButton::clicked, this, [this] {
+        guarded("Command3_Click", [this] {
+            m_display.append(QStringLiteral("(LF)\r\n"));
+            focusDisplay();
+        });
+    });
+    connect(Command4, &QPushButton::clicked, this, [this] {
+        guarded("Command4_Click", [this] {
+            if (m_saveHandler)
+                m_saveHandler();
+        });
+    });
+    connect(Command5, &QPushButton::clicked, this, [this] { guarded("Command5_Click", [this] { m_helpOpener(); }); });
+    connect(txtCom1, &QLineEdit::textChanged, this,
+            [this] { guarded("txtCom1_Change", [this] { m_toggle->txtCom1_Change(); }); });
+    connect(Text1, &QLineEdit::textChanged, this,
+            [this] { guarded("Text1_Change", [this] { m_receive->Text1_Change(); }); });
+}
+
+void frmQuillar::Command1_Click()
+{
+    guarded("Command1_Click", [this] { m_toggle->Command1_Click(); });
+}
+
+void frmQuillar::MSComm1_OnComm()
+{
+    guarded("MSComm1_OnComm", [this] {
+        const int code = MSComm1->commEvent();
+        if (code == 2) {
+            m_receive->ReceiveInput(MSComm1->input());
+            return;
+        }
+        lblStatus->setText(commEventStatus(code, txtCom1->text()));
+        if (code == ErrorNumber::DeviceUnavailable)
+            m_toggle->portClosedByControl();
+    });
+}
+
+// ---- outer geometry and the resize rule
+
+double frmQuillar::dpi() const
+{
+    return logicalDpiX() > 0 ? logicalDpiX() : 96.0;
+}
+
+QMargins frmQuillar::frameMargins() const
+{
+    if (testAttribute(Qt::WA_WState_Created)) {
+        const QRect f = frameGeometry();
+        const QRect g = geometry();
+        if (f != g)
+            m_frame = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+    }
+    return m_frame ? *m_frame : designFrameMargins(dpi());
+}
+
+OuterGeometry frmQuillar::outer() const
+{
+    return outerFromClient(geometry(), frameMargins(), dpi());
+}
+
+void frmQuillar::setOuter(const OuterGeometry &outer)
+{
+    setGeometry(clientRectFromOuter(outer, frameMargins(), dpi()));
+}
+
+void frmQuillar::setOuterFromOutside(const OuterGeometry &outer)
+{
+    // Before the window system has told its frame, the design frame stands in;
+    // the same outer geometry is set again once the real frame is known.
+    m_pendingOuter.reset();
+    if (!m_frame)
+        m_pendingOuter = outer;
+    setOuter(outer);
+}
+
+void frmQuillar::applyPendingOuter()
+{
+    if (!m_pendingOuter || !isVisible())
+        return;
+    (void)frameMargins();
+    if (m_frame)
+        setOuter(*std::exchange(m_pendingOuter, std::nullopt));
+}
+
+float frmQuillar::Left() const { return static_cast<float>(outer().left); }
+float frmQuillar::Top() const { return static_cast<float>(outer().top); }
+float frmQuillar::Width() const { return static_cast<float>(outer().width); }
+float frmQuillar::Height() const { return static_cast<float>(outer().height); }
+
+void frmQuillar::setLeft(float twips)
+{
+    OuterGeometry o = m_pendingOuter.value_or(outer());
+    o.left = twips;
+    setOuterFromOutside(o);
+}
+
+void frmQuillar::setTop(float twips)
+{
+    OuterGeometry o = m_pendingOuter.value_or(outer());
+    o.top = twips;
+    setOuterFromOutside(o);
+}
+
+void frmQuillar::setWidth(float twips)
+{
+    OuterGeometry o = m_pendingOuter.value_or(outer());
+    o.width = twips;
+    setOuterFromOutside(o);
+}
+
+void frmQuillar::setHeight(float twips)
+{
+    OuterGeometry o = m_pendingOuter.value_or(outer());
+    o.height = twips;
+    setOuterFromOutside(o);
+}
+
+void frmQuillar::Form_Resize()
+{
+    guarded("Form_Resize", [this] {
+        const OuterGeometry o = outer();
+        const auto rule = applyResizeRule(isMinimized() || isMaximized() || isFullScreen(), o.width, o.height);
+        if (!rule)
+            return;
+        if (rule->outerHeight != o.height || rule->outerWidth != o.width)
+            setOuter({o.left, o.top, rule->outerWidth, rule->outerHeight});
+        const ControlLayout &display = controlLayout(QStringLiteral("Text3"));
+        const QRect r = twipsRectToPixels(display.left, display.top, rule->displayWidth, rule->displayHeight, dpi());
+        Text3->setGeometry(r.x(), r.y(), std::max(1, r.width()), std::max(1, r.height()));
+    });
+}
+
+void frmQuillar::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyPendingOuter();
+    Form_Resize();
+}
+
+void frmQuillar::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    applyPendingOuter();
+}
+
+void frmQuillar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmQuillar::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    applyPendingOuter();
+    placeRuler();
+    Form_Resize();
+}
+
+// ---- what the Open/Close toggle reads and writes
+
+QString frmQuillar::portBoxText() const { return txtCom1->text(); }
+QString frmQuillar::baudBoxText() const { return txtBaud1->text(); }
+void frmQuillar::setStatus(const QString &text) { lblStatus->setText(text); }
+void frmQuillar::setButtonCaption(const QString &caption) { Command1->setText(caption); }
+void frmQuillar::setButtonToolTip(const QString &toolTip) { Command1->setToolTip(toolTip); }
+
+void frmQuillar::setBoxInError(Box box, bool inError)
+{
+    QLineEdit *edit = box == Box::Port ? txtCom1 : txtBaud1;
+    setColour(*edit, QPalette::Base, inError ? ErrorBackground : systemColour(SystemColour::InactiveCaptionText));
+}
+
+void frmQuillar::focusBox(Box box)
+{
+    (box == Box::Port ? txtCom1 : txtBaud1)->setFocus();
+}
+
+void frmQuillar::focusDisplay()
+{
+    Text3->setFocus();
+}
+
+} // namespace quillar

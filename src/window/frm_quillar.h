@@ -1,0 +1,119 @@
+#pragma once
+
+#include "outer_geometry.h"
+#include "port/port_toggle.h"
+#include "receive/display_buffer.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace quillar {
+
+class DisplayView;
+class MSComm;
+class ReceivePath;
+class RulerLabel;
+
+// The main window: lays out the controls of its design and forwards their
+// events to the rules that live beside it (port toggle, receive path, key and
+// resize rules). Every child has the design's name as its objectName.
+class frmQuillar : public QWidget, private PortToggleUi
+{
+    Q_OBJECT
+
+public:
+    explicit frmQuillar(QWidget *parent = nullptr);
+    ~frmQuillar() override;
+
+    // The window's outer position and size in twips, frame included.
+    [[nodiscard]] float Left() const;
+    [[nodiscard]] float Top() const;
+    [[nodiscard]] float Width() const;
+    [[nodiscard]] float Height() const;
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void setHeight(float twips);
+
+    [[nodiscard]] MSComm &port() const { return *MSComm1; }
+    [[nodiscard]] ReceivePath &receivePath() const { return *m_receive; }
+    [[nodiscard]] DisplayBuffer &display() { return m_display; }
+
+    // Command4 (Save): its click runs this handler.
+    void setSaveHandler(std::function<void()> handler) { m_saveHandler = std::move(handler); }
+    // What F1 and Command5 run; by default Apri of the help window. Tests count calls.
+    void setHelpOpener(std::function<void()> opener) { m_helpOpener = std::move(opener); }
+
+    // The Open/Close toggle, as start-up runs it once.
+    void Command1_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+    void placeRuler();
+    void connectHandlers();
+    void Form_Resize();
+    void MSComm1_OnComm();
+    void openHelp();
+
+    [[nodiscard]] double dpi() const;
+    [[nodiscard]] QMargins frameMargins() const;
+    [[nodiscard]] OuterGeometry outer() const;
+    void setOuter(const OuterGeometry &outer);
+    void setOuterFromOutside(const OuterGeometry &outer);
+    void applyPendingOuter();
+
+    // PortToggleUi
+    [[nodiscard]] QString portBoxText() const override;
+    [[nodiscard]] QString baudBoxText() const override;
+    void setStatus(const QString &text) override;
+    void setButtonCaption(const QString &caption) override;
+    void setButtonToolTip(const QString &toolTip) override;
+    void setBoxInError(Box box, bool inError) override;
+    void focusBox(Box box) override;
+    void focusDisplay() override;
+    [[nodiscard]] QWidget *dialogParent() override { return this; }
+
+    DisplayBuffer m_display;
+    DisplayView *Text3 = nullptr; // the receive display
+    QLineEdit *txtCom1 = nullptr;  // port number
+    QLineEdit *txtBaud1 = nullptr; // baud rate
+    QLineEdit *Text4 = nullptr;    // lower bound of bytes shown as themselves
+    QLineEdit *Text2 = nullptr;    // higher bound
+    QLineEdit *Text1 = nullptr;    // line-feed time, ms
+    QPushButton *Command1 = nullptr; // Open/Close
+    QPushButton *Command2 = nullptr; // Clear
+    QPushButton *Command3 = nullptr; // forced line feed
+    QPushButton *Command4 = nullptr; // Save
+    QPushButton *Command5 = nullptr; // Help
+    QLabel *lblStatus = nullptr;
+    RulerLabel *Label3 = nullptr; // ruler tens and units
+    RulerLabel *Label9 = nullptr; // ruler hundreds
+    MSComm *MSComm1 = nullptr;
+    ReceivePath *m_receive = nullptr;
+
+    std::unique_ptr<MSCommTogglePort> m_togglePort;
+    std::unique_ptr<PortToggle> m_toggle;
+    std::function<void()> m_saveHandler;
+    std::function<void()> m_helpOpener;
+
+    // An outer geometry set before the window system reported its frame: set
+    // again once the real frame is known, so start-up's values hold exactly.
+    std::optional<OuterGeometry> m_pendingOuter;
+    // The frame margins, once the window system has reported them.
+    mutable std::optional<QMargins> m_frame;
+};
+
+} // namespace quillar

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+
+namespace quillar {
+
+// Form_Resize on the window's outer size, in twips.
+struct ResizeOutcome
+{
+    double outerWidth;
+    double outerHeight;
+    double displayWidth;
+    double displayHeight;
+
+    friend bool operator==(const ResizeOutcome &, const ResizeOutcome &) = default;
+};
+
+namespace ResizeRule {
+inline constexpr double MinimumHeight = 1825;
+inline constexpr double MaximumWidth = 14925;
+inline constexpr double HeightAllowance = 1290; // strip, ruler and frame above and below the display
+inline constexpr double WidthAllowance = 135;
+// Nothing stops a window from being made very narrow; the display keeps at
+// least one pixel's width at any DPI up to 1440.
+inline constexpr double MinimumDisplayWidth = 1;
+} // namespace ResizeRule
+
+// The window size the rule snaps to and the display size that follows, or
+// nullopt while minimized or maximized (nothing is adjusted then).
+[[nodiscard]] std::optional<ResizeOutcome> applyResizeRule(bool minimizedOrMaximized, double outerWidth,
+                                                           double outerHeight);
+
+} // namespace quillar

@@ -1,0 +1,43 @@
+#include "ruler_label.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace quillar {
+
+RulerLabel::RulerLabel(QWidget *parent) : QLabel(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAutoFillBackground(true);
+}
+
+void RulerLabel::setRows(const QStringList &rows)
+{
+    m_rows = rows;
+    update();
+}
+
+void RulerLabel::setGrid(double firstCharLeft, double cellWidth)
+{
+    m_firstCharLeft = firstCharLeft;
+    m_cellWidth = cellWidth;
+    update();
+}
+
+void RulerLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QFontMetricsF metrics(font());
+    for (int row = 0; row < m_rows.size(); ++row) {
+        const double baseline = row * metrics.lineSpacing() + metrics.ascent();
+        const QString &text = m_rows[row];
+        for (int i = 0; i < text.size(); ++i) {
+            if (text[i] != QLatin1Char(' '))
+                painter.drawText(QPointF(charLeft(i), baseline), QString(text[i]));
+        }
+    }
+}
+
+} // namespace quillar

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QRect>
+
+namespace quillar {
+
+struct RulerPlacement
+{
+    QRect label3;
+    QRect label9;
+    // Left edge of each label's first character, in the label's coordinates.
+    double label3FirstChar;
+    double label9FirstChar;
+};
+
+// Places the two ruler labels over the display's columns. column1Left is the
+// window x of display column 1's left edge, cellWidth the display's cell. Each
+// label keeps its designed rectangle, widened where needed so that every
+// column it numbers lies inside it: the design assumed one particular font's
+// cell, and the ruler must follow the display's real one.
+[[nodiscard]] RulerPlacement placeRuler(const QRect &label3Design, const QRect &label9Design, double column1Left,
+                                        double cellWidth);
+
+} // namespace quillar

@@ -1,0 +1,413 @@
+// The real main window under the offscreen platform, driven by key and mouse
+// events.
+#include "help/frm_istruzioni.h"
+#include "platform/twips.h"
+#include "receive/display_buffer.h"
+#include "receive/display_view.h"
+#include "support/scripted_ui.h"
+#include "window/frm_quillar.h"
+#include "window/ruler_label.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace quillar;
+using quillar::test::ScriptedUi;
+
+namespace {
+
+// Counts the F1 presses that reach a widget's own handling.
+class HelpKeySpy : public QObject
+{
+public:
+    int presses = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1)
+            ++presses;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestFrmQuillar : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedUi> m_seam;
+    std::unique_ptr<frmQuillar> m_window;
+    int m_helpCalls = 0;
+
+    template <typename T = QWidget>
+    T *child(const char *name) const
+    {
+        T *w = m_window->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no child %s", name);
+        return w;
+    }
+    QLineEdit *box(const char *name) const { return child<QLineEdit>(name); }
+    [[nodiscard]] bool showWindow()
+    {
+        m_window->show();
+        m_window->activateWindow();
+        return QTest::qWaitForWindowActive(m_window.get());
+    }
+
+private slots:
+    void init()
+    {
+        m_seam = std::make_unique<ScriptedUi>();
+        m_window = std::make_unique<frmQuillar>();
+        m_helpCalls = 0;
+        m_window->setHelpOpener([this] { ++m_helpCalls; });
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_seam.reset();
+    }
+
+    void designTexts()
+    {
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillar v1"));
+        QCOMPARE(child<QLabel>("lblStatus")->text(), QStringLiteral("Label1"));
+        QCOMPARE(box("Text4")->toolTip(), QStringLiteral("Lower ASCII  code to display as is"));
+        QCOMPARE(box("Text2")->toolTip(), QStringLiteral("Higher ASCII  code to display as is"));
+        QCOMPARE(child<QPushButton>("Command1")->toolTip(), QStringLiteral("Open COM"));
+        QCOMPARE(child<QPushButton>("Command5")->text(), QStringLiteral("Help (F1)"));
+        QVERIFY(!child<QPushButton>("Command5")->toolTip().isEmpty());
+        // Positions go through the twip conversion: txtBaud1 at 1220, 0, 540, 285.
+        QCOMPARE(box("txtBaud1")->geometry(), twipsRectToPixels(1220, 0, 540, 285, m_window->logicalDpiX()));
+        const QList<QSize> sizes = m_window->windowIcon().availableSizes();
+        QVERIFY(sizes.contains(QSize(16, 16)));
+        QVERIFY(sizes.contains(QSize(32, 32)));
+    }
+
+    void focusOrderAndNoDefaultButton()
+    {
+        QVERIFY(showWindow());
+        QCOMPARE(QApplication::focusWidget(), child("Text3"));
+        const QStringList expected{"txtCom1", "txtBaud1", "Command1", "Text4", "Text2", "Text1",
+                                   "Command3", "Command2", "Command4", "Command5", "Text3"};
+        for (const QString &name : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), name);
+        }
+        for (QLabel *label : m_window->findChildren<QLabel *>())
+            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        // Enter in a box presses no button.
+        QList<std::shared_ptr<QSignalSpy>> spies;
+        for (QPushButton *b : m_window->findChildren<QPushButton *>())
+            spies << std::make_shared<QSignalSpy>(b, &QPushButton::clicked);
+        box("txtBaud1")->setFocus();
+        QTest::keyClick(box("txtBaud1"), Qt::Key_Return);
+        QTest::keyClick(box("Text1"), Qt::Key_Enter);
+        for (const auto &spy : spies)
+            QCOMPARE(spy->count(), 0);
+    }
+
+    void typing_data()
+    {
+        QTest::addColumn<QString>("boxName");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("port box refuses letters and signs") << "txtCom1" << "a-.+ 1" << "1";
+        QTest::newRow("port box refuses a third digit") << "txtCom1" << "123" << "12";
+        QTest::newRow("baud box takes digits only") << "txtBaud1" << "9x6-0.0 " << "9600";
+        QTest::newRow("baud box holds six") << "txtBaud1" << "1152000" << "115200";
+        QTest::newRow("Text1 takes anything") << "Text1" << "a-.5" << "a-.5";
+        QTest::newRow("Text4 holds three") << "Text4" << "-1.5" << "-1.";
+        QTest::newRow("Text2 takes letters") << "Text2" << "x7" << "x7";
+    }
+    void typing()
+    {
+        QFETCH(QString, boxName);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QVERIFY(showWindow());
+        QLineEdit *edit = box(qPrintable(boxName));
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), expected);
+    }
+
+    void controlKeys_data()
+    {
+        QTest::addColumn<QString>("boxName");
+        QTest::addColumn<bool>("filtered");
+        QTest::newRow("txtCom1") << "txtCom1" << true;
+        QTest::newRow("txtBaud1") << "txtBaud1" << true;
+        QTest::newRow("Text1") << "Text1" << false;
+    }
+    void controlKeys()
+    {
+        QFETCH(QString, boxName);
+        QFETCH(bool, filtered);
+        QVERIFY(showWindow());
+        QLineEdit *edit = box(qPrintable(boxName));
+        edit->setFocus();
+        edit->setText(QStringLiteral("12"));
+        QApplication::clipboard()->setText(QStringLiteral("7"));
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), filtered ? QStringLiteral("12") : QStringLiteral("127"));
+        // Backspace and Ctrl+C pass everywhere.
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), filtered ? QStringLiteral("1") : QStringLiteral("12"));
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), edit->text());
+    }
+
+    void clickSelectsAll_data()
+    {
+        QTest::addColumn<QString>("boxName");
+        QTest::addColumn<QString>("typed");
+        for (const char *name : {"txtCom1", "txtBaud1", "Text1", "Text2", "Text4"})
+            QTest::newRow(name) << name << "48";
+    }
+    void clickSelectsAll()
+    {
+        QFETCH(QString, boxName);
+        QFETCH(QString, typed);
+        QVERIFY(showWindow());
+        QLineEdit *edit = box(qPrintable(boxName));
+        const QString before = edit->text();
+        // A click meant to place the caret in the middle still selects all.
+        QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+        QTRY_COMPARE(edit->selectedText(), before);
+        QCOMPARE(edit->cursorPosition(), int(before.size()));
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), typed);
+    }
+
+    void helpKey_data()
+    {
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("modifiers");
+        const int all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+        for (const char *name : {"Text3", "Command1", "txtCom1", "Text1"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 plain").arg(name))) << name << 0;
+            QTest::newRow(qPrintable(QStringLiteral("%1 Ctrl").arg(name))) << name << int(Qt::ControlModifier);
+            QTest::newRow(qPrintable(QStringLiteral("%1 Shift+Ctrl+Alt").arg(name))) << name << all;
+        }
+    }
+    void helpKey()
+    {
+        QFETCH(QString, focused);
+        QFETCH(int, modifiers);
+        QVERIFY(showWindow());
+        QWidget *target = child(qPrintable(focused));
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        HelpKeySpy spy;
+        target->installEventFilter(&spy);
+        QTest::keyClick(target, Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(m_helpCalls, 1);
+        // Not consumed: the focused control still receives it.
+        QCOMPARE(spy.presses, 1);
+        // A held key repeats, and each repeat opens again; other keys do not.
+        QTest::keyPress(target, Qt::Key_F1);
+        QTest::keyPress(target, Qt::Key_F1);
+        QTest::keyRelease(target, Qt::Key_F1);
+        QTest::keyClick(target, Qt::Key_F2);
+        QCOMPARE(m_helpCalls, 3);
+    }
+
+    void helpKeyOpensTheOneHelpWindow()
+    {
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QFile rtf(QStringLiteral("Term_Istr.rtf"));
+        QVERIFY(rtf.open(QIODevice::WriteOnly));
+        rtf.write("{\\rtf1\\ansi Istruzioni\\par}");
+        rtf.close();
+        m_window->setHelpOpener(nullptr);
+        m_window = std::make_unique<frmQuillar>(); // with the real help window
+        QVERIFY(showWindow());
+        QTest::keyClick(child("Text3"), Qt::Key_F1);
+        QWidget *help = frmIstruzioni::instance().window();
+        QVERIFY(help);
+        QTRY_VERIFY(help->isVisible());
+        QCOMPARE(help->windowTitle(), QStringLiteral(" Quillar - Istruzioni"));
+        QVERIFY(help->parentWidget() == nullptr);
+        // Back in the main window, F1 again reuses the same window.
+        QVERIFY(showWindow());
+        child("Command1")->setFocus();
+        QTest::keyClick(child("Command1"), Qt::Key_F1, Qt::ShiftModifier);
+        QCOMPARE(frmIstruzioni::instance().window(), help);
+        QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
+        help->close();
+        QTRY_VERIFY(!frmIstruzioni::instance().window());
+        QDir::setCurrent(previous);
+    }
+
+    void helpButton()
+    {
+        QVERIFY(showWindow());
+        QTest::mouseClick(child("Command5"), Qt::LeftButton);
+        QCOMPARE(m_helpCalls, 1);
+    }
+
+    void clearAndLineFeed()
+    {
+        QVERIFY(showWindow());
+        DisplayBuffer &display = m_window->display();
+        display.append(QStringLiteral("abc"));
+        box("txtBaud1")->setFocus();
+        QTest::mouseClick(child("Command3"), Qt::LeftButton);
+        QCOMPARE(display.text(), QStringLiteral("abc(LF)\r\n"));
+        QCOMPARE(QApplication::focusWidget(), child("Text3"));
+        box("txtBaud1")->setFocus();
+        QTest::mouseClick(child("Command2"), Qt::LeftButton);
+        QCOMPARE(display.text(), QString());
+        QCOMPARE(QApplication::focusWidget(), child("Text3"));
+    }
+
+    void saveButtonCallsItsHandler()
+    {
+        int saves = 0;
+        m_window->setSaveHandler([&] { ++saves; });
+        QVERIFY(showWindow());
+        QTest::mouseClick(child("Command4"), Qt::LeftButton);
+        QCOMPARE(saves, 1);
+    }
+
+    void outerGeometryRoundTrip()
+    {
+        // Start-up sets the stored values before the window is shown.
+        m_window->setLeft(1500);
+        m_window->setTop(900);
+        m_window->setWidth(11000);
+        m_window->setHeight(4500);
+        QVERIFY(showWindow());
+        const double pixel = 1440.0 / m_window->logicalDpiX();
+        QVERIFY(qAbs(m_window->Left() - 1500) <= pixel / 2);
+        QVERIFY(qAbs(m_window->Top() - 900) <= pixel / 2);
+        QVERIFY(qAbs(m_window->Width() - 11000) <= pixel / 2);
+        QVERIFY(qAbs(m_window->Height() - 4500) <= pixel / 2);
+        // Shut-down's values, set again, move nothing.
+        const QRect before = m_window->geometry();
+        const float l = m_window->Left(), t = m_window->Top(), w = m_window->Width(), h = m_window->Height();
+        m_window->setLeft(l);
+        m_window->setTop(t);
+        m_window->setWidth(w);
+        m_window->setHeight(h);
+        QCOMPARE(m_window->geometry(), before);
+        QCOMPARE(m_window->Width(), w);
+    }
+
+    void resizeSnaps_data()
+    {
+        QTest::addColumn<float>("width");
+        QTest::addColumn<float>("height");
+        QTest::addColumn<float>("snappedWidth");
+        QTest::addColumn<float>("snappedHeight");
+        QTest::newRow("1000 high snaps to 1825") << 11000.f << 1000.f << 11000.f << 1825.f;
+        QTest::newRow("0 high snaps to 1825") << 11000.f << 0.f << 11000.f << 1825.f;
+        QTest::newRow("20000 wide snaps to 14925") << 20000.f << 4500.f << 14925.f << 4500.f;
+        QTest::newRow("1825 x 14925 left alone") << 14925.f << 1825.f << 14925.f << 1825.f;
+    }
+    void resizeSnaps()
+    {
+        QFETCH(float, width);
+        QFETCH(float, height);
+        QFETCH(float, snappedWidth);
+        QFETCH(float, snappedHeight);
+        QVERIFY(showWindow());
+        m_window->setWidth(width);
+        m_window->setHeight(height);
+        const double dpi = m_window->logicalDpiX();
+        // Within the pixel the size rounds to.
+        const double pixel = 1440.0 / dpi;
+        QTRY_VERIFY(qAbs(m_window->Height() - snappedHeight) <= pixel / 2);
+        QTRY_VERIFY(qAbs(m_window->Width() - snappedWidth) <= pixel / 2);
+        QVERIFY(m_window->Height() >= 1825 - pixel / 2);
+        QWidget *display = child("Text3");
+        QCOMPARE(display->pos(), twipsRectToPixels(20, 740, 1, 1, dpi).topLeft());
+        QCOMPARE(display->height(), twipsRectToPixels(20, 740, 1, m_window->Height() - 1290, dpi).height());
+        QCOMPARE(display->width(), twipsRectToPixels(20, 740, m_window->Width() - 135, 1, dpi).width());
+    }
+
+    void narrowWindowKeepsADisplay()
+    {
+        QVERIFY(showWindow());
+        m_window->setWidth(0);
+        QTRY_VERIFY(m_window->width() <= 1);
+        QVERIFY(child("Text3")->width() >= 1);
+    }
+
+    void maximizedLeavesTheDisplay()
+    {
+        QVERIFY(showWindow());
+        m_window->setWidth(9000);
+        m_window->setHeight(3000);
+        QWidget *display = child("Text3");
+        QTRY_COMPARE(display->width(), twipsRectToPixels(20, 740, m_window->Width() - 135, 1, m_window->logicalDpiX()).width());
+        const QSize before = display->size();
+        const QSize normal = m_window->size();
+        m_window->showMaximized();
+        QTRY_VERIFY(m_window->isMaximized() && m_window->size() != normal);
+        QCOMPARE(display->size(), before);
+        m_window->setWindowState(Qt::WindowMinimized);
+        QCOMPARE(display->size(), before);
+        // Back to normal: the rule applies again.
+        m_window->showNormal();
+        QTRY_COMPARE(m_window->size(), normal);
+        QCOMPARE(display->size(), before);
+    }
+
+    void rulerStandsOverTheDisplayColumns()
+    {
+        QVERIFY(showWindow());
+        auto *label3 = child<RulerLabel>("Label3");
+        auto *label9 = child<RulerLabel>("Label9");
+        auto *display = child<DisplayView>("Text3");
+        QCOMPARE(label3->font(), display->font());
+        QCOMPARE(label9->font(), display->font());
+        QVERIFY(QFontInfo(display->font()).fixedPitch());
+        const QRect label3Before = label3->geometry();
+        const QRect label9Before = label9->geometry();
+        m_window->setWidth(6000);
+        m_window->setHeight(2500);
+        QTRY_VERIFY(m_window->Width() < 6100);
+        QCOMPARE(label3->geometry(), label3Before);
+        QCOMPARE(label9->geometry(), label9Before);
+
+        // Measured on the widgets: the display's column k starts inside its
+        // frame, one fixed cell per column.
+        const QFontMetricsF metrics(display->font());
+        const double cell = metrics.horizontalAdvance(QLatin1Char('0'));
+        QCOMPARE(metrics.horizontalAdvance(QLatin1Char('W')), cell);
+        const double column1 = display->x() + display->frameWidth();
+        for (int k = 1; k <= 120; ++k) {
+            const double rulerX = label3->x() + label3->charLeft(k - 1);
+            QCOMPARE(rulerX, column1 + (k - 1) * cell);
+            QVERIFY(label3->charLeft(k - 1) >= 0 && label3->charLeft(k - 1) + cell <= label3->width() + 1e-9);
+            if (k >= 100) {
+                QCOMPARE(label9->x() + label9->charLeft(k - 100), rulerX);
+                QVERIFY(label9->charLeft(k - 100) + cell <= label9->width() + 1e-9);
+            }
+        }
+        // Both rows fit the label's height; Label9's row fits its own.
+        QVERIFY(2 * metrics.height() <= label3->height() + 1);
+        QVERIFY(metrics.ascent() <= label9->height());
+    }
+};
+
+QTEST_MAIN(TestFrmQuillar)
+#include "tst_frm_quillar.moc"

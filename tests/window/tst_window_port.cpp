@@ -1,0 +1,197 @@
+// Opening and closing through the real window and the real serial control,
+// against pseudo-terminals linked as COM<N> in a scratch directory.
+#include "platform/numbered_error.h"
+#include "port/mscomm.h"
+#include "receive/display_buffer.h"
+#include "support/pseudo_terminal.h"
+#include "support/scripted_ui.h"
+#include "window/frm_quillar.h"
+#include "window/system_colours.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace quillar;
+using quillar::test::PseudoTerminal;
+using quillar::test::ScriptedUi;
+
+class TestWindowPort : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    std::unique_ptr<ScriptedUi> m_seam;
+    std::unique_ptr<PseudoTerminal> m_device;
+    std::unique_ptr<frmQuillar> m_window;
+
+    template <typename T = QWidget>
+    T *child(const char *name) const
+    {
+        T *w = m_window->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no child %s", name);
+        return w;
+    }
+    QLineEdit *portBox() const { return child<QLineEdit>("txtCom1"); }
+    QLineEdit *baudBox() const { return child<QLineEdit>("txtBaud1"); }
+    QPushButton *toggle() const { return child<QPushButton>("Command1"); }
+    QString status() const { return child<QLabel>("lblStatus")->text(); }
+    static bool isRed(QLineEdit *box) { return box->palette().color(QPalette::Base) == QColor(255, 0, 0); }
+    static bool isNormal(QLineEdit *box)
+    {
+        return box->palette().color(QPalette::Base) == systemColour(SystemColour::InactiveCaptionText);
+    }
+    void click() { QTest::mouseClick(toggle(), Qt::LeftButton); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_seam = std::make_unique<ScriptedUi>();
+        m_device = std::make_unique<PseudoTerminal>();
+        QVERIFY(m_device->isOpen());
+        QVERIFY(m_device->linkAs(m_dir->path(), 2));
+        m_window = std::make_unique<frmQuillar>();
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_device.reset();
+        m_seam.reset();
+        QDir::setCurrent(m_previousDir);
+        m_dir.reset();
+    }
+
+    void openReceiveClose()
+    {
+        portBox()->setFocus();
+        click();
+        QCOMPARE(status(), QStringLiteral("Porta COM2: 9600,n,8,1 OK"));
+        QCOMPARE(toggle()->text(), QStringLiteral("Close"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Close COM2"));
+        QCOMPARE(QApplication::focusWidget(), child("Text3"));
+        QVERIFY(m_window->port().portOpen());
+        QCOMPARE(m_seam->beeps(), 0);
+
+        // Bytes from the device reach the display through OnComm.
+        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
+        QVERIFY(m_device->writeAll(QByteArray("OK\r\n\x1b", 5)));
+        QTRY_COMPARE(m_window->display().text(), QStringLiteral("OK[CR][LF]\r\n[1B]"));
+
+        // Edited while open: the tooltip stays; closing names the open port.
+        portBox()->setText(QStringLiteral("5"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Close COM2"));
+        portBox()->setFocus();
+        click();
+        QCOMPARE(status(), QStringLiteral("Porta COM2: CLOSED"));
+        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM5"));
+        QCOMPARE(QApplication::focusWidget(), child("Text3"));
+        QVERIFY(!m_window->port().portOpen());
+        portBox()->setText(QStringLiteral("7"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM7"));
+    }
+
+    void noSuchPort()
+    {
+        portBox()->setText(QStringLiteral("99"));
+        click();
+        QCOMPARE(status(), QStringLiteral("Numero di Porta COM99 non valido"));
+        QVERIFY(isRed(portBox()));
+        QVERIFY(isNormal(baudBox()));
+        QCOMPARE(QApplication::focusWidget(), portBox());
+        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        QCOMPARE(m_seam->beeps(), 1);
+        QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::Message).size(), 0u);
+    }
+
+    void emptyBaudBox()
+    {
+        baudBox()->clear();
+        click();
+        QCOMPARE(status(), QStringLiteral("Vel. Baud Porta COM2 non valida"));
+        QVERIFY(isRed(baudBox()));
+        QVERIFY(isNormal(portBox()));
+        QCOMPARE(QApplication::focusWidget(), baudBox());
+        QCOMPARE(m_seam->beeps(), 1);
+        QVERIFY(!m_window->port().portOpen());
+    }
+
+    void redBoxesClearedByTheNextOpen()
+    {
+        baudBox()->clear();
+        click();
+        // A red box stays red through edits and further failed opens.
+        baudBox()->setText(QStringLiteral("4800"));
+        portBox()->setText(QStringLiteral("99"));
+        click();
+        QVERIFY(isRed(portBox()));
+        QVERIFY(isRed(baudBox()));
+        portBox()->setText(QStringLiteral("2"));
+        QVERIFY(isRed(portBox()));
+        QVERIFY(isRed(baudBox()));
+        click();
+        QCOMPARE(status(), QStringLiteral("Porta COM2: 4800,n,8,1 OK"));
+        QVERIFY(isNormal(portBox()));
+        QVERIFY(isNormal(baudBox()));
+    }
+
+    void portHeldByAnotherProgram()
+    {
+        MSComm other;
+        other.setCommPort(2);
+        other.setSettings(QStringLiteral("9600,n,8,1"));
+        other.setPortOpen(true);
+        // The message box is up before the beep; caption and status as before.
+        m_seam->whileOpen = [this](ScriptedUi::Kind) { QCOMPARE(m_seam->beeps(), 0); };
+        click();
+        const auto boxes = m_seam->callsOf(ScriptedUi::Kind::Message);
+        QCOMPARE(boxes.size(), 1u);
+        QVERIFY2(boxes[0].text.startsWith(QStringLiteral("Errore Porta Seriale n.8010\r\n")), qPrintable(boxes[0].text));
+        QVERIFY(boxes[0].text.size() > QStringLiteral("Errore Porta Seriale n.8010\r\n").size());
+        QCOMPARE(boxes[0].title, QStringLiteral("Quillar"));
+        QCOMPARE(boxes[0].icon, ModalUi::Icon::Warning);
+        QCOMPARE(m_seam->beeps(), 1);
+        QCOMPARE(m_seam->calls.back().kind, ScriptedUi::Kind::Beep);
+        QCOMPARE(status(), QString());
+        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        QVERIFY(isNormal(portBox()));
+        QVERIFY(isNormal(baudBox()));
+    }
+
+    void deviceVanishes()
+    {
+        click();
+        QVERIFY(m_window->port().portOpen());
+        QVERIFY(m_device->writeAll("abc"));
+        m_device->closeMaster();
+        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM2"));
+        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM2"));
+        QVERIFY(!m_window->port().portOpen());
+
+        // Once the device is back the button opens it again.
+        m_device = std::make_unique<PseudoTerminal>();
+        QVERIFY(m_device->linkAs(m_dir->path(), 2));
+        click();
+        QCOMPARE(status(), QStringLiteral("Porta COM2: 9600,n,8,1 OK"));
+        QCOMPARE(toggle()->text(), QStringLiteral("Close"));
+    }
+};
+
+QTEST_MAIN(TestWindowPort)
+#include "tst_window_port.moc"
