@@ -22,6 +22,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <thread>
@@ -90,11 +92,18 @@ Result runMode(const QString &lineFeedTime, bool lineFeeds, int seconds)
 
     std::atomic<bool> stop{false};
     const QByteArray pattern = patternFor(lineFeeds);
+    // Non-blocking, so the writer notices the end of the run even while the
+    // terminal is full.
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     std::thread writer([&] {
         while (!stop.load()) {
             const ssize_t n = ::write(master, pattern.constData(), static_cast<size_t>(pattern.size()));
-            if (n < 0 && errno != EINTR && errno != EAGAIN)
+            if (n < 0 && errno == EAGAIN) {
+                pollfd p{master, POLLOUT, 0};
+                ::poll(&p, 1, 10);
+            } else if (n < 0 && errno != EINTR) {
                 break;
+            }
         }
     });
 
@@ -128,10 +137,10 @@ Result runMode(const QString &lineFeedTime, bool lineFeeds, int seconds)
     r.displayLength = buffer.length();
 
     stop = true;
+    writer.join();
     comm.setPortOpen(false);
     ::close(slave);
-    ::close(master); // unblocks a writer stuck in write()
-    writer.join();
+    ::close(master);
     return r;
 }
 
