@@ -109,6 +109,12 @@ private slots:
         QTest::newRow("good file: its values, port 3 opened")
             << std::optional<QByteArray>(good) << 3 << QStringList{"3", "9600", "40", "200", "0"}
             << QList<double>{1500, 900, 12000, 5100} << "Porta COM3: 9600,n,8,1 OK" << good;
+        // A monitor unplugged since: the window comes back to the primary
+        // screen's corner (the offscreen screen's is 0, 0) with its size.
+        const QByteArray offScreens("\"3\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n");
+        QTest::newRow("window off every screen: brought back, size kept")
+            << std::optional<QByteArray>(offScreens) << 3 << QStringList{"3", "9600", "40", "200", "0"}
+            << QList<double>{0, 0, 12000, 5100} << "Porta COM3: 9600,n,8,1 OK" << offScreens;
         // Read up to the failing field; the file becomes the default record.
         QTest::newRow("left edge beyond 32 bits: port and baud only")
             << std::optional<QByteArray>("\"3\",\"9600\",3000000000,0,12000,5100,\"40\",\"200\",\"0\"\r\n") << 3
