@@ -1,6 +1,7 @@
 #include "frm_quillar.h"
 
 #include "app_icon.h"
+#include "capture/capture_save.h"
 #include "digit_filter.h"
 #include "help/frm_istruzioni.h"
 #include "key_preview.h"
@@ -16,11 +17,16 @@
 #include "ruler_placement.h"
 #include "ruler_text.h"
 #include "select_all_on_click.h"
+#include "startup.h"
 #include "system_colours.h"
 #include "window_fonts.h"
+#include "window_settings.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
-#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +71,8 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
                                 this);
     m_togglePort = std::make_unique<MSCommTogglePort>(*MSComm1);
     m_toggle = std::make_unique<PortToggle>(*m_togglePort, static_cast<PortToggleUi &>(*this));
+    m_save = std::make_unique<CaptureSave>(m_display, [this] { focusDisplay(); },
+                                           QCoreApplication::applicationDirPath(), this);
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     };
@@ -180,9 +188,10 @@ void frmQuillar::createControls()
 
 void frmQuillar::placeRuler()
 {
-    // Column 1 of the display starts inside its frame.
-    const double column1Left = Text3->x() + Text3->frameWidth();
-    const double cellWidth = QFontMetricsF(Text3->font()).horizontalAdvance(QLatin1Char('0'));
+    // The display's own cell grid, so that the ruler follows its frame, margin
+    // and cell whatever the font.
+    const double column1Left = Text3->x() + Text3->columnLeft(1);
+    const double cellWidth = Text3->cellWidth();
     const double d = dpi();
     const auto rect = [d](const char *name) {
         const ControlLayout &c = controlLayout(QString::fromLatin1(name));
@@ -213,10 +222,7 @@ void frmQuillar::connectHandlers()
         });
     });
     connect(Command4, &QPushButton::clicked, this, [this] {
-        guarded("Command4_Click", [this] {
-            if (m_saveHandler)
-                m_saveHandler();
-        });
+        guarded("Command4_Click", [this] { m_save->Command4_Click(); });
     });
     connect(Command5, &QPushButton::clicked, this, [this] { guarded("Command5_Click", [this] { m_helpOpener(); }); });
     connect(txtCom1, &QLineEdit::textChanged, this,
@@ -242,6 +248,42 @@ void frmQuillar::MSComm1_OnComm()
         if (code == ErrorNumber::DeviceUnavailable)
             m_toggle->portClosedByControl();
     });
+}
+
+// ---- start-up and shut-down
+
+void frmQuillar::Form_Load()
+{
+    if (std::exchange(m_loaded, true))
+        return;
+    WindowSettings settings(*this);
+    quillar::Form_Load(settings, QString::fromLatin1(SettingsFileName), this);
+    guarded("Form_Load: keepOnScreens", [this] { keepOnScreens(); });
+}
+
+void frmQuillar::keepOnScreens()
+{
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens << screen->geometry();
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return;
+    const OuterGeometry o = m_pendingOuter.value_or(outer());
+    const double d = dpi();
+    const QRect restored = twipsRectToPixels(o.left, o.top, o.width, o.height, d);
+    const QRect kept = quillar::keepOnScreens(restored, screens, primary->availableGeometry());
+    if (kept.topLeft() == restored.topLeft())
+        return;
+    setLeft(static_cast<float>(pixelsToTwips(kept.left(), d)));
+    setTop(static_cast<float>(pixelsToTwips(kept.top(), d)));
+}
+
+void frmQuillar::closeEvent(QCloseEvent *event)
+{
+    if (m_loaded)
+        quillar::Form_Unload(WindowSettings(*this), QString::fromLatin1(SettingsFileName), this);
+    event->accept();
 }
 
 // ---- outer geometry and the resize rule

@@ -16,6 +16,7 @@ class QPushButton;
 
 namespace quillar {
 
+class CaptureSave;
 class DisplayView;
 class MSComm;
 class ReceivePath;
@@ -46,27 +47,37 @@ public:
     [[nodiscard]] ReceivePath &receivePath() const { return *m_receive; }
     [[nodiscard]] DisplayBuffer &display() { return m_display; }
 
-    // Command4 (Save): its click runs this handler.
-    void setSaveHandler(std::function<void()> handler) { m_saveHandler = std::move(handler); }
     // What F1 and Command5 run; by default Apri of the help window. Tests count calls.
     void setHelpOpener(std::function<void()> opener) { m_helpOpener = std::move(opener); }
 
     // The Open/Close toggle, as start-up runs it once.
     void Command1_Click();
 
+    // Start-up: restores the settings from Quillar.ini in the current
+    // directory, brings a window restored off every screen back onto the
+    // primary one, and opens the port. The program runs it once, before the
+    // window is first shown; later calls do nothing. Only a window started
+    // this way writes the file back when it closes.
+    void Form_Load();
+
 protected:
+    // Shut-down: writes the settings back; the window always closes, and the
+    // port is left to the serial control.
+    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    friend class WindowSettings;
+
     void createControls();
     void placeRuler();
     void connectHandlers();
     void Form_Resize();
     void MSComm1_OnComm();
-    void openHelp();
+    void keepOnScreens();
 
     [[nodiscard]] double dpi() const;
     [[nodiscard]] QMargins frameMargins() const;
@@ -106,8 +117,10 @@ private:
 
     std::unique_ptr<MSCommTogglePort> m_togglePort;
     std::unique_ptr<PortToggle> m_toggle;
-    std::function<void()> m_saveHandler;
+    std::unique_ptr<CaptureSave> m_save;
     std::function<void()> m_helpOpener;
+
+    bool m_loaded = false;
 
     // An outer geometry set before the window system reported its frame: set
     // again once the real frame is known, so start-up's values hold exactly.

@@ -34,8 +34,13 @@ void RulerLabel::paintEvent(QPaintEvent *)
         const double baseline = row * metrics.lineSpacing() + metrics.ascent();
         const QString &text = m_rows[row];
         for (int i = 0; i < text.size(); ++i) {
-            if (text[i] != QLatin1Char(' '))
-                painter.drawText(QPointF(charLeft(i), baseline), QString(text[i]));
+            if (text[i] == QLatin1Char(' '))
+                continue;
+            // Centred in its cell, as the display centres a glyph whose
+            // advance differs from the cell.
+            const QString ch(text[i]);
+            const double x = charLeft(i) + (m_cellWidth - metrics.horizontalAdvance(ch)) / 2;
+            painter.drawText(QPointF(x, baseline), ch);
         }
     }
 }

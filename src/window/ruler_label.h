@@ -6,9 +6,10 @@
 namespace quillar {
 
 // A ruler label (Label3, Label9). Its caption is the design's, but it draws its
-// rows itself, one character per display cell: character i of every row stands
-// at firstCharLeft + i * cellWidth, so each digit sits exactly over the display
-// column it numbers whatever the font's fractional advance.
+// rows itself, one character per display cell: character i of every row is
+// centred in the cell starting at firstCharLeft + i * cellWidth, so each digit
+// sits exactly over the display column it numbers whatever the font's
+// fractional advance.
 class RulerLabel : public QLabel
 {
     Q_OBJECT
