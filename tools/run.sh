@@ -13,7 +13,7 @@ cd "$workdir"
 
 device_pid=
 if [ "${1:-}" != "--no-device" ]; then
-  ../tools/fake-device/fake-device --port 1 --rate 480 --mode text &
+  ../tools/fake-device/fake-device --port 1 --rate 480 --mode bursts --burst 40 --pause 700 &
   device_pid=$!
   trap '[ -n "$device_pid" ] && kill "$device_pid" 2>/dev/null || true' EXIT
   for _ in $(seq 50); do [ -e COM1 ] && break; sleep 0.1; done
