@@ -1,22 +1,13 @@
 #include "rtf_picture.h"
 
+#include "rtf_tokenizer.h"
+
 #include <algorithm>
 
 namespace quillar {
 
 namespace {
 constexpr double MaxSidePixels = 4096;
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 } // namespace
 
 void RtfPicture::addHex(QByteArrayView text)
@@ -24,7 +15,7 @@ void RtfPicture::addHex(QByteArrayView text)
     for (const char c : text) {
         if (!keepsData())
             return;
-        const int value = hexValue(c);
+        const int value = rtfHexValue(c);
         if (value < 0)
             continue;
         if (m_highNibble < 0) {

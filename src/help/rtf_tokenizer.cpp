@@ -11,7 +11,9 @@ constexpr qsizetype MaxWordLength = 32; // longer names are cut, the rest skippe
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-int hexValue(char c)
+} // namespace
+
+int rtfHexValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -21,7 +23,6 @@ int hexValue(char c)
         return c - 'A' + 10;
     return -1;
 }
-} // namespace
 
 RtfToken RtfTokenizer::next()
 {
@@ -71,8 +72,8 @@ RtfToken RtfTokenizer::controlSequence()
     if (!isLetter(c)) {
         ++m_pos;
         if (c == '\'') {
-            const int high = m_pos < m_input.size() ? hexValue(m_input[m_pos]) : -1;
-            const int low = m_pos + 1 < m_input.size() ? hexValue(m_input[m_pos + 1]) : -1;
+            const int high = m_pos < m_input.size() ? rtfHexValue(m_input[m_pos]) : -1;
+            const int low = m_pos + 1 < m_input.size() ? rtfHexValue(m_input[m_pos + 1]) : -1;
             if (high >= 0 && low >= 0) {
                 m_pos += 2;
                 token.kind = RtfToken::Kind::HexByte;

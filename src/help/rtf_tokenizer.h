@@ -27,6 +27,10 @@ struct RtfToken
     std::uint8_t byte = 0;      // HexByte
 };
 
+// The value of one hexadecimal digit, or -1; \'hh escapes and picture data
+// share it.
+[[nodiscard]] int rtfHexValue(char c);
+
 // Splits RTF bytes into tokens. It never fails: every byte of any input ends up
 // in some token, and End repeats once the input is used up.
 class RtfTokenizer
