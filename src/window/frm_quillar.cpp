@@ -338,31 +338,15 @@ float frmQuillar::Top() const { return static_cast<float>(outer().top); }
 float frmQuillar::Width() const { return static_cast<float>(outer().width); }
 float frmQuillar::Height() const { return static_cast<float>(outer().height); }
 
-void frmQuillar::setLeft(float twips)
-{
-    OuterGeometry o = m_pendingOuter.value_or(outer());
-    o.left = twips;
-    setOuterFromOutside(o);
-}
+void frmQuillar::setLeft(float twips) { setOuterField(&OuterGeometry::left, twips); }
+void frmQuillar::setTop(float twips) { setOuterField(&OuterGeometry::top, twips); }
+void frmQuillar::setWidth(float twips) { setOuterField(&OuterGeometry::width, twips); }
+void frmQuillar::setHeight(float twips) { setOuterField(&OuterGeometry::height, twips); }
 
-void frmQuillar::setTop(float twips)
+void frmQuillar::setOuterField(double OuterGeometry::*field, float twips)
 {
     OuterGeometry o = m_pendingOuter.value_or(outer());
-    o.top = twips;
-    setOuterFromOutside(o);
-}
-
-void frmQuillar::setWidth(float twips)
-{
-    OuterGeometry o = m_pendingOuter.value_or(outer());
-    o.width = twips;
-    setOuterFromOutside(o);
-}
-
-void frmQuillar::setHeight(float twips)
-{
-    OuterGeometry o = m_pendingOuter.value_or(outer());
-    o.height = twips;
+    o.*field = twips;
     setOuterFromOutside(o);
 }
 

@@ -84,6 +84,7 @@ private:
     [[nodiscard]] OuterGeometry outer() const;
     void setOuter(const OuterGeometry &outer);
     void setOuterFromOutside(const OuterGeometry &outer);
+    void setOuterField(double OuterGeometry::*field, float twips);
     void applyPendingOuter();
 
     // PortToggleUi
