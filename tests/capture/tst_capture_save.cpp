@@ -161,7 +161,6 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("description");
         QTest::newRow("folder missing") << "nowhere/Debug.txt" << 76 << "Path not found";
-        QTest::newRow("folder is a file") << "plain/Debug.txt" << 76 << "Path not found";
         QTest::newRow("name is a folder") << "sub" << 75 << "Path/File access error";
         QTest::newRow("disk full") << "/dev/full" << 61 << "Disk full";
         QTest::newRow("read-only folder") << "locked/Debug.txt" << 70 << "Permission denied";

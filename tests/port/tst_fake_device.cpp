@@ -170,8 +170,6 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("unknown mode") << QStringList{"--mode", "noise"};
-        QTest::newRow("port zero") << QStringList{"--port", "0"};
-        QTest::newRow("negative rate") << QStringList{"--rate", "-1"};
         QTest::newRow("file mode without a file") << QStringList{"--mode", "file"};
         QTest::newRow("missing file") << QStringList{"--mode", "file", "--file", "absent.bin"};
     }

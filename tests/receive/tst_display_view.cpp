@@ -95,8 +95,6 @@ private slots:
         QTest::newRow("lone LF is a character") << "ab\ncd" << 2 << 5 << "\ncd";
         QTest::newRow("line begins with the LF of a split pair") << "\nxy\r\nz" << 0 << 2 << "\nx";
         QTest::newRow("split pair to the next line") << "\nxy\r\nz" << 1 << 6 << "xy\r\nz";
-        QTest::newRow("C1 and code page characters")
-            << QStringLiteral("a\u0081\u008d\u20ac\u009db") << 1 << 5 << QStringLiteral("\u0081\u008d\u20ac\u009d");
         QTest::newRow("NUL and ESC") << QStringLiteral("a") + QChar(0) + QStringLiteral("\x1b[1B]") << 1 << 4
                                      << QString(QChar(0)) + QStringLiteral("\x1b[");
     }
@@ -435,8 +433,6 @@ private slots:
         QTest::addColumn<int>("longest");
         QTest::newRow("empty") << 0 << 0;
         QTest::newRow("fits") << 3 << 10;
-        QTest::newRow("tall") << 300 << 10;
-        QTest::newRow("wide") << 3 << 2000;
         QTest::newRow("both") << 500 << 5000;
     }
     void scrollRangesReachTheLastLineAndColumn()
