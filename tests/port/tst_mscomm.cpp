@@ -233,8 +233,6 @@ private slots:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<bool>("refusedWhenSet"); // else refused by the device on opening
         QTest::newRow("empty baud box") << "0,n,8,1" << true;
-        QTest::newRow("not a settings text") << "fast" << true;
-        QTest::newRow("four data bits") << "9600,n,4,1" << false;
         // Pseudo-terminals carry eight bits with no parity, nothing else.
         QTest::newRow("7 data bits, even parity") << "9600,e,7,1" << false;
     }
