@@ -194,18 +194,6 @@ private slots:
         QVERIFY(ui.calls[0].text.endsWith(reason));
     }
 
-    // The window reports 32-bit floats; those are what the file carries.
-    void shutdownWritesFloats()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Quillar.ini"));
-        put(path, QByteArray(300, 'z'));
-        FakeWindow window;
-        window.values = makeRecord("12", "9600", 1234.567, -0.1, 14880.25, 1e10 + 1, "1,5", "", QStringLiteral(u"\u00e9"));
-        Form_Unload(window, path, nullptr);
-        QCOMPARE(contents(path), QByteArray("\"12\",\"9600\",1234.567,-0.1,14880.25,10000000000,\"1,5\",\"\",\"\xe9\"\r\n"));
-    }
-
     void keepOnScreens_data()
     {
         QTest::addColumn<QRect>("window");
