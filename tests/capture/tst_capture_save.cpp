@@ -14,6 +14,8 @@ using namespace quillar;
 using quillar::test::ScriptedUi;
 using Kind = ScriptedUi::Kind;
 
+Q_DECLARE_METATYPE(Kind)
+
 namespace {
 QByteArray contents(const QString &path)
 {
@@ -122,37 +124,33 @@ private slots:
     }
 
     // Text arriving while the dialog is open is written too; it removed the
-    // selection, so there is no question.
-    void dataDuringDialog()
+    // selection, so there is no question. A Yes saves what was selected when
+    // the question was asked, though arriving text removed it meanwhile.
+    void dataWhileOpen_data()
     {
-        ScriptedUi ui;
-        ui.saveAnswers = {file("Debug.txt")};
-        ui.whileOpen = [this](Kind k) {
-            if (k == Kind::SaveDialog)
-                m_display.append(QStringLiteral("<003>\r\n"));
-        };
-        m_display.append(QStringLiteral("abc"));
-        m_display.setSelection(0, 2);
-        m_save->Command4_Click();
-        QVERIFY(ui.callsOf(Kind::Question).empty());
-        QCOMPARE(contents(file("Debug.txt")), QByteArray("abc<003>\r\n\r\n"));
+        QTest::addColumn<Kind>("openBox");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("during the dialog") << Kind::SaveDialog << QList<bool>() << QByteArray("abcdef<003>\r\n\r\n");
+        QTest::newRow("during the question") << Kind::Question << QList<bool>{true} << QByteArray("bcd\r\n");
     }
-
-    // A Yes still saves what was selected when the question was asked, even
-    // though arriving text removed the selection meanwhile.
-    void dataDuringQuestion()
+    void dataWhileOpen()
     {
+        QFETCH(Kind, openBox);
+        QFETCH(QList<bool>, answers);
+        QFETCH(QByteArray, written);
         ScriptedUi ui;
         ui.saveAnswers = {file("Debug.txt")};
-        ui.yesNoAnswers = {true};
-        ui.whileOpen = [this](Kind k) {
-            if (k == Kind::Question)
-                m_display.append(QStringLiteral("more"));
+        ui.yesNoAnswers.assign(answers.begin(), answers.end());
+        ui.whileOpen = [&](Kind k) {
+            if (k == openBox)
+                m_display.append(QStringLiteral("<003>\r\n"));
         };
         m_display.append(QStringLiteral("abcdef"));
         m_display.setSelection(1, 4);
         m_save->Command4_Click();
-        QCOMPARE(contents(file("Debug.txt")), QByteArray("bcd\r\n"));
+        QCOMPARE(ui.callsOf(Kind::Question).size(), std::size_t(answers.size()));
+        QCOMPARE(contents(file("Debug.txt")), written);
     }
 
     void failures_data()
@@ -161,7 +159,6 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("description");
         QTest::newRow("folder missing") << "nowhere/Debug.txt" << 76 << "Path not found";
-        QTest::newRow("folder is a file") << "plain/Debug.txt" << 76 << "Path not found";
         QTest::newRow("name is a folder") << "sub" << 75 << "Path/File access error";
         QTest::newRow("disk full") << "/dev/full" << 61 << "Disk full";
         QTest::newRow("read-only folder") << "locked/Debug.txt" << 70 << "Permission denied";

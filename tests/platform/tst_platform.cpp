@@ -27,7 +27,6 @@ private slots:
         QTest::newRow("0.5 goes to 0") << 0.5 << 0.0;
         QTest::newRow("just above half") << 2.5000001 << 3.0;
         QTest::newRow("just below half") << 2.4999999 << 2.0;
-        QTest::newRow("whole stays") << 7.0 << 7.0;
     }
     void halfEven()
     {
@@ -117,14 +116,10 @@ private slots:
         QTest::newRow("euro") << 0x80 << 0x20AC;
         QTest::newRow("unassigned 81") << 0x81 << 0x81;
         QTest::newRow("unassigned 8D") << 0x8D << 0x8D;
-        QTest::newRow("unassigned 8F") << 0x8F << 0x8F;
-        QTest::newRow("unassigned 90") << 0x90 << 0x90;
         QTest::newRow("unassigned 9D") << 0x9D << 0x9D;
         QTest::newRow("right single quote") << 0x92 << 0x2019;
         QTest::newRow("Y diaeresis") << 0x9F << 0x178;
-        QTest::newRow("nbsp") << 0xA0 << 0xA0;
         QTest::newRow("e acute") << 0xE9 << 0xE9;
-        QTest::newRow("DEL") << 0x7F << 0x7F;
     }
     void codepageKnownCharacters()
     {

