@@ -4,6 +4,7 @@
 #include "help/help_window.h"
 #include "platform/twips.h"
 #include "support/scripted_ui.h"
+#include "support/test_fixtures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <memory>
 
 using namespace quillar;
+using quillar::test::TemporaryWorkingDir;
 using quillar::test::ScriptedUi;
 
 namespace {
@@ -45,10 +47,8 @@ private slots:
     void init()
     {
         m_ui = std::make_unique<ScriptedUi>();
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
-        m_previousDir = QDir::currentPath();
-        QDir::setCurrent(m_dir->path());
         m_other = std::make_unique<QWidget>();
         m_other->setWindowTitle(QStringLiteral("main"));
     }
@@ -57,7 +57,6 @@ private slots:
         if (QWidget *window = frmIstruzioni::instance().window())
             window->close();
         QTRY_VERIFY(!frmIstruzioni::instance().window());
-        QDir::setCurrent(m_previousDir);
         m_other.reset();
         m_dir.reset();
         m_ui.reset();
@@ -305,9 +304,8 @@ private slots:
 
 private:
     std::unique_ptr<ScriptedUi> m_ui;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TemporaryWorkingDir> m_dir;
     std::unique_ptr<QWidget> m_other;
-    QString m_previousDir;
 };
 
 QTEST_MAIN(TestHelpWindow)

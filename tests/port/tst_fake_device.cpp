@@ -1,16 +1,17 @@
 // tools/fake-device driven as a user would, read through the serial control.
 #include "platform/numbered_error.h"
+#include "support/test_fixtures.h"
 #include "port/mscomm.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 using namespace quillar;
+using quillar::test::TemporaryWorkingDir;
 
 namespace {
 
@@ -50,8 +51,7 @@ class TestFakeDevice : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<TemporaryWorkingDir> m_dir;
 
     // Starts the device and waits for the line naming its terminal.
     bool start(QProcess &device, const QStringList &arguments)
@@ -70,15 +70,12 @@ class TestFakeDevice : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
-        m_previousDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
     }
 
     void cleanup()
     {
-        QDir::setCurrent(m_previousDir);
         m_dir.reset();
     }
 

@@ -3,10 +3,10 @@
 #include "port/mscomm.h"
 #include "port/serial_linux.h"
 #include "support/pseudo_terminal.h"
+#include "support/test_fixtures.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 using namespace quillar;
+using quillar::test::TemporaryWorkingDir;
 using quillar::test::PseudoTerminal;
 
 namespace {
@@ -82,8 +83,7 @@ class TestMSComm : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<TemporaryWorkingDir> m_dir;
 
     void openOn(MSComm &comm, PseudoTerminal &device, int number)
     {
@@ -97,15 +97,12 @@ class TestMSComm : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
-        m_previousDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
     }
 
     void cleanup()
     {
-        QDir::setCurrent(m_previousDir);
         m_dir.reset();
     }
 

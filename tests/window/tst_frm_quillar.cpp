@@ -5,6 +5,7 @@
 #include "receive/display_buffer.h"
 #include "receive/display_view.h"
 #include "support/scripted_ui.h"
+#include "support/test_fixtures.h"
 #include "window/frm_quillar.h"
 #include "window/ruler_label.h"
 #include "window/ruler_text.h"
@@ -13,7 +14,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +27,8 @@
 #include <memory>
 
 using namespace quillar;
+using quillar::test::TemporaryWorkingDir;
+using quillar::test::namedChild;
 using quillar::test::ScriptedUi;
 
 namespace {
@@ -92,10 +94,7 @@ class TestFrmQuillar : public QObject
     template <typename T = QWidget>
     T *child(const char *name) const
     {
-        T *w = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
+        return namedChild<T>(*m_window, name);
     }
     QLineEdit *box(const char *name) const { return child<QLineEdit>(name); }
     [[nodiscard]] bool showWindow()
@@ -268,9 +267,8 @@ private slots:
 
     void helpKeyOpensTheOneHelpWindow()
     {
-        QTemporaryDir dir;
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
+        TemporaryWorkingDir dir;
+        QVERIFY(dir.isValid());
         QFile rtf(QStringLiteral("Term_Istr.rtf"));
         QVERIFY(rtf.open(QIODevice::WriteOnly));
         rtf.write("{\\rtf1\\ansi Istruzioni\\par}");
@@ -292,7 +290,6 @@ private slots:
         QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
         help->close();
         QTRY_VERIFY(!frmIstruzioni::instance().window());
-        QDir::setCurrent(previous);
     }
 
     void helpButton()

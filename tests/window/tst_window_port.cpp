@@ -4,6 +4,7 @@
 #include "port/mscomm.h"
 #include "receive/display_buffer.h"
 #include "support/pseudo_terminal.h"
+#include "support/test_fixtures.h"
 #include "support/scripted_ui.h"
 #include "window/frm_quillar.h"
 #include "window/system_colours.h"
@@ -13,12 +14,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 using namespace quillar;
+using quillar::test::TemporaryWorkingDir;
+using quillar::test::namedChild;
 using quillar::test::PseudoTerminal;
 using quillar::test::ScriptedUi;
 
@@ -26,8 +28,7 @@ class TestWindowPort : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<TemporaryWorkingDir> m_dir;
     std::unique_ptr<ScriptedUi> m_seam;
     std::unique_ptr<PseudoTerminal> m_device;
     std::unique_ptr<frmQuillar> m_window;
@@ -35,10 +36,7 @@ class TestWindowPort : public QObject
     template <typename T = QWidget>
     T *child(const char *name) const
     {
-        T *w = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
+        return namedChild<T>(*m_window, name);
     }
     QLineEdit *portBox() const { return child<QLineEdit>("txtCom1"); }
     QLineEdit *baudBox() const { return child<QLineEdit>("txtBaud1"); }
@@ -54,10 +52,8 @@ class TestWindowPort : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
-        m_previousDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
         m_seam = std::make_unique<ScriptedUi>();
         m_device = std::make_unique<PseudoTerminal>();
         QVERIFY(m_device->isOpen());
@@ -72,7 +68,6 @@ private slots:
         m_window.reset();
         m_device.reset();
         m_seam.reset();
-        QDir::setCurrent(m_previousDir);
         m_dir.reset();
     }
 

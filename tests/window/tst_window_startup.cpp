@@ -3,6 +3,7 @@
 #include "port/mscomm.h"
 #include "receive/receive_path.h"
 #include "support/pseudo_terminal.h"
+#include "support/test_fixtures.h"
 #include "support/scripted_ui.h"
 #include "window/frm_quillar.h"
 
@@ -12,13 +13,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 #include <optional>
 
 using namespace quillar;
+using quillar::test::TemporaryWorkingDir;
 using quillar::test::PseudoTerminal;
 using quillar::test::ScriptedUi;
 
@@ -32,8 +33,7 @@ class TestWindowStartup : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::unique_ptr<TemporaryWorkingDir> m_dir;
     std::unique_ptr<ScriptedUi> m_seam;
 
     static QStringList boxes(const frmQuillar &w)
@@ -77,16 +77,13 @@ class TestWindowStartup : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
-        m_previousDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
         m_seam = std::make_unique<ScriptedUi>();
     }
     void cleanup()
     {
         m_seam.reset();
-        QDir::setCurrent(m_previousDir);
         m_dir.reset();
     }
 
