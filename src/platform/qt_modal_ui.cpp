@@ -40,8 +40,11 @@ QStringList QtModalUi::nameFilters(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // "*.*" means every file; here it would hide the names without a dot.
+        const QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], pattern);
+    }
     return filters;
 }
 

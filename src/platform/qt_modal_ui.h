@@ -15,7 +15,8 @@ public:
     void beep() override;
 
     // "desc|pattern|desc|pattern" as name filters whose shown text is the
-    // description alone ("Tutti i file" with pattern "*.*" -> "Tutti i file (*.*)").
+    // description alone; "*.*" becomes "*", every file
+    // ("Tutti i file" with pattern "*.*" -> "Tutti i file (*)").
     [[nodiscard]] static QStringList nameFilters(const QString &filter);
 };
 
