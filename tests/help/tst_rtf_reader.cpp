@@ -20,8 +20,8 @@ namespace {
 QStringList read(const QByteArray &rtf)
 {
     QTextDocument document;
-    if (!readRtf(rtf, document))
-        return {QStringLiteral("<not rtf>")};
+    if (!readRtf(rtf, document)) // refused input leaves the document empty
+        return {document.isEmpty() ? QStringLiteral("<not rtf>") : QStringLiteral("<not rtf, yet filled>")};
     return documentLines(document);
 }
 
@@ -135,6 +135,8 @@ private slots:
         QTest::newRow("old list text") << QByteArray(R"({\rtf1{\pntext\'b7\tab}item\par})") << QString::fromUtf8("·\titem");
         QTest::newRow("bin skipped by its length") << QByteArray("{\\rtf1 a\\bin3 }{\\z}") << "az";
         QTest::newRow("upr shows its unicode part") << QByteArray(R"({\rtf1{\upr{ansi}{\*\ud{uni}}}})") << "uni";
+        // A document that starts with a table has an empty line before it.
+        QTest::newRow("table rows in groups, last row unended") << QByteArray(R"({\rtf1{\trowd\cellx1000\intbl{x\cell}\intbl\row}{\trowd\cellx1000\intbl y\cell)") << "|x|y|";
         QTest::newRow("page break splits a paragraph") << QByteArray(R"({\rtf1 a\page b\par})") << "a|b";
         QTest::newRow("header without version") << QByteArray(R"({\rtf\ansi x})") << "x";
         QTest::newRow("leading blanks and BOM") << QByteArray("\xEF\xBB\xBF \r\n{\\rtf1 x}") << "x";
@@ -221,14 +223,6 @@ private slots:
         QCOMPARE(documentLines(document), (QStringList{"before", "A", "B", "C", "wide", "D", "second", "after"}));
     }
 
-    void tableRowsInGroupsAndTruncatedTable()
-    {
-        // Rows wrapped in groups, and a table whose last row never ends. (A
-        // document that starts with a table has an empty line before it.)
-        QCOMPARE(joined(R"({\rtf1{\trowd\cellx1000\intbl{x\cell}\intbl\row}{\trowd\cellx1000\intbl y\cell)"),
-                 QStringLiteral("|x|y|"));
-    }
-
     void pictures_data()
     {
         QTest::addColumn<QByteArray>("rtf");
@@ -292,9 +286,7 @@ private slots:
         QTest::newRow("many cells, no definitions") << QByteArray("{\\rtf1\\intbl ") + QByteArray("x\\cell ").repeated(5000) + "\\row abc}" << "abc";
         QTest::newRow("long control word") << QByteArray("{\\rtf1 \\") + QByteArray(100000, 'a') + " abc}" << "abc";
         QByteArray junk;
-        auto *random = QRandomGenerator::global();
         QRandomGenerator seeded(20240501);
-        Q_UNUSED(random);
         for (int i = 0; i < 200000; ++i)
             junk.append(static_cast<char>(seeded.bounded(256)));
         QTest::newRow("binary junk") << QByteArray("{\\rtf1 abc\\par ") + junk << "abc";
@@ -323,17 +315,6 @@ private slots:
         for (QTextFrame *frame : document.rootFrame()->childFrames())
             hasTable = hasTable || qobject_cast<QTextTable *>(frame);
         QVERIFY(hasTable);
-    }
-
-    void randomJunkIsNotRtf()
-    {
-        QRandomGenerator seeded(7);
-        QByteArray junk;
-        for (int i = 0; i < 10000; ++i)
-            junk.append(static_cast<char>(seeded.bounded(256)));
-        QTextDocument document;
-        QVERIFY(!readRtf(junk, document));
-        QVERIFY(document.isEmpty());
     }
 };
 

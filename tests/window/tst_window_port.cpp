@@ -2,7 +2,6 @@
 // against pseudo-terminals linked as COM<N> in a scratch directory.
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
-#include "receive/display_buffer.h"
 #include "support/pseudo_terminal.h"
 #include "support/test_fixtures.h"
 #include "support/scripted_ui.h"
@@ -81,11 +80,6 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), child("Text3"));
         QVERIFY(m_window->port().portOpen());
         QCOMPARE(m_seam->beeps(), 0);
-
-        // Bytes from the device reach the display through OnComm.
-        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
-        QVERIFY(m_device->writeAll(QByteArray("OK\r\n\x1b", 5)));
-        QTRY_COMPARE(m_window->display().text(), QStringLiteral("OK[CR][LF]\r\n[1B]"));
 
         // Edited while open: the tooltip stays; closing names the open port.
         portBox()->setText(QStringLiteral("5"));

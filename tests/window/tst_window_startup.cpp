@@ -112,11 +112,6 @@ private slots:
         QTest::newRow("window off every screen: brought back, size kept")
             << std::optional<QByteArray>(offScreens) << 3 << QStringList{"3", "9600", "40", "200", "0"}
             << QList<double>{0, 0, 12000, 5100} << "Porta COM3: 9600,n,8,1 OK" << offScreens;
-        // Read up to the failing field; the file becomes the default record.
-        QTest::newRow("left edge beyond 32 bits: port and baud only")
-            << std::optional<QByteArray>("\"3\",\"9600\",3000000000,0,12000,5100,\"40\",\"200\",\"0\"\r\n") << 3
-            << QStringList{"3", "9600", "", "", ""} << QList<double>{} << "Porta COM3: 9600,n,8,1 OK"
-            << DefaultRecord;
     }
     void startUp()
     {
