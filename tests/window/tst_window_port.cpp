@@ -3,9 +3,9 @@
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
 #include "support/pseudo_terminal.h"
-#include "support/test_fixtures.h"
 #include "support/scripted_ui.h"
 #include "window/frm_quillar.h"
+#include "window_on_device.h"
 #include "window/system_colours.h"
 
 #include <QApplication>
@@ -18,25 +18,14 @@
 #include <memory>
 
 using namespace quillar;
-using quillar::test::TemporaryWorkingDir;
-using quillar::test::namedChild;
 using quillar::test::PseudoTerminal;
 using quillar::test::ScriptedUi;
+using quillar::test::WindowOnDevice;
 
-class TestWindowPort : public QObject
+class TestWindowPort : public WindowOnDevice
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporaryWorkingDir> m_dir;
-    std::unique_ptr<ScriptedUi> m_seam;
-    std::unique_ptr<PseudoTerminal> m_device;
-    std::unique_ptr<frmQuillar> m_window;
-
-    template <typename T = QWidget>
-    T *child(const char *name) const
-    {
-        return namedChild<T>(*m_window, name);
-    }
     QLineEdit *portBox() const { return child<QLineEdit>("txtCom1"); }
     QLineEdit *baudBox() const { return child<QLineEdit>("txtBaud1"); }
     QPushButton *toggle() const { return child<QPushButton>("Command1"); }
@@ -51,24 +40,9 @@ class TestWindowPort : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<TemporaryWorkingDir>();
-        QVERIFY(m_dir->isValid());
-        m_seam = std::make_unique<ScriptedUi>();
-        m_device = std::make_unique<PseudoTerminal>();
-        QVERIFY(m_device->isOpen());
-        QVERIFY(m_device->linkAs(m_dir->path(), 2));
-        m_window = std::make_unique<frmQuillar>();
-        m_window->show();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(startWindow());
     }
-    void cleanup()
-    {
-        m_window.reset();
-        m_device.reset();
-        m_seam.reset();
-        m_dir.reset();
-    }
+    void cleanup() { stopWindow(); }
 
     void openReceiveClose()
     {

@@ -4,9 +4,9 @@
 #include "receive/display_buffer.h"
 #include "receive/display_view.h"
 #include "support/pseudo_terminal.h"
-#include "support/test_fixtures.h"
 #include "support/scripted_ui.h"
 #include "window/frm_quillar.h"
+#include "window_on_device.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,25 +19,13 @@
 #include <memory>
 
 using namespace quillar;
-using quillar::test::TemporaryWorkingDir;
-using quillar::test::namedChild;
-using quillar::test::PseudoTerminal;
 using quillar::test::ScriptedUi;
+using quillar::test::WindowOnDevice;
 
-class TestWindowSave : public QObject
+class TestWindowSave : public WindowOnDevice
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporaryWorkingDir> m_dir;
-    std::unique_ptr<ScriptedUi> m_seam;
-    std::unique_ptr<PseudoTerminal> m_device;
-    std::unique_ptr<frmQuillar> m_window;
-
-    template <typename T = QWidget>
-    T *child(const char *name) const
-    {
-        return namedChild<T>(*m_window, name);
-    }
     DisplayView *display() const { return child<DisplayView>("Text3"); }
     QString capturePath() const { return m_dir->filePath(QStringLiteral("capture.txt")); }
     QByteArray capture() const
@@ -61,15 +49,7 @@ class TestWindowSave : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<TemporaryWorkingDir>();
-        QVERIFY(m_dir->isValid());
-        m_seam = std::make_unique<ScriptedUi>();
-        m_device = std::make_unique<PseudoTerminal>();
-        QVERIFY(m_device->linkAs(m_dir->path(), 2));
-        m_window = std::make_unique<frmQuillar>();
-        m_window->show();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(startWindow());
         // Lines end on line feeds; bytes up to 255 shown as themselves.
         child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
         child<QLineEdit>("Text2")->setText(QStringLiteral("256"));
@@ -77,13 +57,7 @@ private slots:
         QTest::mouseClick(child("Command1"), Qt::LeftButton);
         QCOMPARE(child<QLabel>("lblStatus")->text(), QStringLiteral("Porta COM2: 9600,n,8,1 OK"));
     }
-    void cleanup()
-    {
-        m_window.reset();
-        m_device.reset();
-        m_seam.reset();
-        m_dir.reset();
-    }
+    void cleanup() { stopWindow(); }
 
     // The selected bytes, exactly as the device sent them, then CR LF.
     void selectionSavedOnYes()
