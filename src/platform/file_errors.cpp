@@ -9,7 +9,7 @@ namespace quillar {
 
 NumberedError fileError(int number)
 {
-    using namespace FileErrorNumber;
+    using namespace ErrorNumber;
     switch (number) {
     case Overflow: return {number, QStringLiteral("Overflow")};
     case TypeMismatch: return {number, QStringLiteral("Type mismatch")};
@@ -37,7 +37,7 @@ NumberedError withSystemText(int number, const QString &systemText)
 
 NumberedError readOpenFailure(const QString &path, const QString &systemText)
 {
-    using namespace FileErrorNumber;
+    using namespace ErrorNumber;
     if (path.isEmpty())
         return fileError(BadFileNameOrNumber);
     const QFileInfo info(path);
@@ -52,7 +52,7 @@ NumberedError readOpenFailure(const QString &path, const QString &systemText)
 
 NumberedError writeFailure(const QString &path, WritePhase phase, int savedErrno, const QString &systemText)
 {
-    using namespace FileErrorNumber;
+    using namespace ErrorNumber;
     if (path.isEmpty())
         return fileError(BadFileNameOrNumber);
     if (savedErrno == ENOSPC || savedErrno == EDQUOT)

@@ -6,20 +6,7 @@
 
 namespace quillar {
 
-// Numbers and descriptions of the file failures, shared by the settings file
-// and Save so that the same cause always shows the same number.
-namespace FileErrorNumber {
-inline constexpr int Overflow = ErrorNumber::Overflow;   // 6
-inline constexpr int TypeMismatch = 13;
-inline constexpr int BadFileNameOrNumber = 52;
-inline constexpr int FileNotFound = 53;
-inline constexpr int DeviceIoError = 57;
-inline constexpr int DiskFull = 61;
-inline constexpr int InputPastEndOfFile = 62;
-inline constexpr int PermissionDenied = ErrorNumber::PermissionDenied; // 70
-inline constexpr int PathFileAccessError = 75;
-inline constexpr int PathNotFound = 76;
-} // namespace FileErrorNumber
+// File failures, shared by the settings file and Save.
 
 // The error for a number with its fixed description ("Disk full", ...).
 [[nodiscard]] NumberedError fileError(int number);

@@ -29,11 +29,20 @@ private:
     std::string m_what;
 };
 
-// Numbers the program gives meaning to.
+// Numbers the program gives meaning to; the same cause always has the same
+// number, whether a port or a file fails.
 namespace ErrorNumber {
 inline constexpr int Overflow = 6;
+inline constexpr int TypeMismatch = 13;
+inline constexpr int BadFileNameOrNumber = 52;
+inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceIoError = 57;
+inline constexpr int DiskFull = 61;
+inline constexpr int InputPastEndOfFile = 62;
 inline constexpr int DeviceUnavailable = 68;
 inline constexpr int PermissionDenied = 70;
+inline constexpr int PathFileAccessError = 75;
+inline constexpr int PathNotFound = 76;
 inline constexpr int InvalidPropertyValue = 380;
 inline constexpr int InvalidPortNumber = 8002;
 inline constexpr int PortAlreadyOpen = 8005;

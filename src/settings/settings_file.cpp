@@ -27,11 +27,11 @@ void SettingsFile::openForReading()
 void SettingsFile::read(SettingsRecord &record)
 {
     if (!m_file.isOpen())
-        throw fileError(FileErrorNumber::BadFileNameOrNumber);
+        throw fileError(ErrorNumber::BadFileNameOrNumber);
     // One byte beyond the limit tells a file that goes on from one that ends.
     const QByteArray bytes = m_file.read(MaxRecordBytes + 1);
     if (m_file.error() != QFileDevice::NoError)
-        throw fileError(FileErrorNumber::DeviceIoError);
+        throw fileError(ErrorNumber::DeviceIoError);
     const bool complete = bytes.size() <= MaxRecordBytes;
     readSettingsRecord(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), MaxRecordBytes)),
                        complete, record);

@@ -35,7 +35,7 @@ public:
             if (close < 0) {
                 // An unclosed quote runs to the end of the file.
                 if (!m_complete)
-                    throw fileError(FileErrorNumber::Overflow);
+                    throw fileError(ErrorNumber::Overflow);
                 value = m_bytes.sliced(open);
                 m_pos = m_bytes.size();
                 return value;
@@ -49,7 +49,7 @@ public:
             while (m_pos < m_bytes.size() && m_bytes[m_pos] != ',' && !isLineEnd(m_bytes[m_pos]))
                 ++m_pos;
             if (m_pos >= m_bytes.size() && !m_complete)
-                throw fileError(FileErrorNumber::Overflow);
+                throw fileError(ErrorNumber::Overflow);
             qsizetype end = m_pos;
             while (end > start && isBlank(m_bytes[end - 1]))
                 --end;
@@ -71,7 +71,7 @@ private:
 
     [[nodiscard]] NumberedError pastEnd() const
     {
-        return fileError(m_complete ? FileErrorNumber::InputPastEndOfFile : FileErrorNumber::Overflow);
+        return fileError(m_complete ? ErrorNumber::InputPastEndOfFile : ErrorNumber::Overflow);
     }
 
     QByteArrayView m_bytes;
@@ -115,7 +115,7 @@ double windowValue(QByteArrayView raw)
     if (s.isEmpty())
         return 0.0;
     if (!isDecimalNumber(s))
-        throw fileError(FileErrorNumber::TypeMismatch);
+        throw fileError(ErrorNumber::TypeMismatch);
     bool negative = false;
     if (s.front() == '+' || s.front() == '-') {
         negative = s.front() == '-';
@@ -124,10 +124,10 @@ double windowValue(QByteArrayView raw)
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
     if (ec != std::errc() || ptr != s.data() + s.size())
-        throw fileError(FileErrorNumber::Overflow);
+        throw fileError(ErrorNumber::Overflow);
     const auto whole = roundToInt32(negative ? -value : value);
     if (!whole)
-        throw fileError(FileErrorNumber::Overflow);
+        throw fileError(ErrorNumber::Overflow);
     return static_cast<double>(*whole);
 }
 
