@@ -61,6 +61,7 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     setAutoFillBackground(true);
     setColour(*this, QPalette::Window, systemColour(SystemColour::AppWorkspace));
     resize(twipsToPixels(DesignClientWidth, dpi()), twipsToPixels(DesignClientHeight, dpi()));
+    m_placement = new WindowPlacement(*this);
 
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
@@ -269,7 +270,7 @@ void frmQuillar::keepOnScreens()
     const QScreen *primary = QGuiApplication::primaryScreen();
     if (!primary)
         return;
-    const OuterGeometry o = m_pendingOuter.value_or(outer());
+    const OuterGeometry o = m_placement->outer();
     const double d = dpi();
     const QRect restored = twipsRectToPixels(o.left, o.top, o.width, o.height, d);
     const QRect kept = quillar::keepOnScreens(restored, screens, primary->availableGeometry());
@@ -293,50 +294,10 @@ double frmQuillar::dpi() const
     return logicalDpiX() > 0 ? logicalDpiX() : 96.0;
 }
 
-QMargins frmQuillar::frameMargins() const
-{
-    if (testAttribute(Qt::WA_WState_Created)) {
-        const QRect f = frameGeometry();
-        const QRect g = geometry();
-        if (f != g)
-            m_frame = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
-    }
-    return m_frame ? *m_frame : designFrameMargins(dpi());
-}
-
-OuterGeometry frmQuillar::outer() const
-{
-    return outerFromClient(geometry(), frameMargins(), dpi());
-}
-
-void frmQuillar::setOuter(const OuterGeometry &outer)
-{
-    setGeometry(clientRectFromOuter(outer, frameMargins(), dpi()));
-}
-
-void frmQuillar::setOuterFromOutside(const OuterGeometry &outer)
-{
-    // Before the window system has told its frame, the design frame stands in;
-    // the same outer geometry is set again once the real frame is known.
-    m_pendingOuter.reset();
-    if (!m_frame)
-        m_pendingOuter = outer;
-    setOuter(outer);
-}
-
-void frmQuillar::applyPendingOuter()
-{
-    if (!m_pendingOuter || !isVisible())
-        return;
-    (void)frameMargins();
-    if (m_frame)
-        setOuter(*std::exchange(m_pendingOuter, std::nullopt));
-}
-
-float frmQuillar::Left() const { return static_cast<float>(outer().left); }
-float frmQuillar::Top() const { return static_cast<float>(outer().top); }
-float frmQuillar::Width() const { return static_cast<float>(outer().width); }
-float frmQuillar::Height() const { return static_cast<float>(outer().height); }
+float frmQuillar::Left() const { return static_cast<float>(m_placement->outer().left); }
+float frmQuillar::Top() const { return static_cast<float>(m_placement->outer().top); }
+float frmQuillar::Width() const { return static_cast<float>(m_placement->outer().width); }
+float frmQuillar::Height() const { return static_cast<float>(m_placement->outer().height); }
 
 void frmQuillar::setLeft(float twips) { setOuterField(&OuterGeometry::left, twips); }
 void frmQuillar::setTop(float twips) { setOuterField(&OuterGeometry::top, twips); }
@@ -345,20 +306,20 @@ void frmQuillar::setHeight(float twips) { setOuterField(&OuterGeometry::height, 
 
 void frmQuillar::setOuterField(double OuterGeometry::*field, float twips)
 {
-    OuterGeometry o = m_pendingOuter.value_or(outer());
+    OuterGeometry o = m_placement->outer();
     o.*field = twips;
-    setOuterFromOutside(o);
+    m_placement->setOuter(o);
 }
 
 void frmQuillar::Form_Resize()
 {
     guarded("Form_Resize", [this] {
-        const OuterGeometry o = outer();
+        const OuterGeometry o = m_placement->outer();
         const auto rule = applyResizeRule(isMinimized() || isMaximized() || isFullScreen(), o.width, o.height);
         if (!rule)
             return;
         if (rule->outerHeight != o.height || rule->outerWidth != o.width)
-            setOuter({o.left, o.top, rule->outerWidth, rule->outerHeight});
+            m_placement->setOuter({o.left, o.top, rule->outerWidth, rule->outerHeight});
         const ControlLayout &display = controlLayout(QStringLiteral("Text3"));
         const QRect r = twipsRectToPixels(display.left, display.top, rule->displayWidth, rule->displayHeight, dpi());
         Text3->setGeometry(r.x(), r.y(), std::max(1, r.width()), std::max(1, r.height()));
@@ -368,14 +329,7 @@ void frmQuillar::Form_Resize()
 void frmQuillar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    applyPendingOuter();
     Form_Resize();
-}
-
-void frmQuillar::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    applyPendingOuter();
 }
 
 void frmQuillar::changeEvent(QEvent *event)
@@ -388,7 +342,7 @@ void frmQuillar::changeEvent(QEvent *event)
 void frmQuillar::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    applyPendingOuter();
+    m_placement->windowShown();
     placeRuler();
     Form_Resize();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "outer_geometry.h"
+#include "window_placement.h"
 #include "port/port_toggle.h"
 #include "receive/display_buffer.h"
 
@@ -8,7 +9,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -65,7 +65,6 @@ protected:
     // port is left to the serial control.
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
@@ -80,12 +79,7 @@ private:
     void keepOnScreens();
 
     [[nodiscard]] double dpi() const;
-    [[nodiscard]] QMargins frameMargins() const;
-    [[nodiscard]] OuterGeometry outer() const;
-    void setOuter(const OuterGeometry &outer);
-    void setOuterFromOutside(const OuterGeometry &outer);
     void setOuterField(double OuterGeometry::*field, float twips);
-    void applyPendingOuter();
 
     // PortToggleUi
     [[nodiscard]] QString portBoxText() const override;
@@ -122,12 +116,7 @@ private:
     std::function<void()> m_helpOpener;
 
     bool m_loaded = false;
-
-    // An outer geometry set before the window system reported its frame: set
-    // again once the real frame is known, so start-up's values hold exactly.
-    std::optional<OuterGeometry> m_pendingOuter;
-    // The frame margins, once the window system has reported them.
-    mutable std::optional<QMargins> m_frame;
+    WindowPlacement *m_placement = nullptr;
 };
 
 } // namespace quillar
