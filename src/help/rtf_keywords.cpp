@@ -44,6 +44,7 @@ const std::unordered_map<std::string_view, RtfKeyword> &table()
             {"v", K::Hidden}, {"webhidden", K::Hidden}, {"super", K::Super}, {"sub", K::Sub},
             {"nosupersub", K::NoSuperSub}, {"fs", K::Fs}, {"cf", K::Cf}, {"cb", K::Cb},
             {"chcbpat", K::Cb}, {"highlight", K::Highlight},
+            {"cs", K::StyleRef}, {"ds", K::StyleRef}, {"ts", K::StyleRef}, {"s", K::StyleRef},
 
             {"pard", K::Pard}, {"ql", K::Ql}, {"qc", K::Qc}, {"qr", K::Qr}, {"qj", K::Qj},
             {"qd", K::Qj}, {"li", K::Li}, {"lin", K::Li}, {"ri", K::Ri}, {"rin", K::Ri},

@@ -4,8 +4,8 @@
 
 namespace quillar {
 
-// The control words the reader acts on. Everything else is ignored (and, after
-// \*, its group is skipped).
+// The control words the reader knows. Everything else is ignored (and, after
+// \*, its group is skipped); a known word acts as itself, starred or not.
 enum class RtfKeyword {
     Unknown,
     // document
@@ -21,6 +21,9 @@ enum class RtfKeyword {
     // character formatting
     Plain, B, I, Ul, UlDotted, UlDash, UlWave, UlNone, Strike, Scaps, Caps, Hidden,
     Super, Sub, NoSuperSub, Fs, Cf, Cb, Highlight,
+    // style references: known, so that a starred one keeps its text, but the
+    // formatting written beside them is what is shown
+    StyleRef,
     // paragraph formatting
     Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult, Intbl, Itap, Tx, Tqc, Tqr, Tqdec, Cbpat,
     // tables

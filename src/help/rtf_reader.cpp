@@ -571,6 +571,8 @@ void RtfReader::controlWord(const RtfToken &token)
         if (starred)
             destinationWord(keyword, true);
         break;
+    case RtfKeyword::StyleRef:
+        break;
     case RtfKeyword::Rtf:
         if (m_stack.size() == 2 && s.destination == RtfDestination::Skip)
             s.destination = RtfDestination::Text;

@@ -7,12 +7,13 @@ namespace quillar {
 
 QColor systemColour(int index)
 {
-    // The classic grey desktop scheme the window was designed against.
+    // The classic standard desktop scheme the window was designed against:
+    // its light grey label text reads on the darker workspace grey.
     static constexpr std::array<std::pair<int, QRgb>, 4> table{{
         {SystemColour::WindowText, 0xff000000},
-        {SystemColour::AppWorkspace, 0xffababab},
-        {SystemColour::ButtonFace, 0xffd4d0c8},
-        {SystemColour::InactiveCaptionText, 0xffd4d0c8},
+        {SystemColour::AppWorkspace, 0xff808080},
+        {SystemColour::ButtonFace, 0xffc0c0c0},
+        {SystemColour::InactiveCaptionText, 0xffc0c0c0},
     }};
     for (const auto &[i, rgb] : table) {
         if (i == index)

@@ -124,6 +124,13 @@ private slots:
         QTest::newRow("uc is kept per group") << QByteArray(R"({\rtf1 {\uc0 x}\u233 ee})") << QString::fromUtf8("xée");
         QTest::newRow("symbols") << QByteArray(R"({\rtf1 \bullet\endash\emdash\lquote\rquote\ldblquote\rdblquote\~})") << QString::fromUtf8("•–—‘’“”\u00A0");
         QTest::newRow("unknown starred group skipped") << QByteArray(R"({\rtf1 a{\*\mystery hidden}b})") << "ab";
+        // As code highlighters write their character styles: inline, starred.
+        QTest::newRow("starred known word acts as itself")
+            << QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fmodern Courier New;}}{\\colortbl;\\red0\\green0\\blue255;}\n"
+                          "{\\stylesheet{\\*\\cs1 Keyword;}{\\*\\cs2 String;}}\n"
+                          "\\f0\\fs20{\\*\\cs1\\cf1 int} main() \\{\\par\n"
+                          "    {\\*\\cs1\\cf1 return} {\\*\\cs2\\cf1 \"ok\"};\\par\n\\}}")
+            << "int main() {|    return \"ok\";|}";
         QTest::newRow("unknown plain group shown") << QByteArray(R"({\rtf1 a{\mystery shown}b})") << "ashownb";
         QTest::newRow("tables, info, styles skipped") << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}}{\colortbl;\red1\green2\blue3;}{\stylesheet{\s1 Heading;}}{\info{\title T}}text})") << "text";
         QTest::newRow("header, footer, footnote body skipped") << QByteArray(R"({\rtf1{\header H\par}{\footer F\par}a{\super\chftn}{\footnote\chftn note}b})") << "a1b";
