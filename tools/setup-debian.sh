@@ -9,6 +9,9 @@ packages=(
   libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
+  # the desktop tier: window managers, real input, the accessibility bus
+  openbox icewm xdotool wmctrl x11-utils
+  dbus-daemon dbus-bin at-spi2-core python3 python3-gi gir1.2-atspi-2.0
 )
 
 missing=()

@@ -28,6 +28,7 @@ void DisplayBuffer::append(QString text)
 
 void DisplayBuffer::clear()
 {
+    m_removedCount += m_text.size();
     m_text.clear();
     ++m_cutCount;
     m_anchor = m_caret = 0;
@@ -69,6 +70,7 @@ qsizetype DisplayBuffer::lineOfPosition(qsizetype pos) const
 
 void DisplayBuffer::cutFront(qsizetype keep)
 {
+    m_removedCount += m_text.size() - keep;
     m_text.remove(0, m_text.size() - keep);
     ++m_cutCount;
     rebuildLines();

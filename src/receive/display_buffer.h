@@ -64,6 +64,8 @@ public:
     // know whether the positions and lines it has seen still hold the same
     // characters, or whether everything moved.
     [[nodiscard]] quint64 cutCount() const { return m_cutCount; }
+    // How many characters cuts and clears have taken from the front, in all.
+    [[nodiscard]] qint64 removedCount() const { return m_removedCount; }
     // The longest line, for the horizontal scroll range.
     [[nodiscard]] qsizetype maxLineLength() const
     {
@@ -89,6 +91,7 @@ private:
     // when asked, since a CR at its end may yet pair with an LF.
     qsizetype m_maxLineLength = 0;
     quint64 m_cutCount = 0;
+    qint64 m_removedCount = 0;
 };
 
 } // namespace quillar

@@ -1,5 +1,6 @@
 #include "display_view.h"
 
+#include "display_accessible.h"
 #include "display_buffer.h"
 #include "display_navigation.h"
 
@@ -45,6 +46,7 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
     m_seenCuts = m_buffer.cutCount();
     m_seenLineCount = m_buffer.lineCount();
     updateScrollRanges();
+    new DisplayAnnouncer(*this);
 }
 
 qreal DisplayView::columnLeft(qsizetype column) const
@@ -163,7 +165,12 @@ void DisplayView::updateScrollRanges()
 
 void DisplayView::ensureCaretVisible()
 {
-    const qsizetype caret = m_buffer.caret();
+    ensureVisible(m_buffer.caret());
+}
+
+void DisplayView::ensureVisible(qsizetype caret)
+{
+    caret = std::clamp<qsizetype>(caret, 0, m_buffer.length());
     const qsizetype line = m_buffer.lineOfPosition(caret);
     QScrollBar *vertical = verticalScrollBar();
     if (line < vertical->value())

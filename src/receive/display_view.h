@@ -54,6 +54,11 @@ public:
     // The cell of the character at position (for the position at a line's end,
     // the cell after its last character).
     [[nodiscard]] QRectF cellRect(qsizetype position) const;
+    // The character under a point (for the position at a line's end or past
+    // it, that position).
+    [[nodiscard]] qsizetype characterAt(const QPointF &viewportPoint) const;
+    // Scrolls so that position is shown.
+    void ensureVisible(qsizetype position);
 
     // The first line shown and how many whole lines fit.
     [[nodiscard]] qsizetype firstVisibleLine() const;
@@ -99,7 +104,6 @@ private:
     void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to,
                   qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
-    [[nodiscard]] qsizetype characterAt(const QPointF &viewportPoint) const;
     void setSelectionClipboard() const;
 
     DisplayBuffer &m_buffer;

@@ -18,6 +18,7 @@
 #include "ruler_text.h"
 #include "select_all_on_click.h"
 #include "startup.h"
+#include "status_line.h"
 #include "system_colours.h"
 #include "window_fonts.h"
 #include "window_settings.h"
@@ -121,7 +122,7 @@ void frmQuillar::createControls()
             break;
         }
         case ControlKind::StatusLabel: {
-            auto *label = new QLabel(QString::fromLatin1(c.text), this);
+            auto *label = new StatusLine(QString::fromLatin1(c.text), this);
             label->setAlignment(Qt::AlignCenter);
             label->setFrameShape(QFrame::Box);
             label->setLineWidth(1);
@@ -153,7 +154,9 @@ void frmQuillar::createControls()
         }
         w->setObjectName(QString::fromLatin1(c.name));
         if (*c.toolTip)
-            w->setToolTip(QString::fromLatin1(c.toolTip));
+            w->setToolTip(QString::fromLatin1(c.toolTip)); // also its accessible description
+        if (*c.accessibleName)
+            w->setAccessibleName(QString::fromLatin1(c.accessibleName));
         w->setGeometry(twipsRectToPixels(c.left, c.top, c.width, c.height, d));
     }
 
@@ -245,7 +248,7 @@ void frmQuillar::MSComm1_OnComm()
             m_receive->ReceiveInput(MSComm1->input());
             return;
         }
-        lblStatus->setText(commEventStatus(code, txtCom1->text()));
+        lblStatus->setStatus(commEventStatus(code, txtCom1->text()));
         if (code == ErrorNumber::DeviceUnavailable)
             m_toggle->portClosedByControl();
     });
@@ -351,7 +354,7 @@ void frmQuillar::showEvent(QShowEvent *event)
 
 QString frmQuillar::portBoxText() const { return txtCom1->text(); }
 QString frmQuillar::baudBoxText() const { return txtBaud1->text(); }
-void frmQuillar::setStatus(const QString &text) { lblStatus->setText(text); }
+void frmQuillar::setStatus(const QString &text) { lblStatus->setStatus(text); }
 void frmQuillar::setButtonCaption(const QString &caption) { Command1->setText(caption); }
 void frmQuillar::setButtonToolTip(const QString &toolTip) { Command1->setToolTip(toolTip); }
 

@@ -21,6 +21,7 @@ class DisplayView;
 class MSComm;
 class ReceivePath;
 class RulerLabel;
+class StatusLine;
 
 // The main window: lays out the controls of its design and forwards their
 // events to the rules that live beside it (port toggle, receive path, key and
@@ -104,7 +105,7 @@ private:
     QPushButton *Command3 = nullptr; // forced line feed
     QPushButton *Command4 = nullptr; // Save
     QPushButton *Command5 = nullptr; // Help
-    QLabel *lblStatus = nullptr;
+    StatusLine *lblStatus = nullptr;
     RulerLabel *Label3 = nullptr; // ruler tens and units
     RulerLabel *Label9 = nullptr; // ruler hundreds
     MSComm *MSComm1 = nullptr;

@@ -15,28 +15,28 @@ using K = ControlKind;
 
 // clang-format off
 constexpr std::array<ControlLayout, 21> Controls{{
-    // name       kind             text         tooltip                                             left   top  width height tab max right bold
+    // name       kind             text         tooltip                                             left   top  width height tab max right bold  accessible name
     {"Label1",    K::PlainLabel,   "Com",       "",                                                   90,   30,   375,  255, 12},
-    {"txtCom1",   K::EntryBox,     "2",         "Serial Port # (1-16)",                              440,    0,   275,  285,  1, 2},
+    {"txtCom1",   K::EntryBox,     "2",         "Serial Port # (1-16)",                              440,    0,   275,  285,  1, 2, false, false, "Com"},
     {"Label2",    K::PlainLabel,   "Baud",      "",                                                  810,   30,   495,  255, 13},
-    {"txtBaud1",  K::EntryBox,     "9600",      "Baud rate (110 - 256000)",                         1220,    0,   540,  285,  2, 6},
+    {"txtBaud1",  K::EntryBox,     "9600",      "Baud rate (110 - 256000)",                         1220,    0,   540,  285,  2, 6, false, false, "Baud"},
     {"Command1",  K::PushButton,   "Open",      "Open COM",                                         1900,   15,   615,  285,  3},
     {"Label7",    K::PlainLabel,   ">",         "",                                                 2690,   30,   135,  255, 18, 0, true, true},
-    {"Text4",     K::EntryBox,     "31",        "Lower ASCII  code to display as is",               2810,    0,   375,  285,  4, 3},
+    {"Text4",     K::EntryBox,     "31",        "Lower ASCII  code to display as is",               2810,    0,   375,  285,  4, 3, false, false, "Lower bound"},
     {"Label8",    K::PlainLabel,   "Car",       "",                                                 3210,   30,   255,  255, 19},
-    {"Text2",     K::EntryBox,     "128",       "Higher ASCII  code to display as is",              3480,    0,   495,  285,  5, 3},
+    {"Text2",     K::EntryBox,     "128",       "Higher ASCII  code to display as is",              3480,    0,   495,  285,  5, 3, false, false, "Higher bound"},
     {"Label6",    K::PlainLabel,   "<",         "",                                                 3970,   30,   135,  255, 17, 0, false, true},
     {"Label4",    K::PlainLabel,   "Timer",     "",                                                 4245,   30,   495,  255, 15},
-    {"Text1",     K::EntryBox,     "150",       "Time for line feed. 0=line feed if LF detected",   4680,    0,   495,  285,  6, 4},
+    {"Text1",     K::EntryBox,     "150",       "Time for line feed. 0=line feed if LF detected",   4680,    0,   495,  285,  6, 4, false, false, "Timer"},
     {"Label5",    K::PlainLabel,   "mS",        "",                                                 5205,   30,   255,  255, 16},
     {"Command3",  K::PushButton,   "LF",        "Force Line Feed",                                  5520,   15,   375,  285,  7},
     {"Command2",  K::PushButton,   "Clear",     "Clear Display",                                    6000,   15,   615,  285,  8},
     {"Command4",  K::PushButton,   "Save",      "Save all or selected Text",                        6720,   15,   550,  285,  9},
     {"lblStatus", K::StatusLabel,  "Label1",    "",                                                 7360,   30,  2535,  255, 11},
     {"Command5",  K::PushButton,   "Help (F1)", "Open the instructions (F1)",                      10080,   15,   765,  285, 10},
-    {"Label9",    K::RulerLabel,   "",          "",                                                11935,   70,  2600,  245, 20},
-    {"Label3",    K::RulerLabel,   "",          "",                                                   60,  300, 14425,  495, 14},
-    {"Text3",     K::Display,      "",          "",                                                   20,  740,  9975, 3255,  0},
+    {"Label9",    K::RulerLabel,   "",          "",                                                11935,   70,  2600,  245, 20, 0, false, false, "Column ruler, hundreds"},
+    {"Label3",    K::RulerLabel,   "",          "",                                                   60,  300, 14425,  495, 14, 0, false, false, "Column ruler"},
+    {"Text3",     K::Display,      "",          "",                                                   20,  740,  9975, 3255,  0, 0, false, false, "Received data"},
 }};
 // clang-format on
 

@@ -26,6 +26,9 @@ struct ControlLayout
     int maxLength = 0; // entry boxes; 0: no limit
     bool rightAligned = false;
     bool boldFont = false; // the small bold font of the ">" and "<" labels
+    // What assistive technology calls the control, where its caption does not
+    // say it: the entry boxes take the label beside them.
+    const char *accessibleName = "";
 };
 
 // The design client area, in twips.

@@ -108,9 +108,10 @@ void WindowPlacement::exposed()
         settle(*frame);
         return;
     }
-    // Announced later. Should it never be, what Qt reports will do, so that
-    // the user's own moves and resizes are not held back.
-    QTimer::singleShot(1000, this, [this] {
+    // Announced later (a busy manager can take its time). Should it never be,
+    // what Qt reports will do, so that the user's own moves and resizes are
+    // not held back for ever.
+    QTimer::singleShot(5000, this, [this] {
         if (!settled() && m_window.windowHandle())
             settle(m_window.windowHandle()->frameMargins());
     });

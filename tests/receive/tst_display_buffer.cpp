@@ -1,3 +1,4 @@
+#include "receive/display_accessible.h"
 #include "receive/display_buffer.h"
 
 #include <QRandomGenerator>
@@ -179,6 +180,33 @@ private slots:
         QCOMPARE(d.anchor(), d.length());
         QCOMPARE(text.count(), 1);
         QCOMPARE(selection.count(), 1);
+    }
+
+    // What assistive technology is told between two looks (removed at the
+    // front, inserted at the end), applied to what it knew, is the text now:
+    // through cuts, the safety net, clears and many appends between looks.
+    void announcedChangesReplay()
+    {
+        DisplayBuffer d;
+        QRandomGenerator random(7);
+        QString known = d.text();
+        qint64 knownRemoved = d.removedCount();
+        for (int step = 0; step < 3000; ++step) {
+            const int roll = random.bounded(100);
+            if (roll == 0)
+                d.clear();
+            else
+                d.append(filler(random.bounded(1, 400)) + (roll < 40 ? QStringLiteral("\r\n") : QString()));
+            if (random.bounded(10) != 0)
+                continue;
+            const TextDelta delta = textDelta(known, d.removedCount() - knownRemoved, d.text());
+            QVERIFY(known.startsWith(delta.removed));
+            known = known.mid(delta.removed.size());
+            QCOMPARE(delta.insertAt, known.size());
+            known += delta.inserted;
+            QCOMPARE(known, d.text());
+            knownRemoved = d.removedCount();
+        }
     }
 
     void selectionClamps()

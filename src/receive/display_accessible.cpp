@@ -1,0 +1,214 @@
+#include "display_accessible.h"
+
+#include "display_buffer.h"
+#include "display_view.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace quillar {
+
+TextDelta textDelta(const QString &announced, qint64 removedSince, const QString &now)
+{
+    TextDelta delta;
+    const qsizetype cut = static_cast<qsizetype>(std::clamp<qint64>(removedSince, 0, announced.size()));
+    delta.removed = announced.left(cut);
+    // What is left of the old text stands at the start of the new one.
+    delta.insertAt = std::min(announced.size() - cut, now.size());
+    delta.inserted = now.mid(delta.insertAt);
+    return delta;
+}
+
+namespace {
+
+QString rgb(const QColor &c)
+{
+    return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
+}
+
+class DisplayAccessible final : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit DisplayAccessible(DisplayView *view) : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.multiLine = true;
+        s.readOnly = true;
+        s.selectableText = true;
+        s.focusable = true;
+        return s;
+    }
+
+    // -- selection and caret
+    void selection(int index, int *start, int *end) const override
+    {
+        *start = *end = 0;
+        if (index == 0 && buffer().selLength() > 0) {
+            *start = int(buffer().selStart());
+            *end = int(buffer().selStart() + buffer().selLength());
+        }
+    }
+    int selectionCount() const override { return buffer().selLength() > 0 ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int index) override
+    {
+        if (index == 0)
+            buffer().setSelection(buffer().caret(), buffer().caret());
+    }
+    void setSelection(int index, int start, int end) override
+    {
+        if (index == 0)
+            buffer().setSelection(start, end);
+    }
+    int cursorPosition() const override { return int(buffer().caret()); }
+    void setCursorPosition(int position) override
+    {
+        buffer().setSelection(position, position);
+        view()->ensureVisible(buffer().caret());
+    }
+
+    // -- text
+    QString text(int start, int end) const override
+    {
+        const qsizetype length = buffer().length();
+        const qsizetype from = std::clamp<qsizetype>(start, 0, length);
+        const qsizetype to = end < 0 ? length : std::clamp<qsizetype>(end, from, length);
+        return buffer().text().mid(from, to - from);
+    }
+    int characterCount() const override { return int(buffer().length()); }
+    QString text(QAccessible::Text t) const override { return QAccessibleWidget::text(t); }
+
+    // -- geometry, in screen coordinates, as magnifiers follow the caret
+    QRect characterRect(int offset) const override
+    {
+        if (offset < 0 || offset > buffer().length())
+            return {};
+        const QRectF cell = view()->cellRect(offset);
+        const QPoint topLeft = view()->viewport()->mapToGlobal(cell.topLeft().toPoint());
+        return {topLeft, cell.size().toSize()};
+    }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        const QPoint local = view()->viewport()->mapFromGlobal(point);
+        if (!view()->viewport()->rect().contains(local))
+            return -1;
+        return int(view()->characterAt(local));
+    }
+    void scrollToSubstring(int start, int end) override
+    {
+        view()->ensureVisible(std::clamp<qsizetype>(end, 0, buffer().length()));
+        view()->ensureVisible(std::clamp<qsizetype>(start, 0, buffer().length()));
+    }
+    QString attributes(int offset, int *start, int *end) const override
+    {
+        if (offset < 0 || offset > buffer().length()) {
+            *start = *end = -1;
+            return {};
+        }
+        // One font and one pair of colours for the whole text.
+        *start = 0;
+        *end = int(buffer().length());
+        const QFont f = view()->font();
+        const QPalette &p = view()->palette();
+        return QStringLiteral("font-family:\"%1\";font-size:%2pt;font-weight:normal;color:%3;background-color:%4;")
+            .arg(f.family())
+            .arg(f.pointSizeF())
+            .arg(rgb(p.color(QPalette::Text)), rgb(p.color(QPalette::Base)));
+    }
+
+private:
+    DisplayView *view() const { return static_cast<DisplayView *>(widget()); }
+    DisplayBuffer &buffer() const { return view()->buffer(); }
+};
+
+QAccessibleInterface *displayFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(DisplayView::staticMetaObject.className()) && object && object->isWidgetType())
+        return new DisplayAccessible(static_cast<DisplayView *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+DisplayAnnouncer::DisplayAnnouncer(DisplayView &view) : QObject(&view), m_view(view)
+{
+    static const bool installed = (QAccessible::installFactory(displayFactory), true);
+    (void)installed;
+    m_merge.setSingleShot(true);
+    m_merge.setInterval(MergeMs);
+    connect(&m_merge, &QTimer::timeout, this, &DisplayAnnouncer::flush);
+    connect(&view.buffer(), &DisplayBuffer::textChanged, this, &DisplayAnnouncer::textChanged);
+    connect(&view.buffer(), &DisplayBuffer::selectionChanged, this, &DisplayAnnouncer::selectionChanged);
+    m_announced = view.buffer().text();
+    m_announcedRemoved = view.buffer().removedCount();
+}
+
+void DisplayAnnouncer::textChanged()
+{
+    // While nobody listens nothing is done; the first announcement to a
+    // listener then tells everything that changed since the last one.
+    if (QAccessible::isActive() && !m_merge.isActive())
+        m_merge.start();
+}
+
+void DisplayAnnouncer::selectionChanged()
+{
+    // While text streams in, the caret and selection go with the next merged
+    // announcement.
+    if (!QAccessible::isActive() || m_merge.isActive())
+        return;
+    announceCaretAndSelection();
+}
+
+void DisplayAnnouncer::flush()
+{
+    m_merge.stop();
+    if (!QAccessible::isActive())
+        return;
+    const DisplayBuffer &buffer = m_view.buffer();
+    const TextDelta delta = textDelta(m_announced, buffer.removedCount() - m_announcedRemoved, buffer.text());
+    m_announced = buffer.text();
+    m_announcedRemoved = buffer.removedCount();
+    if (!delta.removed.isEmpty()) {
+        QAccessibleTextRemoveEvent event(&m_view, 0, delta.removed);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (!delta.inserted.isEmpty()) {
+        QAccessibleTextInsertEvent event(&m_view, int(delta.insertAt), delta.inserted);
+        QAccessible::updateAccessibility(&event);
+    }
+    announceCaretAndSelection();
+}
+
+void DisplayAnnouncer::announceCaretAndSelection()
+{
+    const DisplayBuffer &buffer = m_view.buffer();
+    const qsizetype selStart = buffer.selStart();
+    const qsizetype selEnd = selStart + buffer.selLength();
+    if (selStart != m_selStart || selEnd != m_selEnd) {
+        m_selStart = selStart;
+        m_selEnd = selEnd;
+        QAccessibleTextSelectionEvent event(&m_view, int(selStart), int(selEnd));
+        event.setCursorPosition(int(buffer.caret()));
+        QAccessible::updateAccessibility(&event);
+    }
+    if (buffer.caret() != m_caret) {
+        m_caret = buffer.caret();
+        QAccessibleTextCursorEvent event(&m_view, int(m_caret));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+} // namespace quillar

@@ -1,0 +1,401 @@
+#!/usr/bin/python3
+"""Quillar as people use it: the real program on an X server (Xvfb) with a
+real window manager, driven by real input (XTest, through xdotool) and read
+the way assistive technology reads it (AT-SPI). Data comes from a
+pseudo-terminal linked as COM<N> in the program's working directory.
+
+Run under dbus-run-session; tests/desktop/run.sh does that. Argument: the
+quillar program."""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import tty
+import unittest
+
+import gi
+gi.require_version('Atspi', '2.0')
+from gi.repository import Atspi, GLib  # noqa: E402
+
+PROGRAM = None
+DISPLAY = None
+TWIPS = 15  # per pixel at the 96 dots per inch the server is started with
+
+
+def pump(seconds=0.0):
+    """Lets AT-SPI events in while waiting."""
+    end = time.monotonic() + seconds
+    context = GLib.MainContext.default()
+    while True:
+        while context.iteration(False):
+            pass
+        if time.monotonic() >= end:
+            return
+        time.sleep(0.02)
+
+
+def until(what, timeout=10.0, message='condition'):
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            value = what()
+        except GLib.Error:
+            value = None
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise AssertionError(f'timed out waiting for {message}')
+        pump(0.05)
+
+
+def x(*args):
+    done = subprocess.run(args, env=dict(os.environ, DISPLAY=DISPLAY), capture_output=True, text=True)
+    if done.returncode != 0:
+        raise AssertionError(f'{" ".join(args)}: {done.stderr.strip()}')
+    return done.stdout
+
+
+class WindowManager:
+    current = None
+
+    @classmethod
+    def use(cls, name):
+        if cls.current and cls.current[0] == name:
+            return
+        if cls.current and cls.current[1]:
+            cls.current[1].terminate()
+            try:
+                cls.current[1].wait(timeout=5)
+            except subprocess.TimeoutExpired:  # a manager busy with its own restart
+                cls.current[1].kill()
+                cls.current[1].wait()
+        # What the manager before announced must not pass for the next one.
+        for stale in ('_NET_SUPPORTED', '_NET_SUPPORTING_WM_CHECK'):
+            x('xprop', '-root', '-remove', stale)
+        process = None
+        for _ in range(10 if name else 0):
+            # The manager before may not have let go of the screen yet: then a
+            # new one gives up at once, and is started again.
+            process = subprocess.Popen([name], env=dict(os.environ, DISPLAY=DISPLAY),
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if until(lambda: process.poll() is not None
+                     or '_NET_FRAME_EXTENTS' in x('xprop', '-root', '_NET_SUPPORTED'),
+                     timeout=30, message=f'{name} to run') and process.poll() is None:
+                break
+            time.sleep(0.5)
+        else:
+            if name:
+                raise AssertionError(f'{name} does not start')
+        cls.current = (name, process)
+
+
+class Device:
+    """A pseudo-terminal playing a serial device, linked as folder/COM<port>."""
+
+    def __init__(self, folder, port):
+        self.master, self.slave = os.openpty()
+        tty.setraw(self.slave)
+        os.symlink(os.ttyname(self.slave), os.path.join(folder, f'COM{port}'))
+
+    def write(self, data):
+        os.write(self.master, data)
+
+    def close(self):
+        os.close(self.master)
+        os.close(self.slave)
+
+
+class Quillar:
+    """One run of the program in a folder of its own."""
+
+    def __init__(self, settings=None, port=3, device=True):
+        self.folder = tempfile.mkdtemp(prefix='quillar-desktop-')
+        self.port = port
+        self.device = Device(self.folder, port) if device else None
+        if settings is not None:
+            with open(os.path.join(self.folder, 'Quillar.ini'), 'wb') as f:
+                f.write(settings)
+        env = dict(os.environ, DISPLAY=DISPLAY, QT_QPA_PLATFORM='xcb')
+        env.pop('QT_LINUX_ACCESSIBILITY_ALWAYS_ON', None)
+        self.process = subprocess.Popen([PROGRAM], cwd=self.folder, env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.window = until(self._window, message='the main window')
+        self._app = None
+
+    def _window(self):
+        out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--pid', str(self.process.pid),
+                              '--name', '^Quillar v1$'], env=dict(os.environ, DISPLAY=DISPLAY),
+                             capture_output=True, text=True).stdout.split()
+        return out[0] if out else None
+
+    # -- AT-SPI
+    def app(self):
+        if self._app is None:
+            def find():
+                desktop = Atspi.get_desktop(0)
+                for i in range(desktop.get_child_count()):
+                    a = desktop.get_child_at_index(i)
+                    if a is not None and a.get_process_id() == self.process.pid:
+                        return a
+                return None
+            self._app = until(find, message='quillar on the accessibility bus')
+        return self._app
+
+    def find(self, role, name=None, root=None):
+        def search(a, depth=0):
+            if a is None or depth > 12:
+                return None
+            if a.get_role_name() == role and (name is None or a.get_name() == name):
+                return a
+            for i in range(a.get_child_count()):
+                found = search(a.get_child_at_index(i), depth + 1)
+                if found:
+                    return found
+            return None
+        return until(lambda: search(root or self.app()), message=f'{role} {name!r}')
+
+    def display(self):
+        return self.find('text', 'Received data')
+
+    def status(self):
+        return self.find('status bar').get_name()
+
+    def wait_status(self, text):
+        seen = []
+        until(lambda: seen.append(self.status()) or seen[-1] == text, message=f'the status {text!r}, seen {seen[-1:]}')
+
+    def centre(self, accessible):
+        r = accessible.get_extents(Atspi.CoordType.SCREEN)
+        return r.x + r.width // 2, r.y + r.height // 2
+
+    def click(self, accessible):
+        cx, cy = self.centre(accessible)
+        x('xdotool', 'mousemove', '--sync', str(cx), str(cy), 'click', '1')
+
+    # -- X11
+    def client_geometry(self):
+        info = x('xwininfo', '-id', self.window)
+        value = {k: int(re.search(k + r':\s+(-?\d+)', info).group(1))
+                 for k in ('Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height')}
+        return (value['Absolute upper-left X'], value['Absolute upper-left Y'], value['Width'], value['Height'])
+
+    def frame_extents(self):
+        out = x('xprop', '-id', self.window, '_NET_FRAME_EXTENTS')
+        numbers = re.findall(r'\d+', out.split('=')[-1]) if '=' in out else []
+        return tuple(int(n) for n in numbers) if len(numbers) == 4 else (0, 0, 0, 0)
+
+    def outer_pixels(self):
+        cx, cy, w, h = self.client_geometry()
+        left, right, top, bottom = self.frame_extents()
+        return (cx - left, cy - top, w + left + right, h + top + bottom)
+
+    def close(self, by_manager=True):
+        """Closes the window as the user does; returns Quillar.ini."""
+        if by_manager:
+            x('wmctrl', '-i', '-c', self.window)
+        else:
+            self.process.send_signal(signal.SIGTERM)
+        self.process.wait(timeout=10)
+        with open(os.path.join(self.folder, 'Quillar.ini'), 'rb') as f:
+            return f.read()
+
+    def dispose(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.process.stderr.close()
+        if self.device:
+            self.device.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def record(port='3', baud='9600', left=1500, top=1200, width=12000, height=4995, lf='150'):
+    return f'"{port}","{baud}",{left},{top},{width},{height},"31","128","{lf}"\r\n'.encode()
+
+
+class Events:
+    """AT-SPI events of one kind, as a screen reader hears them."""
+
+    def __init__(self, kind):
+        self.heard = []
+        self.listener = Atspi.EventListener.new(self._heard)
+        self.listener.register(kind)
+        self.kind = kind
+
+    def _heard(self, event):
+        try:
+            data = event.any_data if isinstance(event.any_data, str) else event.source.get_name()
+            self.heard.append((event.source.get_role_name(), event.detail1, data))
+        except GLib.Error:
+            pass
+
+    def stop(self):
+        self.listener.deregister(self.kind)
+
+
+class AssistiveTechnology(unittest.TestCase):
+    """Read as a screen reader reads it, under openbox."""
+
+    def setUp(self):
+        WindowManager.use('openbox')
+        self.q = Quillar(record(lf='0'))
+        self.addCleanup(self.q.dispose)
+
+    def test_received_bytes_are_read_from_the_display(self):
+        display = self.q.display()
+        # (Qt 6.4's bridge does not pass on the selectable-text state.)
+        states = display.get_state_set()
+        for state in (Atspi.StateType.MULTI_LINE, Atspi.StateType.READ_ONLY, Atspi.StateType.FOCUSABLE):
+            self.assertTrue(states.contains(state), state)
+        inserted = Events('object:text-changed:insert')
+        self.addCleanup(inserted.stop)
+        self.q.wait_status('Porta COM3: 9600,n,8,1 OK')
+        # Line-feed mode: a line break after each [LF].
+        for _ in range(200):  # a stream, so that announcements are merged
+            self.q.device.write(b'AB\x1b')
+            time.sleep(0.002)
+        self.q.device.write(b'Hello \xe8\r\n\x00\xff')
+        expected = 'AB[1B]' * 200 + 'Hello [E8][CR][LF]\r\n[00][FF]'
+        until(lambda: Atspi.Text.get_text(display, 0, -1) == expected, message='the bytes on the display')
+        self.assertEqual(Atspi.Text.get_character_count(display), len(expected))
+        self.assertEqual(Atspi.Text.get_caret_offset(display), len(expected))
+        pump(1.0)
+        ours = [e for e in inserted.heard if e[0] == 'text']
+        self.assertEqual(''.join(e[2] for e in ours), expected)
+        self.assertLess(len(ours), 20, 'a stream must not flood the bus')
+
+    def test_open_and_close_heard_on_the_status_line(self):
+        names = Events('object:property-change:accessible-name')
+        self.addCleanup(names.stop)
+        self.q.wait_status('Porta COM3: 9600,n,8,1 OK')
+        button = self.q.find('push button', 'Close')
+        self.assertEqual(button.get_description(), 'Close COM3')
+        self.q.click(button)
+        self.q.wait_status('Porta COM3: CLOSED')
+        self.q.click(self.q.find('push button', 'Open'))
+        self.q.wait_status('Porta COM3: 9600,n,8,1 OK')
+        pump(0.3)
+        heard = [e[2] for e in names.heard if e[0] == 'status bar']
+        self.assertIn('Porta COM3: CLOSED', heard)
+        self.assertEqual(heard[-1], 'Porta COM3: 9600,n,8,1 OK')
+        # The entry boxes by the labels beside them, tooltips as descriptions.
+        for name, description in (('Com', 'Serial Port # (1-16)'), ('Baud', 'Baud rate (110 - 256000)'),
+                                  ('Lower bound', 'Lower ASCII  code to display as is'),
+                                  ('Higher bound', 'Higher ASCII  code to display as is'),
+                                  ('Timer', 'Time for line feed. 0=line feed if LF detected')):
+            self.assertEqual(self.q.find('text', name).get_description(), description)
+
+    def test_mouse_selection_read_back(self):
+        display = self.q.display()
+        self.q.wait_status('Porta COM3: 9600,n,8,1 OK')
+        self.q.device.write(b'first line\nsecond line\n')
+        until(lambda: Atspi.Text.get_character_count(display) > 30, message='two lines')
+        text = Atspi.Text.get_text(display, 0, -1)
+        start, end = text.index('line[LF]'), text.index('second') + len('sec')
+        a = Atspi.Text.get_character_extents(display, start, Atspi.CoordType.SCREEN)
+        b = Atspi.Text.get_character_extents(display, end, Atspi.CoordType.SCREEN)
+        x('xdotool', 'mousemove', '--sync', str(a.x + 1), str(a.y + a.height // 2), 'mousedown', '1')
+        x('xdotool', 'mousemove', '--sync', str(b.x + b.width // 2 - 1), str(b.y + b.height // 2))
+        x('xdotool', 'mousemove', '--sync', str(b.x + 1), str(b.y + b.height // 2), 'mouseup', '1')
+        selection = until(lambda: Atspi.Text.get_n_selections(display) == 1
+                          and Atspi.Text.get_selection(display, 0), message='a selection')
+        self.assertEqual(text[selection.start_offset:selection.end_offset], 'line[LF]\r\nsec')
+        self.assertEqual(Atspi.Text.get_text(display, selection.start_offset, selection.end_offset),
+                         'line[LF]\r\nsec')
+        # A magnifier finds the character under the pointer.
+        self.assertEqual(Atspi.Text.get_offset_at_point(display, a.x + 1, a.y + 1, Atspi.CoordType.SCREEN), start)
+
+    def test_f1_opens_the_help_read_over_atspi(self):
+        x('xdotool', 'windowactivate', '--sync', self.q.window)
+        x('xdotool', 'key', '--clearmodifiers', 'F1')
+        frame = self.q.find('filler', ' Quillar - Istruzioni')
+        document = self.q.find('text', root=frame)
+        text = until(lambda: Atspi.Text.get_text(document, 0, -1), message='the help text')
+        self.assertIn('Quillar \u2013 Istruzioni', text)
+        self.assertIn('riceve soltanto', text)
+
+
+class Placement(unittest.TestCase):
+    """The window's outer frame under real window managers, and with none."""
+
+    MANAGERS = ('openbox', 'icewm', None)
+
+    def cycle(self, settings, by_manager):
+        q = Quillar(settings, device=False)
+        try:
+            wanted = (1500 // TWIPS, 1200 // TWIPS, 12000 // TWIPS, 4995 // TWIPS)
+            until(lambda: q.outer_pixels() == wanted, message=f'the frame at {wanted}, is {q.outer_pixels()}')
+            return q.close(by_manager)
+        finally:
+            q.dispose()
+
+    def test_restarts_leave_the_file_unchanged(self):
+        for manager in self.MANAGERS:
+            with self.subTest(manager=manager):
+                WindowManager.use(manager)
+                settings = record()
+                for _ in range(3):
+                    self.assertEqual(self.cycle(settings, by_manager=manager is not None), settings)
+
+    def test_first_resize_stays_and_height_snaps_to_its_minimum(self):
+        for manager in self.MANAGERS:
+            with self.subTest(manager=manager):
+                WindowManager.use(manager)
+                q = Quillar(record(), device=False)
+                try:
+                    until(lambda: q.outer_pixels()[2:] == (800, 333), message='the start-up size')
+                    left, right, top, bottom = q.frame_extents()
+                    x('xdotool', 'windowsize', q.window, '900', '400')
+                    until(lambda: q.client_geometry()[2:] == (900, 400), message='the resize')
+                    pump(0.5)
+                    self.assertEqual(q.client_geometry()[2:], (900, 400))
+                    x('xdotool', 'windowsize', q.window, '900', '40')
+                    # 1825 twips, as whole pixels: 122.
+                    until(lambda: q.outer_pixels()[3] == 122, message=f'the minimum height, is {q.outer_pixels()}')
+                    written = q.close(by_manager=manager is not None)
+                    self.assertEqual(written, record(width=(900 + left + right) * TWIPS, height=122 * TWIPS))
+                finally:
+                    q.dispose()
+
+
+def main():
+    global PROGRAM, DISPLAY
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    read, write = os.pipe()
+    server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1280x800x24', '-dpi', '96',
+                               '-nolisten', 'tcp'], pass_fds=(write,), stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = b''
+    while not number.endswith(b'\n'):
+        chunk = os.read(read, 16)
+        if not chunk:
+            sys.exit('Xvfb did not start')
+        number += chunk
+    os.close(read)
+    DISPLAY = ':' + number.decode().strip()
+    until(lambda: subprocess.run(['xprop', '-root'], env=dict(os.environ, DISPLAY=DISPLAY),
+                                 capture_output=True).returncode == 0, message='the X server')
+    bus = subprocess.Popen(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately'],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        until(lambda: subprocess.run(['dbus-send', '--session', '--dest=org.a11y.Bus', '--print-reply',
+                                      '/org/a11y/bus', 'org.freedesktop.DBus.Properties.Set',
+                                      'string:org.a11y.Status', 'string:IsEnabled', 'variant:boolean:true'],
+                                     capture_output=True).returncode == 0, message='the accessibility bus')
+        Atspi.init()
+        result = unittest.main(exit=False, verbosity=2).result
+    finally:
+        WindowManager.use(None) if WindowManager.current and WindowManager.current[1] else None
+        bus.terminate()
+        server.terminate()
+        server.wait()
+    sys.exit(0 if result.wasSuccessful() else 1)
+
+
+if __name__ == '__main__':
+    main()
