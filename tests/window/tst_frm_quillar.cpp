@@ -1,6 +1,5 @@
 // The real main window under the offscreen platform, driven by key and mouse
 // events.
-#include "help/frm_istruzioni.h"
 #include "platform/twips.h"
 #include "receive/display_buffer.h"
 #include "receive/display_view.h"
@@ -12,8 +11,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +24,6 @@
 #include <memory>
 
 using namespace quillar;
-using quillar::test::TemporaryWorkingDir;
 using quillar::test::namedChild;
 using quillar::test::ScriptedUi;
 
@@ -251,33 +247,6 @@ private slots:
         QTest::keyRelease(target, Qt::Key_F1);
         QTest::keyClick(target, Qt::Key_F2);
         QCOMPARE(m_helpCalls, 3);
-    }
-
-    void helpKeyOpensTheOneHelpWindow()
-    {
-        TemporaryWorkingDir dir;
-        QVERIFY(dir.isValid());
-        QFile rtf(QStringLiteral("Term_Istr.rtf"));
-        QVERIFY(rtf.open(QIODevice::WriteOnly));
-        rtf.write("{\\rtf1\\ansi Istruzioni\\par}");
-        rtf.close();
-        m_window->setHelpOpener(nullptr);
-        m_window = std::make_unique<frmQuillar>(); // with the real help window
-        QVERIFY(showWindow());
-        QTest::keyClick(child("Text3"), Qt::Key_F1);
-        QWidget *help = frmIstruzioni::instance().window();
-        QVERIFY(help);
-        QTRY_VERIFY(help->isVisible());
-        QCOMPARE(help->windowTitle(), QStringLiteral(" Quillar - Istruzioni"));
-        QVERIFY(help->parentWidget() == nullptr);
-        // Back in the main window, F1 again reuses the same window.
-        QVERIFY(showWindow());
-        child("Command1")->setFocus();
-        QTest::keyClick(child("Command1"), Qt::Key_F1, Qt::ShiftModifier);
-        QCOMPARE(frmIstruzioni::instance().window(), help);
-        QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
-        help->close();
-        QTRY_VERIFY(!frmIstruzioni::instance().window());
     }
 
     void helpButton()

@@ -151,29 +151,6 @@ private slots:
         QCOMPARE(window.port().portOpen(), opened);
     }
 
-    // After the first whole-pixel rounding a start-up followed at once by a
-    // shut-down writes back what it read, run after run.
-    void nothingDriftsFromRunToRun()
-    {
-        // Values between whole pixels. (Positions the window system honours:
-        // the offscreen one pushes a frame that starts off screen back on.)
-        putSettingsFile("\"5\",\"19200\",1234,1000,12345,5432,\"31\",\"128\",\"150\"\r\n");
-        PseudoTerminal device;
-        QVERIFY(device.linkAs(m_dir->path(), 5));
-        QList<QByteArray> runs;
-        for (int run = 0; run < 3; ++run) {
-            frmQuillar window;
-            window.Form_Load();
-            QVERIFY(show(window));
-            QVERIFY(window.port().portOpen());
-            QVERIFY(window.close());
-            runs << settingsFile().value_or("<none>");
-        }
-        QCOMPARE(runs[1], runs[0]);
-        QCOMPARE(runs[2], runs[0]);
-        QVERIFY2(runs[0].startsWith("\"5\",\"19200\","), runs[0].constData());
-    }
-
     // Shut-down writes the values of that moment: boxes edited by the user,
     // the window moved and resized; the port is left open.
     void shutDownWritesTheValuesOfThatMoment()
