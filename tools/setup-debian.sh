@@ -9,6 +9,12 @@ packages=(
   libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
+  dpkg-dev            # dpkg-shlibdeps: the package's dependencies from the binary
+  desktop-file-utils  # desktop-file-validate for the menu entry
+  appstream           # appstreamcli validate for the metadata
+  man-db              # man --warnings for the manual page
+  lintian             # checks the Debian package
+  file                # tells the installed icons' sizes
 )
 
 missing=()
@@ -18,5 +24,6 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  # Waits for other installs on the same machine instead of failing.
+  apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
 fi
