@@ -1,4 +1,6 @@
 #include "app/command_line.h"
+#include "app/settings_folder.h"
+#include "port/port_list.h"
 #include "window/frm_quillar.h"
 #include "window/quit_signals.h"
 
@@ -17,25 +19,38 @@ QStringList programArguments(int argc, char *argv[])
     return arguments;
 }
 
+void print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("quillar"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLAR_VERSION));
+    // The desktop entry's name, so that task bars match the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLAR_APP_ID));
 
     // Answered before any window system is contacted, and without writing a file.
-    const quillar::CommandLine options = quillar::parseCommandLine(programArguments(argc, argv));
+    const quillar::CommandLineContext context{
+        QDir::currentPath(), quillar::userSettingsFolder(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath())};
+    const quillar::CommandLine options = quillar::parseCommandLine(programArguments(argc, argv), context);
     if (options.exitCode) {
-        std::fputs(options.standardOutput.toLocal8Bit().constData(), stdout);
-        std::fputs(options.standardError.toLocal8Bit().constData(), stderr);
+        print(stdout, options.standardOutput);
+        print(stderr, options.standardError);
         return *options.exitCode;
     }
+    if (options.listPorts) {
+        print(stdout, quillar::portListReport(options.settingsDir.value_or(QDir::currentPath())));
+        return quillar::ExitStatus::Success;
+    }
     if (options.settingsDir) {
-        const QString folder = *options.settingsDir;
-        if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
-            std::fprintf(stderr, "quillar: cannot use the folder %s\n", folder.toLocal8Bit().constData());
-            return 2;
+        const QString failure = quillar::enterSettingsFolder(*options.settingsDir);
+        if (!failure.isEmpty()) {
+            print(stderr, QStringLiteral("quillar: %1\n").arg(failure));
+            return quillar::ExitStatus::Failure;
         }
     }
 

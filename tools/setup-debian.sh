@@ -12,6 +12,12 @@ packages=(
   # the desktop tier: window managers, real input, the accessibility bus
   openbox icewm xdotool wmctrl x11-utils
   dbus-daemon dbus-bin at-spi2-core python3 python3-gi gir1.2-atspi-2.0
+  dpkg-dev            # dpkg-shlibdeps: the package's dependencies from the binary
+  desktop-file-utils  # desktop-file-validate for the menu entry
+  appstream           # appstreamcli validate for the metadata
+  man-db              # man --warnings for the manual page
+  lintian             # checks the Debian package
+  file                # tells the installed icons' sizes
 )
 
 missing=()
@@ -21,5 +27,6 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  # Waits for other installs on the same machine instead of failing.
+  apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
 fi

@@ -47,6 +47,11 @@ std::optional<QString> locateHelpFile(const QString &fileName, const QString &in
     return std::nullopt;
 }
 
+QString installedHelpDirectory(const QString &programDir)
+{
+    return QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(QUILLAR_DATA_FROM_PROGRAM)));
+}
+
 std::unique_ptr<QTextDocument> loadHelpDocument(const QString &path, double dpi)
 {
     const QString name = QFileInfo(path).fileName();

@@ -14,9 +14,14 @@ namespace quillar {
 [[nodiscard]] bool HelpFileExists(const QString &fileName);
 
 // Where the help document named fileName is: as named (a relative name against
-// the current directory), otherwise the copy installed beside the program in
+// the current directory), otherwise the copy installed with the program in
 // installedDir. nullopt when neither exists.
 [[nodiscard]] std::optional<QString> locateHelpFile(const QString &fileName, const QString &installedDir);
+
+// The folder of the installed help document for a program in programDir:
+// share/quillar under the same prefix as the program's bin folder, found from
+// the program's own place so that any prefix works, the build tree included.
+[[nodiscard]] QString installedHelpDirectory(const QString &programDir);
 
 // The document to show for the file at path: its RTF, or a page that says
 // clearly why it cannot be shown (unreadable, too large, not RTF). An empty

@@ -102,7 +102,7 @@ void HelpWindow::Form_Activate()
 {
     if (m_closing)
         return;
-    const auto path = locateHelpFile(m_helpFileName, QCoreApplication::applicationDirPath());
+    const auto path = locateHelpFile(m_helpFileName, installedHelpDirectory(QCoreApplication::applicationDirPath()));
     if (!path) {
         // Closing first keeps the box's own activation changes from asking again.
         m_closing = true;

@@ -1,12 +1,12 @@
 #include "mscomm.h"
 
 #include "platform/numbered_error.h"
+#include "port/port_list.h"
 #include "port/port_names.h"
 #include "port/serial_linux.h"
 
 #include <QDir>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QTimer>
 
 namespace quillar {
@@ -25,15 +25,6 @@ constexpr int OtherOpenFailure = 8015;
 [[noreturn]] void failInvalidSettings()
 {
     fail(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
-}
-
-QList<SystemPort> listSystemPorts()
-{
-    QList<SystemPort> ports;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        ports.append({info.portName(), info.systemLocation()});
-    return ports;
 }
 
 QSerialPort::Parity toQt(CommSettings::Parity parity)
@@ -131,7 +122,7 @@ void MSComm::setPortOpen(bool open)
     if (portOpen())
         fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
 
-    const auto resolved = resolvePort(m_commPort, QDir::currentPath(), listSystemPorts);
+    const auto resolved = resolvePort(m_commPort, QDir::currentPath(), systemSerialPorts);
     if (!resolved)
         fail(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
     if (!resolved->exists)

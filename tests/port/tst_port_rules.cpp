@@ -1,6 +1,7 @@
 // Port naming, the settings text and the line-condition rules, with no port.
 #include "port/comm_settings.h"
 #include "port/line_conditions.h"
+#include "port/port_list.h"
 #include "port/port_names.h"
 
 #include <QDir>
@@ -137,6 +138,47 @@ private slots:
         QVERIFY(resolved);
         QVERIFY(resolved->fromLink);
         QVERIFY(!resolved->exists);
+    }
+
+    void portList()
+    {
+        // A settings folder with links of every kind, a stand-in for
+        // /dev/serial/by-id, and two system ports.
+        QTemporaryDir tmp;
+        const QString root = QFileInfo(tmp.path()).canonicalFilePath();
+        const QDir dir(root);
+        QVERIFY(dir.mkpath("dev") && dir.mkpath("by-id") && dir.mkpath("settings"));
+        for (const char *device : {"dev/ttyUSB1", "dev/ttyACM0"}) {
+            QFile file(dir.filePath(device));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const auto link = [&](const QString &target, const QString &name) {
+            return QFile::link(target, dir.filePath(name));
+        };
+        QVERIFY(link("../dev/ttyUSB1", "by-id/usb-FTDI-port0"));
+        QVERIFY(link(dir.filePath("by-id/usb-FTDI-port0"), "settings/COM1"));
+        QVERIFY(link(dir.filePath("dev/gone"), "settings/COM3"));
+        QVERIFY(link(dir.filePath("dev/ttyACM0"), "settings/COM10"));
+        // Names the port box never reaches.
+        for (const char *name : {"settings/COM0", "settings/COM01", "settings/COMx", "settings/com2"})
+            QVERIFY(link(dir.filePath("dev/ttyUSB1"), name));
+
+        const QString settings = dir.filePath("settings");
+        const auto sorted = naturallySorted({{"ttyUSB1", dir.filePath("dev/ttyUSB1")},
+                                             {"ttyACM0", dir.filePath("dev/ttyACM0")}});
+        const QString text =
+            formatPortList(settings, comLinksIn(settings), sorted, stableNames(dir.filePath("by-id")));
+        QStringList lines;
+        for (const QString &line : text.split(u'\n'))
+            lines << line.simplified().replace(root, "R");
+        QCOMPARE(lines, (QStringList{"COM<N> links in R/settings:",
+                                     "COM1 R/dev/ttyUSB1 R/by-id/usb-FTDI-port0",
+                                     "COM3 missing (links to R/dev/gone)",
+                                     "COM10 R/dev/ttyACM0",
+                                     "System serial ports, by number:",
+                                     "1 R/dev/ttyACM0 (number 1 means COM1 above)",
+                                     "2 R/dev/ttyUSB1 R/by-id/usb-FTDI-port0",
+                                     ""}));
     }
 
     void settingsText_data()

@@ -1,0 +1,128 @@
+#include "port_list.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace quillar {
+
+namespace {
+
+// Rows of text cells printed as aligned columns, two spaces apart.
+QString columns(const QList<QStringList> &rows)
+{
+    QList<qsizetype> widths;
+    for (const QStringList &row : rows) {
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i)
+                widths.append(0);
+            widths[i] = std::max(widths[i], row[i].size());
+        }
+    }
+    QString out;
+    for (const QStringList &row : rows) {
+        QString line = QStringLiteral("  ");
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += row[i].leftJustified(widths[i] + 2);
+        while (line.endsWith(u' '))
+            line.chop(1);
+        out += line + u'\n';
+    }
+    return out;
+}
+
+} // namespace
+
+QList<ComLink> comLinksIn(const QString &directory)
+{
+    QList<ComLink> links;
+    // System: a link whose device is gone still means its number.
+    const QFileInfoList entries = QDir(directory).entryInfoList(
+        {QStringLiteral("COM*")}, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+        QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        bool ok = false;
+        const int number = entry.fileName().mid(3).toInt(&ok);
+        if (!ok || number < 1 || comLinkName(number) != entry.fileName())
+            continue;
+        ComLink link;
+        link.number = number;
+        if (entry.isSymLink())
+            link.linkTarget = entry.symLinkTarget();
+        link.device = entry.canonicalFilePath();
+        links.append(link);
+    }
+    std::sort(links.begin(), links.end(), [](const ComLink &a, const ComLink &b) { return a.number < b.number; });
+    return links;
+}
+
+QList<SystemPort> systemSerialPorts()
+{
+    QList<SystemPort> ports;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos)
+        ports.append({info.portName(), info.systemLocation()});
+    return ports;
+}
+
+QHash<QString, QString> stableNames(const QString &byIdDirectory)
+{
+    QHash<QString, QString> names;
+    const QFileInfoList entries =
+        QDir(byIdDirectory).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        const QString device = entry.canonicalFilePath();
+        if (!device.isEmpty() && !names.contains(device))
+            names.insert(device, entry.absoluteFilePath());
+    }
+    return names;
+}
+
+QString formatPortList(const QString &directory, const QList<ComLink> &links, const QList<SystemPort> &sortedPorts,
+                       const QHash<QString, QString> &stable)
+{
+    QString out;
+    if (links.isEmpty()) {
+        out += QStringLiteral("COM<N> links in %1: none\n").arg(directory);
+    } else {
+        out += QStringLiteral("COM<N> links in %1:\n").arg(directory);
+        QList<QStringList> rows;
+        for (const ComLink &link : links) {
+            if (link.device.isEmpty())
+                rows.append({comLinkName(link.number), QStringLiteral("missing"),
+                             QStringLiteral("(links to %1)").arg(link.linkTarget)});
+            else
+                rows.append({comLinkName(link.number), link.device, stable.value(link.device)});
+        }
+        out += columns(rows);
+    }
+
+    if (sortedPorts.isEmpty()) {
+        out += QStringLiteral("System serial ports: none\n");
+        return out;
+    }
+    out += QStringLiteral("System serial ports, by number:\n");
+    QList<QStringList> rows;
+    for (qsizetype i = 0; i < sortedPorts.size(); ++i) {
+        const int number = static_cast<int>(i + 1);
+        const bool taken = std::any_of(links.begin(), links.end(),
+                                       [number](const ComLink &link) { return link.number == number; });
+        const QString location = sortedPorts[i].location;
+        const QString device = QFileInfo(location).canonicalFilePath();
+        rows.append({QString::number(number), location, stable.value(device.isEmpty() ? location : device),
+                     taken ? QStringLiteral("(number %1 means %2 above)").arg(number).arg(comLinkName(number))
+                           : QString()});
+    }
+    out += columns(rows);
+    return out;
+}
+
+QString portListReport(const QString &directory)
+{
+    return formatPortList(QDir(directory).absolutePath(), comLinksIn(directory), naturallySorted(systemSerialPorts()),
+                          stableNames(QStringLiteral("/dev/serial/by-id")));
+}
+
+} // namespace quillar
