@@ -1,0 +1,199 @@
+#!/usr/bin/python3
+"""Quillar under load as people run it: the built program on an X server
+(Xvfb) with a window manager (openbox), fed through a pseudo-terminal by
+pty_feeder, measured from outside:
+
+- intake: the bytes the feeder got into the terminal, per second;
+- CPU: the program's own user and system time from /proc/<pid>/stat, as a
+  share of one core;
+- responsiveness: the round trip of a _NET_WM_PING to the program's window
+  every 200 ms (median, 90th percentile, maximum);
+- memory: peak and end resident size (VmHWM, VmRSS).
+
+A peer terminal (PuTTY) is measured in the same run where it is installed.
+
+    bench_desktop.py QUILLAR PTY_FEEDER [seconds per scenario, default 12]
+"""
+
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+from Xlib import X, display as xdisplay, protocol
+
+CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
+
+SCENARIOS = [
+    # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time
+    ('11.5 KB/s, 1 ms writes, timer mode', 11520, 'text', '150'),
+    ('11.5 KB/s, 1 ms writes, line-feed mode', 11520, 'text', '0'),
+    ('300 KB/s, 1 ms writes, timer mode', 300000, 'text', '150'),
+    ('300 KB/s, 1 ms writes, line-feed mode', 300000, 'text', '0'),
+    ('full speed, text lines, timer mode', 0, 'text', '150'),
+    ('full speed, text lines, line-feed mode', 0, 'text', '0'),
+    ('full speed, random bytes, timer mode', 0, 'random', '150'),
+    ('idle, port open, no data', None, 'text', '150'),
+]
+
+
+def start_x():
+    read, write = os.pipe()
+    server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1280x800x24', '-dpi', '96',
+                               '-nolisten', 'tcp'], pass_fds=(write,), stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = b''
+    while not number.endswith(b'\n'):
+        number += os.read(read, 16)
+    os.close(read)
+    name = ':' + number.decode().strip()
+    manager = subprocess.Popen(['openbox'], env=dict(os.environ, DISPLAY=name),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(1.5)
+    return name, server, manager
+
+
+class Pinger:
+    """Round trips of _NET_WM_PING, as a window manager measures liveness."""
+
+    def __init__(self, name):
+        self.d = xdisplay.Display(name)
+        self.root = self.d.screen().root
+        # Qt answers to the root for structure listeners, GTK for substructure ones.
+        self.root.change_attributes(event_mask=X.StructureNotifyMask | X.SubstructureNotifyMask)
+        self.protocols = self.d.intern_atom('WM_PROTOCOLS')
+        self.ping = self.d.intern_atom('_NET_WM_PING')
+        self.stamp = 1
+
+    def round_trip(self, window_id, timeout=10.0):
+        self.stamp += 1
+        window = self.d.create_resource_object('window', window_id)
+        event = protocol.event.ClientMessage(window=window, client_type=self.protocols,
+                                             data=(32, [self.ping, self.stamp, window_id, 0, 0]))
+        started = time.monotonic()
+        window.send_event(event, event_mask=0)
+        self.d.flush()
+        while time.monotonic() - started < timeout:
+            while self.d.pending_events():
+                e = self.d.next_event()
+                if (e.type == X.ClientMessage and e.client_type == self.protocols
+                        and e.data[1][0] == self.ping and e.data[1][1] == self.stamp):
+                    return (time.monotonic() - started) * 1000
+            time.sleep(0.0005)
+        return timeout * 1000
+
+
+def window_of(pid, name):
+    for _ in range(200):
+        out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--pid', str(pid)],
+                             env=dict(os.environ, DISPLAY=name), capture_output=True, text=True).stdout.split()
+        if out:
+            return int(out[-1])
+        time.sleep(0.05)
+    raise RuntimeError('no window')
+
+
+def cpu_seconds(pid):
+    with open(f'/proc/{pid}/stat') as f:
+        fields = f.read().rsplit(')', 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def memory_mb(pid):
+    values = {}
+    with open(f'/proc/{pid}/status') as f:
+        for line in f:
+            key, _, rest = line.partition(':')
+            if key in ('VmHWM', 'VmRSS'):
+                values[key] = int(rest.split()[0]) / 1024
+    return values.get('VmHWM', 0), values.get('VmRSS', 0)
+
+
+def run(program, feeder_path, name, pinger, scenario, seconds):
+    title, rate, pattern, line_feed_time = scenario
+    folder = tempfile.mkdtemp(prefix='quillar-bench-')
+    link = os.path.join(folder, 'COM1')
+    feeder = subprocess.Popen([feeder_path, link, '--rate', str(rate or 0), '--pattern', pattern],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    assert feeder.stdout.readline().strip() == 'ready'
+    env = dict(os.environ, DISPLAY=name)
+    if program == 'putty':
+        args = ['putty', '-serial', os.path.realpath(link), '-sercfg', '115200,8,n,1,N']
+    else:
+        with open(os.path.join(folder, 'Quillar.ini'), 'wb') as f:
+            f.write(f'"1","115200",0,0,14925,7500,"31","128","{line_feed_time}"\r\n'.encode())
+        args = [program]
+    process = subprocess.Popen(args, cwd=folder, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        window = window_of(process.pid, name)
+        time.sleep(1.5)  # the port opens at start-up
+        if rate is not None:
+            feeder.stdin.write('start\n')
+            feeder.stdin.flush()
+            time.sleep(2)  # warm up: the display fills to its steady size
+        cpu0, t0 = cpu_seconds(process.pid), time.monotonic()
+        pings = []
+        while time.monotonic() - t0 < seconds:
+            tick = time.monotonic()
+            pings.append(pinger.round_trip(window))
+            time.sleep(max(0.0, 0.2 - (time.monotonic() - tick)))
+        cpu1, t1 = cpu_seconds(process.pid), time.monotonic()
+        peak, end = memory_mb(process.pid)
+        intake = None
+        if rate is not None:
+            feeder.stdin.write('stop\n')
+            feeder.stdin.flush()
+            written, elapsed = feeder.stdout.readline().split()
+            intake = int(written) / float(elapsed)
+        pings.sort()
+        return {
+            'cpu': 100 * (cpu1 - cpu0) / (t1 - t0),
+            'intake': intake,
+            'ping': (statistics.median(pings), pings[int(0.9 * (len(pings) - 1))], pings[-1]),
+            'rss': (peak, end),
+        }
+    finally:
+        process.terminate()
+        try:
+            process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+        feeder.stdin.close()
+        feeder.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def cell(r):
+    if r is None:
+        return '-'
+    intake = f"{r['intake'] / 1e6:7.2f} MB/s" if r['intake'] is not None else '    -     '
+    p50, p90, top = r['ping']
+    return (f"{r['cpu']:5.1f} % {intake}  ping {p50:5.1f}/{p90:6.1f}/{top:7.1f} ms"
+            f"  rss {r['rss'][0]:5.1f}/{r['rss'][1]:5.1f} MB")
+
+
+def main():
+    program, feeder = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 12
+    peers = ['putty'] if shutil.which('putty') else []
+    name, server, manager = start_x()
+    try:
+        pinger = Pinger(name)
+        print(f'{seconds:g} s a scenario; CPU as a share of one core; ping median/p90/max; rss peak/end')
+        print(f"{'scenario':40} | {'Quillar':70} | " + ' | '.join(f'{p:70}' for p in peers))
+        for scenario in SCENARIOS:
+            ours = run(program, feeder, name, pinger, scenario, seconds)
+            theirs = [run(p, feeder, name, pinger, scenario, seconds) for p in peers]
+            print(f'{scenario[0]:40} | {cell(ours):70} | ' + ' | '.join(f'{cell(t):70}' for t in theirs),
+                  flush=True)
+    finally:
+        manager.terminate()
+        server.terminate()
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,172 @@
+// Plays a device for the desktop benchmark: a pseudo-terminal linked as the
+// given path, written at a fixed pace (one write every --period-us) or as
+// fast as the reader takes it. Plain POSIX, so that it costs the machine as
+// little as a UART would.
+//
+//   pty_feeder LINK --rate BYTES_PER_S|0 [--period-us 1000] [--pattern text|random]
+//
+// Prints "ready" once linked. Each line read on standard input is a command:
+// "start" begins writing, "stop" ends it and prints "<bytes> <seconds>".
+// End of input closes the terminal.
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <random>
+#include <string>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::vector<char> pattern(const std::string &kind)
+{
+    std::vector<char> bytes;
+    if (kind == "random") {
+        std::mt19937 generator(42);
+        bytes.resize(1 << 20);
+        for (char &b : bytes)
+            b = static_cast<char>(generator() & 0xff);
+        return bytes;
+    }
+    // Text lines of about 60 characters, ended by CR LF.
+    for (int line = 0; bytes.size() < (1u << 20); ++line) {
+        char text[96];
+        const int n = std::snprintf(text, sizeof text, "%06d The quick brown fox jumps over the lazy dog %04x\r\n",
+                                    line, line & 0xffff);
+        bytes.insert(bytes.end(), text, text + n);
+    }
+    return bytes;
+}
+
+double now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pty_feeder LINK --rate N [--period-us N] [--pattern text|random]\n");
+        return 2;
+    }
+    const std::string link = argv[1];
+    long rate = 0;
+    long periodUs = 1000;
+    std::string kind = "text";
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--rate")
+            rate = std::atol(argv[i + 1]);
+        else if (option == "--period-us")
+            periodUs = std::max(1L, std::atol(argv[i + 1]));
+        else if (option == "--pattern")
+            kind = argv[i + 1];
+    }
+
+    int master = -1;
+    int slave = -1;
+    char name[128] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::perror("openpty");
+        return 1;
+    }
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    ::unlink(link.c_str());
+    if (::symlink(name, link.c_str()) != 0) {
+        std::perror("symlink");
+        return 1;
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    const std::vector<char> bytes = pattern(kind);
+    std::printf("ready\n");
+    std::fflush(stdout);
+
+    std::atomic<bool> running{false};
+    std::atomic<bool> quit{false};
+    std::atomic<long long> written{0};
+    std::thread writer([&] {
+        std::size_t at = 0;
+        auto put = [&](std::size_t n) {
+            while (n > 0 && !quit.load()) {
+                const std::size_t chunk = std::min(n, bytes.size() - at);
+                const ssize_t w = ::write(master, bytes.data() + at, chunk);
+                if (w > 0) {
+                    written += w;
+                    at = (at + std::size_t(w)) % bytes.size();
+                    n -= std::size_t(w);
+                } else if (w < 0 && errno == EAGAIN) {
+                    pollfd p{master, POLLOUT, 0};
+                    ::poll(&p, 1, 20);
+                    if (!running.load())
+                        return;
+                } else if (w < 0 && errno != EINTR) {
+                    return;
+                }
+            }
+        };
+        while (!quit.load()) {
+            if (!running.load()) {
+                ::usleep(1000);
+                continue;
+            }
+            if (rate == 0) {
+                put(65536);
+                continue;
+            }
+            // Absolute deadlines, so the pace does not drift with the writes.
+            timespec next{};
+            clock_gettime(CLOCK_MONOTONIC, &next);
+            double owed = 0;
+            while (running.load() && !quit.load()) {
+                owed += double(rate) * double(periodUs) / 1e6;
+                const auto n = static_cast<std::size_t>(owed);
+                owed -= double(n);
+                put(n);
+                next.tv_nsec += periodUs * 1000;
+                while (next.tv_nsec >= 1000000000L) {
+                    next.tv_nsec -= 1000000000L;
+                    ++next.tv_sec;
+                }
+                clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+            }
+        }
+    });
+
+    char line[64];
+    double started = 0;
+    while (std::fgets(line, sizeof line, stdin)) {
+        if (std::strncmp(line, "start", 5) == 0) {
+            written = 0;
+            started = now();
+            running = true;
+        } else if (std::strncmp(line, "stop", 4) == 0) {
+            running = false;
+            std::printf("%lld %.3f\n", written.load(), now() - started);
+            std::fflush(stdout);
+        }
+    }
+    quit = true;
+    running = false;
+    writer.join();
+    ::unlink(link.c_str());
+    ::close(slave);
+    ::close(master);
+    return 0;
+}
