@@ -16,10 +16,9 @@ void DisplayBuffer::append(QString text)
 
     const qsizetype oldLength = m_text.size();
     m_text.append(text);
+    indexFrom(oldLength);
     if (m_text.size() > SafetyLimit)
         cutFront(KeptLength);
-    else
-        indexFrom(oldLength);
 
     m_anchor = m_caret = m_text.size();
     emit textChanged();
@@ -28,11 +27,8 @@ void DisplayBuffer::append(QString text)
 
 void DisplayBuffer::clear()
 {
-    m_removedCount += m_text.size();
-    m_text.clear();
-    ++m_cutCount;
+    cutFront(0);
     m_anchor = m_caret = 0;
-    rebuildLines();
     emit textChanged();
     emit selectionChanged();
 }
@@ -62,37 +58,53 @@ QStringView DisplayBuffer::lineText(qsizetype line) const
 
 qsizetype DisplayBuffer::lineOfPosition(qsizetype pos) const
 {
-    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    const qint64 at = std::clamp<qsizetype>(pos, 0, m_text.size()) + m_removedCount;
     // The last line start that is <= pos.
-    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), pos);
+    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), at);
     return static_cast<qsizetype>(it - m_lineStarts.begin()) - 1;
+}
+
+qsizetype DisplayBuffer::maxLineLength() const
+{
+    if (m_maxLineLength < 0) {
+        m_maxLineLength = 0;
+        for (qsizetype line = 0; line + 1 < lineCount(); ++line)
+            m_maxLineLength = std::max(m_maxLineLength, lineLength(line));
+    }
+    return std::max(m_maxLineLength, lineLength(lineCount() - 1));
 }
 
 void DisplayBuffer::cutFront(qsizetype keep)
 {
-    m_removedCount += m_text.size() - keep;
-    m_text.remove(0, m_text.size() - keep);
+    const qsizetype removed = m_text.size() - keep;
+    m_text.remove(0, removed);
+    m_removedCount += removed;
     ++m_cutCount;
-    rebuildLines();
-}
-
-void DisplayBuffer::rebuildLines()
-{
-    m_lineStarts.assign(1, 0);
-    m_maxLineLength = 0;
-    indexFrom(0);
+    // The first kept character starts a line, perhaps in the middle of one,
+    // or between the CR and the LF of a break (then that LF is a character of
+    // its line).
+    while (!m_lineStarts.empty() && m_lineStarts.front() <= m_removedCount)
+        m_lineStarts.pop_front();
+    m_lineStarts.push_front(m_removedCount);
+    if (keep > 0 && m_text.front() == QLatin1Char('\n') && m_lineStarts.size() > 1
+        && m_lineStarts[1] == m_removedCount + 1) {
+        // An LF left alone at the front no longer ends a break.
+        m_lineStarts.erase(m_lineStarts.begin() + 1);
+    }
+    m_maxLineLength = -1;
 }
 
 void DisplayBuffer::indexFrom(qsizetype from)
 {
     // A CR at the old end may pair with an LF at the start of the new text.
-    qsizetype i = std::max<qsizetype>(from - 1, m_lineStarts.back());
+    qsizetype i = std::max<qsizetype>(from - 1, lineStart(lineCount() - 1));
     const qsizetype n = m_text.size();
     const QChar *data = m_text.constData();
     for (; i + 1 < n; ++i) {
         if (data[i] == QLatin1Char('\r') && data[i + 1] == QLatin1Char('\n')) {
-            m_maxLineLength = std::max(m_maxLineLength, i - m_lineStarts.back());
-            m_lineStarts.push_back(i + 2);
+            if (m_maxLineLength >= 0)
+                m_maxLineLength = std::max(m_maxLineLength, i - lineStart(lineCount() - 1));
+            m_lineStarts.push_back(i + 2 + m_removedCount);
             ++i;
         }
     }

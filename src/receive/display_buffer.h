@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
+#include <deque>
 
 namespace quillar {
 
@@ -53,7 +53,10 @@ public:
     // Lines: a line ends before a CR LF pair; the text after the last pair is
     // the last line (possibly empty). There is always at least one line.
     [[nodiscard]] qsizetype lineCount() const { return static_cast<qsizetype>(m_lineStarts.size()); }
-    [[nodiscard]] qsizetype lineStart(qsizetype line) const { return m_lineStarts[static_cast<std::size_t>(line)]; }
+    [[nodiscard]] qsizetype lineStart(qsizetype line) const
+    {
+        return static_cast<qsizetype>(m_lineStarts[static_cast<std::size_t>(line)] - m_removedCount);
+    }
     // Length without the CR LF that ends the line.
     [[nodiscard]] qsizetype lineLength(qsizetype line) const;
     [[nodiscard]] QStringView lineText(qsizetype line) const;
@@ -67,10 +70,7 @@ public:
     // How many characters cuts and clears have taken from the front, in all.
     [[nodiscard]] qint64 removedCount() const { return m_removedCount; }
     // The longest line, for the horizontal scroll range.
-    [[nodiscard]] qsizetype maxLineLength() const
-    {
-        return std::max(m_maxLineLength, lineLength(lineCount() - 1));
-    }
+    [[nodiscard]] qsizetype maxLineLength() const;
 
 signals:
     // The text changed: appended at the end (after an optional cut at the
@@ -80,16 +80,19 @@ signals:
 
 private:
     void cutFront(qsizetype keep);
-    void rebuildLines();
     void indexFrom(qsizetype from);
 
     QString m_text;
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
-    std::vector<qsizetype> m_lineStarts{0};
-    // The longest line that already ends in CR LF; the last line is measured
-    // when asked, since a CR at its end may yet pair with an LF.
-    qsizetype m_maxLineLength = 0;
+    // Where each line starts, counted from the first character the display
+    // ever held, so that a cut at the front only drops the lines it took
+    // instead of renumbering the rest.
+    std::deque<qint64> m_lineStarts{0};
+    // The longest line that already ends in CR LF (-1: to be measured again
+    // after a cut); the last line is measured when asked, since a CR at its
+    // end may yet pair with an LF.
+    mutable qsizetype m_maxLineLength = 0;
     quint64 m_cutCount = 0;
     qint64 m_removedCount = 0;
 };
