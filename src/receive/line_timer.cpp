@@ -10,7 +10,8 @@ LineTimer::LineTimer(QObject *parent)
 {
     // The line end must come after the whole quiet time, not up to 5% early.
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &LineTimer::Timer);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &LineTimer::expired);
 }
 
 void LineTimer::setEnabled(bool enabled)
@@ -18,23 +19,52 @@ void LineTimer::setEnabled(bool enabled)
     if (enabled == m_enabled)
         return;
     m_enabled = enabled;
-    apply();
+    arm();
 }
 
 void LineTimer::setInterval(qint64 milliseconds)
 {
-    m_interval = static_cast<int>(
-        std::clamp<qint64>(milliseconds, 0, std::numeric_limits<int>::max()));
-    apply();
+    m_interval = static_cast<int>(std::clamp<qint64>(milliseconds, 0, std::numeric_limits<int>::max()));
+    arm();
 }
 
-void LineTimer::apply()
+// The count starts again from now, as a new interval or enabling does.
+void LineTimer::arm()
 {
-    // start() restarts the count from now, as a new interval does.
-    if (m_enabled && m_interval > 0)
-        m_timer.start(m_interval);
-    else
-        m_timer.stop();
+    if (!m_enabled || m_interval == 0) {
+        m_deadline.reset(); // a running underlying timer finds nothing to do
+        return;
+    }
+    const auto now = Clock::now();
+    m_deadline = now + std::chrono::milliseconds(m_interval);
+    // A shorter interval than the one running must not wait for the old end.
+    if (!m_timer.isActive() || m_timerDue > *m_deadline)
+        start(now, m_interval);
+}
+
+void LineTimer::start(Clock::time_point now, int milliseconds)
+{
+    m_timerDue = now + std::chrono::milliseconds(milliseconds);
+    m_timer.start(milliseconds);
+}
+
+void LineTimer::expired()
+{
+    if (!m_deadline)
+        return;
+    const auto now = Clock::now();
+    const auto left = *m_deadline - now;
+    if (left > Clock::duration::zero()) {
+        // Re-armed since: wait for the rest, in whole milliseconds rounded up.
+        start(now, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+        return;
+    }
+    m_deadline.reset();
+    emit Timer();
+    // Fires again after another interval, unless the handler disarmed or
+    // re-armed it.
+    if (!m_deadline)
+        arm();
 }
 
 } // namespace quillar

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
+#include <optional>
+
 namespace quillar {
 
 // Timer1: a form timer with two settings. While Enabled with a non-zero
@@ -10,11 +13,18 @@ namespace quillar {
 // it was last enabled, given a new interval, or last fired. Interval 0 never
 // fires. A negative interval acts like 0; one longer than the underlying
 // timer takes is cut to its longest.
+//
+// Every read of received data holds the timer and arms it again, a thousand
+// times a second on a busy line. So arming only moves a deadline; the
+// underlying timer runs on to the old one and, finding a later deadline
+// there, waits for the rest.
 class LineTimer : public QObject
 {
     Q_OBJECT
 
 public:
+    using Clock = std::chrono::steady_clock;
+
     explicit LineTimer(QObject *parent = nullptr);
 
     [[nodiscard]] bool enabled() const { return m_enabled; }
@@ -25,17 +35,21 @@ public:
     void setInterval(qint64 milliseconds);
 
     // Whether it will fire: enabled with an interval above 0.
-    [[nodiscard]] bool armed() const { return m_timer.isActive(); }
+    [[nodiscard]] bool armed() const { return m_deadline.has_value(); }
 
 signals:
     void Timer();
 
 private:
-    void apply();
+    void arm();
+    void start(Clock::time_point now, int milliseconds);
+    void expired();
 
     QTimer m_timer;
     bool m_enabled = true;
     int m_interval = 0;
+    std::optional<Clock::time_point> m_deadline;
+    Clock::time_point m_timerDue; // when m_timer, while active, fires
 };
 
 } // namespace quillar
