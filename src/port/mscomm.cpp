@@ -56,7 +56,9 @@ MSComm::MSComm(QObject *parent)
 {
     m_linePoll->setInterval(LinePollMs);
     connect(m_linePoll, &QTimer::timeout, this, &MSComm::pollLine);
-    connect(m_port, &QSerialPort::readyRead, this, &MSComm::scheduleReceive);
+    // Straight from the port's own notification: a busy line reads a thousand
+    // times a second, and a queued hop would double the wake-ups.
+    connect(m_port, &QSerialPort::readyRead, this, &MSComm::deliverReceive);
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { portError(error); });
 }
@@ -227,10 +229,10 @@ void MSComm::raise(std::int16_t code)
     emit OnComm();
 }
 
-// Received bytes are announced by one queued event however many reads the
-// port made meanwhile; a read of Input that leaves bytes behind asks for the
-// next one. So each byte is delivered once and in order, and a handler that
-// reads nothing is not called again until more arrives.
+// Received bytes are announced when the port has read them; a read of Input
+// that leaves bytes behind asks for one more announcement, queued, so that
+// other events run in between. So each byte is delivered once and in order,
+// and a handler that reads nothing is not called again until more arrives.
 void MSComm::scheduleReceive()
 {
     if (m_receiveScheduled)
