@@ -12,10 +12,13 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace quillar {
@@ -40,6 +43,8 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     m_cells = CellFont(font(), viewport());
+    m_frame.setSingleShot(true);
+    connect(&m_frame, &QTimer::timeout, this, &DisplayView::paintFrame);
 
     connect(&m_buffer, &DisplayBuffer::textChanged, this, &DisplayView::onTextChanged);
     connect(&m_buffer, &DisplayBuffer::selectionChanged, this, &DisplayView::onSelectionChanged);
@@ -104,19 +109,14 @@ void DisplayView::onTextChanged()
     // characters: a drag in progress ends here.
     m_dragging = false;
     m_goalColumn = -1;
-    const bool moved = m_buffer.cutCount() != m_seenCuts;
-    const qsizetype oldLastLine = m_seenLineCount - 1;
+    if (m_buffer.cutCount() != m_seenCuts)
+        m_pending.everything = true;
+    else // the text only grew at the end, from the old last line on
+        m_pending.fromLine = std::min(m_pending.fromLine, m_seenLineCount - 1);
     m_seenCuts = m_buffer.cutCount();
     m_seenLineCount = m_buffer.lineCount();
-
-    updateScrollRanges();
-    ensureCaretVisible();
-    // Without a cut, the text only grew at the end: the lines before the old
-    // last line are unchanged (a scroll has already moved their pixels).
-    if (moved)
-        viewport()->update();
-    else
-        updateLines(oldLastLine, m_buffer.lineCount() - 1);
+    m_pending.followCaret = true;
+    scheduleFrame();
 }
 
 void DisplayView::onSelectionChanged()
@@ -127,7 +127,70 @@ void DisplayView::onSelectionChanged()
     const qsizetype lastLine = m_buffer.lineOfPosition(std::max(to, std::min(m_seenSelTo, m_buffer.length())));
     m_seenSelFrom = from;
     m_seenSelTo = to;
-    updateLines(firstLine, lastLine);
+    m_pending.selectionFrom = std::min(m_pending.selectionFrom, firstLine);
+    m_pending.selectionTo = std::max(m_pending.selectionTo, lastLine);
+    scheduleFrame();
+}
+
+void DisplayView::scheduleFrame()
+{
+    if (m_frame.isActive())
+        return;
+    const QScreen *shown = screen();
+    const double hertz = shown ? std::clamp(shown->refreshRate(), 30.0, 240.0) : 60.0;
+    m_frame.start(static_cast<int>(1000.0 / hertz));
+}
+
+bool DisplayView::shown() const
+{
+    const QWindow *native = window()->windowHandle();
+    return isVisible() && native && native->isExposed();
+}
+
+// Everything that changed since the last frame, at most once a frame, and
+// not at all while the window is hidden or minimized: the scroll ranges, the
+// caret followed into view, the lines to paint again.
+void DisplayView::paintFrame()
+{
+    m_frame.stop();
+    if (!shown())
+        return; // the expose that shows the window again brings the frame
+    const Pending pending = std::exchange(m_pending, Pending{});
+    updateScrollRanges();
+    if (pending.followCaret)
+        followCaret();
+    if (pending.everything) {
+        viewport()->update();
+        return;
+    }
+    if (pending.fromLine < std::numeric_limits<qsizetype>::max())
+        updateLines(pending.fromLine, m_buffer.lineCount() - 1);
+    if (pending.selectionFrom <= pending.selectionTo)
+        updateLines(pending.selectionFrom, pending.selectionTo);
+}
+
+bool DisplayView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && m_pending.any())
+        scheduleFrame();
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void DisplayView::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    if (QWindow *native = window()->windowHandle(); native && native != m_watchedWindow) {
+        native->installEventFilter(this);
+        m_watchedWindow = native;
+    }
+    if (m_pending.any())
+        scheduleFrame();
+}
+
+void DisplayView::flushFrame()
+{
+    if (m_pending.any())
+        paintFrame();
 }
 
 void DisplayView::updateLines(qsizetype from, qsizetype to)
@@ -170,6 +233,8 @@ void DisplayView::ensureCaretVisible()
 
 void DisplayView::ensureVisible(qsizetype caret)
 {
+    if (m_pending.any())
+        updateScrollRanges(); // the ranges may not have followed the text yet
     caret = std::clamp<qsizetype>(caret, 0, m_buffer.length());
     const qsizetype line = m_buffer.lineOfPosition(caret);
     QScrollBar *vertical = verticalScrollBar();
@@ -187,6 +252,27 @@ void DisplayView::ensureVisible(qsizetype caret)
         horizontal->setValue(static_cast<int>(std::floor(left)));
     else if (right > horizontal->value() + width)
         horizontal->setValue(static_cast<int>(std::ceil(right)) - width);
+}
+
+// As text streams in: the last line into view, and horizontally the caret's
+// column, by a third of the width at a time, so that one long line growing
+// in timer mode scrolls now and then rather than at every frame.
+void DisplayView::followCaret()
+{
+    const qsizetype caret = m_buffer.caret();
+    const qsizetype line = m_buffer.lineOfPosition(caret);
+    QScrollBar *vertical = verticalScrollBar();
+    if (line < vertical->value() || line >= vertical->value() + visibleLineCount())
+        vertical->setValue(static_cast<int>(std::max<qsizetype>(0, line - visibleLineCount() + 1)));
+
+    const qreal left = (caret - m_buffer.lineStart(line)) * cellWidth();
+    const qreal right = left + cellWidth() + 2 * TextMargin;
+    QScrollBar *horizontal = horizontalScrollBar();
+    const int width = viewport()->width();
+    if (left < horizontal->value())
+        horizontal->setValue(std::max(0, static_cast<int>(std::floor(left)) - width / 3));
+    else if (right > horizontal->value() + width)
+        horizontal->setValue(static_cast<int>(std::ceil(right)) - width + width / 3);
 }
 
 void DisplayView::scrollContentsBy(int dx, int dy)

@@ -4,9 +4,14 @@
 
 #include <QAbstractScrollArea>
 #include <QPointF>
+#include <QPointer>
 #include <QRectF>
+#include <QTimer>
+
+#include <limits>
 
 class QMenu;
+class QWindow;
 
 namespace quillar {
 
@@ -24,8 +29,10 @@ class DisplayBuffer;
 // a lone CR or LF among them) is a hollow box, a character the font lacks a
 // hollow box with a diagonal; nothing can shift the columns after it.
 //
-// After every append the view follows the caret at the end: the last line
-// comes into view, and horizontally the caret's column.
+// After appends the view follows the caret at the end: the last line comes
+// into view, and horizontally the caret's column. The model changes at every
+// read; the view catches up at most once a screen frame, and not at all
+// while its window is hidden or minimized.
 class DisplayView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -67,6 +74,9 @@ public:
     // The context menu: Copy and Select All. The caller owns it.
     [[nodiscard]] QMenu *createContextMenu(QWidget *parent);
 
+    // Catches up with the model now rather than at the next frame.
+    void flushFrame();
+
 public slots:
     // Puts the selected characters, exactly, on the clipboard.
     void copy() const;
@@ -77,6 +87,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -92,8 +104,28 @@ private:
         NextPage, PreviousPage, LineStart, LineEnd, DocumentStart, DocumentEnd,
     };
 
+    // What changed since the view last caught up with the model.
+    struct Pending
+    {
+        bool everything = false;
+        qsizetype fromLine = std::numeric_limits<qsizetype>::max();
+        qsizetype selectionFrom = std::numeric_limits<qsizetype>::max();
+        qsizetype selectionTo = -1;
+        bool followCaret = false;
+
+        [[nodiscard]] bool any() const
+        {
+            return everything || followCaret || fromLine != std::numeric_limits<qsizetype>::max()
+                || selectionFrom <= selectionTo;
+        }
+    };
+
     void onTextChanged();
     void onSelectionChanged();
+    void scheduleFrame();
+    void paintFrame();
+    [[nodiscard]] bool shown() const;
+    void followCaret();
     // Schedules a repaint of lines from..to (inclusive) where they are shown.
     void updateLines(qsizetype from, qsizetype to);
     void updateScrollRanges();
@@ -118,6 +150,9 @@ private:
     qsizetype m_seenLineCount = 1;
     qsizetype m_seenSelFrom = 0;
     qsizetype m_seenSelTo = 0;
+    Pending m_pending;
+    QTimer m_frame;
+    QPointer<QWindow> m_watchedWindow;
 };
 
 } // namespace quillar

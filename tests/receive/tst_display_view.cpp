@@ -45,7 +45,14 @@ struct Shown
         if (!QTest::qWaitForWindowExposed(&view))
             qFatal("the view was never shown");
         if (!text.isEmpty())
-            buffer.append(text);
+            append(text);
+    }
+
+    // An append, and the frame that shows it.
+    void append(const QString &text)
+    {
+        buffer.append(text);
+        view.flushFrame();
     }
 
     QWidget *area() const { return view.viewport(); }
@@ -236,14 +243,14 @@ private slots:
     {
         Shown s({400, 200});
         for (int i = 0; i < 200; ++i)
-            s.buffer.append(QStringLiteral("line %1\r\n").arg(i));
+            s.append(QStringLiteral("line %1\r\n").arg(i));
         QCOMPARE(s.view.verticalScrollBar()->value(), s.view.verticalScrollBar()->maximum());
 
         s.view.verticalScrollBar()->setValue(0);
         s.drag(1, 5);
         QCOMPARE(s.buffer.selLength(), 4);
 
-        s.buffer.append(QString(2000, QLatin1Char('x')));
+        s.append(QString(2000, QLatin1Char('x')));
         QCOMPARE(s.buffer.selLength(), 0);
         QCOMPARE(s.buffer.caret(), s.buffer.length());
         const qsizetype last = s.buffer.lineCount() - 1;
@@ -254,7 +261,7 @@ private slots:
         QVERIFY(caret.right() <= s.area()->width());
         QVERIFY(s.view.horizontalScrollBar()->value() > 0);
 
-        s.buffer.append(QStringLiteral("\r\n"));
+        s.append(QStringLiteral("\r\n"));
         QCOMPARE(s.view.horizontalScrollBar()->value(), 0);
     }
 
@@ -296,6 +303,7 @@ private slots:
     {
         Shown s({420, 220});
         const auto onScreen = [&] {
+            s.view.flushFrame();
             QCoreApplication::processEvents();
             const QPixmap window = s.view.screen()->grabWindow(s.view.winId());
             const QPoint origin = s.area()->mapTo(&s.view, QPoint(0, 0));
@@ -405,7 +413,7 @@ private slots:
         QString text;
         for (int i = 0; i < lines; ++i)
             text += QString(i == lines / 2 ? longest : 5, QLatin1Char('w')) + QStringLiteral("\r\n");
-        s.buffer.append(text);
+        s.append(text);
         QVERIFY(s.view.horizontalScrollBar()->isVisible());
         QVERIFY(s.view.verticalScrollBar()->isVisible());
 

@@ -372,6 +372,7 @@ private slots:
         QVERIFY(ruler->rows().first().at(index) != QLatin1Char(' '));
         // The line break keeps the caret off the measured line.
         m_window->display().append(row + QStringLiteral("\r\n"));
+        display->flushFrame();
         QTRY_VERIFY(display->viewport()->width() < display->columnLeft(RulerColumns));
         display->horizontalScrollBar()->setValue(0);
 
