@@ -3,6 +3,7 @@
 #include "display_accessible.h"
 #include "display_buffer.h"
 #include "display_navigation.h"
+#include "quiet_scroll_bar.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -32,6 +33,8 @@ constexpr int CaretWidth = 2;
 DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
     : QAbstractScrollArea(parent), m_buffer(buffer), m_cells(font())
 {
+    setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
+    setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
