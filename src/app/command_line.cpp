@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+
+#include <utility>
 
 namespace quillar {
 
@@ -18,6 +21,18 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                                 "(created when missing) instead of the current directory."),
                                  QStringLiteral("folder"));
     parser.addOption(dir);
+    const QCommandLineOption rawLog(QStringLiteral("log"),
+                                    QStringLiteral("Append every byte received while a port is open to <file>, "
+                                                   "exactly as received."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption textLog(QStringLiteral("log-text"),
+                                     QStringLiteral("Append each display line to <file> as shown, prefixed by "
+                                                    "the local time its first byte arrived."),
+                                     QStringLiteral("file"));
+    const QCommandLineOption reconnect(QStringLiteral("reconnect"),
+                                       QStringLiteral("When the open port's device vanishes, reopen it as soon "
+                                                      "as it comes back."));
+    parser.addOptions({rawLog, textLog, reconnect});
 
     CommandLine result;
     if (!parser.parse(arguments)) {
@@ -51,6 +66,24 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
         result.settingsDir = folder;
     }
+    for (const auto &[option, path] : {std::pair{&rawLog, &result.rawLog}, std::pair{&textLog, &result.textLog}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString name = parser.value(*option);
+        if (name.isEmpty()) {
+            result.exitCode = 2;
+            result.standardError =
+                QStringLiteral("quillar: --%1 needs a file\n%2").arg(option->names().first(), parser.helpText());
+            return result;
+        }
+        *path = QDir::cleanPath(QDir::current().absoluteFilePath(name));
+    }
+    if (!result.rawLog.isEmpty() && result.rawLog == result.textLog) {
+        result.exitCode = 2;
+        result.standardError = QStringLiteral("quillar: --log and --log-text name the same file\n");
+        return result;
+    }
+    result.reconnect = parser.isSet(reconnect);
     return result;
 }
 
