@@ -106,6 +106,22 @@ QByteArray PseudoTerminal::readAvailable()
     return result;
 }
 
+QByteArray PseudoTerminal::takeUnread()
+{
+    QByteArray result;
+    if (m_slave < 0)
+        return result;
+    ::fcntl(m_slave, F_SETFL, ::fcntl(m_slave, F_GETFL) | O_NONBLOCK);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(m_slave, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        result.append(buffer, n);
+    }
+    return result;
+}
+
 void PseudoTerminal::closeMaster()
 {
     if (m_master >= 0) {
