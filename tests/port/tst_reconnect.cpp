@@ -135,6 +135,7 @@ private slots:
             QTRY_VERIFY(m_window->display().text().endsWith(QString::fromLatin1(line)));
             unplug();
             QCOMPARE(child<QPushButton>("Command1")->text(), QStringLiteral("Open"));
+            QCOMPARE(child<QPushButton>("Command1")->toolTip(), QStringLiteral("Open COM2"));
             const double before = cpuSeconds();
             QTest::qWait(WaitMs);
             waitingCpu += cpuSeconds() - before;
