@@ -44,9 +44,12 @@ std::optional<QString> returnedDevice(const DeviceIdentity &identity)
         const QString target = QFileInfo(identity.commLink).canonicalFilePath();
         if (!target.isEmpty())
             return target;
-    }
-    if (!identity.devicePath.isEmpty() && QFileInfo::exists(identity.devicePath))
+    } else if (!identity.devicePath.isEmpty() && QFileInfo::exists(identity.devicePath)) {
+        // Only a path the system's list named: where a COM<N> link chose the
+        // device, the link says which device is meant, and the old path may
+        // already be another device's (pseudo-terminal numbers are reused).
         return identity.devicePath;
+    }
     for (const QString &name : identity.byIdPaths) {
         const QString target = QFileInfo(name).canonicalFilePath();
         if (!target.isEmpty())

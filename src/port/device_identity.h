@@ -28,8 +28,8 @@ struct DeviceIdentity
                                             const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"));
 
 // Where the device is now when it is back: the COM<N> link's target when the
-// link leads to a file, else the same path, else a by-id link's target.
-// Nothing while it is away.
+// link leads to a file; without a link, the same path; else a by-id link's
+// target. Nothing while it is away.
 [[nodiscard]] std::optional<QString> returnedDevice(const DeviceIdentity &identity);
 
 // A folder to watch and the name in it whose creation, arrival by rename or

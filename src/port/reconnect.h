@@ -12,8 +12,9 @@ class MSComm;
 class PortToggle;
 
 // Reopens a port whose device vanished, once the same device is back: the
-// same path, the same COM<N> link leading to a device again, or the same
-// by-id name. Until it is back nothing runs but a watch on a few folders.
+// COM<N> link it was opened through leading to a device again, or (opened
+// without a link) the same path, or the same by-id name. Until it is back
+// nothing runs but a watch on a few folders.
 //
 // The system makes a device before it gives it its group, and another
 // program may hold a new device for a moment (a modem prober), so the first
