@@ -92,13 +92,13 @@ struct FileAppender::Shared
 };
 
 FileAppender::FileAppender(QString path, qsizetype capacity, QObject *parent)
-    : QObject(parent), m_path(std::move(path)), m_shared(std::make_shared<Shared>())
+    : QObject(parent), m_shared(std::make_shared<Shared>())
 {
     // A file size limit (ulimit -f) then fails a write with EFBIG, which is
     // reported, instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    m_shared->nativePath = QFile::encodeName(m_path);
-    m_shared->path = m_path;
+    m_shared->nativePath = QFile::encodeName(path);
+    m_shared->path = std::move(path);
     m_shared->capacity = capacity;
     m_shared->owner = this;
     m_thread = std::thread(&FileAppender::run, m_shared);

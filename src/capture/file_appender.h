@@ -44,8 +44,6 @@ public:
     FileAppender(const FileAppender &) = delete;
     FileAppender &operator=(const FileAppender &) = delete;
 
-    [[nodiscard]] const QString &path() const { return m_path; }
-
     // Queued: open (or create) the file for appending. Nothing after a failure.
     void open();
     // Queued: bytes for the open file. Ignored while closed and after a failure.
@@ -66,7 +64,6 @@ private:
     struct Shared;
     static void run(std::shared_ptr<Shared> shared);
 
-    QString m_path;
     bool m_open = false;
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;

@@ -39,7 +39,7 @@ DeviceWatch::~DeviceWatch()
 
 void DeviceWatch::watch(const QList<WatchPoint> &points)
 {
-    if (points == m_points)
+    if (!points.isEmpty() && points == m_points)
         return;
     removeWatches();
     m_points = points;
