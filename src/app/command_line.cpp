@@ -43,6 +43,18 @@ const OptionRow Options[] = {
      "Print which device each port number leads to now (the COM<N> links of the settings folder, then "
      "the system's serial ports in their numbering order) and end.",
      Kind::Flag, [](CommandLine &c, const QString &, const CommandLineContext &) { c.listPorts = true; }},
+    {"log", "file",
+     "Append every byte received while a port is open to <file>, exactly as received. It reaches the disk "
+     "at least once a second and at every Close and exit.",
+     Kind::Path, [](CommandLine &c, const QString &v, const CommandLineContext &) { c.rawLog = v; }},
+    {"log-text", "file",
+     "Append each display line to <file> as shown ([CR], [LF], [XX], <NNN>), prefixed by the local time its "
+     "first byte arrived, to the millisecond.",
+     Kind::Path, [](CommandLine &c, const QString &v, const CommandLineContext &) { c.textLog = v; }},
+    {"reconnect", "",
+     "When the open port's device vanishes, watch for the same device and reopen it with the same settings "
+     "as soon as it comes back.",
+     Kind::Flag, [](CommandLine &c, const QString &, const CommandLineContext &) { c.reconnect = true; }},
 };
 
 // Options that name one settings folder each: only one of them may be given.
@@ -163,6 +175,8 @@ CommandLine parseCommandLine(const QStringList &arguments, const CommandLineCont
             row.apply(result, value, context);
         }
     }
+    if (!result.rawLog.isEmpty() && result.rawLog == result.textLog)
+        return usageError(QStringLiteral("--log and --log-text name the same file."), parser, program);
     return result;
 }
 

@@ -45,6 +45,12 @@ struct CommandLine
 
     // --list-ports: print what each port number leads to, then end.
     bool listPorts = false;
+
+    // --log, --log-text: absolute paths (empty when not given).
+    QString rawLog;
+    QString textLog;
+    // --reconnect: reopen a vanished device when it comes back.
+    bool reconnect = false;
 };
 
 // Reads the program's arguments (arguments[0] is the program). Needs no

@@ -4,8 +4,10 @@
 #include "port/port_list.h"
 #include "port/port_names.h"
 #include "port/serial_linux.h"
+#include "receive/comm_events.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QTimer>
 
@@ -118,6 +120,7 @@ bool MSComm::applySettings(const CommSettings &s)
 void MSComm::setPortOpen(bool open)
 {
     if (!open) {
+        deliverPendingInput();
         closePort();
         return;
     }
@@ -127,9 +130,22 @@ void MSComm::setPortOpen(bool open)
     const auto resolved = resolvePort(m_commPort, QDir::currentPath(), systemSerialPorts);
     if (!resolved)
         fail(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
-    if (!resolved->exists)
+    m_commLink = resolved->fromLink ? QDir::current().absoluteFilePath(comLinkName(m_commPort)) : QString();
+    openResolved(resolved->path, resolved->exists);
+}
+
+void MSComm::openDevice(const QString &path)
+{
+    if (portOpen())
+        fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
+    openResolved(path, QFileInfo::exists(path));
+}
+
+void MSComm::openResolved(const QString &path, bool exists)
+{
+    if (!exists)
         fail(ErrorNumber::DeviceUnavailable, QStringLiteral("Device unavailable"));
-    m_port->setPortName(resolved->path);
+    m_port->setPortName(path);
     if (!applySettings(m_settings)) // stored now, applied by open()
         failInvalidSettings();
     m_port->setReadBufferSize(0);    // everything received waits for Input
@@ -143,8 +159,8 @@ void MSComm::setPortOpen(bool open)
             fail(ErrorNumber::DeviceUnavailable, QStringLiteral("Device unavailable"));
         case QSerialPort::PermissionError:
             // Busy and forbidden look alike here; the access rights tell.
-            if (serial_linux::readAccessDenied(resolved->path))
-                fail(ErrorNumber::PermissionDenied, serial_linux::permissionAdvice(resolved->path));
+            if (serial_linux::readAccessDenied(path))
+                fail(ErrorNumber::PermissionDenied, serial_linux::permissionAdvice(path));
             fail(ErrorNumber::PortBusy,
                  QStringLiteral("The hardware is not available (locked by another device)"));
         case QSerialPort::OpenError:
@@ -174,13 +190,14 @@ void MSComm::setPortOpen(bool open)
         failInvalidSettings();
     }
 
-    m_devicePath = resolved->path;
+    m_devicePath = path;
     m_vanishing = false;
     m_receiveScheduled = false;
     m_lineWatch.reset();
     pollLine(); // the baseline, and whether the device reports anything at all
     if (m_lineWatch.worthPolling())
         m_linePoll->start();
+    emit portOpenChanged(true);
 }
 
 bool MSComm::portOpen() const
@@ -193,9 +210,24 @@ void MSComm::closePort()
     m_linePoll->stop();
     m_vanishing = false;
     m_devicePath.clear();
-    if (m_port->isOpen())
+    const bool wasOpen = m_port->isOpen();
+    if (wasOpen)
         m_port->close();
     m_port->clearError();
+    if (wasOpen)
+        emit portOpenChanged(false);
+}
+
+void MSComm::deliverPendingInput()
+{
+    // Stops when the handler leaves the bytes where they are.
+    for (qint64 waiting = inBufferCount(); waiting > 0;) {
+        raise(CommEvent::Receive);
+        const qint64 left = inBufferCount();
+        if (left >= waiting)
+            break;
+        waiting = left;
+    }
 }
 
 QByteArray MSComm::input()

@@ -41,8 +41,18 @@ public:
     void setSettings(const QString &settings);
     [[nodiscard]] QString settings() const;
 
+    // Closing first hands over, through OnComm, the bytes that arrived
+    // while the port was open.
     void setPortOpen(bool open);
     [[nodiscard]] bool portOpen() const;
+    // Opens the device at path, with CommPort and Settings as they are, in
+    // place of the one CommPort names (a device that came back under another
+    // name). Fails as writing PortOpen does.
+    void openDevice(const QString &path);
+    // Raises OnComm with CommEvent 2 for as long as the handler takes bytes
+    // that wait in Input; the program's end calls it so that nothing that
+    // reached the program is left unread.
+    void deliverPendingInput();
 
     // Takes up to MaxInputRead received bytes, in arrival order. When more
     // wait, another OnComm with CommEvent 2 follows.
@@ -55,9 +65,15 @@ public:
 
     // The device the open port reads (empty while closed).
     [[nodiscard]] QString devicePath() const;
+    // The COM<N> link that the last opening by number went through; empty
+    // when the system's list named the device.
+    [[nodiscard]] QString commLink() const { return m_commLink; }
 
 signals:
     void OnComm();
+    // The port opened or closed, whatever did it (the toggle, a vanishing
+    // device, a reconnect).
+    void portOpenChanged(bool open);
 
 private:
     void raise(std::int16_t code);
@@ -68,6 +84,7 @@ private:
     void pollLine();
     void closePort();
     [[nodiscard]] bool applySettings(const CommSettings &settings);
+    void openResolved(const QString &path, bool exists);
 
     QSerialPort *m_port;
     QTimer *m_linePoll;
@@ -76,6 +93,7 @@ private:
     CommSettings m_settings;
     std::int16_t m_commEvent = 0;
     QString m_devicePath;
+    QString m_commLink;
     bool m_receiveScheduled = false;
     bool m_vanishing = false;
     qint64 m_vanishWaiting = -1;

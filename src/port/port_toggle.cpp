@@ -33,6 +33,7 @@ void MSCommTogglePort::setSettings(const QString &settings) { m_comm.setSettings
 QString MSCommTogglePort::settings() const { return m_comm.settings(); }
 void MSCommTogglePort::setPortOpen(bool open) { m_comm.setPortOpen(open); }
 bool MSCommTogglePort::portOpen() const { return m_comm.portOpen(); }
+void MSCommTogglePort::openDevice(const QString &path) { m_comm.openDevice(path); }
 
 QString PortToggle::settingsFor(const QString &baudBoxText)
 {
@@ -68,35 +69,59 @@ void PortToggle::open()
         m_port.setSettings(settingsFor(m_ui.baudBoxText()));
         m_port.setPortOpen(true);
     } catch (const NumberedError &error) {
-        switch (error.number()) {
-        case ErrorNumber::DeviceUnavailable:
-        case ErrorNumber::InvalidPortNumber:
-        case ErrorNumber::PortNotOpen:
-            m_ui.setStatus(QStringLiteral("Numero di Porta COM") + portText + QStringLiteral(" non valido"));
-            m_ui.setBoxInError(PortToggleUi::Box::Port, true);
-            m_ui.focusBox(PortToggleUi::Box::Port);
-            break;
-        case ErrorNumber::InvalidPropertyValue:
-            m_ui.setStatus(QStringLiteral("Vel. Baud Porta COM") + portText + QStringLiteral(" non valida"));
-            m_ui.setBoxInError(PortToggleUi::Box::Baud, true);
-            m_ui.focusBox(PortToggleUi::Box::Baud);
-            break;
-        default:
-            modalUi().messageBox(m_ui.dialogParent(),
-                                 QStringLiteral("Errore Porta Seriale n.") + QString::number(error.number())
-                                     + QStringLiteral("\r\n") + error.description(),
-                                 QStringLiteral("Quillar"), ModalUi::Icon::Warning);
-            break;
-        }
-        modalUi().beep();
+        reportOpenFailure(error, portText);
         return;
     }
+    showOpened(portText);
+    m_ui.focusDisplay();
+}
+
+bool PortToggle::reopen(const QString &devicePath, bool report)
+{
+    const QString portText = m_ui.portBoxText();
+    try {
+        m_port.openDevice(devicePath);
+    } catch (const NumberedError &error) {
+        if (report)
+            reportOpenFailure(error, portText);
+        return false;
+    }
+    showOpened(portText);
+    return true;
+}
+
+void PortToggle::reportOpenFailure(const NumberedError &error, const QString &portText)
+{
+    switch (error.number()) {
+    case ErrorNumber::DeviceUnavailable:
+    case ErrorNumber::InvalidPortNumber:
+    case ErrorNumber::PortNotOpen:
+        m_ui.setStatus(QStringLiteral("Numero di Porta COM") + portText + QStringLiteral(" non valido"));
+        m_ui.setBoxInError(PortToggleUi::Box::Port, true);
+        m_ui.focusBox(PortToggleUi::Box::Port);
+        break;
+    case ErrorNumber::InvalidPropertyValue:
+        m_ui.setStatus(QStringLiteral("Vel. Baud Porta COM") + portText + QStringLiteral(" non valida"));
+        m_ui.setBoxInError(PortToggleUi::Box::Baud, true);
+        m_ui.focusBox(PortToggleUi::Box::Baud);
+        break;
+    default:
+        modalUi().messageBox(m_ui.dialogParent(),
+                             QStringLiteral("Errore Porta Seriale n.") + QString::number(error.number())
+                                 + QStringLiteral("\r\n") + error.description(),
+                             QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+        break;
+    }
+    modalUi().beep();
+}
+
+void PortToggle::showOpened(const QString &portText)
+{
     m_ui.setStatus(PortPrefix + portText + QStringLiteral(": ") + m_port.settings() + QStringLiteral(" OK"));
     m_ui.setBoxInError(PortToggleUi::Box::Baud, false);
     m_ui.setBoxInError(PortToggleUi::Box::Port, false);
     m_ui.setButtonCaption(QStringLiteral("Close"));
     m_ui.setButtonToolTip(QStringLiteral("Close COM") + portText);
-    m_ui.focusDisplay();
 }
 
 void PortToggle::txtCom1_Change()

@@ -9,6 +9,7 @@ class QWidget;
 namespace quillar {
 
 class MSComm;
+class NumberedError;
 
 // The serial control as the Open/Close toggle uses it. Writes may throw
 // NumberedError.
@@ -22,6 +23,8 @@ public:
     [[nodiscard]] virtual QString settings() const = 0;
     virtual void setPortOpen(bool open) = 0;
     [[nodiscard]] virtual bool portOpen() const = 0;
+    // Opens the device at path with the port number and settings as they are.
+    virtual void openDevice(const QString &path) = 0;
 };
 
 // MSComm1 behind TogglePort.
@@ -35,6 +38,7 @@ public:
     [[nodiscard]] QString settings() const override;
     void setPortOpen(bool open) override;
     [[nodiscard]] bool portOpen() const override;
+    void openDevice(const QString &path) override;
 
 private:
     MSComm &m_comm;
@@ -75,6 +79,11 @@ public:
     // The control closed the port itself (device vanished): the button offers
     // to open it again.
     void portClosedByControl();
+    // Opens the device that vanished, now at devicePath, with the number and
+    // settings it had. Success shows on the status line, the button and the
+    // boxes as a normal open does (the focus stays where it is); a failure
+    // is reported as a failed open only when `report` is set. True when open.
+    bool reopen(const QString &devicePath, bool report);
 
     // "<baud>,n,8,1" for a baud box text.
     [[nodiscard]] static QString settingsFor(const QString &baudBoxText);
@@ -82,6 +91,8 @@ public:
 private:
     void open();
     void close();
+    void reportOpenFailure(const NumberedError &error, const QString &portText);
+    void showOpened(const QString &portText);
 
     TogglePort &m_port;
     PortToggleUi &m_ui;

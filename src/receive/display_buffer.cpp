@@ -11,6 +11,8 @@ DisplayBuffer::DisplayBuffer(QObject *parent)
 
 void DisplayBuffer::append(QString text)
 {
+    if (m_observer)
+        m_observer->displayAppended(text);
     if (!text.isEmpty() && text.back() == QLatin1Char('\n') && m_text.size() > TrimThreshold)
         cutFront(KeptLength);
 

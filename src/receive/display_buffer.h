@@ -10,6 +10,17 @@
 
 namespace quillar {
 
+// Sees every text the display appends, in order, whatever the display then
+// keeps of it: the text log's feed. Clear is not reported.
+class DisplayAppendObserver
+{
+public:
+    virtual void displayAppended(QStringView text) = 0;
+
+protected:
+    ~DisplayAppendObserver() = default;
+};
+
 // The display's text as the program sees it: characters, lines separated by
 // CR LF, lengths and cuts counted in characters. A cut may fall inside a CR LF
 // pair; a lone CR or LF is an ordinary character of its line. The widget that
@@ -39,6 +50,8 @@ public:
     void append(QString text);
     // Clear: the empty display.
     void clear();
+    // One observer of appended texts, or none (nullptr); not owned.
+    void setAppendObserver(DisplayAppendObserver *observer) { m_observer = observer; }
 
     // Caret and selection, in characters. The selection runs between anchor
     // and caret.
@@ -95,6 +108,7 @@ private:
     mutable qsizetype m_maxLineLength = 0;
     quint64 m_cutCount = 0;
     qint64 m_removedCount = 0;
+    DisplayAppendObserver *m_observer = nullptr;
 };
 
 } // namespace quillar

@@ -2,14 +2,18 @@
 
 #include "app_icon.h"
 #include "capture/capture_save.h"
+#include "capture/file_appender.h"
+#include "capture/text_log.h"
 #include "digit_filter.h"
 #include "help/frm_istruzioni.h"
 #include "key_preview.h"
 #include "layout_table.h"
 #include "platform/guarded.h"
+#include "platform/modal_ui.h"
 #include "platform/numbered_error.h"
 #include "platform/twips.h"
 #include "port/mscomm.h"
+#include "port/reconnect.h"
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
 #include "resize_rule.h"
@@ -83,7 +87,45 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     Text3->setFocus();
 }
 
-frmQuillar::~frmQuillar() = default;
+frmQuillar::~frmQuillar()
+{
+    m_display.setAppendObserver(nullptr);
+    if (m_textLog)
+        m_textLog->finish();
+}
+
+void frmQuillar::startLongSession(const QString &rawLog, const QString &textLog, bool reconnect)
+{
+    const auto report = [this](const QString &path, int number, const QString &description) {
+        guarded("log failure", [&] {
+            modalUi().messageBox(this, FileAppender::failureMessage(path, number, description),
+                                 QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+        });
+    };
+    if (!rawLog.isEmpty()) {
+        m_rawLog = std::make_unique<FileAppender>(rawLog);
+        connect(m_rawLog.get(), &FileAppender::failed, this, report);
+        connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
+            if (open)
+                m_rawLog->open();
+            else
+                m_rawLog->close();
+        });
+        if (MSComm1->portOpen())
+            m_rawLog->open();
+    }
+    if (!textLog.isEmpty()) {
+        m_textLogFile = std::make_unique<FileAppender>(textLog);
+        connect(m_textLogFile.get(), &FileAppender::failed, this, report);
+        m_textLogFile->open();
+        m_textLog = std::make_unique<TextLog>([file = m_textLogFile.get()](QByteArray text) {
+            file->append(std::move(text));
+        });
+        m_display.setAppendObserver(m_textLog.get());
+    }
+    if (reconnect)
+        m_reconnect = std::make_unique<Reconnect>(*MSComm1, *m_toggle);
+}
 
 void frmQuillar::createControls()
 {
@@ -229,28 +271,43 @@ void frmQuillar::connectHandlers()
         guarded("Command4_Click", [this] { m_save->Command4_Click(); });
     });
     connect(Command5, &QPushButton::clicked, this, [this] { guarded("Command5_Click", [this] { m_helpOpener(); }); });
-    connect(txtCom1, &QLineEdit::textChanged, this,
-            [this] { guarded("txtCom1_Change", [this] { m_toggle->txtCom1_Change(); }); });
+    connect(txtCom1, &QLineEdit::textChanged, this, [this] {
+        guarded("txtCom1_Change", [this] {
+            if (m_reconnect)
+                m_reconnect->stop();
+            m_toggle->txtCom1_Change();
+        });
+    });
     connect(Text1, &QLineEdit::textChanged, this,
             [this] { guarded("Text1_Change", [this] { m_receive->Text1_Change(); }); });
 }
 
 void frmQuillar::Command1_Click()
 {
-    guarded("Command1_Click", [this] { m_toggle->Command1_Click(); });
+    guarded("Command1_Click", [this] {
+        if (m_reconnect)
+            m_reconnect->stop();
+        m_toggle->Command1_Click();
+    });
 }
 
 void frmQuillar::MSComm1_OnComm()
 {
     guarded("MSComm1_OnComm", [this] {
         const int code = MSComm1->commEvent();
-        if (code == 2) {
-            m_receive->ReceiveInput(MSComm1->input());
+        if (code == CommEvent::Receive) {
+            const QByteArray input = MSComm1->input();
+            if (m_rawLog)
+                m_rawLog->append(input);
+            m_receive->ReceiveInput(input);
             return;
         }
         lblStatus->setStatus(commEventStatus(code, txtCom1->text()));
-        if (code == ErrorNumber::DeviceUnavailable)
+        if (code == ErrorNumber::DeviceUnavailable) {
             m_toggle->portClosedByControl();
+            if (m_reconnect)
+                m_reconnect->deviceVanished();
+        }
     });
 }
 
@@ -285,6 +342,9 @@ void frmQuillar::keepOnScreens()
 
 void frmQuillar::closeEvent(QCloseEvent *event)
 {
+    // What reached the program before the end goes into the logs too.
+    if ((m_rawLog || m_textLog) && MSComm1->portOpen())
+        MSComm1->deliverPendingInput();
     if (m_loaded)
         quillar::Form_Unload(WindowSettings(*this), QString::fromLatin1(SettingsFileName), this);
     event->accept();

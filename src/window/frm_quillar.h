@@ -18,10 +18,13 @@ namespace quillar {
 
 class CaptureSave;
 class DisplayView;
+class FileAppender;
 class MSComm;
 class ReceivePath;
+class Reconnect;
 class RulerLabel;
 class StatusLine;
+class TextLog;
 
 // The main window: lays out the controls of its design and forwards their
 // events to the rules that live beside it (port toggle, receive path, key and
@@ -53,6 +56,12 @@ public:
 
     // The Open/Close toggle, as start-up runs it once.
     void Command1_Click();
+
+    // A long session, as the command line asks for it, set up before
+    // Form_Load: the raw capture (--log) and the text log (--log-text) at
+    // these paths, none for an empty path, and reopening a device that comes
+    // back (--reconnect).
+    void startLongSession(const QString &rawLog, const QString &textLog, bool reconnect);
 
     // Start-up: restores the settings from Quillar.ini in the current
     // directory, brings a window restored off every screen back onto the
@@ -115,6 +124,10 @@ private:
     std::unique_ptr<PortToggle> m_toggle;
     std::unique_ptr<CaptureSave> m_save;
     std::function<void()> m_helpOpener;
+    std::unique_ptr<FileAppender> m_rawLog;
+    std::unique_ptr<FileAppender> m_textLogFile;
+    std::unique_ptr<TextLog> m_textLog;
+    std::unique_ptr<Reconnect> m_reconnect;
 
     bool m_loaded = false;
     WindowPlacement *m_placement = nullptr;

@@ -55,6 +55,10 @@ private slots:
                                                      << "^quillar: Missing value after '-display'" << QStringList{};
         QTest::newRow("empty folder") << QStringList{"--dir", ""} << none << 2 << none
                                       << "^quillar: --dir needs a folder\\.\n" << QStringList{};
+        QTest::newRow("log without a file") << QStringList{"--log-text", ""} << none << 2 << none
+                                            << "^quillar: --log-text needs a file\\.\n" << QStringList{};
+        QTest::newRow("both logs in one file") << QStringList{"--log", "x", "--log-text", "./x"} << none << 2 << none
+                                               << "^quillar: --log and --log-text name the same file" << QStringList{};
         QTest::newRow("argument") << QStringList{"COM3"} << none << 2 << none
                                   << "^quillar: unexpected argument 'COM3'\\.\n" << QStringList{};
         QTest::newRow("two folders") << QStringList{"--dir", "a", "--user-dir"} << none << 2 << none

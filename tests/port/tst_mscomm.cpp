@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <memory>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,14 +56,6 @@ int errorOf(F &&step, QString *description = nullptr)
         return e.number();
     }
     return 0;
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 QByteArray allByteValues(int size)
@@ -127,6 +118,14 @@ private slots:
         listen(comm, r);
         QVERIFY(device.writeAll("again"));
         QTRY_COMPARE(r.bytes, QByteArray("again"));
+
+        // Closing first hands over what already reached the port.
+        r.hold = true;
+        QVERIFY(device.writeAll("late"));
+        QTRY_COMPARE(comm.inBufferCount(), qint64(4));
+        r.hold = false;
+        comm.setPortOpen(false);
+        QCOMPARE(r.bytes, QByteArray("againlate"));
     }
 
     void bytesArriveExactly_data()
@@ -149,21 +148,6 @@ private slots:
         QVERIFY(std::all_of(r.events.begin(), r.events.end(), [](int e) { return e == 2; }));
         // Receive only: not a byte went the other way.
         QCOMPARE(device.readAvailable(), QByteArray());
-    }
-
-    void megabyteInOrder()
-    {
-        PseudoTerminal device;
-        MSComm comm;
-        Received r;
-        listen(comm, r);
-        openOn(comm, device, 2);
-        const QByteArray data = allByteValues(1 << 20);
-        QVERIFY(device.writeAll(data));
-        QTRY_COMPARE_WITH_TIMEOUT(r.bytes.size(), data.size(), 60000);
-        QVERIFY(r.bytes == data); // QCOMPARE would print a megabyte
-        QVERIFY(*std::max_element(r.readSizes.begin(), r.readSizes.end()) <= MSComm::MaxInputRead);
-        QVERIFY(!r.readSizes.contains(0));
     }
 
     void waitingBytesComeInCappedReads()
@@ -336,30 +320,16 @@ private slots:
         QVERIFY(device->writeAll("before"));
         QTRY_COMPARE(r.bytes, QByteArray("before"));
 
-        const double cpuBefore = cpuSeconds();
         device->closeMaster();
         QTRY_COMPARE(r.events.count(ErrorNumber::DeviceUnavailable), qsizetype(1));
         QVERIFY(!comm.portOpen());
         QCOMPARE(r.events.last(), ErrorNumber::DeviceUnavailable);
 
-        // No busy loop: a second of quiet costs next to no processor time,
-        // and no further event comes.
-        QTest::qWait(1000);
-        const double spent = cpuSeconds() - cpuBefore;
-        QVERIFY2(spent < 0.5, qPrintable(QStringLiteral("%1 s of CPU").arg(spent)));
-        QCOMPARE(r.events.count(ErrorNumber::DeviceUnavailable), qsizetype(1));
-        QCOMPARE(r.events.last(), ErrorNumber::DeviceUnavailable);
-
-        // Gone is gone until it is back: then the same number opens again.
-        // (The terminal's node went with its master: COM5 now leads nowhere.)
+        // Gone is gone: the COM5 link leads nowhere now. (Coming back, and
+        // the quiet meanwhile, are the reconnect tests' part.)
         QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::DeviceUnavailable);
-        device.reset();
-        PseudoTerminal back;
-        QVERIFY(back.linkAs(m_dir->path(), 5));
-        comm.setPortOpen(true);
-        QVERIFY(comm.portOpen());
-        QVERIFY(back.writeAll("after"));
-        QTRY_COMPARE(r.bytes, QByteArray("beforeafter"));
+        QTest::qWait(200);
+        QCOMPARE(r.events.count(ErrorNumber::DeviceUnavailable), qsizetype(1));
     }
 
     void pseudoTerminalsReportNoLineConditions()

@@ -14,6 +14,24 @@
 
 namespace quillar::test {
 
+namespace {
+
+// Everything a non-blocking descriptor has to give now.
+QByteArray readWaiting(int fd)
+{
+    QByteArray result;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        result.append(buffer, n);
+    }
+    return result;
+}
+
+} // namespace
+
 PseudoTerminal::PseudoTerminal()
 {
     char name[256] = {};
@@ -93,17 +111,15 @@ bool PseudoTerminal::writeAll(const QByteArray &bytes, int timeoutMs)
 
 QByteArray PseudoTerminal::readAvailable()
 {
-    QByteArray result;
-    if (!isOpen())
-        return result;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        result.append(buffer, n);
-    }
-    return result;
+    return isOpen() ? readWaiting(m_master) : QByteArray();
+}
+
+QByteArray PseudoTerminal::takeUnread()
+{
+    if (m_slave < 0)
+        return {};
+    ::fcntl(m_slave, F_SETFL, ::fcntl(m_slave, F_GETFL) | O_NONBLOCK);
+    return readWaiting(m_slave);
 }
 
 void PseudoTerminal::closeMaster()

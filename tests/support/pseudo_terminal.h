@@ -46,6 +46,9 @@ public:
     [[nodiscard]] bool writeAll(const QByteArray &bytes, int timeoutMs = 60000);
     // Bytes the slave side wrote (a receive-only program never writes any).
     [[nodiscard]] QByteArray readAvailable();
+    // Bytes written to the device that no program has read yet, taken
+    // through the helper's own slave descriptor.
+    [[nodiscard]] QByteArray takeUnread();
 
     // The device goes away: the slave side sees a hang-up.
     void closeMaster();

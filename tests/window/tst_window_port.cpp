@@ -2,7 +2,6 @@
 // against pseudo-terminals linked as COM<N> in a scratch directory.
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
-#include "support/pseudo_terminal.h"
 #include "support/scripted_ui.h"
 #include "window/frm_quillar.h"
 #include "window_on_device.h"
@@ -15,10 +14,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
 
 using namespace quillar;
-using quillar::test::PseudoTerminal;
 using quillar::test::ScriptedUi;
 using quillar::test::WindowOnDevice;
 
@@ -134,25 +131,6 @@ private slots:
         QCOMPARE(toggle()->text(), QStringLiteral("Open"));
         QVERIFY(isNormal(portBox()));
         QVERIFY(isNormal(baudBox()));
-    }
-
-    void deviceVanishes()
-    {
-        click();
-        QVERIFY(m_window->port().portOpen());
-        QVERIFY(m_device->writeAll("abc"));
-        m_device->closeMaster();
-        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM2"));
-        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
-        QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM2"));
-        QVERIFY(!m_window->port().portOpen());
-
-        // Once the device is back the button opens it again.
-        m_device = std::make_unique<PseudoTerminal>();
-        QVERIFY(m_device->linkAs(m_dir->path(), 2));
-        click();
-        QCOMPARE(status(), QStringLiteral("Porta COM2: 9600,n,8,1 OK"));
-        QCOMPARE(toggle()->text(), QStringLiteral("Close"));
     }
 };
 

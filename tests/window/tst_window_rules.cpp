@@ -52,6 +52,7 @@ public:
         open = o;
     }
     bool portOpen() const override { return open; }
+    void openDevice(const QString &) override { setPortOpen(true); }
 };
 
 class FakeUi final : public PortToggleUi

@@ -225,24 +225,24 @@ public:
         m_linkName.clear();
     }
 
-    // Writes everything, waiting while the reader is behind. False when
-    // stopped by a signal or on failure.
-    bool write(const QByteArray &bytes)
+    // Writes everything, waiting while the reader is behind. Less than all
+    // when stopped by a signal or on failure.
+    qsizetype write(const QByteArray &bytes)
     {
         qsizetype done = 0;
         while (done < bytes.size()) {
             if (g_stop)
-                return false;
+                return done;
             const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
                 std::fprintf(stderr, "fake-device: write: %s\n", std::strerror(errno));
-                return false;
+                return done;
             }
             done += n;
         }
-        return true;
+        return done;
     }
 
     [[nodiscard]] const std::string &slavePath() const { return m_slavePath; }
@@ -326,8 +326,8 @@ bool parseOptions(const QCoreApplication &app, Options &options)
 }
 
 // Sends the source's bytes at the chosen rate until it ends, the count is
-// reached or a signal comes.
-void play(Terminal &terminal, Source &source, const Options &options)
+// reached or a signal comes. Returns how many bytes went into the terminal.
+qint64 play(Terminal &terminal, Source &source, const Options &options)
 {
     // Pieces of about 10 ms of data keep the rate smooth.
     const int piece = options.rate > 0 ? int(std::clamp(options.rate / 100.0, 1.0, 4096.0)) : 4096;
@@ -337,7 +337,7 @@ void play(Terminal &terminal, Source &source, const Options &options)
     while (!g_stop && (options.count == 0 || sent < options.count)) {
         QByteArray bytes = source.next(piece);
         if (bytes.isEmpty())
-            return;
+            return sent;
         if (options.count > 0 && sent + bytes.size() > options.count)
             bytes.truncate(options.count - sent);
         // Paced piece by piece so a long line or frame flows at the rate too.
@@ -345,15 +345,17 @@ void play(Terminal &terminal, Source &source, const Options &options)
             const QByteArray part = bytes.mid(at, piece);
             if (options.rate > 0)
                 sleepSeconds(start + pausedSoFar + double(sent) / options.rate - now());
-            if (!terminal.write(part))
-                return;
-            sent += part.size();
+            const qsizetype written = terminal.write(part);
+            sent += written;
+            if (written < part.size())
+                return sent;
         }
         if (options.mode == Mode::Bursts && options.pauseMs > 0) {
             sleepSeconds(options.pauseMs / 1000.0);
             pausedSoFar += options.pauseMs / 1000.0;
         }
     }
+    return sent;
 }
 
 } // namespace
@@ -385,7 +387,7 @@ int main(int argc, char *argv[])
     std::printf("fake-device: %s -> %s\n", terminal.linkName().c_str(), terminal.slavePath().c_str());
     std::fflush(stdout);
 
-    play(terminal, source, options);
+    const qint64 sent = play(terminal, source, options);
 
     if (!options.exitAtEnd) {
         // Wait for a signal with no window between the test and the wait.
@@ -398,5 +400,7 @@ int main(int argc, char *argv[])
             sigsuspend(&previous);
         sigprocmask(SIG_SETMASK, &previous, nullptr);
     }
+    // What a capture of the whole run should hold.
+    std::printf("fake-device: sent %lld bytes\n", static_cast<long long>(sent));
     return 0;
 }

@@ -1,0 +1,305 @@
+#include "file_appender.h"
+
+#include "platform/file_errors.h"
+#include "platform/numbered_error.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillar {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Queued bytes are handed to the system within this time, or sooner once a
+// batch has gathered, so that small reads do not each cost a system call.
+constexpr auto HandOverDelay = std::chrono::milliseconds(200);
+constexpr qsizetype BatchBytes = 256 * 1024;
+constexpr auto SyncInterval = std::chrono::seconds(1);
+
+struct Command
+{
+    enum class Kind { Open, Data, Close } kind;
+    QByteArray data;
+};
+
+QString systemText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+struct FileAppender::Shared
+{
+    QByteArray nativePath;
+    QString path;
+    qsizetype capacity = 0;
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable finished;
+    std::deque<Command> queue;
+    qsizetype queuedBytes = 0;
+    bool controlQueued = false;
+    bool stopping = false;
+    bool done = false;
+    bool failed = false;
+    // The object to report to; cleared if the program ends before the writer.
+    FileAppender *owner = nullptr;
+
+    // Stops the logging and reports once. Called with the mutex held. What
+    // is already queued is dropped unless keepQueued is set.
+    void fail(int number, const QString &description, bool keepQueued = false)
+    {
+        if (failed)
+            return;
+        failed = true;
+        if (!keepQueued) {
+            queue.clear();
+            queuedBytes = 0;
+        }
+        if (owner) {
+            QMetaObject::invokeMethod(
+                owner, [o = owner, p = path, number, description] { emit o->failed(p, number, description); },
+                Qt::QueuedConnection);
+        }
+    }
+
+    void push(Command command)
+    {
+        const bool wasEmpty = queue.empty();
+        const bool control = command.kind != Command::Kind::Data;
+        queuedBytes += command.data.size();
+        queue.push_back(std::move(command));
+        controlQueued = controlQueued || control;
+        if (wasEmpty || control || queuedBytes >= BatchBytes)
+            wake.notify_one();
+    }
+};
+
+FileAppender::FileAppender(QString path, qsizetype capacity, QObject *parent)
+    : QObject(parent), m_shared(std::make_shared<Shared>())
+{
+    // A file size limit (ulimit -f) then fails a write with EFBIG, which is
+    // reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    m_shared->nativePath = QFile::encodeName(path);
+    m_shared->path = std::move(path);
+    m_shared->capacity = capacity;
+    m_shared->owner = this;
+    m_thread = std::thread(&FileAppender::run, m_shared);
+}
+
+FileAppender::~FileAppender()
+{
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->stopping = true;
+    m_shared->wake.notify_one();
+    const bool done = m_shared->finished.wait_for(lock, std::chrono::milliseconds(ExitWaitMs),
+                                                  [this] { return m_shared->done; });
+    m_shared->owner = nullptr;
+    lock.unlock();
+    if (done) {
+        m_thread.join();
+        return;
+    }
+    // A disk that hangs must not hang the end of the program too.
+    std::fprintf(stderr, "Quillar: %s was still being written when the program ended\n",
+                 m_shared->nativePath.constData());
+    m_thread.detach();
+}
+
+void FileAppender::open()
+{
+    std::lock_guard lock(m_shared->mutex);
+    if (m_shared->failed)
+        return;
+    m_open = true;
+    m_shared->push({Command::Kind::Open, {}});
+}
+
+void FileAppender::append(QByteArray bytes)
+{
+    if (!m_open || bytes.isEmpty())
+        return;
+    std::lock_guard lock(m_shared->mutex);
+    if (m_shared->failed)
+        return;
+    if (m_shared->queuedBytes + bytes.size() > m_shared->capacity) {
+        // What is queued is still written, so the file ends in an unbroken
+        // prefix of what was received.
+        m_open = false;
+        m_shared->push({Command::Kind::Close, {}});
+        m_shared->fail(ErrorNumber::DeviceIoError,
+                       QStringLiteral("The disk did not keep up: more than %1 bytes waited to be written")
+                           .arg(m_shared->capacity),
+                       true);
+        return;
+    }
+    m_shared->push({Command::Kind::Data, std::move(bytes)});
+}
+
+void FileAppender::close()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    std::lock_guard lock(m_shared->mutex);
+    if (!m_shared->failed)
+        m_shared->push({Command::Kind::Close, {}});
+}
+
+bool FileAppender::hasFailed() const
+{
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->failed;
+}
+
+QString FileAppender::failureMessage(const QString &path, int number, const QString &description)
+{
+    return QStringLiteral("Impossibile scrivere il file di registrazione\r\n%1\r\nErrore n.%2: %3\r\n"
+                          "La registrazione è interrotta.")
+        .arg(QDir::toNativeSeparators(path))
+        .arg(number)
+        .arg(description);
+}
+
+// The writer thread. It touches nothing of the FileAppender object: only the
+// shared state, so that it may outlive the object when the disk hangs.
+void FileAppender::run(std::shared_ptr<Shared> shared)
+{
+    Shared &s = *shared;
+    int fd = -1;
+    bool unsynced = false;
+    auto lastSync = Clock::now();
+
+    auto closeFile = [&] {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        unsynced = false;
+    };
+    // Reports a failure of the system call that just failed and stops.
+    auto failWith = [&](WritePhase phase, int error) {
+        closeFile();
+        const NumberedError e = writeFailure(s.path, phase, error, systemText(error));
+        std::lock_guard lock(s.mutex);
+        s.fail(e.number(), QStringLiteral("%1 (%2)").arg(e.description(), systemText(error)));
+        return true;
+    };
+    // Forces what was written to the disk, and notices a file that was
+    // removed or replaced meanwhile: writing on would fill a file nobody can
+    // see. Returns false after reporting.
+    auto sync = [&]() -> bool {
+        lastSync = Clock::now();
+        if (fd < 0 || !unsynced)
+            return true;
+        unsynced = false;
+        // Pipes and devices cannot be synchronised (EINVAL); they need not be.
+        if (::fdatasync(fd) != 0 && errno != EINVAL) {
+            failWith(WritePhase::Write, errno);
+            return false;
+        }
+        struct stat opened{};
+        struct stat named{};
+        if (::fstat(fd, &opened) == 0
+            && (opened.st_nlink == 0 || ::stat(s.nativePath.constData(), &named) != 0
+                || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev)) {
+            closeFile();
+            std::lock_guard lock(s.mutex);
+            s.fail(ErrorNumber::FileNotFound, QStringLiteral("The file was removed or replaced while being written"));
+            return false;
+        }
+        return true;
+    };
+
+    bool stopped = false; // this thread failed: nothing more is written
+    for (;;) {
+        std::deque<Command> batch;
+        bool stopping = false;
+        {
+            std::unique_lock lock(s.mutex);
+            const auto ready = [&] { return s.stopping || s.controlQueued || s.queuedBytes >= BatchBytes; };
+            const auto any = [&] { return ready() || !s.queue.empty(); };
+            if (unsynced)
+                s.wake.wait_until(lock, lastSync + SyncInterval, any);
+            else
+                s.wake.wait(lock, any);
+            // A first small piece: give the next reads a moment to join it.
+            if (!s.queue.empty() && !ready())
+                s.wake.wait_for(lock, HandOverDelay, ready);
+            batch.swap(s.queue);
+            s.queuedBytes = 0;
+            s.controlQueued = false;
+            stopping = s.stopping;
+        }
+
+        for (Command &command : batch) {
+            if (stopped)
+                break;
+            switch (command.kind) {
+            case Command::Kind::Open:
+                if (fd < 0) {
+                    fd = ::open(s.nativePath.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+                    if (fd < 0)
+                        stopped = failWith(WritePhase::Open, errno);
+                }
+                break;
+            case Command::Kind::Data: {
+                const char *data = command.data.constData();
+                qsizetype left = command.data.size();
+                while (fd >= 0 && left > 0) {
+                    const ssize_t n = ::write(fd, data, size_t(left));
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0) {
+                        stopped = failWith(WritePhase::Write, n < 0 ? errno : ENOSPC);
+                        break;
+                    }
+                    data += n;
+                    left -= n;
+                    unsynced = true;
+                }
+                break;
+            }
+            case Command::Kind::Close:
+                stopped = !sync();
+                closeFile();
+                break;
+            }
+        }
+        if (!stopped && fd >= 0 && unsynced && Clock::now() - lastSync >= SyncInterval)
+            stopped = !sync();
+
+        if (stopping) {
+            {
+                std::lock_guard lock(s.mutex);
+                if (!s.queue.empty())
+                    continue;
+            }
+            if (!stopped)
+                (void)sync();
+            closeFile();
+            std::lock_guard lock(s.mutex);
+            s.done = true;
+            s.finished.notify_all();
+            return;
+        }
+    }
+}
+
+} // namespace quillar

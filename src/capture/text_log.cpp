@@ -1,0 +1,83 @@
+#include "text_log.h"
+
+#include <QDateTime>
+
+namespace quillar {
+
+namespace {
+
+constexpr char16_t ControlPictures = 0x2400;
+constexpr char16_t DeletePicture = 0x2421;
+
+QChar shown(QChar ch)
+{
+    const char16_t u = ch.unicode();
+    if (u < 0x20)
+        return QChar(char16_t(ControlPictures + u));
+    if (u == 0x7F)
+        return QChar(DeletePicture);
+    return ch;
+}
+
+} // namespace
+
+TextLog::TextLog(Sink sink, Clock clock)
+    : m_sink(std::move(sink)), m_clock(std::move(clock))
+{
+    if (!m_clock)
+        m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+}
+
+void TextLog::startLine()
+{
+    // Lines that start in the same millisecond (a burst of short lines)
+    // share one formatted time.
+    const qint64 now = m_clock();
+    if (now != m_stampTime) {
+        m_stampTime = now;
+        m_stamp = QDateTime::fromMSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz "));
+    }
+    m_out += m_stamp;
+    m_inLine = true;
+}
+
+void TextLog::displayAppended(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    m_out.resize(0); // keeps its capacity
+    m_out.reserve(text.size() + 32);
+    for (const QChar ch : text) {
+        if (m_pendingCr) {
+            m_pendingCr = false;
+            if (ch == QLatin1Char('\n')) {
+                m_out += QLatin1Char('\n');
+                m_inLine = false;
+                continue;
+            }
+            m_out += shown(QLatin1Char('\r'));
+        }
+        if (!m_inLine)
+            startLine();
+        if (ch == QLatin1Char('\r'))
+            m_pendingCr = true;
+        else
+            m_out += shown(ch);
+    }
+    m_sink(m_out.toUtf8());
+}
+
+void TextLog::finish()
+{
+    m_out.resize(0);
+    if (m_pendingCr)
+        m_out += shown(QLatin1Char('\r'));
+    m_pendingCr = false;
+    if (m_inLine)
+        m_out += QLatin1Char('\n');
+    m_inLine = false;
+    if (!m_out.isEmpty())
+        m_sink(m_out.toUtf8());
+}
+
+} // namespace quillar

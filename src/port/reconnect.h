@@ -1,0 +1,57 @@
+#pragma once
+
+#include "port/device_identity.h"
+#include "port/device_watch.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace quillar {
+
+class MSComm;
+class PortToggle;
+
+// Reopens a port whose device vanished, once the same device is back: the
+// COM<N> link it was opened through leading to a device again, or (opened
+// without a link) the same path, or the same by-id name. Until it is back
+// nothing runs but a watch on a few folders.
+//
+// The system makes a device before it gives it its group, and another
+// program may hold a new device for a moment (a modem prober), so the first
+// second after it appears is tried quietly; a device still refused after that
+// is reported once as a failed open is, then tried quietly again every few
+// seconds and at every change, until it opens, vanishes again (a new second of
+// grace when it returns), or the user takes over.
+class Reconnect : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int GraceMs = 1000;
+    static constexpr int RetryMs = 2000;
+
+    Reconnect(MSComm &comm, PortToggle &toggle, QObject *parent = nullptr);
+
+    // The control closed the port because its device vanished: watch for it.
+    void deviceVanished();
+    // The user pressed Open or Close, or edited the port box.
+    void stop();
+    [[nodiscard]] bool isWatching() const { return m_state != State::Idle; }
+
+private:
+    enum class State { Idle, Away, Settling, Refused };
+
+    void portOpened();
+    void check();
+    void graceOver();
+
+    MSComm &m_comm;
+    PortToggle &m_toggle;
+    DeviceIdentity m_identity;
+    DeviceWatch m_watch;
+    QTimer m_grace;
+    QTimer m_retry;
+    State m_state = State::Idle;
+};
+
+} // namespace quillar
