@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QTimer>
 
 namespace quillar {
@@ -54,8 +55,10 @@ QSerialPort::StopBits toQt(CommSettings::StopBits stop)
 } // namespace
 
 MSComm::MSComm(QObject *parent)
-    : QObject(parent), m_port(new QSerialPort(this)), m_linePoll(new QTimer(this))
+    : QObject(parent), m_port(new QSerialPort(this)), m_linePoll(new QTimer(this)), m_reader(new PortReader(this))
 {
+    connect(m_reader, &PortReader::readyRead, this, &MSComm::deliverReceive);
+    connect(m_reader, &PortReader::hungUp, this, &MSComm::deviceGone);
     m_linePoll->setInterval(LinePollMs);
     connect(m_linePoll, &QTimer::timeout, this, &MSComm::pollLine);
     // Straight from the port's own notification: a busy line reads a thousand
@@ -194,6 +197,18 @@ void MSComm::openResolved(const QString &path, bool exists)
     m_vanishing = false;
     m_receiveScheduled = false;
     m_lineWatch.reset();
+    // The device is read by our own reader, in large reads and paced; the
+    // port's own reading is set aside, so that nothing reads it twice.
+    const auto notifiers = m_port->findChildren<QSocketNotifier *>();
+    m_ownReading = false;
+    for (QSocketNotifier *notifier : notifiers) {
+        if (notifier->type() == QSocketNotifier::Read) {
+            notifier->setEnabled(false);
+            m_ownReading = true;
+        }
+    }
+    if (m_ownReading)
+        m_reader->start(int(m_port->handle()));
     pollLine(); // the baseline, and whether the device reports anything at all
     if (m_lineWatch.worthPolling())
         m_linePoll->start();
@@ -208,6 +223,8 @@ bool MSComm::portOpen() const
 void MSComm::closePort()
 {
     m_linePoll->stop();
+    m_reader->stop();
+    m_ownReading = false;
     m_vanishing = false;
     m_devicePath.clear();
     const bool wasOpen = m_port->isOpen();
@@ -220,6 +237,8 @@ void MSComm::closePort()
 
 void MSComm::deliverPendingInput()
 {
+    if (m_ownReading && !m_vanishing)
+        m_reader->readNow(); // what the device holds has reached the program too
     // Stops when the handler leaves the bytes where they are.
     for (qint64 waiting = inBufferCount(); waiting > 0;) {
         raise(CommEvent::Receive);
@@ -234,8 +253,8 @@ QByteArray MSComm::input()
 {
     if (!m_port->isOpen())
         return {};
-    QByteArray data = m_port->read(MaxInputRead);
-    if (m_port->bytesAvailable() > 0)
+    QByteArray data = m_ownReading ? m_reader->take(MaxInputRead) : m_port->read(MaxInputRead);
+    if (inBufferCount() > 0)
         scheduleReceive();
     return data;
 }
@@ -247,7 +266,9 @@ std::int16_t MSComm::commEvent() const
 
 qint64 MSComm::inBufferCount() const
 {
-    return m_port->isOpen() ? m_port->bytesAvailable() : 0;
+    if (!m_port->isOpen())
+        return 0;
+    return m_ownReading ? m_reader->available() : m_port->bytesAvailable();
 }
 
 QString MSComm::devicePath() const
@@ -261,7 +282,7 @@ void MSComm::raise(std::int16_t code)
     emit OnComm();
 }
 
-// Received bytes are announced when the port has read them; a read of Input
+// Received bytes are announced when the reader has read them; a read of Input
 // that leaves bytes behind asks for one more announcement, queued, so that
 // other events run in between. So each byte is delivered once and in order,
 // and a handler that reads nothing is not called again until more arrives.
@@ -276,8 +297,13 @@ void MSComm::scheduleReceive()
 void MSComm::deliverReceive()
 {
     m_receiveScheduled = false;
-    if (m_port->isOpen() && m_port->bytesAvailable() > 0)
-        raise(2);
+    if (inBufferCount() > 0)
+        raise(CommEvent::Receive);
+}
+
+void MSComm::setLongestReadPause(int milliseconds)
+{
+    m_reader->setLongestPause(milliseconds);
 }
 
 // A hung-up device makes QSerialPort report ResourceError (or ReadError after
@@ -290,7 +316,13 @@ void MSComm::portError(int error)
         return;
     const bool gone = error == QSerialPort::ResourceError
         || (error == QSerialPort::ReadError && serial_linux::hungUp(int(m_port->handle())));
-    if (!gone)
+    if (gone)
+        deviceGone();
+}
+
+void MSComm::deviceGone()
+{
+    if (!m_port->isOpen() || m_vanishing)
         return;
     m_vanishing = true;
     m_vanishWaiting = -1;
@@ -304,10 +336,10 @@ void MSComm::finishVanish()
 {
     if (!m_vanishing || !m_port->isOpen())
         return;
-    const qint64 waiting = m_port->bytesAvailable();
+    const qint64 waiting = inBufferCount();
     if (waiting > 0 && waiting != m_vanishWaiting) {
         m_vanishWaiting = waiting;
-        raise(2);
+        raise(CommEvent::Receive);
         QMetaObject::invokeMethod(this, &MSComm::finishVanish, Qt::QueuedConnection);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "port/comm_settings.h"
 #include "port/line_conditions.h"
+#include "port/port_reader.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -69,6 +70,10 @@ public:
     // when the system's list named the device.
     [[nodiscard]] QString commLink() const { return m_commLink; }
 
+    // After a small read, wait up to this long before taking the next one
+    // (read_pacing.h); 0, the default, takes every arrival at once.
+    void setLongestReadPause(int milliseconds);
+
 signals:
     void OnComm();
     // The port opened or closed, whatever did it (the toggle, a vanishing
@@ -83,11 +88,17 @@ private:
     void finishVanish();
     void pollLine();
     void closePort();
+    void deviceGone();
     [[nodiscard]] bool applySettings(const CommSettings &settings);
     void openResolved(const QString &path, bool exists);
 
     QSerialPort *m_port;
     QTimer *m_linePoll;
+    // Reads the device while it is open, when QSerialPort's own reading could
+    // be set aside (it always can with the Qt this is built for); otherwise
+    // QSerialPort reads, with no pacing.
+    PortReader *m_reader;
+    bool m_ownReading = false;
     LineConditionWatch m_lineWatch;
     std::int16_t m_commPort = 1;
     CommSettings m_settings;

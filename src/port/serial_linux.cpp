@@ -47,6 +47,20 @@ LineSnapshot readLine(int fd, bool counters, bool modem)
     return snapshot;
 }
 
+ReadResult readSome(int fd, char *data, qint64 max)
+{
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, data, static_cast<size_t>(max));
+    } while (n < 0 && errno == EINTR);
+    if (n > 0)
+        return {n, false};
+    if (n < 0)
+        return {0, errno != EAGAIN && errno != EWOULDBLOCK}; // EIO, ENXIO, ...: the device is unusable
+    // Nothing, where a terminal with nothing to read says "try again": an end.
+    return {0, hungUp(fd)};
+}
+
 bool hungUp(int fd)
 {
     if (fd < 0)

@@ -12,6 +12,16 @@ namespace quillar::serial_linux {
 // the device does not answer is left empty.
 [[nodiscard]] LineSnapshot readLine(int fd, bool counters, bool modem);
 
+// One non-blocking read of what the device holds, into data (at most max
+// bytes). bytes is 0 when nothing waits; hungUp when the device is gone (a
+// read of nothing at a hang-up, or an input/output error).
+struct ReadResult
+{
+    qint64 bytes = 0;
+    bool hungUp = false;
+};
+[[nodiscard]] ReadResult readSome(int fd, char *data, qint64 max);
+
 // True when the device behind `fd` has hung up (adapter pulled, other end
 // of a pseudo-terminal closed) rather than merely having nothing to read.
 [[nodiscard]] bool hungUp(int fd);

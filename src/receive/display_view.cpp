@@ -281,7 +281,26 @@ void DisplayView::followCaret()
 void DisplayView::scrollContentsBy(int dx, int dy)
 {
     // The vertical scroll bar counts lines, the horizontal one pixels.
-    viewport()->scroll(dx, dy * lineHeight());
+    if (dy != 0 || dx == 0) {
+        viewport()->scroll(dx, dy * lineHeight());
+        return;
+    }
+    // Sideways, only the lines that reach into the columns shown before or
+    // after change; the rest stays blank. A long line racing by in timer mode
+    // scrolls at nearly every frame, mostly above a blank view.
+    const int scrolled = horizontalScrollBar()->value();
+    const qreal shownBefore = std::min(scrolled, scrolled + dx);
+    const qsizetype first = firstVisibleLine();
+    const qsizetype last = std::min(m_buffer.lineCount() - 1, first + visibleLineCount());
+    const int height = lineHeight();
+    for (qsizetype line = first; line <= last; ++line) {
+        // One cell past the end holds the caret or a selected line break.
+        const qreal right = TextMargin + (m_buffer.lineLength(line) + 1) * cellWidth();
+        if (right <= shownBefore)
+            continue;
+        const int y = static_cast<int>(TextMargin + (line - first) * height);
+        viewport()->update(QRect(0, line == first ? 0 : y, viewport()->width(), height + (line == first ? y : 0)));
+    }
 }
 
 void DisplayView::resizeEvent(QResizeEvent *event)

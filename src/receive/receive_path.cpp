@@ -70,6 +70,11 @@ void ReceivePath::Text1_Change()
     m_lineByteCount = 0;
 }
 
+qint64 ReceivePath::lineFeedInterval() const
+{
+    return std::max<qint64>(0, roundToInt32Clamped(NumericValue(boxText(m_boxes.lineFeedTime))));
+}
+
 qint64 ReceivePath::lineByteCount() const
 {
     return m_lineByteCount;

@@ -49,6 +49,10 @@ public:
 
     [[nodiscard]] LineTimer &timer1() { return m_timer1; }
 
+    // The quiet time that ends a line, in whole milliseconds, as the next read
+    // will arm Timer1 with it: 0 when lines end on line feeds only.
+    [[nodiscard]] qint64 lineFeedInterval() const;
+
     // The timed line end for a count: "<", at least three digits, ">", CR LF.
     [[nodiscard]] static QString timedLineEnd(qint64 count);
 

@@ -13,6 +13,7 @@
 #include "platform/numbered_error.h"
 #include "platform/twips.h"
 #include "port/mscomm.h"
+#include "port/read_pacing.h"
 #include "port/reconnect.h"
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
@@ -278,8 +279,16 @@ void frmQuillar::connectHandlers()
             m_toggle->txtCom1_Change();
         });
     });
-    connect(Text1, &QLineEdit::textChanged, this,
-            [this] { guarded("Text1_Change", [this] { m_receive->Text1_Change(); }); });
+    connect(Text1, &QLineEdit::textChanged, this, [this] {
+        guarded("Text1_Change", [this] { m_receive->Text1_Change(); });
+        paceReads();
+    });
+    paceReads();
+}
+
+void frmQuillar::paceReads()
+{
+    MSComm1->setLongestReadPause(read_pacing::longestPause(m_receive->lineFeedInterval()));
 }
 
 void frmQuillar::Command1_Click()

@@ -84,6 +84,7 @@ private:
     void createControls();
     void placeRuler();
     void connectHandlers();
+    void paceReads();
     void Form_Resize();
     void MSComm1_OnComm();
     void keepOnScreens();
