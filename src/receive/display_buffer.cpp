@@ -30,6 +30,7 @@ void DisplayBuffer::append(QString text)
 void DisplayBuffer::clear()
 {
     cutFront(0);
+    ++m_renumberings;
     m_anchor = m_caret = 0;
     emit textChanged();
     emit selectionChanged();
@@ -85,13 +86,18 @@ void DisplayBuffer::cutFront(qsizetype keep)
     // The first kept character starts a line, perhaps in the middle of one,
     // or between the CR and the LF of a break (then that LF is a character of
     // its line).
-    while (!m_lineStarts.empty() && m_lineStarts.front() <= m_removedCount)
+    qint64 taken = 0;
+    while (!m_lineStarts.empty() && m_lineStarts.front() <= m_removedCount) {
         m_lineStarts.pop_front();
+        ++taken;
+    }
     m_lineStarts.push_front(m_removedCount);
+    m_firstLineNumber += taken - 1; // the last line taken keeps its rest, or begins here
     if (keep > 0 && m_text.front() == QLatin1Char('\n') && m_lineStarts.size() > 1
         && m_lineStarts[1] == m_removedCount + 1) {
         // An LF left alone at the front no longer ends a break.
         m_lineStarts.erase(m_lineStarts.begin() + 1);
+        ++m_renumberings;
     }
     m_maxLineLength = -1;
 }

@@ -82,6 +82,15 @@ public:
     [[nodiscard]] quint64 cutCount() const { return m_cutCount; }
     // How many characters cuts and clears have taken from the front, in all.
     [[nodiscard]] qint64 removedCount() const { return m_removedCount; }
+    // The number of line 0, counting every line the display ever held: a cut
+    // raises it by the lines it took whole, and the lines after the first one
+    // kept keep their numbers. A view that moves by that many lines without
+    // painting still shows the right lines.
+    [[nodiscard]] qint64 firstLineNumber() const { return m_firstLineNumber; }
+    // Rises when line numbers seen before no longer name the same lines: a
+    // clear, or a cut between the CR and the LF of a break (the LF joins the
+    // line after it).
+    [[nodiscard]] quint64 renumberings() const { return m_renumberings; }
     // The longest line, for the horizontal scroll range.
     [[nodiscard]] qsizetype maxLineLength() const;
 
@@ -108,6 +117,8 @@ private:
     mutable qsizetype m_maxLineLength = 0;
     quint64 m_cutCount = 0;
     qint64 m_removedCount = 0;
+    qint64 m_firstLineNumber = 0;
+    quint64 m_renumberings = 0;
     DisplayAppendObserver *m_observer = nullptr;
 };
 

@@ -51,8 +51,9 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
 
     connect(&m_buffer, &DisplayBuffer::textChanged, this, &DisplayView::onTextChanged);
     connect(&m_buffer, &DisplayBuffer::selectionChanged, this, &DisplayView::onSelectionChanged);
-    m_seenCuts = m_buffer.cutCount();
-    m_seenLineCount = m_buffer.lineCount();
+    m_seenRenumberings = m_buffer.renumberings();
+    m_seenFirstLine = m_buffer.firstLineNumber();
+    m_seenLastLine = m_seenFirstLine + m_buffer.lineCount() - 1;
     updateScrollRanges();
     new DisplayAnnouncer(*this);
 }
@@ -112,12 +113,32 @@ void DisplayView::onTextChanged()
     // characters: a drag in progress ends here.
     m_dragging = false;
     m_goalColumn = -1;
-    if (m_buffer.cutCount() != m_seenCuts)
+    const qint64 first = m_buffer.firstLineNumber();
+    if (m_buffer.renumberings() != m_seenRenumberings) {
         m_pending.everything = true;
-    else // the text only grew at the end, from the old last line on
-        m_pending.fromLine = std::min(m_pending.fromLine, m_seenLineCount - 1);
-    m_seenCuts = m_buffer.cutCount();
-    m_seenLineCount = m_buffer.lineCount();
+    } else {
+        // Lines cut at the front: the same lines stay where they are on the
+        // screen, now under smaller numbers, so the scroll position moves
+        // with them and nothing is painted for it. Only a view whose first
+        // line was cut away shows something else.
+        const qint64 cut = first - m_seenFirstLine;
+        QScrollBar *vertical = verticalScrollBar();
+        if (cut > 0 && vertical->value() >= cut) {
+            const bool partialFirst = vertical->value() == cut; // line 0 lost its front
+            m_silentScroll = true;
+            vertical->setValue(static_cast<int>(vertical->value() - cut));
+            m_silentScroll = false;
+            if (partialFirst)
+                m_pending.fromLine = std::min(m_pending.fromLine, first);
+        } else if (cut > 0) {
+            m_pending.everything = true;
+        }
+        // The text grew at the end, from the old last line on.
+        m_pending.fromLine = std::min(m_pending.fromLine, std::max(first, m_seenLastLine));
+    }
+    m_seenRenumberings = m_buffer.renumberings();
+    m_seenFirstLine = first;
+    m_seenLastLine = first + m_buffer.lineCount() - 1;
     m_pending.followCaret = true;
     scheduleFrame();
 }
@@ -130,8 +151,8 @@ void DisplayView::onSelectionChanged()
     const qsizetype lastLine = m_buffer.lineOfPosition(std::max(to, std::min(m_seenSelTo, m_buffer.length())));
     m_seenSelFrom = from;
     m_seenSelTo = to;
-    m_pending.selectionFrom = std::min(m_pending.selectionFrom, firstLine);
-    m_pending.selectionTo = std::max(m_pending.selectionTo, lastLine);
+    m_pending.selectionFrom = std::min(m_pending.selectionFrom, m_buffer.firstLineNumber() + firstLine);
+    m_pending.selectionTo = std::max(m_pending.selectionTo, m_buffer.firstLineNumber() + lastLine);
     scheduleFrame();
 }
 
@@ -166,10 +187,13 @@ void DisplayView::paintFrame()
         viewport()->update();
         return;
     }
-    if (pending.fromLine < std::numeric_limits<qsizetype>::max())
-        updateLines(pending.fromLine, m_buffer.lineCount() - 1);
-    if (pending.selectionFrom <= pending.selectionTo)
-        updateLines(pending.selectionFrom, pending.selectionTo);
+    // Lines by their numbers; those cut away since are gone from the screen.
+    const qint64 first = m_buffer.firstLineNumber();
+    const auto index = [first](qint64 number) { return static_cast<qsizetype>(std::max<qint64>(0, number - first)); };
+    if (pending.fromLine < std::numeric_limits<qint64>::max())
+        updateLines(index(pending.fromLine), m_buffer.lineCount() - 1);
+    if (pending.selectionFrom <= pending.selectionTo && pending.selectionTo >= first)
+        updateLines(index(pending.selectionFrom), index(pending.selectionTo));
 }
 
 bool DisplayView::eventFilter(QObject *watched, QEvent *event)
@@ -280,6 +304,8 @@ void DisplayView::followCaret()
 
 void DisplayView::scrollContentsBy(int dx, int dy)
 {
+    if (m_silentScroll)
+        return; // the lines shown stay where they are
     // The vertical scroll bar counts lines, the horizontal one pixels.
     if (dy != 0 || dx == 0) {
         viewport()->scroll(dx, dy * lineHeight());

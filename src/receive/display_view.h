@@ -104,18 +104,19 @@ private:
         NextPage, PreviousPage, LineStart, LineEnd, DocumentStart, DocumentEnd,
     };
 
-    // What changed since the view last caught up with the model.
+    // What changed since the view last caught up with the model; lines by
+    // their numbers (DisplayBuffer::firstLineNumber), as cuts move indexes.
     struct Pending
     {
         bool everything = false;
-        qsizetype fromLine = std::numeric_limits<qsizetype>::max();
-        qsizetype selectionFrom = std::numeric_limits<qsizetype>::max();
-        qsizetype selectionTo = -1;
+        qint64 fromLine = std::numeric_limits<qint64>::max();
+        qint64 selectionFrom = std::numeric_limits<qint64>::max();
+        qint64 selectionTo = -1;
         bool followCaret = false;
 
         [[nodiscard]] bool any() const
         {
-            return everything || followCaret || fromLine != std::numeric_limits<qsizetype>::max()
+            return everything || followCaret || fromLine != std::numeric_limits<qint64>::max()
                 || selectionFrom <= selectionTo;
         }
     };
@@ -146,8 +147,11 @@ private:
     // What the last paint requests were based on, so that an append repaints
     // only what changed: the lines from the old last line on, and the lines
     // the old and the new selection touch.
-    quint64 m_seenCuts = 0;
-    qsizetype m_seenLineCount = 1;
+    // The model as the view last caught up with it, lines by their numbers.
+    quint64 m_seenRenumberings = 0;
+    qint64 m_seenFirstLine = 0;
+    qint64 m_seenLastLine = 0;
+    bool m_silentScroll = false;
     qsizetype m_seenSelFrom = 0;
     qsizetype m_seenSelTo = 0;
     Pending m_pending;
