@@ -3,6 +3,7 @@
 #include "port/line_conditions.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
+#include "port/read_pacing.h"
 
 #include <QDir>
 #include <QFile>
@@ -254,6 +255,28 @@ private slots:
         for (auto code : watch.update(second))
             got << code;
         QCOMPARE(got, events);
+    }
+
+    // Reads rest only after small ones, and never so long that a quiet time
+    // shorter than the line-feed time could appear between two reads.
+    void readPacing_data()
+    {
+        QTest::addColumn<qint64>("lineFeedTime");
+        QTest::addColumn<qint64>("readBytes");
+        QTest::addColumn<int>("pause");
+        QTest::newRow("line-feed mode, small read") << qint64(0) << qint64(11) << 4;
+        QTest::newRow("default 150 ms") << qint64(150) << qint64(300) << 4;
+        QTest::newRow("7 ms: at most half") << qint64(7) << qint64(11) << 3;
+        QTest::newRow("1 ms: none") << qint64(1) << qint64(11) << 0;
+        QTest::newRow("large read: none") << qint64(0) << read_pacing::LargeRead << 0;
+        QTest::newRow("just under large") << qint64(0) << read_pacing::LargeRead - 1 << 4;
+    }
+    void readPacing()
+    {
+        QFETCH(qint64, lineFeedTime);
+        QFETCH(qint64, readBytes);
+        QFETCH(int, pause);
+        QCOMPARE(read_pacing::pauseAfter(readBytes, read_pacing::longestPause(lineFeedTime)), pause);
     }
 
     void lineConditionsStopWhenUnanswered()
