@@ -7,9 +7,9 @@ void LineConditionWatch::reset()
     *this = LineConditionWatch();
 }
 
-std::vector<std::int16_t> LineConditionWatch::update(const LineSnapshot &now)
+std::vector<CommEvent> LineConditionWatch::update(const LineSnapshot &now)
 {
-    std::vector<std::int16_t> events;
+    std::vector<CommEvent> events;
 
     if (m_wantCounters) {
         if (!now.counters) {
@@ -21,15 +21,15 @@ std::vector<std::int16_t> LineConditionWatch::update(const LineSnapshot &now)
                 const LineCounters &b = *now.counters;
                 // Any movement counts, also a counter that wrapped round.
                 if (a.breaks != b.breaks)
-                    events.push_back(1001);
+                    events.push_back(CommEvent::Break);
                 if (a.frame != b.frame)
-                    events.push_back(1004);
+                    events.push_back(CommEvent::Frame);
                 if (a.overrun != b.overrun)
-                    events.push_back(1006);
+                    events.push_back(CommEvent::Overrun);
                 if (a.bufferOverrun != b.bufferOverrun)
-                    events.push_back(1008);
+                    events.push_back(CommEvent::RxOver);
                 if (a.parity != b.parity)
-                    events.push_back(1009);
+                    events.push_back(CommEvent::RxParity);
             }
             m_counters = now.counters;
         }
@@ -44,13 +44,13 @@ std::vector<std::int16_t> LineConditionWatch::update(const LineSnapshot &now)
                 const ModemLines &a = *m_modem;
                 const ModemLines &b = *now.modem;
                 if (a.cts != b.cts)
-                    events.push_back(3);
+                    events.push_back(CommEvent::Cts);
                 if (a.dsr != b.dsr)
-                    events.push_back(4);
+                    events.push_back(CommEvent::Dsr);
                 if (a.cd != b.cd)
-                    events.push_back(5);
+                    events.push_back(CommEvent::Cd);
                 if (a.ring != b.ring)
-                    events.push_back(6);
+                    events.push_back(CommEvent::Ring);
             }
             m_modem = now.modem;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receive/comm_events.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -37,18 +39,18 @@ struct LineSnapshot
     std::optional<ModemLines> modem;
 };
 
-// Turns successive looks at the line into comm event codes: 1001 break,
-// 1004 framing, 1006 overrun, 1008 buffer overflow, 1009 parity for each
-// counter that moved, then 3 CTS, 4 DSR, 5 CD, 6 ring for each line that
-// changed. The first look only sets the baseline. A part the device could
-// not report once is not asked for again.
+// Turns successive looks at the line into comm events: break, framing,
+// overrun, buffer overflow and parity for each counter that moved, then CTS,
+// DSR, CD and ring for each modem line that changed. The first look only
+// sets the baseline. A part the device could not report once is not asked
+// for again.
 class LineConditionWatch
 {
 public:
     // Forgets the baseline and asks for both parts again (a port just opened).
     void reset();
 
-    [[nodiscard]] std::vector<std::int16_t> update(const LineSnapshot &now);
+    [[nodiscard]] std::vector<CommEvent> update(const LineSnapshot &now);
 
     [[nodiscard]] bool wantsCounters() const { return m_wantCounters; }
     [[nodiscard]] bool wantsModem() const { return m_wantModem; }

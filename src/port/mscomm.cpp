@@ -241,7 +241,7 @@ void MSComm::deliverPendingInput()
         m_reader->readNow(); // what the device holds has reached the program too
     // Stops when the handler leaves the bytes where they are.
     for (qint64 waiting = inBufferCount(); waiting > 0;) {
-        raise(CommEvent::Receive);
+        emit dataReady();
         const qint64 left = inBufferCount();
         if (left >= waiting)
             break;
@@ -259,11 +259,6 @@ QByteArray MSComm::input()
     return data;
 }
 
-std::int16_t MSComm::commEvent() const
-{
-    return m_commEvent;
-}
-
 qint64 MSComm::inBufferCount() const
 {
     if (!m_port->isOpen())
@@ -274,12 +269,6 @@ qint64 MSComm::inBufferCount() const
 QString MSComm::devicePath() const
 {
     return m_devicePath;
-}
-
-void MSComm::raise(std::int16_t code)
-{
-    m_commEvent = code;
-    emit OnComm();
 }
 
 // Received bytes are announced when the reader has read them; a read of Input
@@ -298,7 +287,7 @@ void MSComm::deliverReceive()
 {
     m_receiveScheduled = false;
     if (inBufferCount() > 0)
-        raise(CommEvent::Receive);
+        emit dataReady();
 }
 
 void MSComm::setLongestReadPause(int milliseconds)
@@ -339,12 +328,12 @@ void MSComm::finishVanish()
     const qint64 waiting = inBufferCount();
     if (waiting > 0 && waiting != m_vanishWaiting) {
         m_vanishWaiting = waiting;
-        raise(CommEvent::Receive);
+        emit dataReady();
         QMetaObject::invokeMethod(this, &MSComm::finishVanish, Qt::QueuedConnection);
         return;
     }
     closePort();
-    raise(ErrorNumber::DeviceUnavailable);
+    emit deviceLost();
 }
 
 void MSComm::pollLine()
@@ -355,14 +344,14 @@ void MSComm::pollLine()
     }
     const LineSnapshot now = serial_linux::readLine(int(m_port->handle()), m_lineWatch.wantsCounters(),
                                                     m_lineWatch.wantsModem());
-    const std::vector<std::int16_t> events = m_lineWatch.update(now);
+    const std::vector<CommEvent> events = m_lineWatch.update(now);
     if (!m_lineWatch.worthPolling())
         m_linePoll->stop();
-    for (const std::int16_t code : events) {
+    for (const CommEvent event : events) {
         // A handler may have closed the port.
         if (!m_port->isOpen() || m_vanishing)
             break;
-        raise(code);
+        emit lineEvent(event);
     }
 }
 

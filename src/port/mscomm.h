@@ -19,16 +19,17 @@ namespace quillar {
 // or PortOpen may throw NumberedError (8002 bad port number, 380 refused
 // settings, 8005 already open, 8010 busy, 70 permission denied, 68 device
 // gone, others with the system's text).
-// OnComm is raised on the GUI thread while the port is open: CommEvent 2 when
-// bytes wait in Input, line conditions (1001, 1004, ...), 68 when the device
-// vanished (the port is then already closed).
+// Its one event, OnComm, comes as three signals on the GUI thread while the
+// port is open: dataReady when bytes wait in Input, lineEvent for line
+// conditions and modem line changes, deviceLost when the device vanished
+// (the port is then already closed).
 class MSComm : public QObject
 {
     Q_OBJECT
 
 public:
     // The most bytes one read of Input hands over; the rest waits for the
-    // next OnComm.
+    // next dataReady.
     static constexpr int MaxInputRead = 32767;
     // How often the line conditions are looked at while the port is open.
     static constexpr int LinePollMs = 50;
@@ -42,7 +43,7 @@ public:
     void setSettings(const QString &settings);
     [[nodiscard]] QString settings() const;
 
-    // Closing first hands over, through OnComm, the bytes that arrived
+    // Closing first hands over, through dataReady, the bytes that arrived
     // while the port was open.
     void setPortOpen(bool open);
     [[nodiscard]] bool portOpen() const;
@@ -50,16 +51,14 @@ public:
     // place of the one CommPort names (a device that came back under another
     // name). Fails as writing PortOpen does.
     void openDevice(const QString &path);
-    // Raises OnComm with CommEvent 2 for as long as the handler takes bytes
-    // that wait in Input; the program's end calls it so that nothing that
-    // reached the program is left unread.
+    // Signals dataReady for as long as the handler takes bytes that wait in
+    // Input; the program's end calls it so that nothing that reached the
+    // program is left unread.
     void deliverPendingInput();
 
     // Takes up to MaxInputRead received bytes, in arrival order. When more
-    // wait, another OnComm with CommEvent 2 follows.
+    // wait, another dataReady follows.
     [[nodiscard]] QByteArray input();
-
-    [[nodiscard]] std::int16_t commEvent() const;
 
     // How many received bytes wait for Input (0 while closed).
     [[nodiscard]] qint64 inBufferCount() const;
@@ -75,13 +74,14 @@ public:
     void setLongestReadPause(int milliseconds);
 
 signals:
-    void OnComm();
+    void dataReady();
+    void lineEvent(quillar::CommEvent event);
+    void deviceLost();
     // The port opened or closed, whatever did it (the toggle, a vanishing
     // device, a reconnect).
     void portOpenChanged(bool open);
 
 private:
-    void raise(std::int16_t code);
     void scheduleReceive();
     void deliverReceive();
     void portError(int error);
@@ -102,7 +102,6 @@ private:
     LineConditionWatch m_lineWatch;
     std::int16_t m_commPort = 1;
     CommSettings m_settings;
-    std::int16_t m_commEvent = 0;
     QString m_devicePath;
     QString m_commLink;
     bool m_receiveScheduled = false;

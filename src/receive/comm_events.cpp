@@ -2,9 +2,9 @@
 
 namespace quillar {
 
-QString commEventStatus(int code, const QString &portBoxText)
+QString commEventStatus(CommEvent event, const QString &portBoxText)
 {
-    switch (code) {
+    switch (event) {
     case CommEvent::Receive:
         return {};
     case CommEvent::Break:
@@ -19,10 +19,10 @@ QString commEventStatus(int code, const QString &portBoxText)
         return QStringLiteral("Comm Parity Error");
     case CommEvent::TxFull:
         return QStringLiteral("Comm Tx Buffer Full");
-    case CommEvent::DCB:
+    case CommEvent::Dcb:
         return QStringLiteral("Comm Device Control Block Error");
     default:
-        return QStringLiteral("Errore n.") + QString::number(code) + QStringLiteral(" su COM")
+        return QStringLiteral("Errore n.") + QString::number(static_cast<int>(event)) + QStringLiteral(" su COM")
             + portBoxText;
     }
 }

@@ -254,7 +254,10 @@ void frmQuillar::placeRuler()
 void frmQuillar::connectHandlers()
 {
     new KeyPreview(*this, [this] { guarded("Form_KeyDown", [this] { m_helpOpener(); }); });
-    connect(MSComm1, &MSComm::OnComm, this, &frmQuillar::MSComm1_OnComm);
+    // The serial control's one event, OnComm, whatever it reports.
+    connect(MSComm1, &MSComm::dataReady, this, [this] { MSComm1_OnComm(CommEvent::Receive); });
+    connect(MSComm1, &MSComm::lineEvent, this, &frmQuillar::MSComm1_OnComm);
+    connect(MSComm1, &MSComm::deviceLost, this, [this] { MSComm1_OnComm(CommEvent::DeviceLost); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] {
         guarded("Command2_Click", [this] {
@@ -300,19 +303,18 @@ void frmQuillar::Command1_Click()
     });
 }
 
-void frmQuillar::MSComm1_OnComm()
+void frmQuillar::MSComm1_OnComm(CommEvent event)
 {
-    guarded("MSComm1_OnComm", [this] {
-        const int code = MSComm1->commEvent();
-        if (code == CommEvent::Receive) {
+    guarded("MSComm1_OnComm", [this, event] {
+        if (event == CommEvent::Receive) {
             const QByteArray input = MSComm1->input();
             if (m_rawLog)
                 m_rawLog->append(input);
             m_receive->ReceiveInput(input);
             return;
         }
-        lblStatus->setStatus(commEventStatus(code, txtCom1->text()));
-        if (code == ErrorNumber::DeviceUnavailable) {
+        lblStatus->setStatus(commEventStatus(event, txtCom1->text()));
+        if (event == CommEvent::DeviceLost) {
             m_toggle->portClosedByControl();
             if (m_reconnect)
                 m_reconnect->deviceVanished();

@@ -3,6 +3,7 @@
 #include "outer_geometry.h"
 #include "window_placement.h"
 #include "port/port_toggle.h"
+#include "receive/comm_events.h"
 #include "receive/display_buffer.h"
 
 #include <QWidget>
@@ -86,7 +87,7 @@ private:
     void connectHandlers();
     void paceReads();
     void Form_Resize();
-    void MSComm1_OnComm();
+    void MSComm1_OnComm(CommEvent event);
     void keepOnScreens();
 
     [[nodiscard]] double dpi() const;

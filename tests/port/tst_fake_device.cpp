@@ -34,12 +34,8 @@ struct Reader
 
     explicit Reader(int port)
     {
-        QObject::connect(&comm, &MSComm::OnComm, &comm, [this] {
-            if (comm.commEvent() == 2)
-                received += comm.input();
-            else if (comm.commEvent() == ErrorNumber::DeviceUnavailable)
-                ++gone;
-        });
+        QObject::connect(&comm, &MSComm::dataReady, &comm, [this] { received += comm.input(); });
+        QObject::connect(&comm, &MSComm::deviceLost, &comm, [this] { ++gone; });
         comm.setCommPort(std::int16_t(port));
         comm.setPortOpen(true);
     }

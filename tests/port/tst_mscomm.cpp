@@ -34,15 +34,16 @@ struct Received
 
 void listen(MSComm &comm, Received &r)
 {
-    QObject::connect(&comm, &MSComm::OnComm, &comm, [&comm, &r] {
-        const int code = comm.commEvent();
-        r.events << code;
-        if (code == 2 && !r.hold) {
+    QObject::connect(&comm, &MSComm::dataReady, &comm, [&comm, &r] {
+        r.events << int(CommEvent::Receive);
+        if (!r.hold) {
             const QByteArray chunk = comm.input();
             r.readSizes << int(chunk.size());
             r.bytes += chunk;
         }
     });
+    QObject::connect(&comm, &MSComm::lineEvent, &comm, [&r](CommEvent event) { r.events << int(event); });
+    QObject::connect(&comm, &MSComm::deviceLost, &comm, [&r] { r.events << int(CommEvent::DeviceLost); });
 }
 
 template <typename F>

@@ -252,8 +252,8 @@ private slots:
         LineConditionWatch watch;
         QVERIFY(watch.update(first).empty()); // the baseline reports nothing
         QList<int> got;
-        for (auto code : watch.update(second))
-            got << code;
+        for (const CommEvent event : watch.update(second))
+            got << static_cast<int>(event);
         QCOMPARE(got, events);
     }
 

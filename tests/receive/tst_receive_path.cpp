@@ -276,7 +276,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, portBox);
         QFETCH(QString, status);
-        const QString got = commEventStatus(code, portBox);
+        const QString got = commEventStatus(CommEvent(code), portBox);
         QCOMPARE(got, status);
         QCOMPARE(got.isNull(), status.isNull());
     }
