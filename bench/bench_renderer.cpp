@@ -65,16 +65,24 @@ void tableBuild(benchmark::State &state)
     }
 }
 
+// The boxes at their defaults, with a line-feed time of choice.
+struct Boxes final : ReceiveUi
+{
+    QString lineFeedTime;
+    QString lowerBoundText() const override { return QStringLiteral("31"); }
+    QString higherBoundText() const override { return QStringLiteral("128"); }
+    QString lineFeedTimeText() const override { return lineFeedTime; }
+};
+
 void receiveInput(benchmark::State &state, Kind kind, const char16_t *lineFeedTime)
 {
     const QByteArray read = makeRead(kind, int(state.range(0)));
-    const QString t1 = QString::fromUtf16(lineFeedTime);
+    Boxes boxes;
+    boxes.lineFeedTime = QString::fromUtf16(lineFeedTime);
     DisplayBuffer display;
-    ReceivePath path(display, ReceiveBoxes{[] { return QStringLiteral("31"); },
-                                           [] { return QStringLiteral("128"); },
-                                           [&t1] { return t1; }});
+    ReceivePath path(display, boxes);
     for (auto _ : state)
-        path.ReceiveInput(read);
+        path.receive(read);
     reportPerByte(state, read.size());
 }
 

@@ -14,10 +14,8 @@
 
 namespace quillar {
 
-CaptureSave::CaptureSave(const DisplayBuffer &display, std::function<void()> focusDisplay, QString programDir,
-                         QWidget *dialogParent)
-    : m_display(display), m_focusDisplay(std::move(focusDisplay)), m_programDir(std::move(programDir)),
-      m_dialogParent(dialogParent)
+CaptureSave::CaptureSave(const DisplayBuffer &display, CaptureUi &ui, QString programDir)
+    : m_display(display), m_ui(ui), m_programDir(std::move(programDir))
 {
 }
 
@@ -31,22 +29,21 @@ QString CaptureSave::proposedDirectory() const
     return QDir::currentPath();
 }
 
-void CaptureSave::Command4_Click()
+void CaptureSave::save()
 {
     if (m_display.length() == 0)
         return;
     try {
-        save();
+        writeChosenFile();
     } catch (const NumberedError &e) {
         if (e.number() != ErrorNumber::DialogCancelled)
-            modalUi().messageBox(m_dialogParent, e.description(), QStringLiteral("Errore n.%1").arg(e.number()),
+            modalUi().messageBox(m_ui.dialogParent(), e.description(), QStringLiteral("Errore n.%1").arg(e.number()),
                                  ModalUi::Icon::None);
     }
-    if (m_focusDisplay)
-        m_focusDisplay();
+    m_ui.focusDisplay();
 }
 
-void CaptureSave::save()
+void CaptureSave::writeChosenFile()
 {
     ModalUi::SaveRequest request;
     request.filter = QString::fromLatin1(Filter);
@@ -54,7 +51,7 @@ void CaptureSave::save()
     request.title = QString::fromLatin1(DialogTitle);
     request.fileName = QString::fromLatin1(ProposedName);
 
-    const std::optional<QString> chosen = modalUi().getSaveFileName(m_dialogParent, request);
+    const std::optional<QString> chosen = modalUi().getSaveFileName(m_ui.dialogParent(), request);
     if (!chosen)
         throw NumberedError(ErrorNumber::DialogCancelled, QStringLiteral("Cancel was selected."));
     const QString &path = *chosen;
@@ -75,7 +72,7 @@ void CaptureSave::save()
     const QString selection = m_display.selectedText();
     if (selection.isEmpty()) {
         text = m_display.text();
-    } else if (modalUi().askYesNo(m_dialogParent, QString::fromLatin1(SelectionQuestion),
+    } else if (modalUi().askYesNo(m_ui.dialogParent(), QString::fromLatin1(SelectionQuestion),
                                   QString::fromLatin1(DialogTitle))) {
         // Data arriving while the question was open removes the selection;
         // the user still asked for the text that was selected.

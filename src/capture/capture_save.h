@@ -2,13 +2,23 @@
 
 #include <QString>
 
-#include <functional>
 
 class QWidget;
 
 namespace quillar {
 
 class DisplayBuffer;
+
+// What Save needs of the main window (the window's seam style: see
+// PortToggleUi).
+class CaptureUi
+{
+public:
+    virtual ~CaptureUi() = default;
+    virtual void focusDisplay() = 0; // Text3
+    // Owner of the dialog and the message boxes.
+    [[nodiscard]] virtual QWidget *dialogParent() = 0;
+};
 
 // Save (Command4): writes the display, or only its selection, to a text file
 // chosen in the save dialog, each character as the byte it was received as,
@@ -23,27 +33,24 @@ public:
 
     // programDir: the proposed folder (the program's own directory); the
     // current directory is proposed instead when it cannot be written.
-    // focusDisplay gives the display (Text3) the keyboard focus.
-    CaptureSave(const DisplayBuffer &display, std::function<void()> focusDisplay, QString programDir,
-                QWidget *dialogParent = nullptr);
+    CaptureSave(const DisplayBuffer &display, CaptureUi &ui, QString programDir);
 
     // An empty display does nothing at all. Otherwise: the dialog; the file
     // is created or emptied; when something is selected, the question whether
     // to save only that; the text, read now, is written. Cancel is silent; any
     // other failure shows "Errore n.<number>" with its description. The file
     // is closed on every path, and the display gets the focus.
-    void Command4_Click();
+    void save(); // the click of Command4
 
     // The folder the dialog proposes.
     [[nodiscard]] QString proposedDirectory() const;
 
 private:
-    void save();
+    void writeChosenFile();
 
     const DisplayBuffer &m_display;
-    std::function<void()> m_focusDisplay;
+    CaptureUi &m_ui;
     QString m_programDir;
-    QWidget *m_dialogParent;
 };
 
 } // namespace quillar

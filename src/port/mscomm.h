@@ -3,6 +3,7 @@
 #include "port/comm_settings.h"
 #include "port/line_conditions.h"
 #include "port/port_reader.h"
+#include "port/port_toggle.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -23,7 +24,7 @@ namespace quillar {
 // port is open: dataReady when bytes wait in Input, lineEvent for line
 // conditions and modem line changes, deviceLost when the device vanished
 // (the port is then already closed).
-class MSComm : public QObject
+class MSComm : public QObject, public TogglePort
 {
     Q_OBJECT
 
@@ -37,20 +38,20 @@ public:
     explicit MSComm(QObject *parent = nullptr);
     ~MSComm() override;
 
-    void setCommPort(std::int16_t port);
-    [[nodiscard]] std::int16_t commPort() const;
+    void setCommPort(std::int16_t port) override;
+    [[nodiscard]] std::int16_t commPort() const override;
 
-    void setSettings(const QString &settings);
-    [[nodiscard]] QString settings() const;
+    void setSettings(const QString &settings) override;
+    [[nodiscard]] QString settings() const override;
 
     // Closing first hands over, through dataReady, the bytes that arrived
     // while the port was open.
-    void setPortOpen(bool open);
-    [[nodiscard]] bool portOpen() const;
+    void setPortOpen(bool open) override;
+    [[nodiscard]] bool portOpen() const override;
     // Opens the device at path, with CommPort and Settings as they are, in
     // place of the one CommPort names (a device that came back under another
     // name). Fails as writing PortOpen does.
-    void openDevice(const QString &path);
+    void openDevice(const QString &path) override;
     // Signals dataReady for as long as the handler takes bytes that wait in
     // Input; the program's end calls it so that nothing that reached the
     // program is left unread.

@@ -1,6 +1,5 @@
 #include "port_toggle.h"
 
-#include "mscomm.h"
 #include "platform/modal_ui.h"
 #include "platform/numbered_error.h"
 #include "platform/rounding.h"
@@ -27,20 +26,12 @@ const QString PortPrefix = QStringLiteral("Porta COM");
 
 } // namespace
 
-void MSCommTogglePort::setCommPort(std::int16_t port) { m_comm.setCommPort(port); }
-std::int16_t MSCommTogglePort::commPort() const { return m_comm.commPort(); }
-void MSCommTogglePort::setSettings(const QString &settings) { m_comm.setSettings(settings); }
-QString MSCommTogglePort::settings() const { return m_comm.settings(); }
-void MSCommTogglePort::setPortOpen(bool open) { m_comm.setPortOpen(open); }
-bool MSCommTogglePort::portOpen() const { return m_comm.portOpen(); }
-void MSCommTogglePort::openDevice(const QString &path) { m_comm.openDevice(path); }
-
 QString PortToggle::settingsFor(const QString &baudBoxText)
 {
     return decimal(NumericValue(baudBoxText)) + QStringLiteral(",n,8,1");
 }
 
-void PortToggle::Command1_Click()
+void PortToggle::toggle()
 {
     m_ui.setStatus(QString());
     if (m_port.portOpen())
@@ -124,7 +115,7 @@ void PortToggle::showOpened(const QString &portText)
     m_ui.setButtonToolTip(QStringLiteral("Close COM") + portText);
 }
 
-void PortToggle::txtCom1_Change()
+void PortToggle::portBoxChanged()
 {
     if (!m_port.portOpen())
         m_ui.setButtonToolTip(QStringLiteral("Open COM") + m_ui.portBoxText());

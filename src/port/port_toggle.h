@@ -8,7 +8,6 @@ class QWidget;
 
 namespace quillar {
 
-class MSComm;
 class NumberedError;
 
 // The serial control as the Open/Close toggle uses it. Writes may throw
@@ -27,24 +26,12 @@ public:
     virtual void openDevice(const QString &path) = 0;
 };
 
-// MSComm1 behind TogglePort.
-class MSCommTogglePort final : public TogglePort
-{
-public:
-    explicit MSCommTogglePort(MSComm &comm) : m_comm(comm) {}
-    void setCommPort(std::int16_t port) override;
-    [[nodiscard]] std::int16_t commPort() const override;
-    void setSettings(const QString &settings) override;
-    [[nodiscard]] QString settings() const override;
-    void setPortOpen(bool open) override;
-    [[nodiscard]] bool portOpen() const override;
-    void openDevice(const QString &path) override;
-
-private:
-    MSComm &m_comm;
-};
-
 // What the toggle reads and writes on the main window.
+//
+// Every class that works for the main window reaches back into it the same
+// way: through a small interface of its own like this one, named for what it
+// needs (PortToggleUi, ReceiveUi, CaptureUi, SettingsUi), which the window
+// implements privately. Tests implement the same interfaces with plain fakes.
 class PortToggleUi
 {
 public:
@@ -73,9 +60,9 @@ public:
     // Opens the port named by the boxes, or closes the open one, and reports
     // the outcome on the status line, the button and the boxes. Failures
     // outside the opening steps are not caught.
-    void Command1_Click();
+    void toggle(); // the click of Command1
     // While the port is closed the button's tooltip follows the port box.
-    void txtCom1_Change();
+    void portBoxChanged(); // a change of txtCom1
     // The control closed the port itself (device vanished): the button offers
     // to open it again.
     void portClosedByControl();

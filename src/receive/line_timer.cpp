@@ -60,7 +60,7 @@ void LineTimer::expired()
         return;
     }
     m_deadline.reset();
-    emit Timer();
+    emit fired();
     // Fires again after another interval, unless the handler disarmed or
     // re-armed it.
     if (!m_deadline)

@@ -38,7 +38,7 @@ public:
     [[nodiscard]] bool armed() const { return m_deadline.has_value(); }
 
 signals:
-    void Timer();
+    void fired(); // Timer1's event
 
 private:
     void arm();

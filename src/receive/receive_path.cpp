@@ -12,27 +12,22 @@ namespace quillar {
 
 namespace {
 
-QString boxText(const std::function<QString()> &box)
-{
-    return box ? box() : QString();
-}
 
 } // namespace
 
-ReceivePath::ReceivePath(DisplayBuffer &display, ReceiveBoxes boxes, QObject *parent)
-    : QObject(parent), m_display(display), m_boxes(std::move(boxes))
+ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, QObject *parent)
+    : QObject(parent), m_display(display), m_ui(ui)
 {
-    connect(&m_timer1, &LineTimer::Timer, this,
-            [this] { guarded("Timer1_Timer", [this] { Timer1_Timer(); }); });
+    connect(&m_timer, &LineTimer::fired, this, [this] { guarded("line timeout", [this] { lineTimeout(); }); });
 }
 
-void ReceivePath::ReceiveInput(const QByteArray &input)
+void ReceivePath::receive(const QByteArray &input)
 {
-    m_timer1.setEnabled(false);
+    m_timer.setEnabled(false);
 
-    const QString lineFeedTime = boxText(m_boxes.lineFeedTime);
+    const QString lineFeedTime = m_ui.lineFeedTimeText();
     const ByteRenderer &renderer =
-        rendererFor(boxText(m_boxes.lowerBound), boxText(m_boxes.higherBound), lineFeedTime);
+        rendererFor(m_ui.lowerBoundText(), m_ui.higherBoundText(), lineFeedTime);
     const QString chunk = renderer.render(input);
 
     constexpr qint64 Largest = std::numeric_limits<qint64>::max();
@@ -40,9 +35,9 @@ void ReceivePath::ReceiveInput(const QByteArray &input)
                                                                 : m_lineByteCount + input.size();
 
     // Negative intervals act like 0 and huge ones are cut inside the timer.
-    m_timer1.setInterval(roundToInt32Clamped(NumericValue(lineFeedTime)));
+    m_timer.setInterval(roundToInt32Clamped(NumericValue(lineFeedTime)));
     m_display.append(chunk);
-    m_timer1.setEnabled(true);
+    m_timer.setEnabled(true);
 }
 
 const ByteRenderer &ReceivePath::rendererFor(const QString &lowerBound, const QString &higherBound,
@@ -58,21 +53,21 @@ const ByteRenderer &ReceivePath::rendererFor(const QString &lowerBound, const QS
     return *m_renderer;
 }
 
-void ReceivePath::Timer1_Timer()
+void ReceivePath::lineTimeout()
 {
     m_display.append(timedLineEnd(m_lineByteCount));
-    m_timer1.setInterval(0);
+    m_timer.setInterval(0);
     m_lineByteCount = 0;
 }
 
-void ReceivePath::Text1_Change()
+void ReceivePath::lineFeedTimeChanged()
 {
     m_lineByteCount = 0;
 }
 
 qint64 ReceivePath::lineFeedInterval() const
 {
-    return std::max<qint64>(0, roundToInt32Clamped(NumericValue(boxText(m_boxes.lineFeedTime))));
+    return std::max<qint64>(0, roundToInt32Clamped(NumericValue(m_ui.lineFeedTimeText())));
 }
 
 qint64 ReceivePath::lineByteCount() const

@@ -8,19 +8,21 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 namespace quillar {
 
 class DisplayBuffer;
 
-// What the receive path reads from the window's boxes at the moment of use.
-struct ReceiveBoxes
+// What the receive path reads from the window's boxes at the moment of use
+// (the window's seam style: see PortToggleUi).
+class ReceiveUi
 {
-    std::function<QString()> lowerBound;   // Text4
-    std::function<QString()> higherBound;  // Text2
-    std::function<QString()> lineFeedTime; // Text1
+public:
+    virtual ~ReceiveUi() = default;
+    [[nodiscard]] virtual QString lowerBoundText() const = 0;   // Text4
+    [[nodiscard]] virtual QString higherBoundText() const = 0;  // Text2
+    [[nodiscard]] virtual QString lineFeedTimeText() const = 0; // Text1
 };
 
 // Turns each read of received bytes into display text, counts bytes in
@@ -30,24 +32,25 @@ class ReceivePath : public QObject
     Q_OBJECT
 
 public:
-    ReceivePath(DisplayBuffer &display, ReceiveBoxes boxes, QObject *parent = nullptr);
+    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, QObject *parent = nullptr);
 
     // One read of Input: renders every byte into one chunk and appends it once,
     // with Timer1 held while it renders and armed again after the append. A
     // read of any size is one chunk; an empty read still appends (moving the
     // caret) and restarts the timer.
-    void ReceiveInput(const QByteArray &input);
-    // Timer1's event: the timed line end "<NNN>" CR LF, then idle.
-    void Timer1_Timer();
-    // Change of Text1: the count starts again.
-    void Text1_Change();
+    void receive(const QByteArray &input); // ReceiveInput
+    // The quiet time passed (Timer1's event): the timed line end "<NNN>"
+    // CR LF, then idle.
+    void lineTimeout();
+    // The line-feed time box (Text1) changed: the count starts again.
+    void lineFeedTimeChanged();
 
     // LineByteCount. Kept in 64 bits and held at its largest value rather than
     // wrapping, so no run is long enough to make it wrong or negative.
     [[nodiscard]] qint64 lineByteCount() const;
     void setLineByteCount(qint64 count);
 
-    [[nodiscard]] LineTimer &timer1() { return m_timer1; }
+    [[nodiscard]] LineTimer &lineTimer() { return m_timer; } // Timer1
 
     // The quiet time that ends a line, in whole milliseconds, as the next read
     // will arm Timer1 with it: 0 when lines end on line feeds only.
@@ -62,8 +65,8 @@ private:
                                                   const QString &lineFeedTime);
 
     DisplayBuffer &m_display;
-    ReceiveBoxes m_boxes;
-    LineTimer m_timer1;
+    const ReceiveUi &m_ui;
+    LineTimer m_timer;
     qint64 m_lineByteCount = 0;
 
     // The rendering table of the last read and the box texts it came from:

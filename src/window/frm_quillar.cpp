@@ -26,7 +26,6 @@
 #include "status_line.h"
 #include "system_colours.h"
 #include "window_fonts.h"
-#include "window_settings.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -72,14 +71,10 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     createControls();
-    m_receive = new ReceivePath(m_display,
-                                ReceiveBoxes{[this] { return Text4->text(); }, [this] { return Text2->text(); },
-                                             [this] { return Text1->text(); }},
-                                this);
-    m_togglePort = std::make_unique<MSCommTogglePort>(*MSComm1);
-    m_toggle = std::make_unique<PortToggle>(*m_togglePort, static_cast<PortToggleUi &>(*this));
-    m_save = std::make_unique<CaptureSave>(m_display, [this] { focusDisplay(); },
-                                           QCoreApplication::applicationDirPath(), this);
+    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), this);
+    m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
+    m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this),
+                                           QCoreApplication::applicationDirPath());
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     };
@@ -134,6 +129,10 @@ void frmQuillar::createControls()
     auto *digitFilter = new DigitFilter(this);
     auto *selectAll = new SelectAllOnClick(this);
 
+    const auto keep = [this](const ControlLayout &c, auto *control) {
+        this->*std::get<decltype(control) frmQuillar::*>(c.member) = control;
+    };
+    std::vector<QWidget *> created;
     for (const ControlLayout &c : windowControls()) {
         QWidget *w = nullptr;
         switch (c.kind) {
@@ -154,6 +153,7 @@ void frmQuillar::createControls()
             setColour(*box, QPalette::Text, Qt::black);
             box->setTextMargins(0, 0, 0, 0);
             selectAll->installOn(*box);
+            keep(c, box);
             w = box;
             break;
         }
@@ -161,6 +161,7 @@ void frmQuillar::createControls()
             auto *button = new QPushButton(QString::fromLatin1(c.text), this);
             button->setAutoDefault(false);
             button->setDefault(false);
+            keep(c, button);
             w = button;
             break;
         }
@@ -172,7 +173,7 @@ void frmQuillar::createControls()
             label->setAutoFillBackground(true);
             setColour(*label, QPalette::Window, StatusBackground);
             setColour(*label, QPalette::WindowText, StatusText);
-            lblStatus = label;
+            keep(c, label);
             w = label;
             break;
         }
@@ -181,6 +182,7 @@ void frmQuillar::createControls()
             ruler->setFont(displayFont());
             setColour(*ruler, QPalette::Window, systemColour(SystemColour::AppWorkspace));
             setColour(*ruler, QPalette::WindowText, RulerText);
+            keep(c, ruler);
             w = ruler;
             break;
         }
@@ -190,7 +192,7 @@ void frmQuillar::createControls()
             view->setFocusPolicy(Qt::StrongFocus);
             setColour(*view, QPalette::Base, systemColour(SystemColour::WindowText));
             setColour(*view, QPalette::Text, DisplayText);
-            Text3 = view;
+            keep(c, view);
             w = view;
             break;
         }
@@ -201,20 +203,8 @@ void frmQuillar::createControls()
         if (*c.accessibleName)
             w->setAccessibleName(QString::fromLatin1(c.accessibleName));
         w->setGeometry(twipsRectToPixels(c.left, c.top, c.width, c.height, d));
+        created.push_back(w);
     }
-
-    txtCom1 = findChild<QLineEdit *>(QStringLiteral("txtCom1"));
-    txtBaud1 = findChild<QLineEdit *>(QStringLiteral("txtBaud1"));
-    Text4 = findChild<QLineEdit *>(QStringLiteral("Text4"));
-    Text2 = findChild<QLineEdit *>(QStringLiteral("Text2"));
-    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
-    Command1 = findChild<QPushButton *>(QStringLiteral("Command1"));
-    Command2 = findChild<QPushButton *>(QStringLiteral("Command2"));
-    Command3 = findChild<QPushButton *>(QStringLiteral("Command3"));
-    Command4 = findChild<QPushButton *>(QStringLiteral("Command4"));
-    Command5 = findChild<QPushButton *>(QStringLiteral("Command5"));
-    Label3 = findChild<RulerLabel *>(QStringLiteral("Label3"));
-    Label9 = findChild<RulerLabel *>(QStringLiteral("Label9"));
 
     digitFilter->installOn(*txtCom1);
     digitFilter->installOn(*txtBaud1);
@@ -228,9 +218,10 @@ void frmQuillar::createControls()
     Label9->lower();
     Text3->raise();
 
-    const QStringList order = focusOrder();
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(findChild<QWidget *>(order[i - 1]), findChild<QWidget *>(order[i]));
+    const auto widgetOf = [&created](const ControlLayout *c) { return created[c - windowControls().data()]; };
+    const std::vector<const ControlLayout *> order = focusOrder();
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(widgetOf(order[i - 1]), widgetOf(order[i]));
 }
 
 void frmQuillar::placeRuler()
@@ -244,7 +235,7 @@ void frmQuillar::placeRuler()
         const ControlLayout &c = controlLayout(QString::fromLatin1(name));
         return twipsRectToPixels(c.left, c.top, c.width, c.height, d);
     };
-    const RulerPlacement p = quillar::placeRuler(rect("Label3"), rect("Label9"), column1Left, cellWidth);
+    const RulerPlacement p = rulerPlacement(rect("Label3"), rect("Label9"), column1Left, cellWidth);
     Label3->setGeometry(p.label3);
     Label3->setGrid(p.label3FirstChar, cellWidth);
     Label9->setGeometry(p.label9);
@@ -253,54 +244,47 @@ void frmQuillar::placeRuler()
 
 void frmQuillar::connectHandlers()
 {
-    new KeyPreview(*this, [this] { guarded("Form_KeyDown", [this] { m_helpOpener(); }); });
+    new KeyPreview(*this, [this] { Form_KeyDown(); });
     // The serial control's one event, OnComm, whatever it reports.
     connect(MSComm1, &MSComm::dataReady, this, [this] { MSComm1_OnComm(CommEvent::Receive); });
     connect(MSComm1, &MSComm::lineEvent, this, &frmQuillar::MSComm1_OnComm);
     connect(MSComm1, &MSComm::deviceLost, this, [this] { MSComm1_OnComm(CommEvent::DeviceLost); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] {
-        guarded("Command2_Click", [this] {
-            m_display.clear();
-            focusDisplay();
-        });
-    });
-    connect(Command3, &QPushButton::clicked, this, [this] {
-        guarded("Command3_Click", [this] {
-            m_display.append(QStringLiteral("(LF)\r\n"));
-            focusDisplay();
-        });
-    });
-    connect(Command4, &QPushButton::clicked, this, [this] {
-        guarded("Command4_Click", [this] { m_save->Command4_Click(); });
-    });
-    connect(Command5, &QPushButton::clicked, this, [this] { guarded("Command5_Click", [this] { m_helpOpener(); }); });
-    connect(txtCom1, &QLineEdit::textChanged, this, [this] {
-        guarded("txtCom1_Change", [this] {
-            if (m_reconnect)
-                m_reconnect->stop();
-            m_toggle->txtCom1_Change();
-        });
-    });
-    connect(Text1, &QLineEdit::textChanged, this, [this] {
-        guarded("Text1_Change", [this] { m_receive->Text1_Change(); });
-        paceReads();
-    });
+    connect(Command1, &QPushButton::clicked, this, &frmQuillar::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmQuillar::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmQuillar::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmQuillar::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmQuillar::Command5_Click);
+    connect(txtCom1, &QLineEdit::textChanged, this, &frmQuillar::txtCom1_Change);
+    connect(Text1, &QLineEdit::textChanged, this, &frmQuillar::Text1_Change);
     paceReads();
+}
+
+// ---- the handlers: each hands over to the rule it runs
+
+void frmQuillar::Command1_Click() { guarded("Command1_Click", [this] { stopReconnecting(); m_toggle->toggle(); }); }
+void frmQuillar::Command2_Click() { guarded("Command2_Click", [this] { m_display.clear(); focusDisplay(); }); }
+void frmQuillar::Command3_Click() { guarded("Command3_Click", [this] { appendForcedLineFeed(); }); }
+void frmQuillar::Command4_Click() { guarded("Command4_Click", [this] { m_save->save(); }); }
+void frmQuillar::Command5_Click() { guarded("Command5_Click", [this] { m_helpOpener(); }); }
+void frmQuillar::Form_KeyDown() { guarded("Form_KeyDown", [this] { m_helpOpener(); }); }
+void frmQuillar::txtCom1_Change() { guarded("txtCom1_Change", [this] { stopReconnecting(); m_toggle->portBoxChanged(); }); }
+void frmQuillar::Text1_Change() { guarded("Text1_Change", [this] { m_receive->lineFeedTimeChanged(); paceReads(); }); }
+
+void frmQuillar::appendForcedLineFeed()
+{
+    m_display.append(QStringLiteral("(LF)\r\n"));
+    focusDisplay();
+}
+
+void frmQuillar::stopReconnecting()
+{
+    if (m_reconnect)
+        m_reconnect->stop(); // the user takes over
 }
 
 void frmQuillar::paceReads()
 {
     MSComm1->setLongestReadPause(read_pacing::longestPause(m_receive->lineFeedInterval()));
-}
-
-void frmQuillar::Command1_Click()
-{
-    guarded("Command1_Click", [this] {
-        if (m_reconnect)
-            m_reconnect->stop();
-        m_toggle->Command1_Click();
-    });
 }
 
 void frmQuillar::MSComm1_OnComm(CommEvent event)
@@ -310,7 +294,7 @@ void frmQuillar::MSComm1_OnComm(CommEvent event)
             const QByteArray input = MSComm1->input();
             if (m_rawLog)
                 m_rawLog->append(input);
-            m_receive->ReceiveInput(input);
+            m_receive->receive(input);
             return;
         }
         lblStatus->setStatus(commEventStatus(event, txtCom1->text()));
@@ -328,12 +312,11 @@ void frmQuillar::Form_Load()
 {
     if (std::exchange(m_loaded, true))
         return;
-    WindowSettings settings(*this);
-    quillar::Form_Load(settings, QString::fromLatin1(SettingsFileName), this);
-    guarded("Form_Load: keepOnScreens", [this] { keepOnScreens(); });
+    restoreSettings(*this, QString::fromLatin1(SettingsFileName));
+    guarded("Form_Load: back onto a screen", [this] { bringOntoAScreen(); });
 }
 
-void frmQuillar::keepOnScreens()
+void frmQuillar::bringOntoAScreen()
 {
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
@@ -344,7 +327,7 @@ void frmQuillar::keepOnScreens()
     const OuterGeometry o = m_placement->outer();
     const double d = dpi();
     const QRect restored = twipsRectToPixels(o.left, o.top, o.width, o.height, d);
-    const QRect kept = quillar::keepOnScreens(restored, screens, primary->availableGeometry());
+    const QRect kept = keptOnScreens(restored, screens, primary->availableGeometry());
     if (kept.topLeft() == restored.topLeft())
         return;
     setLeft(static_cast<float>(pixelsToTwips(kept.left(), d)));
@@ -357,7 +340,7 @@ void frmQuillar::closeEvent(QCloseEvent *event)
     if ((m_rawLog || m_textLog) && MSComm1->portOpen())
         MSComm1->deliverPendingInput();
     if (m_loaded)
-        quillar::Form_Unload(WindowSettings(*this), QString::fromLatin1(SettingsFileName), this);
+        saveSettings(*this, QString::fromLatin1(SettingsFileName));
     event->accept();
 }
 
@@ -421,10 +404,23 @@ void frmQuillar::showEvent(QShowEvent *event)
     Form_Resize();
 }
 
-// ---- what the Open/Close toggle reads and writes
+// ---- what the rules read and write on the window
 
 QString frmQuillar::portBoxText() const { return txtCom1->text(); }
 QString frmQuillar::baudBoxText() const { return txtBaud1->text(); }
+QString frmQuillar::lowerBoundText() const { return Text4->text(); }
+QString frmQuillar::higherBoundText() const { return Text2->text(); }
+QString frmQuillar::lineFeedTimeText() const { return Text1->text(); }
+
+// QLineEdit::setText signals textChanged only when the text differs, so the
+// change rules of txtCom1 (tooltip) and Text1 (LineByteCount) run exactly when
+// start-up changes a text.
+void frmQuillar::setPortBoxText(const QString &text) { txtCom1->setText(text); }
+void frmQuillar::setBaudBoxText(const QString &text) { txtBaud1->setText(text); }
+void frmQuillar::setLowerBoundText(const QString &text) { Text4->setText(text); }
+void frmQuillar::setHigherBoundText(const QString &text) { Text2->setText(text); }
+void frmQuillar::setLineFeedTimeText(const QString &text) { Text1->setText(text); }
+void frmQuillar::resetLineByteCount() { m_receive->setLineByteCount(0); }
 void frmQuillar::setStatus(const QString &text) { lblStatus->setStatus(text); }
 void frmQuillar::setButtonCaption(const QString &caption) { Command1->setText(caption); }
 void frmQuillar::setButtonToolTip(const QString &toolTip) { Command1->setToolTip(toolTip); }

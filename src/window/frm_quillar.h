@@ -1,10 +1,14 @@
 #pragma once
 
+#include "capture/capture_save.h"
+#include "layout_table.h"
 #include "outer_geometry.h"
+#include "startup.h"
 #include "window_placement.h"
 #include "port/port_toggle.h"
 #include "receive/comm_events.h"
 #include "receive/display_buffer.h"
+#include "receive/receive_path.h"
 
 #include <QWidget>
 
@@ -17,20 +21,25 @@ class QPushButton;
 
 namespace quillar {
 
-class CaptureSave;
 class DisplayView;
 class FileAppender;
 class MSComm;
-class ReceivePath;
 class Reconnect;
 class RulerLabel;
 class StatusLine;
 class TextLog;
 
 // The main window: lays out the controls of its design and forwards their
-// events to the rules that live beside it (port toggle, receive path, key and
-// resize rules). Every child has the design's name as its objectName.
-class frmQuillar : public QWidget, private PortToggleUi
+// events to the rules that live beside it (port toggle, receive path, Save,
+// start-up and shut-down, key and resize rules), each handler one line of
+// delegation. Those rules reach back through their own small interfaces,
+// which the window implements privately. Every child has the design's name
+// as its objectName.
+class frmQuillar : public QWidget,
+                   private PortToggleUi,
+                   private ReceiveUi,
+                   private CaptureUi,
+                   private SettingsUi
 {
     Q_OBJECT
 
@@ -55,7 +64,7 @@ public:
     // What F1 and Command5 run; by default Apri of the help window. Tests count calls.
     void setHelpOpener(std::function<void()> opener) { m_helpOpener = std::move(opener); }
 
-    // The Open/Close toggle, as start-up runs it once.
+    // The Open/Close toggle (Command1), as start-up runs it once.
     void Command1_Click();
 
     // A long session, as the command line asks for it, set up before
@@ -80,22 +89,38 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    friend class WindowSettings;
+    // The layout table keeps where each control it creates goes.
+    friend std::span<const ControlLayout> windowControls();
 
     void createControls();
     void placeRuler();
     void connectHandlers();
     void paceReads();
+    void appendForcedLineFeed();
+    void stopReconnecting();
+    void bringOntoAScreen();
+
+    // The handlers of the window's events and its controls'.
     void Form_Resize();
+    void Form_KeyDown();
     void MSComm1_OnComm(CommEvent event);
-    void keepOnScreens();
+    void Command2_Click(); // Clear
+    void Command3_Click(); // forced line feed
+    void Command4_Click(); // Save
+    void Command5_Click(); // Help
+    void txtCom1_Change();
+    void Text1_Change();
 
     [[nodiscard]] double dpi() const;
     void setOuterField(double OuterGeometry::*field, float twips);
 
-    // PortToggleUi
+    // What the rules read and write on the window (PortToggleUi, ReceiveUi,
+    // CaptureUi, SettingsUi); names they share mean the same control.
     [[nodiscard]] QString portBoxText() const override;
     [[nodiscard]] QString baudBoxText() const override;
+    [[nodiscard]] QString lowerBoundText() const override;
+    [[nodiscard]] QString higherBoundText() const override;
+    [[nodiscard]] QString lineFeedTimeText() const override;
     void setStatus(const QString &text) override;
     void setButtonCaption(const QString &caption) override;
     void setButtonToolTip(const QString &toolTip) override;
@@ -103,6 +128,21 @@ private:
     void focusBox(Box box) override;
     void focusDisplay() override;
     [[nodiscard]] QWidget *dialogParent() override { return this; }
+    void setPortBoxText(const QString &text) override;
+    void setBaudBoxText(const QString &text) override;
+    void setOuterLeft(double twips) override { setLeft(static_cast<float>(twips)); }
+    void setOuterTop(double twips) override { setTop(static_cast<float>(twips)); }
+    void setOuterWidth(double twips) override { setWidth(static_cast<float>(twips)); }
+    void setOuterHeight(double twips) override { setHeight(static_cast<float>(twips)); }
+    void setLowerBoundText(const QString &text) override;
+    void setHigherBoundText(const QString &text) override;
+    void setLineFeedTimeText(const QString &text) override;
+    void togglePort() override { Command1_Click(); }
+    void resetLineByteCount() override;
+    [[nodiscard]] double outerLeft() const override { return Left(); }
+    [[nodiscard]] double outerTop() const override { return Top(); }
+    [[nodiscard]] double outerWidth() const override { return Width(); }
+    [[nodiscard]] double outerHeight() const override { return Height(); }
 
     DisplayBuffer m_display;
     DisplayView *Text3 = nullptr; // the receive display
@@ -122,7 +162,6 @@ private:
     MSComm *MSComm1 = nullptr;
     ReceivePath *m_receive = nullptr;
 
-    std::unique_ptr<MSCommTogglePort> m_togglePort;
     std::unique_ptr<PortToggle> m_toggle;
     std::unique_ptr<CaptureSave> m_save;
     std::function<void()> m_helpOpener;

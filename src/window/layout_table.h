@@ -5,8 +5,23 @@
 #include <QStringList>
 
 #include <span>
+#include <variant>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
 
 namespace quillar {
+
+class DisplayView;
+class RulerLabel;
+class StatusLine;
+class frmQuillar;
+
+// Where the window keeps a control it creates, by its kind; plain labels are
+// not kept.
+using ControlMember = std::variant<std::monostate, QLineEdit *frmQuillar::*, QPushButton *frmQuillar::*,
+                                   StatusLine *frmQuillar::*, RulerLabel *frmQuillar::*, DisplayView *frmQuillar::*>;
 
 enum class ControlKind { PlainLabel, EntryBox, PushButton, StatusLabel, RulerLabel, Display };
 
@@ -29,6 +44,7 @@ struct ControlLayout
     // What assistive technology calls the control, where its caption does not
     // say it: the entry boxes take the label beside them.
     const char *accessibleName = "";
+    ControlMember member = {};
 };
 
 // The design client area, in twips.
@@ -40,7 +56,7 @@ inline constexpr int DesignClientHeight = 3990;
 // The control of that name; throws std::out_of_range for an unknown name.
 [[nodiscard]] const ControlLayout &controlLayout(const QString &name);
 
-// The names in tab order: the controls that take the focus, tab index 0 first.
-[[nodiscard]] QStringList focusOrder();
+// The controls that take the focus, in tab order (tab index 0 first).
+[[nodiscard]] std::vector<const ControlLayout *> focusOrder();
 
 } // namespace quillar

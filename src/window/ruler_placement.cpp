@@ -21,7 +21,7 @@ QRect spanColumns(const QRect &design, double column1Left, double cellWidth, int
 
 } // namespace
 
-RulerPlacement placeRuler(const QRect &label3Design, const QRect &label9Design, double column1Left,
+RulerPlacement rulerPlacement(const QRect &label3Design, const QRect &label9Design, double column1Left,
                           double cellWidth)
 {
     RulerPlacement p;

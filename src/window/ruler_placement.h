@@ -18,7 +18,7 @@ struct RulerPlacement
 // label keeps its designed rectangle, widened where needed so that every
 // column it numbers lies inside it: the design assumed one particular font's
 // cell, and the ruler must follow the display's real one.
-[[nodiscard]] RulerPlacement placeRuler(const QRect &label3Design, const QRect &label9Design, double column1Left,
+[[nodiscard]] RulerPlacement rulerPlacement(const QRect &label3Design, const QRect &label9Design, double column1Left,
                                         double cellWidth);
 
 } // namespace quillar

@@ -29,8 +29,7 @@ void reportUnwritable(const QString &path, const NumberedError &error, QWidget *
 class SettingsRestore
 {
 public:
-    SettingsRestore(SettingsWindow &window, const QString &path, QWidget *dialogParent)
-        : m_window(window), m_path(path), m_file(path), m_dialogParent(dialogParent)
+    SettingsRestore(SettingsUi &window, const QString &path) : m_window(window), m_path(path), m_file(path)
     {
     }
 
@@ -47,15 +46,15 @@ public:
                 record = SettingsRecord::defaults();
         });
         m_file.close();
-        step([&] { m_window.setTxtCom1Text(record.port); });
-        step([&] { m_window.setTxtBaud1Text(record.baud); });
-        step([&] { m_window.setLeft(record.left); });
-        step([&] { m_window.setTop(record.top); });
-        step([&] { m_window.setWidth(record.width); });
-        step([&] { m_window.setHeight(record.height); });
-        step([&] { m_window.setText4Text(record.lowerBound); });
-        step([&] { m_window.setText2Text(record.higherBound); });
-        step([&] { m_window.setText1Text(record.lineFeedTime); });
+        step([&] { m_window.setPortBoxText(record.port); });
+        step([&] { m_window.setBaudBoxText(record.baud); });
+        step([&] { m_window.setOuterLeft(record.left); });
+        step([&] { m_window.setOuterTop(record.top); });
+        step([&] { m_window.setOuterWidth(record.width); });
+        step([&] { m_window.setOuterHeight(record.height); });
+        step([&] { m_window.setLowerBoundText(record.lowerBound); });
+        step([&] { m_window.setHigherBoundText(record.higherBound); });
+        step([&] { m_window.setLineFeedTimeText(record.lineFeedTime); });
         // A recovery after the read reopens the file for reading; nothing
         // reads it again this run.
         m_file.close();
@@ -82,7 +81,7 @@ private:
             // One message per start-up, however many steps fail.
             if (!m_reported) {
                 m_reported = true;
-                reportUnwritable(m_path, e, m_dialogParent);
+                reportUnwritable(m_path, e, m_window.dialogParent());
             }
             return;
         }
@@ -93,10 +92,9 @@ private:
         }
     }
 
-    SettingsWindow &m_window;
+    SettingsUi &m_window;
     QString m_path;
     SettingsFile m_file;
-    QWidget *m_dialogParent;
     bool m_recoveryFailed = false;
     bool m_reported = false;
 };
@@ -116,39 +114,39 @@ void ignoringFailure(const char *what, F &&body) noexcept
 
 } // namespace
 
-void Form_Load(SettingsWindow &window, const QString &path, QWidget *dialogParent)
+void restoreSettings(SettingsUi &window, const QString &path)
 {
-    SettingsRestore(window, path, dialogParent).run();
+    SettingsRestore(window, path).run();
     // The toggle has already reported its own failures.
-    ignoringFailure("Form_Load: Command1_Click", [&] { window.Command1_Click(); });
-    ignoringFailure("Form_Load: LineByteCount", [&] { window.resetLineByteCount(); });
+    ignoringFailure("start-up: opening the port", [&] { window.togglePort(); });
+    ignoringFailure("start-up: the line byte count", [&] { window.resetLineByteCount(); });
 }
 
-void Form_Unload(const SettingsWindow &window, const QString &path, QWidget *dialogParent)
+void saveSettings(SettingsUi &window, const QString &path)
 {
     try {
         SettingsRecord record;
-        record.port = window.txtCom1Text();
-        record.baud = window.txtBaud1Text();
+        record.port = window.portBoxText();
+        record.baud = window.baudBoxText();
         // The window reports its frame as 32-bit floats; the file carries those.
-        record.left = static_cast<float>(window.left());
-        record.top = static_cast<float>(window.top());
-        record.width = static_cast<float>(window.width());
-        record.height = static_cast<float>(window.height());
-        record.lowerBound = window.text4Text();
-        record.higherBound = window.text2Text();
-        record.lineFeedTime = window.text1Text();
+        record.left = static_cast<float>(window.outerLeft());
+        record.top = static_cast<float>(window.outerTop());
+        record.width = static_cast<float>(window.outerWidth());
+        record.height = static_cast<float>(window.outerHeight());
+        record.lowerBound = window.lowerBoundText();
+        record.higherBound = window.higherBoundText();
+        record.lineFeedTime = window.lineFeedTimeText();
         SettingsFile::write(path, record);
     } catch (const NumberedError &e) {
-        reportUnwritable(path, e, dialogParent);
+        reportUnwritable(path, e, window.dialogParent());
     } catch (const std::exception &e) {
-        reportUncaught("Form_Unload", &e);
+        reportUncaught("shut-down", &e);
     } catch (...) {
-        reportUncaught("Form_Unload", nullptr);
+        reportUncaught("shut-down", nullptr);
     }
 }
 
-QRect keepOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary)
+QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary)
 {
     if (screens.isEmpty() || primary.isEmpty())
         return window;

@@ -24,9 +24,12 @@ QByteArray contents(const QString &path)
 }
 } // namespace
 
-class TestCaptureSave : public QObject
+class TestCaptureSave : public QObject, private CaptureUi
 {
     Q_OBJECT
+
+    void focusDisplay() override { ++m_focus; }
+    QWidget *dialogParent() override { return nullptr; }
 
     std::optional<QTemporaryDir> m_tmp; // fresh for each test
     DisplayBuffer m_display;
@@ -43,13 +46,13 @@ private slots:
         QVERIFY(m_tmp->isValid());
         m_display.clear();
         m_focus = 0;
-        m_save.emplace(m_display, [this] { ++m_focus; }, dir());
+        m_save.emplace(m_display, static_cast<CaptureUi &>(*this), dir());
     }
 
     void emptyDisplayDoesNothing()
     {
         ScriptedUi ui;
-        m_save->Command4_Click();
+        m_save->save();
         QVERIFY(ui.calls.empty());
         QCOMPARE(m_focus, 0);
     }
@@ -81,7 +84,7 @@ private slots:
         ui.yesNoAnswers.assign(answers.begin(), answers.end());
         m_display.append(text);
         m_display.setSelection(selStart, selEnd);
-        m_save->Command4_Click();
+        m_save->save();
 
         QCOMPARE(contents(file("Debug.txt")), written);
         const auto dialogs = ui.callsOf(Kind::SaveDialog);
@@ -104,7 +107,7 @@ private slots:
     {
         ScriptedUi ui; // no answer: the dialog is cancelled
         m_display.append(QStringLiteral("x"));
-        m_save->Command4_Click();
+        m_save->save();
         QCOMPARE(ui.calls.size(), std::size_t(1));
         QVERIFY(QDir(dir()).isEmpty());
         QCOMPARE(m_focus, 1);
@@ -119,7 +122,7 @@ private slots:
         ScriptedUi ui;
         ui.saveAnswers = {file("raw.bin")};
         m_display.append(decodeBytes(all));
-        m_save->Command4_Click();
+        m_save->save();
         QCOMPARE(contents(file("raw.bin")), all + "\r\n");
     }
 
@@ -148,7 +151,7 @@ private slots:
         };
         m_display.append(QStringLiteral("abcdef"));
         m_display.setSelection(1, 4);
-        m_save->Command4_Click();
+        m_save->save();
         QCOMPARE(ui.callsOf(Kind::Question).size(), std::size_t(answers.size()));
         QCOMPARE(contents(file("Debug.txt")), written);
     }
@@ -182,7 +185,7 @@ private slots:
         ScriptedUi ui;
         ui.saveAnswers = {target.startsWith('/') ? target : file(target), file("second.txt")};
         m_display.append(QStringLiteral("data"));
-        m_save->Command4_Click();
+        m_save->save();
         const auto boxes = ui.callsOf(Kind::Message);
         QCOMPARE(boxes.size(), std::size_t(1));
         QCOMPARE(boxes[0].title, QStringLiteral("Errore n.%1").arg(number));
@@ -190,7 +193,7 @@ private slots:
         QCOMPARE(boxes[0].icon, ModalUi::Icon::None);
         QCOMPARE(m_focus, 1);
 
-        m_save->Command4_Click();
+        m_save->save();
         QCOMPARE(contents(file("second.txt")), QByteArray("data\r\n"));
         QCOMPARE(ui.callsOf(Kind::Message).size(), std::size_t(1));
         QCOMPARE(m_focus, 2);
@@ -198,7 +201,7 @@ private slots:
 
     void unwritableProgramFolderProposesCurrent()
     {
-        CaptureSave save(m_display, {}, file("not-there"));
+        CaptureSave save(m_display, *this, file("not-there"));
         QCOMPARE(save.proposedDirectory(), QDir::currentPath());
     }
 };

@@ -13,20 +13,19 @@ using namespace quillar;
 namespace {
 
 // The receive path with the three boxes as plain strings the test can edit.
-struct Rig
+struct Rig final : ReceiveUi
 {
-    explicit Rig(const QString &lineFeedTime)
-        : t1(lineFeedTime),
-          path(display,
-               ReceiveBoxes{[this] { return t4; }, [this] { return t2; }, [this] { return t1; }})
-    {
-    }
+    explicit Rig(const QString &lineFeedTime) : t1(lineFeedTime), path(display, *this) {}
+
+    QString lowerBoundText() const override { return t4; }
+    QString higherBoundText() const override { return t2; }
+    QString lineFeedTimeText() const override { return t1; }
 
     // Editing Text1 raises its Change event.
     void setLineFeedTime(const QString &text)
     {
         t1 = text;
-        path.Text1_Change();
+        path.lineFeedTimeChanged();
     }
 
     QString t4 = QStringLiteral("31");
@@ -63,17 +62,17 @@ private slots:
 
         Rig rig(lineFeedTime);
         QSignalSpy appends(&rig.display, &DisplayBuffer::textChanged);
-        rig.path.ReceiveInput(QByteArray("ABC\r\n"));
+        rig.path.receive(QByteArray("ABC\r\n"));
         QCOMPARE(rig.display.text(), afterRead);
         QCOMPARE(appends.count(), 1);
         QCOMPARE(rig.path.lineByteCount(), qint64(5));
-        QCOMPARE(rig.path.timer1().enabled(), true);
-        QCOMPARE(rig.path.timer1().armed(), armed);
+        QCOMPARE(rig.path.lineTimer().enabled(), true);
+        QCOMPARE(rig.path.lineTimer().armed(), armed);
         if (armed) {
             QTRY_COMPARE(rig.display.text(), afterRead + QStringLiteral("<005>\r\n"));
             QCOMPARE(rig.path.lineByteCount(), qint64(0));
-            QCOMPARE(rig.path.timer1().interval(), 0);
-            QVERIFY(!rig.path.timer1().armed());
+            QCOMPARE(rig.path.lineTimer().interval(), 0);
+            QVERIFY(!rig.path.lineTimer().armed());
         }
     }
 
@@ -95,21 +94,21 @@ private slots:
         QFETCH(QString, lineFeedTime);
         QFETCH(int, interval);
         Rig rig(lineFeedTime);
-        rig.path.ReceiveInput(QByteArray("x"));
-        QCOMPARE(rig.path.timer1().interval(), interval);
-        QCOMPARE(rig.path.timer1().armed(), interval > 0);
+        rig.path.receive(QByteArray("x"));
+        QCOMPARE(rig.path.lineTimer().interval(), interval);
+        QCOMPARE(rig.path.lineTimer().armed(), interval > 0);
     }
 
     // Several reads in one burst: one line end after the last, counting all.
     void burstOfReads()
     {
         Rig rig(QStringLiteral("150"));
-        rig.path.ReceiveInput(QByteArray("12345"));
-        rig.path.ReceiveInput(QByteArray("\x1b\x00", 2));
-        rig.path.ReceiveInput(QByteArray(5, 'z'));
+        rig.path.receive(QByteArray("12345"));
+        rig.path.receive(QByteArray("\x1b\x00", 2));
+        rig.path.receive(QByteArray(5, 'z'));
         QCOMPARE(rig.display.text(), QStringLiteral("12345[1B][00]zzzzz"));
         QTRY_COMPARE(rig.display.text(), QStringLiteral("12345[1B][00]zzzzz<012>\r\n"));
-        QVERIFY(!rig.path.timer1().armed());
+        QVERIFY(!rig.path.lineTimer().armed());
     }
 
     // Two bursts 100 ms apart with T = 150 share one line end, which comes a
@@ -119,12 +118,12 @@ private slots:
         Rig rig(QStringLiteral("150"));
         QElapsedTimer clock;
         clock.start();
-        rig.path.ReceiveInput(QByteArray("abc"));
+        rig.path.receive(QByteArray("abc"));
         QTest::qWait(100);
         if (clock.elapsed() >= 140 || rig.display.text().contains(QLatin1Char('<')))
             QSKIP("the machine could not hold a 100 ms gap under 150 ms");
         clock.restart();
-        rig.path.ReceiveInput(QByteArray("de"));
+        rig.path.receive(QByteArray("de"));
         QTRY_VERIFY(rig.display.text().contains(QLatin1Char('<')));
         QVERIFY2(clock.elapsed() >= 149, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(rig.display.text(), QStringLiteral("abcde<005>\r\n"));
@@ -143,12 +142,12 @@ private slots:
         QFETCH(QByteArray, afterChange);
         QFETCH(QString, lineEnd);
         Rig rig(QStringLiteral("150"));
-        rig.path.ReceiveInput(QByteArray("12345"));
+        rig.path.receive(QByteArray("12345"));
         rig.setLineFeedTime(QStringLiteral("200"));
         QCOMPARE(rig.path.lineByteCount(), qint64(0));
-        QVERIFY(rig.path.timer1().armed());
+        QVERIFY(rig.path.lineTimer().armed());
         if (!afterChange.isEmpty())
-            rig.path.ReceiveInput(afterChange);
+            rig.path.receive(afterChange);
         QTRY_VERIFY(rig.display.text().endsWith(lineEnd));
         QCOMPARE(rig.display.text().count(QLatin1Char('<')), qsizetype(1));
     }
@@ -158,12 +157,12 @@ private slots:
     void lineFeedModeThenTimed()
     {
         Rig rig(QStringLiteral("0"));
-        rig.path.ReceiveInput(QByteArray("a\n"));
-        rig.path.ReceiveInput(QByteArray("bc\n"));
+        rig.path.receive(QByteArray("a\n"));
+        rig.path.receive(QByteArray("bc\n"));
         QCOMPARE(rig.display.text(), QStringLiteral("a[LF]\r\nbc[LF]\r\n"));
         QCOMPARE(rig.path.lineByteCount(), qint64(5));
         rig.setLineFeedTime(QStringLiteral("20"));
-        rig.path.ReceiveInput(QByteArray("d\n"));
+        rig.path.receive(QByteArray("d\n"));
         QTRY_COMPARE(rig.display.text(), QStringLiteral("a[LF]\r\nbc[LF]\r\nd[LF]<002>\r\n"));
     }
 
@@ -172,14 +171,14 @@ private slots:
     void boxesReadAtEachRead()
     {
         Rig rig(QStringLiteral("150"));
-        rig.path.ReceiveInput(QByteArray("A\n"));
+        rig.path.receive(QByteArray("A\n"));
         rig.t2 = QStringLiteral("60");
-        rig.path.ReceiveInput(QByteArray("A\n"));
+        rig.path.receive(QByteArray("A\n"));
         rig.t4 = QString();
-        rig.path.ReceiveInput(QByteArray("A\n"));
+        rig.path.receive(QByteArray("A\n"));
         rig.t4 = QStringLiteral("31");
         rig.t1 = QStringLiteral("0");
-        rig.path.ReceiveInput(QByteArray("\n"));
+        rig.path.receive(QByteArray("\n"));
         QCOMPARE(rig.display.text(), QStringLiteral("A[LF][41][LF][41]\n[LF]\r\n"));
     }
 
@@ -187,11 +186,11 @@ private slots:
     void idleReadCancelsPendingLineEnd()
     {
         Rig rig(QStringLiteral("150"));
-        rig.path.ReceiveInput(QByteArray("a"));
-        QVERIFY(rig.path.timer1().armed());
+        rig.path.receive(QByteArray("a"));
+        QVERIFY(rig.path.lineTimer().armed());
         rig.t1 = QStringLiteral("0.3");
-        rig.path.ReceiveInput(QByteArray("b"));
-        QVERIFY(!rig.path.timer1().armed());
+        rig.path.receive(QByteArray("b"));
+        QVERIFY(!rig.path.lineTimer().armed());
         QCOMPARE(rig.path.lineByteCount(), qint64(2));
     }
 
@@ -200,9 +199,9 @@ private slots:
     {
         Rig rig(QStringLiteral("150"));
         rig.display.append(QStringLiteral("hello"));
-        rig.path.ReceiveInput(QByteArray());
+        rig.path.receive(QByteArray());
         QCOMPARE(rig.display.text(), QStringLiteral("hello"));
-        QVERIFY(rig.path.timer1().armed());
+        QVERIFY(rig.path.lineTimer().armed());
         QTRY_COMPARE(rig.display.text(), QStringLiteral("hello<000>\r\n"));
     }
 
@@ -221,7 +220,7 @@ private slots:
         QFETCH(QString, text);
         Rig rig(QStringLiteral("150"));
         rig.path.setLineByteCount(count);
-        rig.path.Timer1_Timer();
+        rig.path.lineTimeout();
         QCOMPARE(rig.display.text(), text);
         QCOMPARE(rig.path.lineByteCount(), qint64(0));
     }
@@ -231,17 +230,17 @@ private slots:
     {
         Rig rig(QStringLiteral("0"));
         rig.path.setLineByteCount(std::numeric_limits<qint32>::max());
-        rig.path.ReceiveInput(QByteArray("ab"));
+        rig.path.receive(QByteArray("ab"));
         QCOMPARE(rig.path.lineByteCount(), qint64(std::numeric_limits<qint32>::max()) + 2);
         rig.path.setLineByteCount(std::numeric_limits<qint64>::max() - 1);
-        rig.path.ReceiveInput(QByteArray("abc"));
+        rig.path.receive(QByteArray("abc"));
         QCOMPARE(rig.path.lineByteCount(), std::numeric_limits<qint64>::max());
     }
 
     void lineTimer()
     {
         LineTimer timer;
-        QSignalSpy fired(&timer, &LineTimer::Timer);
+        QSignalSpy fired(&timer, &LineTimer::fired);
         QVERIFY(timer.enabled());
         QVERIFY(!timer.armed());
         timer.setInterval(10);

@@ -18,7 +18,7 @@ using quillar::test::ScriptedUi;
 namespace {
 
 // frmQuillar as start-up sees it: it keeps what it is given and logs each call.
-class FakeWindow final : public SettingsWindow
+class FakeWindow final : public SettingsUi
 {
 public:
     QStringList log;
@@ -27,16 +27,16 @@ public:
     SettingsRecord values = makeRecord("old", "old", -1, -1, -1, -1, "old", "old", "old");
     qint64 lineByteCount = 42;
 
-    void setTxtCom1Text(const QString &t) override { call("txtCom1"); values.port = t; }
-    void setTxtBaud1Text(const QString &t) override { call("txtBaud1"); values.baud = t; }
-    void setLeft(double v) override { call("Left"); values.left = v; }
-    void setTop(double v) override { call("Top"); values.top = v; }
-    void setWidth(double v) override { call("Width"); values.width = v; }
-    void setHeight(double v) override { call("Height"); values.height = v; }
-    void setText4Text(const QString &t) override { call("Text4"); values.lowerBound = t; }
-    void setText2Text(const QString &t) override { call("Text2"); values.higherBound = t; }
-    void setText1Text(const QString &t) override { call("Text1"); values.lineFeedTime = t; lineByteCount = 0; }
-    void Command1_Click() override
+    void setPortBoxText(const QString &t) override { call("txtCom1"); values.port = t; }
+    void setBaudBoxText(const QString &t) override { call("txtBaud1"); values.baud = t; }
+    void setOuterLeft(double v) override { call("Left"); values.left = v; }
+    void setOuterTop(double v) override { call("Top"); values.top = v; }
+    void setOuterWidth(double v) override { call("Width"); values.width = v; }
+    void setOuterHeight(double v) override { call("Height"); values.height = v; }
+    void setLowerBoundText(const QString &t) override { call("Text4"); values.lowerBound = t; }
+    void setHigherBoundText(const QString &t) override { call("Text2"); values.higherBound = t; }
+    void setLineFeedTimeText(const QString &t) override { call("Text1"); values.lineFeedTime = t; lineByteCount = 0; }
+    void togglePort() override
     {
         log << "Command1_Click";
         lineByteCount = 7; // what the toggle does to the count must not survive
@@ -45,15 +45,16 @@ public:
     }
     void resetLineByteCount() override { log << "LineByteCount=0"; lineByteCount = 0; }
 
-    QString txtCom1Text() const override { return values.port; }
-    QString txtBaud1Text() const override { return values.baud; }
-    double left() const override { return values.left; }
-    double top() const override { return values.top; }
-    double width() const override { return values.width; }
-    double height() const override { return values.height; }
-    QString text4Text() const override { return values.lowerBound; }
-    QString text2Text() const override { return values.higherBound; }
-    QString text1Text() const override { return values.lineFeedTime; }
+    QString portBoxText() const override { return values.port; }
+    QString baudBoxText() const override { return values.baud; }
+    double outerLeft() const override { return values.left; }
+    double outerTop() const override { return values.top; }
+    double outerWidth() const override { return values.width; }
+    double outerHeight() const override { return values.height; }
+    QString lowerBoundText() const override { return values.lowerBound; }
+    QString higherBoundText() const override { return values.higherBound; }
+    QString lineFeedTimeText() const override { return values.lineFeedTime; }
+    QWidget *dialogParent() override { return nullptr; }
 
 private:
     void call(const char *name)
@@ -114,7 +115,7 @@ private slots:
             put(path, bytes);
         ScriptedUi ui;
         FakeWindow window;
-        Form_Load(window, path, nullptr);
+        restoreSettings(window, path);
         QCOMPARE(window.log, FullSequence);
         QCOMPARE(window.values, applied);
         QCOMPARE(window.lineByteCount, qint64(0));
@@ -123,7 +124,7 @@ private slots:
 
         // Shut-down right away writes back what was read.
         window.values = Good;
-        Form_Unload(window, path, nullptr);
+        saveSettings(window, path);
         QCOMPARE(contents(path), GoodBytes);
     }
 
@@ -146,7 +147,7 @@ private slots:
         window.refuse = setter;
         window.toggleFails = true;
         const SettingsRecord before = window.values;
-        Form_Load(window, path, nullptr);
+        restoreSettings(window, path);
         QCOMPARE(window.log, FullSequence);
         // Field by field, as the file would carry them: only the refused one kept its old value.
         const auto fields = [](const SettingsRecord &r) { return QString::fromLatin1(formatSettingsRecord(r)).split(u','); };
@@ -179,7 +180,7 @@ private slots:
             QVERIFY(QDir(dir.path()).mkdir(name));
         ScriptedUi ui;
         FakeWindow window;
-        Form_Load(window, path, nullptr);
+        restoreSettings(window, path);
         QCOMPARE(window.values, SettingsRecord::defaults());
         QCOMPARE(window.log, FullSequence);
         QCOMPARE(ui.calls.size(), std::size_t(1));
@@ -188,7 +189,7 @@ private slots:
         QVERIFY2(ui.calls[0].text.endsWith(reason), qPrintable(ui.calls[0].text));
 
         ui.clear();
-        Form_Unload(window, path, nullptr);
+        saveSettings(window, path);
         QCOMPARE(ui.calls.size(), std::size_t(1));
         QVERIFY(ui.calls[0].text.contains(QDir::toNativeSeparators(path)));
         QVERIFY(ui.calls[0].text.endsWith(reason));
@@ -210,8 +211,8 @@ private slots:
         QFETCH(QRect, window);
         QFETCH(QRect, expected);
         const QRect primary(0, 0, 1920, 1080);
-        QCOMPARE(quillar::keepOnScreens(window, {primary, QRect(1920, 0, 1280, 800)}, primary), expected);
-        QCOMPARE(quillar::keepOnScreens(window, {}, primary), window);
+        QCOMPARE(quillar::keptOnScreens(window, {primary, QRect(1920, 0, 1280, 800)}, primary), expected);
+        QCOMPARE(quillar::keptOnScreens(window, {}, primary), window);
     }
 };
 

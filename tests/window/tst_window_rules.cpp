@@ -151,7 +151,7 @@ private slots:
         QFETCH(double, cell);
         const QRect label3Design(4, 20, 962, 33);
         const QRect label9Design(796, 5, 173, 16);
-        const RulerPlacement p = placeRuler(label3Design, label9Design, column1Left, cell);
+        const RulerPlacement p = quillar::rulerPlacement(label3Design, label9Design, column1Left, cell);
         for (int k = 1; k <= 120; ++k) {
             const double x = p.label3.left() + p.label3FirstChar + (k - 1) * cell;
             QCOMPARE(x, column1Left + (k - 1) * cell);
@@ -274,7 +274,7 @@ private slots:
         FakePort fake;
         FakeUi ui;
         ui.portText = text;
-        PortToggle(fake, ui).Command1_Click();
+        PortToggle(fake, ui).toggle();
         QCOMPARE(int(fake.port), port);
     }
 
@@ -320,7 +320,7 @@ private slots:
         const bool otherBoxWasRed = ui.baudRed;
         seam.whileOpen = [&](ScriptedUi::Kind) { QCOMPARE(seam.beeps(), 0); }; // beep after the box
 
-        PortToggle(port, ui).Command1_Click();
+        PortToggle(port, ui).toggle();
 
         QVERIFY(!port.open);
         QCOMPARE(ui.status, status);
@@ -346,11 +346,11 @@ private slots:
         FakePort port;
         FakeUi ui;
         PortToggle toggle(port, ui);
-        toggle.Command1_Click();
+        toggle.toggle();
         QVERIFY(port.open);
         // Only the opening steps have an error path.
         port.failOnClose = NumberedError(8012, QStringLiteral("not open"));
-        QVERIFY_THROWS_EXCEPTION(NumberedError, toggle.Command1_Click());
+        QVERIFY_THROWS_EXCEPTION(NumberedError, toggle.toggle());
         QCOMPARE(seam.beeps(), 0);
     }
 };
