@@ -5,13 +5,13 @@
 
 namespace quillar {
 
-LineTimer::LineTimer(QObject *parent)
-    : QObject(parent)
+LineTimer::LineTimer(const Clock *clock, QObject *parent)
+    : QObject(parent), m_clock(clock)
 {
     // The line end must come after the whole quiet time, not up to 5% early.
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &LineTimer::expired);
+    connect(&m_timer, &QTimer::timeout, this, &LineTimer::expireIfDue);
 }
 
 void LineTimer::setEnabled(bool enabled)
@@ -35,28 +35,33 @@ void LineTimer::arm()
         m_deadline.reset(); // a running underlying timer finds nothing to do
         return;
     }
-    const auto now = Clock::now();
-    m_deadline = now + std::chrono::milliseconds(m_interval);
+    const TimePoint at = now();
+    m_deadline = at + std::chrono::milliseconds(m_interval);
     // A shorter interval than the one running must not wait for the old end.
     if (!m_timer.isActive() || m_timerDue > *m_deadline)
-        start(now, m_interval);
+        start(at, m_interval);
 }
 
-void LineTimer::start(Clock::time_point now, int milliseconds)
+LineTimer::TimePoint LineTimer::now() const
 {
-    m_timerDue = now + std::chrono::milliseconds(milliseconds);
+    return m_clock ? m_clock->now() : std::chrono::steady_clock::now();
+}
+
+void LineTimer::start(TimePoint at, int milliseconds)
+{
+    m_timerDue = at + std::chrono::milliseconds(milliseconds);
     m_timer.start(milliseconds);
 }
 
-void LineTimer::expired()
+void LineTimer::expireIfDue()
 {
     if (!m_deadline)
         return;
-    const auto now = Clock::now();
-    const auto left = *m_deadline - now;
-    if (left > Clock::duration::zero()) {
+    const TimePoint at = now();
+    const auto left = *m_deadline - at;
+    if (left > TimePoint::duration::zero()) {
         // Re-armed since: wait for the rest, in whole milliseconds rounded up.
-        start(now, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+        start(at, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
         return;
     }
     m_deadline.reset();

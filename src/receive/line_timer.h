@@ -23,9 +23,20 @@ class LineTimer : public QObject
     Q_OBJECT
 
 public:
-    using Clock = std::chrono::steady_clock;
+    using TimePoint = std::chrono::steady_clock::time_point;
 
-    explicit LineTimer(QObject *parent = nullptr);
+    // Where the timer reads the time. The program uses the steady clock;
+    // tests set the time themselves, so the timing rules are checked to the
+    // millisecond without waiting on the wall clock.
+    class Clock
+    {
+    public:
+        virtual ~Clock() = default;
+        [[nodiscard]] virtual TimePoint now() const = 0;
+    };
+
+    // clock: nullptr for the steady clock; otherwise it must outlive the timer.
+    explicit LineTimer(const Clock *clock = nullptr, QObject *parent = nullptr);
 
     [[nodiscard]] bool enabled() const { return m_enabled; }
     // Enabling a timer that is already enabled changes nothing.
@@ -37,19 +48,24 @@ public:
     // Whether it will fire: enabled with an interval above 0.
     [[nodiscard]] bool armed() const { return m_deadline.has_value(); }
 
+    // Fires if its time has come: what the underlying timer runs when it
+    // expires. Too early, it waits for the rest.
+    void expireIfDue();
+
 signals:
     void fired(); // Timer1's event
 
 private:
     void arm();
-    void start(Clock::time_point now, int milliseconds);
-    void expired();
+    void start(TimePoint at, int milliseconds);
+    [[nodiscard]] TimePoint now() const;
 
+    const Clock *m_clock;
     QTimer m_timer;
     bool m_enabled = true;
     int m_interval = 0;
-    std::optional<Clock::time_point> m_deadline;
-    Clock::time_point m_timerDue; // when m_timer, while active, fires
+    std::optional<TimePoint> m_deadline;
+    TimePoint m_timerDue; // when m_timer, while active, fires
 };
 
 } // namespace quillar

@@ -15,8 +15,9 @@ namespace {
 
 } // namespace
 
-ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, QObject *parent)
-    : QObject(parent), m_display(display), m_ui(ui)
+ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, const LineTimer::Clock *clock,
+                         QObject *parent)
+    : QObject(parent), m_display(display), m_ui(ui), m_timer(clock)
 {
     connect(&m_timer, &LineTimer::fired, this, [this] { guarded("line timeout", [this] { lineTimeout(); }); });
 }

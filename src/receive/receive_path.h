@@ -32,7 +32,9 @@ class ReceivePath : public QObject
     Q_OBJECT
 
 public:
-    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, QObject *parent = nullptr);
+    // clock: where Timer1 reads the time (nullptr: the steady clock).
+    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, const LineTimer::Clock *clock = nullptr,
+                QObject *parent = nullptr);
 
     // One read of Input: renders every byte into one chunk and appends it once,
     // with Timer1 held while it renders and armed again after the append. A

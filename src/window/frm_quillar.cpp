@@ -71,7 +71,7 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     createControls();
-    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), this);
+    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), nullptr, this);
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
     m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this),
                                            QCoreApplication::applicationDirPath());
