@@ -9,6 +9,10 @@ packages=(
   libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
+  # clang with libFuzzer and the sanitizer runtimes: the fuzz targets and the
+  # sanitizer build (tools/fuzz.sh, tools/ci-hardening.sh)
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()
