@@ -97,6 +97,8 @@ private slots:
         QTest::newRow("halves to even, exponent, quoted, empty")
             << QByteArray("\"1\",\"4800\",1234.5,1235.5,1.1e4,\"-0.5\",\"31\",\"128\",\"150\"") << 0
             << makeRecord("1", "4800", 1234, 1236, 11000, 0, "31", "128", "150");
+        QTest::newRow("too small for a double reads as 0") << QByteArray("\"1\",\"4800\",1e-400,-120E-01200,0.0001e-9999,5,\"\",\"\",\"\"")
+                                                            << 0 << makeRecord("1", "4800", 0, 0, 0, 5, "", "", "");
         QTest::newRow("empty number fields read as 0") << QByteArray("\"1\",\"4800\",,  ,\"\",,\"31\",\"128\",\"150\"")
                                                        << 0 << makeRecord("1", "4800", 0, 0, 0, 0, "31", "128", "150");
         QTest::newRow("non-numeric number field fails") << QByteArray("\"1\",\"4800\",15,45e,9000,4000,\"31\",\"128\",\"150\"")
