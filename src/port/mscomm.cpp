@@ -27,6 +27,11 @@ constexpr int OtherOpenFailure = 8015;
     fail(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
 }
 
+[[noreturn]] void failBusy()
+{
+    fail(ErrorNumber::PortBusy, QStringLiteral("The hardware is not available (locked by another device)"));
+}
+
 QList<SystemPort> listSystemPorts()
 {
     QList<SystemPort> ports;
@@ -136,6 +141,9 @@ void MSComm::setPortOpen(bool open)
         fail(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
     if (!resolved->exists)
         fail(ErrorNumber::DeviceUnavailable, QStringLiteral("Device unavailable"));
+    // QSerialPort honours the lock files of Qt programs only.
+    if (serial_linux::lockedByAnotherProgram(resolved->path))
+        failBusy();
     m_port->setPortName(resolved->path);
     if (!applySettings(m_settings)) // stored now, applied by open()
         failInvalidSettings();
@@ -152,8 +160,7 @@ void MSComm::setPortOpen(bool open)
             // Busy and forbidden look alike here; the access rights tell.
             if (serial_linux::readAccessDenied(resolved->path))
                 fail(ErrorNumber::PermissionDenied, serial_linux::permissionAdvice(resolved->path));
-            fail(ErrorNumber::PortBusy,
-                 QStringLiteral("The hardware is not available (locked by another device)"));
+            failBusy();
         case QSerialPort::OpenError:
             fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
         default:
