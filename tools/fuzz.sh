@@ -5,7 +5,7 @@
 #
 # TARGET is rtf, rtf-layout, settings, numeric or display. The targets are
 # built with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
-# in build-hardening/ (configured on first use). Each run starts from a seed
+# in build-hardening/ (tools/build-hardening.sh). Each run starts from a seed
 # corpus made of the project's own files and keeps what it finds interesting in
 # build-hardening/fuzz/corpus/TARGET for the next run. A finding stops the run
 # with a failure; its input is saved in build-hardening/fuzz/findings/.
@@ -19,8 +19,8 @@ shift 2
 
 build=build-hardening
 case $target in
-  rtf) binary=fuzz_rtf; options=(-max_len=8192 -dict="$build/fuzz/rtf.dict") ;;
-  rtf-layout) binary=fuzz_rtf_layout; options=(-max_len=8192 -dict="$build/fuzz/rtf.dict") ;;
+  rtf) binary=fuzz_rtf; options=(-max_len=8192 -dict="$build/fuzz/$target.dict") ;;
+  rtf-layout) binary=fuzz_rtf_layout; options=(-max_len=8192 -dict="$build/fuzz/$target.dict") ;;
   settings) binary=fuzz_settings; options=(-max_len=512) ;;
   numeric) binary=fuzz_numeric_value; options=(-max_len=128) ;;
   # Each operation on a display of 20,000 characters scans it: short inputs
@@ -29,15 +29,8 @@ case $target in
   *) usage ;;
 esac
 
-if ! command -v clang++ > /dev/null || [ ! -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux ]; then
-  echo "fuzz.sh: clang and libFuzzer are missing: run tools/setup-debian.sh as root" >&2
-  exit 1
-fi
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  CC=clang CXX=clang++ cmake -S . -B "$build" -DQUILLAR_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug \
-    "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -gline-tables-only" > /dev/null
-fi
-cmake --build "$build" -j2 --target "$binary" > /dev/null
+# CI builds the whole tree first and runs targets side by side.
+[ -n "${QUILLAR_FUZZ_BUILT:-}" ] || bash tools/build-hardening.sh "$binary" > /dev/null
 
 # Seeds from the project's own files.
 seeds=$build/fuzz/seeds/$target
@@ -50,7 +43,7 @@ case $target in
     {
       grep -o '{"[a-z]*", K::' src/help/rtf_keywords.cpp | cut -d'"' -f2 | sort -u | sed 's/.*/"\\\\&"/'
       printf '"{\\\\rtf1 "\n"{\\\\*"\n"\\\\'"'"'"\n"}"\n'
-    } > "$build/fuzz/rtf.dict"
+    } > "$build/fuzz/$target.dict"
     ;;
   settings)
     # Byte 0 bit 0: the bytes are the whole file. The README's record, and

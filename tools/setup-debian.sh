@@ -13,6 +13,9 @@ packages=(
   # sanitizer build (tools/fuzz.sh, tools/ci-hardening.sh)
   clang
   libclang-rt-14-dev
+  # a window manager on the virtual display, as on a desktop: the unplug soak
+  # in tools/ci-hardening.sh
+  openbox
 )
 
 missing=()
