@@ -6,7 +6,6 @@
 #include "settings/settings_parser.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,21 +111,6 @@ private slots:
         SettingsRecord record;
         QCOMPARE(failure([&] { readSettingsRecord(bytes, true, record); }), error);
         QCOMPARE(record, expected);
-    }
-
-    // Whatever the bytes, a read ends in a record or one of its own errors.
-    void binaryJunk()
-    {
-        QRandomGenerator rng(20240611);
-        static const char letters[] = "\",\r\n \t0123456789.-+eE\x80\xff\0abc";
-        for (int i = 0; i < 3000; ++i) {
-            QByteArray bytes(rng.bounded(80), '\0');
-            for (char &c : bytes)
-                c = rng.bounded(4) == 0 ? char(rng.bounded(256)) : letters[rng.bounded(int(sizeof letters - 1))];
-            SettingsRecord record;
-            const int error = failure([&] { readSettingsRecord(bytes, true, record); });
-            QVERIFY2(error == 0 || error == 6 || error == 13 || error == 62, bytes.toHex().constData());
-        }
     }
 
     void fileSteps()
