@@ -10,7 +10,6 @@
 #include "support/hostile_rtf.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,15 +32,6 @@ using namespace quillar;
 namespace {
 
 constexpr qsizetype FileLimit = 64 * 1024 * 1024; // the help window's own limit
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 QByteArray repeatedUpTo(const QByteArray &head, const QByteArray &unit, qsizetype total)
 {
@@ -66,7 +56,7 @@ const Document Documents[] = {
      [] {
          QImage big(4096, 4096, QImage::Format_RGB32);
          QPainter(&big).fillRect(big.rect(), QColor(40, 90, 160));
-         const QByteArray picture = "{\\pict\\pngblip " + encoded(big, "PNG").toHex() + "}";
+         const QByteArray picture = "{\\pict\\pngblip " + test::imageBytes(big, "PNG").toHex() + "}";
          QByteArray rtf = "{\\rtf1 ";
          for (int i = 0; i < 40 && rtf.size() + picture.size() < FileLimit; ++i)
              rtf += picture + "\\par ";

@@ -4,7 +4,6 @@
 #include "help/rtf_reader.h"
 #include "support/hostile_rtf.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QRegularExpression>
@@ -97,11 +96,7 @@ QByteArray pngBytes()
 {
     QImage image(4, 3, QImage::Format_RGB32);
     image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return test::imageBytes(image, "PNG");
 }
 
 } // namespace

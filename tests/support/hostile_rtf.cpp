@@ -5,14 +5,20 @@
 
 namespace quillar::test {
 
+QByteArray imageBytes(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
 QByteArray jpegClaiming(int width, int height)
 {
     QImage small(8, 8, QImage::Format_RGB32);
     small.fill(Qt::gray);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    small.save(&buffer, "JPEG");
+    QByteArray jpeg = imageBytes(small, "JPEG");
     // Start of frame: marker, length, precision, then height and width.
     const qsizetype frame = jpeg.indexOf("\xFF\xC0");
     jpeg[frame + 5] = char(height >> 8);

@@ -2,9 +2,14 @@
 
 #include <QByteArray>
 
+class QImage;
+
 namespace quillar::test {
 
 // RTF built to hurt the help window, shared by its tests and its benchmark.
+
+// The image in a file format ("PNG", "JPEG"), as a picture's data.
+[[nodiscard]] QByteArray imageBytes(const QImage &image, const char *format);
 
 // A small real JPEG whose frame header claims width x height: decoding it
 // as declared takes width x height x 4 bytes.
