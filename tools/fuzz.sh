@@ -48,7 +48,7 @@ case $target in
   settings)
     # Byte 0 bit 0: the bytes are the whole file. The README's record, and
     # the record the program writes for a window on a second screen.
-    record=$(grep -m1 -o '^"1","4800".*' README.md)
+    record=$(grep -m1 -o '^"1","4800".*' README.md || true)
     printf '\001%s\r\n' "$record" > "$seeds/readme"
     printf '\000%s\r\n' "$record" > "$seeds/readme-start"
     printf '\001"3","9600",-1200.5,40000,16000,7000,"","255","0"\r\n' > "$seeds/second-screen"
