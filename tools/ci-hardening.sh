@@ -15,7 +15,7 @@ bash tools/setup-debian.sh > /dev/null
 echo "== sanitizer build"
 bash tools/build-hardening.sh > /dev/null
 
-echo "== test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== test suite under AddressSanitizer and UndefinedBehaviorSanitizer ($SECONDS s)"
 reports=$(mktemp -d /tmp/quillar-sanitizers.XXXXXX)
 chmod 1777 "$reports" # the unprivileged tests write there as nobody
 cp tools/lsan-suppressions.txt "$reports/suppressions"
@@ -38,7 +38,7 @@ rm -rf "$reports"
 unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 [ "$status" = 0 ] || exit "$status"
 
-echo "== fuzz targets, 20 s each"
+echo "== fuzz targets, 20 s each ($SECONDS s)"
 export QUILLAR_FUZZ_BUILT=1
 for pair in "rtf rtf-layout" "settings numeric" "display"; do
   pids=()
@@ -59,7 +59,7 @@ for pair in "rtf rtf-layout" "settings numeric" "display"; do
 done
 [ "$status" = 0 ] || exit "$status"
 
-echo "== unplug soak, 10 cycles, on Xvfb with openbox"
+echo "== unplug soak, 10 cycles, on Xvfb with openbox ($SECONDS s)"
 xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" bash -c '
   openbox > /dev/null 2>&1 &
   sleep 1
@@ -67,3 +67,4 @@ xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" bash -c '
   status=$?
   kill %1
   exit $status'
+echo "== hardening stages done ($SECONDS s)"
