@@ -9,7 +9,7 @@ packages=(
   libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
-  # the desktop tier: window managers, real input, the accessibility bus
+  # the desktop tier and the unplug soak: window managers, real input, the accessibility bus
   openbox icewm xdotool wmctrl x11-utils
   dbus-daemon dbus-bin at-spi2-core python3 python3-gi gir1.2-atspi-2.0
   dpkg-dev            # dpkg-shlibdeps: the package's dependencies from the binary
@@ -18,6 +18,10 @@ packages=(
   man-db              # man --warnings for the manual page
   lintian             # checks the Debian package
   file                # tells the installed icons' sizes
+  # clang with libFuzzer and the sanitizer runtimes: the fuzz targets and the
+  # sanitizer build (tools/fuzz.sh, tools/ci-hardening.sh)
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()

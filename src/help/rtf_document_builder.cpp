@@ -14,12 +14,19 @@ namespace {
 constexpr int MaxColumns = 64;
 constexpr int DefaultCellWidth = 1440; // twips, for cells written without \cellx
 constexpr double PageTextWidth = 9638;  // twips of an A4 page less its usual margins
+const QString CutShortNote = QStringLiteral("[…] Il resto del documento non viene mostrato: è troppo lungo "
+                                            "per la finestra di aiuto.");
 } // namespace
 
 RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument &document, double dpi)
     : m_document(document), m_dpi(dpi), m_cursor(&document)
 {
     m_cursor.movePosition(QTextCursor::End);
+    // A shown document is never edited: nothing to undo. One edit block for
+    // the whole document keeps each insertion from laying out its paragraph
+    // again, which made a long paragraph of many runs quadratic.
+    m_document.setUndoRedoEnabled(false);
+    m_cursor.beginEditBlock();
 }
 
 double RtfDocumentBuilder::pixels(double twips) const
@@ -34,6 +41,17 @@ bool RtfDocumentBuilder::tablePending() const
 
 void RtfDocumentBuilder::addParagraph(RtfParagraph paragraph, bool inTable)
 {
+    if (m_full)
+        return;
+    qsizetype characters = 1; // the paragraph's end
+    for (const RtfRun &run : paragraph.runs)
+        characters += run.image.isNull() ? run.text.size() : 1;
+    if (m_characters + characters > MaxDocumentCharacters || m_paragraphs + 1 > MaxParagraphs) {
+        m_full = true;
+        return;
+    }
+    m_characters += characters;
+    ++m_paragraphs;
     if (inTable) {
         m_cell.paragraphs.push_back(std::move(paragraph));
         return;
@@ -59,14 +77,25 @@ void RtfDocumentBuilder::endRow(const std::vector<RtfCellDef> &defs, int left, b
     m_row.defs = defs;
     m_row.left = left;
     m_row.borders = borders;
+    m_widestRow = std::max(m_widestRow, m_row.cells.size());
     m_rows.push_back(std::move(m_row));
     m_row = {};
+    // Rows that can no longer all fit are not held back: what fits becomes a
+    // table now, and the rest plain paragraphs.
+    if (m_rows.size() * m_widestRow > m_cellsLeft)
+        flushTable();
 }
 
 void RtfDocumentBuilder::finish()
 {
     if (tablePending())
         flushTable();
+    if (m_full) {
+        RtfParagraph note;
+        note.runs.push_back({CutShortNote, {}, {}, {}});
+        writeParagraph(m_cursor, note, m_blockIsFresh);
+    }
+    m_cursor.endEditBlock();
 }
 
 void RtfDocumentBuilder::writeParagraph(QTextCursor &cursor, const RtfParagraph &paragraph, bool reuseBlock)
@@ -103,6 +132,7 @@ void RtfDocumentBuilder::flushTable()
         endRow({}, 0, false);
     std::vector<RtfRow> rows = std::move(m_rows);
     m_rows.clear();
+    m_widestRow = 0;
     if (rows.empty())
         return;
 
@@ -149,40 +179,61 @@ void RtfDocumentBuilder::flushTable()
         format.setWidth(QTextLength(QTextLength::PercentageLength, std::min(100.0, 100.0 * total / PageTextWidth)));
     }
 
+    const std::size_t fitting = std::min(rows.size(), m_cellsLeft / static_cast<std::size_t>(columns));
+    // Once a table has overflowed, the rest of the document has no tables.
+    m_cellsLeft = fitting < rows.size() ? 0 : m_cellsLeft - fitting * static_cast<std::size_t>(columns);
     m_cursor.movePosition(QTextCursor::End);
-    QTextTable *table = m_cursor.insertTable(static_cast<int>(rows.size()), columns, format);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const RtfRow &row = rows[r];
-        for (std::size_t c = 0; c < row.cells.size(); ++c) {
-            int column = static_cast<int>(c);
-            int span = 1;
-            if (useEdges) {
-                const auto first = std::lower_bound(bounds.begin(), bounds.end(), edges[r][c].first);
-                const auto last = std::lower_bound(bounds.begin(), bounds.end(), edges[r][c].second);
-                column = static_cast<int>(first - bounds.begin());
-                span = std::max(1, static_cast<int>(last - first));
-            }
-            if (column >= columns)
-                break;
-            span = std::min(span, columns - column);
-            if (span > 1)
-                table->mergeCells(static_cast<int>(r), column, 1, span);
-            QTextTableCell cell = table->cellAt(static_cast<int>(r), column);
-            if (c < row.defs.size() && row.defs[c].background.isValid()) {
-                QTextCharFormat cellFormat = cell.format();
-                cellFormat.setBackground(row.defs[c].background);
-                cell.setFormat(cellFormat);
-            }
-            QTextCursor cellCursor = cell.firstCursorPosition();
-            bool first = true;
-            for (const RtfParagraph &paragraph : row.cells[c].paragraphs) {
-                writeParagraph(cellCursor, paragraph, first);
-                first = false;
-            }
+    if (fitting > 0) {
+        QTextTable *table = m_cursor.insertTable(static_cast<int>(fitting), columns, format);
+        for (std::size_t r = 0; r < fitting; ++r)
+            writeRow(*table, static_cast<int>(r), rows[r], useEdges ? &bounds : nullptr, edges[r], columns);
+        m_cursor.movePosition(QTextCursor::End);
+        m_blockIsFresh = true;
+    }
+    for (std::size_t r = fitting; r < rows.size(); ++r)
+        writeAsParagraphs(rows[r]);
+}
+
+void RtfDocumentBuilder::writeRow(QTextTable &table, int r, const RtfRow &row, const std::vector<int> *bounds,
+                                  const std::vector<std::pair<int, int>> &edges, int columns)
+{
+    for (std::size_t c = 0; c < row.cells.size(); ++c) {
+        int column = static_cast<int>(c);
+        int span = 1;
+        if (bounds) {
+            const auto first = std::lower_bound(bounds->begin(), bounds->end(), edges[c].first);
+            const auto last = std::lower_bound(bounds->begin(), bounds->end(), edges[c].second);
+            column = static_cast<int>(first - bounds->begin());
+            span = std::max(1, static_cast<int>(last - first));
+        }
+        if (column >= columns)
+            break;
+        span = std::min(span, columns - column);
+        if (span > 1)
+            table.mergeCells(r, column, 1, span);
+        QTextTableCell cell = table.cellAt(r, column);
+        if (c < row.defs.size() && row.defs[c].background.isValid()) {
+            QTextCharFormat cellFormat = cell.format();
+            cellFormat.setBackground(row.defs[c].background);
+            cell.setFormat(cellFormat);
+        }
+        QTextCursor cellCursor = cell.firstCursorPosition();
+        bool first = true;
+        for (const RtfParagraph &paragraph : row.cells[c].paragraphs) {
+            writeParagraph(cellCursor, paragraph, first);
+            first = false;
         }
     }
-    m_cursor.movePosition(QTextCursor::End);
-    m_blockIsFresh = true;
+}
+
+void RtfDocumentBuilder::writeAsParagraphs(const RtfRow &row)
+{
+    for (const RtfCell &cell : row.cells) {
+        for (const RtfParagraph &paragraph : cell.paragraphs) {
+            writeParagraph(m_cursor, paragraph, m_blockIsFresh);
+            m_blockIsFresh = false;
+        }
+    }
 }
 
 } // namespace quillar

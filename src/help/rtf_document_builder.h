@@ -7,6 +7,7 @@
 #include <vector>
 
 class QTextDocument;
+class QTextTable;
 
 namespace quillar {
 
@@ -16,18 +17,37 @@ namespace quillar {
 class RtfDocumentBuilder
 {
 public:
+    // Every cell of a table exists in the document, the empty ones too, and
+    // laying them out costs time in proportion: past this many cells in one
+    // document, the rest of a table comes out as plain paragraphs.
+    static constexpr std::size_t MaxTableCells = 2000;
+    // A help document is a few hundred kilobytes. One far beyond that would
+    // keep the window busy for minutes and take gigabytes: past these, the
+    // rest of the document is left out and a last paragraph says so.
+    static constexpr qsizetype MaxDocumentCharacters = 2'000'000;
+    static constexpr qsizetype MaxParagraphs = 50'000;
+    // Qt lays out a paragraph as a whole, however long: the reader ends
+    // paragraphs longer than this.
+    static constexpr qsizetype MaxParagraphCharacters = 10'000;
+
     RtfDocumentBuilder(QTextDocument &document, double dpi);
 
     // A paragraph of the body, or (inTable) the next paragraph of the open cell.
     void addParagraph(RtfParagraph paragraph, bool inTable);
     void endCell();
     void endRow(const std::vector<RtfCellDef> &defs, int left, bool borders);
-    // Writes out a table still open at the end of the document.
+    // Writes out a table still open at the end of the document, and the
+    // note on a document cut short.
     void finish();
+    // The document has reached its size: what follows is left out.
+    [[nodiscard]] bool isFull() const { return m_full; }
 
 private:
     [[nodiscard]] bool tablePending() const;
     void flushTable();
+    void writeRow(QTextTable &table, int r, const RtfRow &row, const std::vector<int> *bounds,
+                  const std::vector<std::pair<int, int>> &edges, int columns);
+    void writeAsParagraphs(const RtfRow &row);
     void writeParagraph(QTextCursor &cursor, const RtfParagraph &paragraph, bool reuseBlock);
     [[nodiscard]] double pixels(double twips) const;
 
@@ -36,8 +56,13 @@ private:
     QTextCursor m_cursor;
     bool m_blockIsFresh = true; // the block at the cursor has not been written yet
     int m_imageCount = 0;
+    qsizetype m_characters = 0; // of the paragraphs taken, written or held in a table
+    qsizetype m_paragraphs = 0;
+    bool m_full = false;
 
     std::vector<RtfRow> m_rows;
+    std::size_t m_widestRow = 0; // cells, among m_rows
+    std::size_t m_cellsLeft = MaxTableCells;
     RtfRow m_row;
     RtfCell m_cell;
 };

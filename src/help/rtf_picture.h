@@ -10,6 +10,23 @@
 
 namespace quillar {
 
+// What the pictures of one document may take once decoded. A picture is
+// decoded whole at the size its data declares, whatever size it is shown at,
+// so a few bytes of header can ask for gigabytes: sizes are checked before
+// anything is decoded.
+class RtfPictureBudget
+{
+public:
+    static constexpr qint64 MaxPicturePixels = 4096 * 4096;
+    static constexpr qint64 MaxDocumentPixels = 2 * MaxPicturePixels;
+
+    // Takes the pixels of one picture when they fit, within both caps.
+    [[nodiscard]] bool take(qint64 pixels);
+
+private:
+    qint64 m_left = MaxDocumentPixels;
+};
+
 // The data of one \pict group. Only PNG and JPEG pictures are shown; the
 // others (metafiles, device-dependent bitmaps) are read and dropped.
 class RtfPicture
@@ -25,8 +42,10 @@ public:
     void addBinary(QByteArrayView bytes);
 
     // The picture as a run, sized from its goal size in twips (or its own
-    // pixels) at dpi; nullopt when it is not a picture that can be shown.
-    [[nodiscard]] std::optional<RtfRun> toRun(double dpi) const;
+    // pixels) at dpi; nullopt when it is not a picture that can be shown. A
+    // picture that does not fit in the budget is not decoded: a plain grey
+    // placeholder of the same shown size stands in for it.
+    [[nodiscard]] std::optional<RtfRun> toRun(double dpi, RtfPictureBudget &budget) const;
 
     std::int32_t width = 0; // \picw, \pich
     std::int32_t height = 0;

@@ -58,6 +58,7 @@ private:
     void emitText(QStringView text);
     void emitChar(char16_t c) { emitText(QStringView(&c, 1)); }
     void appendToParagraph(QStringView text);
+    void appendRun(QStringView text);
     void endParagraph();
     void endCell();
     void endRow();
@@ -92,12 +93,14 @@ private:
 
     QByteArray m_pendingBytes; // \'hh bytes, decoded together (double-byte pages)
     std::vector<RtfRun> m_runs;
+    qsizetype m_paragraphLength = 0; // characters in m_runs
     bool m_lastRunOpen = false;
     RtfCharState m_lastRunState;
     QString m_label;
     RtfCharState m_labelState;
 
     std::optional<RtfPicture> m_picture;
+    RtfPictureBudget m_pictureBudget;
     QString m_shapeName;
     int m_footnotes = 0;
 
@@ -121,7 +124,7 @@ void RtfReader::run()
 {
     m_stack.emplace_back();
     m_stack.back().destination = RtfDestination::Skip; // outside the {\rtf group
-    while (!m_documentEnded) {
+    while (!m_documentEnded && !m_builder.isFull()) {
         const RtfToken token = m_tokens.next();
         if (token.kind != RtfToken::Kind::HexByte && !m_pendingBytes.isEmpty())
             flushBytes();
@@ -198,7 +201,7 @@ void RtfReader::popGroup()
         return;
     }
     if (closed.ownsPicture && m_picture) {
-        if (auto run = m_picture->toRun(m_dpi)) {
+        if (auto run = m_picture->toRun(m_dpi, m_pictureBudget)) {
             // Whether it is shown was decided when the picture began.
             run->format = charFormat(closed.chars);
             m_runs.push_back(std::move(*run));
@@ -258,6 +261,9 @@ void RtfReader::rawText(QByteArrayView bytes)
     if (destination == RtfDestination::Skip || destination == RtfDestination::ShapeInstance
         || destination == RtfDestination::ShapeValue || destination == RtfDestination::Upr)
         return;
+    // No character takes more than two bytes, and no document shows more
+    // than its cap: the rest of a longer run could not be shown.
+    bytes.truncate(std::min<qsizetype>(bytes.size(), 2 * RtfDocumentBuilder::MaxDocumentCharacters));
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     emitText(ascii ? QString::fromLatin1(bytes) : m_decoder.decode(bytes, codePage()));
 }
@@ -298,6 +304,21 @@ void RtfReader::emitText(QStringView text)
 
 void RtfReader::appendToParagraph(QStringView text)
 {
+    // Qt lays out a paragraph as a whole: a very long one goes on in the next.
+    while (m_paragraphLength + text.size() > RtfDocumentBuilder::MaxParagraphCharacters) {
+        const qsizetype room = RtfDocumentBuilder::MaxParagraphCharacters - m_paragraphLength;
+        appendRun(text.first(room));
+        text = text.sliced(room);
+        endParagraph();
+    }
+    appendRun(text);
+}
+
+void RtfReader::appendRun(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    m_paragraphLength += text.size();
     const RtfCharState &chars = state().chars;
     if (m_lastRunOpen && !m_runs.empty() && m_lastRunState == chars) {
         m_runs.back().text.append(text);
@@ -316,6 +337,7 @@ void RtfReader::endParagraph()
     RtfParagraph paragraph;
     paragraph.runs = std::move(m_runs);
     m_runs.clear();
+    m_paragraphLength = 0;
     m_lastRunOpen = false;
     paragraph.format = blockFormat(state().para);
     paragraph.endFormat = charFormat(state().chars);
@@ -327,6 +349,7 @@ void RtfReader::endCell()
     RtfParagraph paragraph;
     paragraph.runs = std::move(m_runs);
     m_runs.clear();
+    m_paragraphLength = 0;
     m_lastRunOpen = false;
     paragraph.format = blockFormat(state().para);
     paragraph.endFormat = charFormat(state().chars);

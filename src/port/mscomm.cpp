@@ -30,6 +30,11 @@ constexpr int OtherOpenFailure = 8015;
     fail(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
 }
 
+[[noreturn]] void failBusy()
+{
+    fail(ErrorNumber::PortBusy, QStringLiteral("The hardware is not available (locked by another device)"));
+}
+
 QSerialPort::Parity toQt(CommSettings::Parity parity)
 {
     switch (parity) {
@@ -148,6 +153,9 @@ void MSComm::openResolved(const QString &path, bool exists)
 {
     if (!exists)
         fail(ErrorNumber::DeviceUnavailable, QStringLiteral("Device unavailable"));
+    // QSerialPort honours the lock files of Qt programs only.
+    if (serial_linux::lockedByAnotherProgram(path))
+        failBusy();
     m_port->setPortName(path);
     if (!applySettings(m_settings)) // stored now, applied by open()
         failInvalidSettings();
@@ -164,8 +172,7 @@ void MSComm::openResolved(const QString &path, bool exists)
             // Busy and forbidden look alike here; the access rights tell.
             if (serial_linux::readAccessDenied(path))
                 fail(ErrorNumber::PermissionDenied, serial_linux::permissionAdvice(path));
-            fail(ErrorNumber::PortBusy,
-                 QStringLiteral("The hardware is not available (locked by another device)"));
+            failBusy();
         case QSerialPort::OpenError:
             fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
         default:

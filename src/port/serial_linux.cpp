@@ -7,6 +7,7 @@
 #include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,6 +83,23 @@ bool readAccessDenied(const QString &path)
     const QByteArray native = QFile::encodeName(path);
     // The effective identity, as open(2) uses it.
     return ::faccessat(AT_FDCWD, native.constData(), R_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
+bool lockedByAnotherProgram(const QString &path)
+{
+    // Named after the device below /dev, with '/' as '_': LCK..pts_3.
+    QString name = path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : path;
+    name.replace(u'/', u'_');
+    for (const char *folder : {"/run/lock", "/var/lock"}) {
+        QFile lock(QString::fromLatin1(folder) + QStringLiteral("/LCK..") + name);
+        if (!lock.open(QIODevice::ReadOnly))
+            continue;
+        bool number = false;
+        const qint64 pid = lock.readLine(64).trimmed().toLongLong(&number);
+        if (number && pid > 0 && pid != ::getpid() && (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
+            return true;
+    }
+    return false;
 }
 
 QString permissionAdvice(const QString &path)

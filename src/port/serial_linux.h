@@ -31,6 +31,12 @@ struct ReadResult
 // reports alike.
 [[nodiscard]] bool readAccessDenied(const QString &path);
 
+// True when another running program has announced that it holds the device
+// with a lock file ("LCK..ttyUSB0" in /run/lock, the holder's process number
+// on its first line), as serial programs on Linux do. A lock whose holder is
+// gone, or this process's own, does not count.
+[[nodiscard]] bool lockedByAnotherProgram(const QString &path);
+
 // What to do about a refused device: names it and the group that owns it.
 [[nodiscard]] QString permissionAdvice(const QString &path);
 

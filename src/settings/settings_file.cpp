@@ -56,7 +56,10 @@ void SettingsFile::write(const QString &path, const SettingsRecord &record)
     }
     const QByteArray bytes = formatSettingsRecord(record);
     errno = 0;
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed here, where a failure is seen: QSaveFile misses one that comes
+    // from the buffer it flushes in commit() (a full disk), and would put an
+    // empty file in place of the record.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const int err = errno;
         file.cancelWriting();
         throw writeFailure(path, WritePhase::Write, err, file.errorString());

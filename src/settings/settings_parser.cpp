@@ -4,7 +4,9 @@
 #include "platform/codepage.h"
 #include "platform/rounding.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <system_error>
 
 namespace quillar {
@@ -109,6 +111,40 @@ bool isDecimalNumber(QByteArrayView s)
     return i == n;
 }
 
+// Whether a decimal number (no sign, already checked) lies below 1 in
+// magnitude: from_chars reports a value too small for a double as out of
+// range, like one too large, but it rounds to 0.
+bool belowOne(QByteArrayView s)
+{
+    qsizetype mark = s.indexOf('e');
+    if (mark < 0)
+        mark = s.indexOf('E');
+    const QByteArrayView mantissa = mark < 0 ? s : s.first(mark);
+    std::int64_t exponent = 0;
+    if (mark >= 0) {
+        QByteArrayView digits = s.sliced(mark + 1);
+        const bool negative = digits.startsWith('-');
+        if (negative || digits.startsWith('+'))
+            digits = digits.sliced(1);
+        for (const char c : digits)
+            exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
+        if (negative)
+            exponent = -exponent;
+    }
+    // The power of ten just above the first significant digit.
+    const qsizetype point = mantissa.indexOf('.');
+    const QByteArrayView whole = point < 0 ? mantissa : mantissa.first(point);
+    const auto significant = [](char c) { return c != '0'; };
+    std::int64_t above = 0;
+    if (const auto first = std::find_if(whole.begin(), whole.end(), significant); first != whole.end()) {
+        above = whole.end() - first;
+    } else {
+        const QByteArrayView fraction = point < 0 ? QByteArrayView() : mantissa.sliced(point + 1);
+        above = -(std::find_if(fraction.begin(), fraction.end(), significant) - fraction.begin());
+    }
+    return above + exponent <= 0;
+}
+
 double windowValue(QByteArrayView raw)
 {
     QByteArrayView s = raw.trimmed();
@@ -123,7 +159,9 @@ double windowValue(QByteArrayView raw)
     }
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
-    if (ec != std::errc() || ptr != s.data() + s.size())
+    if (ec == std::errc::result_out_of_range && belowOne(s))
+        value = 0.0;
+    else if (ec != std::errc() || ptr != s.data() + s.size())
         throw fileError(ErrorNumber::Overflow);
     const auto whole = roundToInt32(negative ? -value : value);
     if (!whole)

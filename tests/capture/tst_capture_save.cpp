@@ -1,14 +1,13 @@
 #include "capture/capture_save.h"
 #include "platform/codepage.h"
 #include "receive/display_buffer.h"
+#include "support/real_faults.h"
 #include "support/scripted_ui.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <unistd.h>
 
 using namespace quillar;
 using quillar::test::ScriptedUi;
@@ -40,6 +39,11 @@ class TestCaptureSave : public QObject, private CaptureUi
     QString file(const QString &name) const { return m_tmp->filePath(name); }
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY2(test::permissionsBind(), "permissions do not bind root: run through ctest, which runs this as nobody");
+    }
+
     void init()
     {
         m_tmp.emplace();
@@ -163,8 +167,9 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::newRow("folder missing") << "nowhere/Debug.txt" << 76 << "Path not found";
         QTest::newRow("name is a folder") << "sub" << 75 << "Path/File access error";
-        QTest::newRow("disk full") << "/dev/full" << 61 << "Disk full";
         QTest::newRow("read-only folder") << "locked/Debug.txt" << 70 << "Permission denied";
+        QTest::newRow("disk full: /dev/full") << "/dev/full" << 61 << "Disk full";
+        QTest::newRow("disk full: a full filesystem") << "<full>/Debug.txt" << 61 << "Disk full";
     }
     // The box "Errore n.<number>" with the description; the file is closed,
     // so the next save works.
@@ -173,17 +178,20 @@ private slots:
         QFETCH(QString, target);
         QFETCH(int, number);
         QFETCH(QString, description);
-        if (target.startsWith(QLatin1String("locked")) && geteuid() == 0)
-            QSKIP("folder permissions do not bind the superuser");
         QVERIFY(QDir(dir()).mkdir(QStringLiteral("sub")));
         QVERIFY(QDir(dir()).mkdir(QStringLiteral("locked")));
         QVERIFY(QFile::setPermissions(file("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        QFile plain(file("plain"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        if (target.startsWith(QLatin1String("<full>"))) {
+            if (test::smallDisk().isEmpty())
+                QSKIP("no small filesystem to fill: ctest mounts one when it runs as root");
+            QVERIFY(test::fillSmallDisk());
+            target.replace(QLatin1String("<full>"), test::smallDisk());
+        } else if (!target.startsWith(u'/')) {
+            target = file(target);
+        }
 
         ScriptedUi ui;
-        ui.saveAnswers = {target.startsWith('/') ? target : file(target), file("second.txt")};
+        ui.saveAnswers = {target, file("second.txt")};
         m_display.append(QStringLiteral("data"));
         m_save->save();
         const auto boxes = ui.callsOf(Kind::Message);
@@ -192,11 +200,13 @@ private slots:
         QCOMPARE(boxes[0].text, description);
         QCOMPARE(boxes[0].icon, ModalUi::Icon::None);
         QCOMPARE(m_focus, 1);
+        QCOMPARE(test::openDescriptorsOf(target), 0);
 
         m_save->save();
         QCOMPARE(contents(file("second.txt")), QByteArray("data\r\n"));
         QCOMPARE(ui.callsOf(Kind::Message).size(), std::size_t(1));
         QCOMPARE(m_focus, 2);
+        test::emptySmallDisk();
     }
 
     void unwritableProgramFolderProposesCurrent()

@@ -23,14 +23,10 @@ private slots:
 
         QTest::newRow("defaults") << "31" << "128" << "150" << 32 << 127 << false;
         QTest::newRow("defaults, LF mode") << "31" << "128" << "0" << 32 << 127 << true;
-        QTest::newRow("bounds one apart") << "50" << "51" << "150" << 1 << 0 << false;
         QTest::newRow("bounds inverted") << "200" << "100" << "150" << 1 << 0 << false;
         QTest::newRow("higher non-numeric") << "31" << "abc" << "0" << 1 << 0 << true;
         QTest::newRow("lower empty: CR LF raw") << "" << "128" << "0" << 1 << 127 << true;
-        QTest::newRow("fractional tight") << "64.9" << "65.1" << "150" << 65 << 65 << false;
-        QTest::newRow("enclosing 10 only") << "9.5" << "10.5" << "0" << 10 << 10 << true;
         QTest::newRow("enclosing 10 and 13") << "9" << "14" << "0" << 10 << 13 << true;
-        QTest::newRow("everything") << "-1" << "256" << "0" << 0 << 255 << true;
         QTest::newRow("exponent bound") << "31" << "1e2" << "150" << 32 << 99 << false;
         QTest::newRow("blank LF time breaks") << "31" << "128" << "" << 32 << 127 << true;
         QTest::newRow("0.3 does not break") << "31" << "128" << "0.3" << 32 << 127 << false;

@@ -2,6 +2,7 @@
 
 #include "platform/numbered_error.h"
 #include "settings/settings_format.h"
+#include "support/real_faults.h"
 #include "support/scripted_ui.h"
 #include "window/startup.h"
 
@@ -89,6 +90,11 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY2(test::permissionsBind(), "permissions do not bind root: run through ctest, which runs this as nobody");
+    }
+
     void startup_data()
     {
         QTest::addColumn<bool>("exists");
@@ -163,21 +169,32 @@ private slots:
     void unwritable_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("nameIsFolder");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("name taken by a folder") << "Quillar.ini" << true << "Errore n.75: Path/File access error";
-        QTest::newRow("folder missing") << "gone/Quillar.ini" << false << "Errore n.76: Path not found";
+        QTest::newRow("name taken by a folder") << "Quillar.ini/" << "Errore n.75: Path/File access error";
+        QTest::newRow("folder missing") << "gone/Quillar.ini" << "Errore n.76: Path not found";
+        QTest::newRow("read-only folder") << "locked/Quillar.ini" << "Errore n.70: Permission denied";
+        QTest::newRow("full filesystem") << "<full>/Quillar.ini" << "Errore n.61: Disk full";
     }
-    // One message naming the file and the reason; start-up goes on with the defaults.
+    // One message naming the file and the reason; start-up goes on with the
+    // defaults, the file is left closed, and writing elsewhere still works.
     void unwritable()
     {
         QFETCH(QString, name);
-        QFETCH(bool, nameIsFolder);
         QFETCH(QString, reason);
         QTemporaryDir dir;
-        const QString path = dir.filePath(name);
-        if (nameIsFolder)
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        QVERIFY(QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        if (name.endsWith(u'/')) {
+            name.chop(1);
             QVERIFY(QDir(dir.path()).mkdir(name));
+        }
+        QString path = dir.filePath(name);
+        if (name.startsWith(QLatin1String("<full>"))) {
+            if (test::smallDisk().isEmpty())
+                QSKIP("no small filesystem to fill: ctest mounts one when it runs as root");
+            QVERIFY(test::fillSmallDisk());
+            path = name.replace(QLatin1String("<full>"), test::smallDisk());
+        }
         ScriptedUi ui;
         FakeWindow window;
         restoreSettings(window, path);
@@ -193,6 +210,34 @@ private slots:
         QCOMPARE(ui.calls.size(), std::size_t(1));
         QVERIFY(ui.calls[0].text.contains(QDir::toNativeSeparators(path)));
         QVERIFY(ui.calls[0].text.endsWith(reason));
+        QCOMPARE(test::openDescriptorsOf(path), 0);
+        QCOMPARE(window.values, SettingsRecord::defaults());
+
+        const QString elsewhere = dir.filePath(QStringLiteral("Quillar.ini.elsewhere"));
+        saveSettings(window, elsewhere);
+        QCOMPARE(contents(elsewhere), formatSettingsRecord(SettingsRecord::defaults()));
+        test::emptySmallDisk();
+    }
+
+    // On a full filesystem the record already there is kept whole: the new
+    // one is written beside it and would only then take its place.
+    void fullFilesystemKeepsTheRecordThere()
+    {
+        if (test::smallDisk().isEmpty())
+            QSKIP("no small filesystem to fill: ctest mounts one when it runs as root");
+        const QString path = QDir(test::smallDisk()).filePath(QStringLiteral("Quillar.ini"));
+        put(path, GoodBytes);
+        QVERIFY(test::fillSmallDisk());
+        ScriptedUi ui;
+        FakeWindow window;
+        window.values = makeRecord("4", "19200", 15, 30, 9000, 4000, "31", "128", "0");
+        saveSettings(window, path);
+        QCOMPARE(ui.calls.size(), std::size_t(1));
+        QVERIFY2(ui.calls[0].text.endsWith(QStringLiteral("Errore n.61: Disk full")), qPrintable(ui.calls[0].text));
+        QCOMPARE(contents(path), GoodBytes);
+        QCOMPARE(QDir(test::smallDisk()).entryList(QDir::Files), (QStringList{"Quillar.ini"}));
+        test::emptySmallDisk();
+        QFile::remove(path);
     }
 
     void keepOnScreens_data()

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quillar::fuzz {
+
+// Windows-1252 as the WHATWG Encoding Standard defines it, written out here
+// rather than taken from the program, so that the oracles do not share its
+// code page: bytes 0x80 to 0x9F from the table, every other byte is the
+// character of the same value.
+[[nodiscard]] inline char16_t windows1252(std::uint8_t byte)
+{
+    static constexpr char16_t High[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : char16_t(byte);
+}
+
+} // namespace quillar::fuzz
