@@ -79,17 +79,9 @@ public:
     void setLowerBoundText(const QString &t) override { call("Text4"); values.lowerBound = t; }
     void setHigherBoundText(const QString &t) override { call("Text2"); values.higherBound = t; }
     void setLineFeedTimeText(const QString &t) override { call("Text1"); values.lineFeedTime = t; }
-    void togglePort() override
-    {
-        log << "toggle";
-        lineByteCount = 7; // what the toggle does to the count must not survive
-        throw std::runtime_error("a failure escaping the toggle is ignored");
-    }
-    void resetLineByteCount() override
-    {
-        log << "reset";
-        lineByteCount = 0;
-    }
+    // A failure escaping the toggle is ignored, and the count it left is reset.
+    void togglePort() override { log << "toggle"; lineByteCount = 7; throw std::runtime_error("escaped the toggle"); }
+    void resetLineByteCount() override { log << "reset"; lineByteCount = 0; }
 
     QString portBoxText() const override { return values.port; }
     QString baudBoxText() const override { return values.baud; }
@@ -131,10 +123,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("default record, 44 bytes") << SettingsRecord::defaults() << DefaultBytes;
         QTest::newRow("empty boxes, minus zero") << SettingsRecord{"", "", -0.0, 0, 0, 0, "", "", ""} << QByteArray("\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n");
-        QTest::newRow("texts unchanged: comma, inner quote, byte 128")
-            << SettingsRecord{"1,5", "a\"b", 0, 0, 0, 0, QStringLiteral(u"\u20ac"), "", ""} << QByteArray("\"1,5\",\"a\"b\",0,0,0,0,\"\x80\",\"\",\"\"\r\n");
-        QTest::newRow("floats in plain decimal, whole numbers exact")
-            << SettingsRecord{"", "", 1234.5, double(0.1f), 3e9, 2147483647, "", "", ""} << QByteArray("\"\",\"\",1234.5,0.1,3000000000,2147483647,\"\",\"\",\"\"\r\n");
+        QTest::newRow("texts unchanged: comma, inner quote, byte 128") << SettingsRecord{"1,5", "a\"b", 0, 0, 0, 0, QStringLiteral(u"\u20ac"), "", ""} << QByteArray("\"1,5\",\"a\"b\",0,0,0,0,\"\x80\",\"\",\"\"\r\n");
+        QTest::newRow("floats in plain decimal, whole numbers exact") << SettingsRecord{"", "", 1234.5, double(0.1f), 3e9, 2147483647, "", "", ""} << QByteArray("\"\",\"\",1234.5,0.1,3000000000,2147483647,\"\",\"\",\"\"\r\n");
     }
     void writer()
     {
@@ -202,8 +192,7 @@ private slots:
         QTest::addColumn<QByteArray>("onDisk");
         QTest::newRow("no file: defaults used and written") << QByteArray() << "" << DefaultBytes << DefaultBytes;
         QTest::newRow("good file kept as it is") << GoodBytes << "" << GoodBytes << GoodBytes;
-        QTest::newRow("damaged at field 3: fields 1 and 2 only") << QByteArray("\"3\",\"9600\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"\r\n")
-                                                                 << "" << QByteArray("\"3\",\"9600\",0,0,0,0,\"\",\"\",\"\"\r\n") << DefaultBytes;
+        QTest::newRow("damaged at field 3: fields 1 and 2 only") << QByteArray("\"3\",\"9600\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << "" << QByteArray("\"3\",\"9600\",0,0,0,0,\"\",\"\",\"\"\r\n") << DefaultBytes;
         // Field by field: only the refused one keeps the window's old value.
         const QList<QByteArray> good = GoodBytes.split(','), old = formatSettingsRecord(FakeWindow().values).split(',');
         for (int i = 0; i < SettingsRecord::FieldCount; ++i) {
@@ -249,7 +238,7 @@ private slots:
     }
     // One message naming the file and the reason, however many steps fail
     // (here the file and a refused value); start-up goes on with what it
-    // has, the file is left closed, and writing elsewhere still works.
+    // has, and the file is left closed.
     void unwritable()
     {
         QFETCH(QString, name);
@@ -285,9 +274,6 @@ private slots:
         if (!there.isEmpty())
             QCOMPARE(contents(path), there);
         test::emptySmallDisk();
-        const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.ini"));
-        saveSettings(window, elsewhere);
-        QCOMPARE(contents(elsewhere), formatSettingsRecord(expected));
         QFile::remove(path);
     }
 

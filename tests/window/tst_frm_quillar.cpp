@@ -142,7 +142,7 @@ private slots:
         QTest::keyRelease(target, Qt::Key_F1);
         QTest::keyClick(target, Qt::Key_F2);
         QCOMPARE(m_helpCalls, 3);
-        QTest::mouseClick(child("Command5"), Qt::LeftButton);
+        click("Command5");
         QCOMPARE(m_helpCalls, 4);
     }
 
@@ -150,11 +150,11 @@ private slots:
     {
         m_window->display().append(QStringLiteral("abc"));
         box("txtBaud1")->setFocus();
-        QTest::mouseClick(child("Command3"), Qt::LeftButton);
+        click("Command3");
         QCOMPARE(m_window->display().text(), QStringLiteral("abc(LF)\r\n"));
         QCOMPARE(QApplication::focusWidget(), child("Text3"));
         box("txtBaud1")->setFocus();
-        QTest::mouseClick(child("Command2"), Qt::LeftButton);
+        click("Command2");
         QCOMPARE(m_window->display().text(), QString());
         QCOMPARE(QApplication::focusWidget(), child("Text3"));
     }
