@@ -18,8 +18,9 @@ namespace quillar::test {
 class WindowOnDevice : public QObject
 {
 protected:
-    // For init(): false when any part could not be set up.
-    [[nodiscard]] bool startWindow()
+    // For init(): false when any part could not be set up. A window not shown
+    // is left for a test that starts it up first.
+    [[nodiscard]] bool startWindow(bool shown = true)
     {
         m_dir = std::make_unique<TemporaryWorkingDir>();
         m_seam = std::make_unique<ScriptedUi>();
@@ -27,6 +28,8 @@ protected:
         if (!m_dir->isValid() || !m_device->isOpen() || !m_device->linkAs(m_dir->path(), 2))
             return false;
         m_window = std::make_unique<frmQuillar>();
+        if (!shown)
+            return true;
         m_window->show();
         m_window->activateWindow();
         return QTest::qWaitForWindowActive(m_window.get());

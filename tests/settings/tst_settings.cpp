@@ -1,0 +1,303 @@
+// Quillar.ini: the record's bytes, the reader on damaged and odd records, the
+// file steps, and start-up and shut-down against a window that logs what it
+// is given, meeting real permission and full-disk faults.
+#include "platform/numbered_error.h"
+#include "settings/settings_file.h"
+#include "settings/settings_format.h"
+#include "settings/settings_parser.h"
+#include "support/real_faults.h"
+#include "support/scripted_ui.h"
+#include "window/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+
+using namespace quillar;
+using quillar::test::ScriptedUi;
+
+Q_DECLARE_METATYPE(quillar::SettingsRecord)
+
+namespace quillar {
+// Lets QCOMPARE show which field differs.
+char *toString(const SettingsRecord &r)
+{
+    return QTest::toString(QString::fromLatin1(formatSettingsRecord(r)));
+}
+} // namespace quillar
+
+namespace {
+
+const QByteArray DefaultBytes = QByteArray::fromHex(
+    "2231222C2234383030222C302C302C31313030302C343530302C223331222C22313238222C22313530220D0A");
+const QByteArray GoodBytes("\"7\",\"115200\",40000,-120,16000,7000,\"\",\"255\",\"0\"\r\n");
+const SettingsRecord Good{"7", "115200", 40000, -120, 16000, 7000, "", "255", "0"};
+
+// The number of the error a step ends with, 0 for none.
+template <typename F>
+int failure(F &&step)
+{
+    try {
+        step();
+    } catch (const NumberedError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void put(const QString &path, const QByteArray &bytes, qint64 size = -1)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    QVERIFY(size < 0 || f.resize(size)); // sparse: zeros after the bytes
+}
+
+// frmQuillar as start-up sees it: it keeps what it is given and logs each call.
+class FakeWindow final : public SettingsUi
+{
+public:
+    QStringList log;
+    QString refuse; // the setter that throws
+    SettingsRecord values{"old", "old", -1, -1, -1, -1, "old", "old", "old"};
+    qint64 lineByteCount = 42;
+
+    void setPortBoxText(const QString &t) override { call("txtCom1"); values.port = t; }
+    void setBaudBoxText(const QString &t) override { call("txtBaud1"); values.baud = t; }
+    void setOuterLeft(double v) override { call("Left"); values.left = v; }
+    void setOuterTop(double v) override { call("Top"); values.top = v; }
+    void setOuterWidth(double v) override { call("Width"); values.width = v; }
+    void setOuterHeight(double v) override { call("Height"); values.height = v; }
+    void setLowerBoundText(const QString &t) override { call("Text4"); values.lowerBound = t; }
+    void setHigherBoundText(const QString &t) override { call("Text2"); values.higherBound = t; }
+    void setLineFeedTimeText(const QString &t) override { call("Text1"); values.lineFeedTime = t; }
+    // A failure escaping the toggle is ignored, and the count it left is reset.
+    void togglePort() override { log << "toggle"; lineByteCount = 7; throw std::runtime_error("escaped the toggle"); }
+    void resetLineByteCount() override { log << "reset"; lineByteCount = 0; }
+
+    QString portBoxText() const override { return values.port; }
+    QString baudBoxText() const override { return values.baud; }
+    double outerLeft() const override { return values.left; }
+    double outerTop() const override { return values.top; }
+    double outerWidth() const override { return values.width; }
+    double outerHeight() const override { return values.height; }
+    QString lowerBoundText() const override { return values.lowerBound; }
+    QString higherBoundText() const override { return values.higherBound; }
+    QString lineFeedTimeText() const override { return values.lineFeedTime; }
+    QWidget *dialogParent() override { return nullptr; }
+
+private:
+    void call(const char *name)
+    {
+        log << QString::fromLatin1(name);
+        if (refuse == QLatin1String(name))
+            throw NumberedError(380, QStringLiteral("Invalid property value"));
+    }
+};
+
+const QStringList FullSequence{"txtCom1", "txtBaud1", "Left", "Top", "Width", "Height", "Text4", "Text2", "Text1", "toggle", "reset"};
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(test::permissionsBind(), "permissions do not bind root: run through ctest, which runs this as nobody");
+    }
+
+    void writer_data()
+    {
+        QTest::addColumn<SettingsRecord>("record");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("default record, 44 bytes") << SettingsRecord::defaults() << DefaultBytes;
+        QTest::newRow("empty boxes, minus zero") << SettingsRecord{"", "", -0.0, 0, 0, 0, "", "", ""} << QByteArray("\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n");
+        QTest::newRow("texts unchanged: comma, inner quote, byte 128") << SettingsRecord{"1,5", "a\"b", 0, 0, 0, 0, QStringLiteral(u"\u20ac"), "", ""} << QByteArray("\"1,5\",\"a\"b\",0,0,0,0,\"\x80\",\"\",\"\"\r\n");
+        QTest::newRow("floats in plain decimal, whole numbers exact") << SettingsRecord{"", "", 1234.5, double(0.1f), 3e9, 2147483647, "", "", ""} << QByteArray("\"\",\"\",1234.5,0.1,3000000000,2147483647,\"\",\"\",\"\"\r\n");
+    }
+    void writer()
+    {
+        QFETCH(SettingsRecord, record);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(formatSettingsRecord(record), bytes);
+    }
+
+    // Fields not reached keep what the record held: the reader starts from an
+    // empty record, as start-up does.
+    void reader_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<SettingsRecord>("expected");
+        const SettingsRecord good{"2", "9600", 15, 30, 9000, 4000, "32", "127", "0"};
+        QTest::newRow("default record") << DefaultBytes << 0 << SettingsRecord::defaults();
+        QTest::newRow("empty file fails at field 1") << QByteArray() << 62 << SettingsRecord();
+        QTest::newRow("three fields") << QByteArray("\"1\",\"4800\",100\r\n") << 62 << SettingsRecord{"1", "4800", 100, 0, 0, 0, "", "", ""};
+        QTest::newRow("blanks, unquoted texts, trailing garbage") << QByteArray("  2, \t\"9600\" ,  15 ,\t30,9000,4000 , 32 ,127,\t\"0\"\r\njunk,\"x\r\n\xff") << 0 << good;
+        QTest::newRow("CR LF between fields") << QByteArray("\"2\"\r\n\"9600\"\r\n15\r\n30\r\n9000\r\n4000\r\n\"32\"\r\n\"127\"\r\n\"0\"\r\n") << 0 << good;
+        QTest::newRow("CR or LF alone ends a field") << QByteArray("\"2\"\r\"9600\"\n15\r30\n9000\r4000\n\"32\"\r\"127\"\n\"0\"\r") << 0 << good;
+        QTest::newRow("quoted comma kept, inner quote cuts") << QByteArray("\"1,5\"2\",\"9600\",15,30,9000,4000,\"32\",\"127\",\"0\"") << 0 << SettingsRecord{"1,5", "9600", 15, 30, 9000, 4000, "32", "127", "0"};
+        QTest::newRow("beyond 16 bits is read") << QByteArray("\"1\",\"4800\",40000,-40000,2147483647,-2147483648,\"\",\"\",\"\"") << 0 << SettingsRecord{"1", "4800", 40000, -40000, 2147483647, -2147483648.0, "", "", ""};
+        QTest::newRow("3000000000 fails at field 3") << QByteArray("\"1\",\"4800\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"") << 6 << SettingsRecord{"1", "4800", 0, 0, 0, 0, "", "", ""};
+        QTest::newRow("halves to even, quoted, empty, too small") << QByteArray("\"1\",\"4800\",1234.5,\"1235.5\",  ,-1e-400,\"31\",\"128\",\"150\"") << 0 << SettingsRecord{"1", "4800", 1234, 1236, 0, 0, "31", "128", "150"};
+        QTest::newRow("non-numeric number field fails") << QByteArray("\"1\",\"4800\",15,45e,9000,4000,\"31\",\"128\",\"150\"") << 13 << SettingsRecord{"1", "4800", 15, 0, 0, 0, "", "", ""};
+    }
+    void reader()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, error);
+        QFETCH(SettingsRecord, expected);
+        SettingsRecord record;
+        QCOMPARE(failure([&] { readSettingsRecord(bytes, true, record); }), error);
+        QCOMPARE(record, expected);
+    }
+
+    // A new record wholly replaces a longer file; a huge file is read only
+    // as far as a record can reach.
+    void fileSteps()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Quillar.ini"));
+        put(path, QByteArray(200, 'x'));
+        SettingsFile::write(path, SettingsRecord::defaults());
+        QCOMPARE(contents(path), DefaultBytes);
+        put(path, DefaultBytes, qint64(1) << 31);
+        SettingsFile file(path);
+        SettingsRecord record;
+        file.openForReading();
+        file.read(record);
+        QCOMPARE(record, SettingsRecord::defaults());
+    }
+
+    // Start-up applies every value it read that the window takes, in order,
+    // then runs the toggle (its failures ignored) and zeroes the line byte
+    // count; any failure replaces the file with the default record, without
+    // a message. Shut-down then writes what the window holds.
+    void startup_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // empty: none
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QByteArray>("applied"); // as the file would carry it
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::newRow("no file: defaults used and written") << QByteArray() << "" << DefaultBytes << DefaultBytes;
+        QTest::newRow("good file kept as it is") << GoodBytes << "" << GoodBytes << GoodBytes;
+        QTest::newRow("damaged at field 3: fields 1 and 2 only") << QByteArray("\"3\",\"9600\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << "" << QByteArray("\"3\",\"9600\",0,0,0,0,\"\",\"\",\"\"\r\n") << DefaultBytes;
+        // Field by field: only the refused one keeps the window's old value.
+        const QList<QByteArray> good = GoodBytes.split(','), old = formatSettingsRecord(FakeWindow().values).split(',');
+        for (int i = 0; i < SettingsRecord::FieldCount; ++i) {
+            QList<QByteArray> applied = good;
+            applied[i] = old[i];
+            QTest::addRow("%s refused", qPrintable(FullSequence[i])) << GoodBytes << FullSequence[i] << applied.join(',') << DefaultBytes;
+        }
+    }
+    void startup()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, refused);
+        QFETCH(QByteArray, applied);
+        QFETCH(QByteArray, onDisk);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Quillar.ini"));
+        if (!file.isEmpty())
+            put(path, file);
+        ScriptedUi ui;
+        FakeWindow window;
+        window.refuse = refused;
+        restoreSettings(window, path);
+        QCOMPARE(window.log, FullSequence);
+        QCOMPARE(formatSettingsRecord(window.values), applied);
+        QCOMPARE(window.lineByteCount, qint64(0));
+        QCOMPARE(contents(path), onDisk);
+        QVERIFY(ui.calls.empty());
+        window.values = Good;
+        saveSettings(window, path);
+        QCOMPARE(contents(path), GoodBytes);
+    }
+
+    void unwritable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("there"); // the record already there
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("name taken by a folder") << "Quillar.ini" << QByteArray() << "Errore n.75: Path/File access error";
+        QTest::newRow("folder missing") << "gone/Quillar.ini" << QByteArray() << "Errore n.76: Path not found";
+        QTest::newRow("read-only folder") << "locked/Quillar.ini" << QByteArray() << "Errore n.70: Permission denied";
+        // The new record is written beside the old and would only then take its place.
+        QTest::newRow("full filesystem keeps the record there") << "<full>/Quillar.ini" << GoodBytes << "Errore n.61: Disk full";
+    }
+    // One message naming the file and the reason, however many steps fail
+    // (here the file and a refused value); start-up goes on with what it
+    // has, and the file is left closed.
+    void unwritable()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, there);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        QVERIFY(folder.mkdir(QStringLiteral("locked")) && folder.mkdir(QStringLiteral("Quillar.ini")));
+        QVERIFY(QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QString path = dir.filePath(name);
+        if (name.startsWith(QLatin1String("<full>"))) {
+            if (test::smallDisk().isEmpty())
+                QSKIP("no small filesystem to fill: ctest mounts one when it runs as root");
+            path = name.replace(QLatin1String("<full>"), test::smallDisk());
+            put(path, there);
+            QVERIFY(test::fillSmallDisk());
+        }
+        ScriptedUi ui;
+        FakeWindow window;
+        window.refuse = QStringLiteral("Text2");
+        restoreSettings(window, path);
+        SettingsRecord expected = there.isEmpty() ? SettingsRecord::defaults() : Good;
+        expected.higherBound = QStringLiteral("old");
+        QCOMPARE(window.values, expected);
+        QCOMPARE(window.log, FullSequence);
+        saveSettings(window, path);
+        QCOMPARE(ui.calls.size(), std::size_t(2)); // one at start-up, one at shut-down
+        for (const auto &call : ui.calls) {
+            QCOMPARE(call.title, QStringLiteral("Quillar"));
+            QVERIFY2(call.text.contains(QDir::toNativeSeparators(path)) && call.text.endsWith(reason), qPrintable(call.text));
+        }
+        QCOMPARE(test::openDescriptorsOf(path), 0);
+        if (!there.isEmpty())
+            QCOMPARE(contents(path), there);
+        test::emptySmallDisk();
+        QFile::remove(path);
+    }
+
+    // A window wholly off every screen goes to the primary screen's top left
+    // corner with its size; the primary here is the right-hand screen.
+    void keepOnScreens_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("on the other screen") << QRect(100, 100, 700, 300) << QRect(100, 100, 700, 300);
+        QTest::newRow("partly on a screen") << QRect(-600, -200, 700, 300) << QRect(-600, -200, 700, 300);
+        QTest::newRow("right of every screen") << QRect(3300, 200, 700, 300) << QRect(1280, 0, 700, 300);
+        QTest::newRow("in the gap below the narrow screen") << QRect(100, 900, 100, 100) << QRect(1280, 0, 100, 100);
+        QTest::newRow("no size, off screen") << QRect(9000, 9000, 0, 0) << QRect(1280, 0, 0, 0);
+    }
+    void keepOnScreens()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, expected);
+        const QRect primary(1280, 0, 1920, 1080);
+        QCOMPARE(keptOnScreens(window, {QRect(0, 0, 1280, 800), primary}, primary), expected);
+        QCOMPARE(keptOnScreens(window, {}, primary), window);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
