@@ -180,126 +180,159 @@ QString FileAppender::failureMessage(const QString &path, int number, const QStr
 
 // The writer thread. It touches nothing of the FileAppender object: only the
 // shared state, so that it may outlive the object when the disk hangs.
-void FileAppender::run(std::shared_ptr<Shared> shared)
+class FileAppender::Writer
 {
-    Shared &s = *shared;
-    int fd = -1;
-    bool unsynced = false;
-    auto lastSync = Clock::now();
+public:
+    explicit Writer(Shared &shared) : m_shared(shared) {}
 
-    auto closeFile = [&] {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-        unsynced = false;
-    };
-    // Reports a failure of the system call that just failed and stops.
-    auto failWith = [&](WritePhase phase, int error) {
-        closeFile();
-        const NumberedError e = writeFailure(s.path, phase, error, systemText(error));
-        std::lock_guard lock(s.mutex);
-        s.fail(e.number(), QStringLiteral("%1 (%2)").arg(e.description(), systemText(error)));
-        return true;
-    };
+    void run()
+    {
+        for (;;) {
+            std::deque<Command> batch;
+            const bool stopping = takeBatch(batch);
+            for (Command &command : batch) {
+                if (m_stopped)
+                    break;
+                execute(command);
+            }
+            if (!m_stopped && m_fd >= 0 && m_unsynced && Clock::now() - m_lastSync >= SyncInterval)
+                m_stopped = !sync();
+            if (stopping && finishWhenDrained())
+                return;
+        }
+    }
+
+private:
+    // Waits for work and takes the whole queue; true when the owner is going.
+    bool takeBatch(std::deque<Command> &batch)
+    {
+        std::unique_lock lock(m_shared.mutex);
+        const auto ready = [&] { return m_shared.stopping || m_shared.controlQueued || m_shared.queuedBytes >= BatchBytes; };
+        const auto any = [&] { return ready() || !m_shared.queue.empty(); };
+        if (m_unsynced)
+            m_shared.wake.wait_until(lock, m_lastSync + SyncInterval, any);
+        else
+            m_shared.wake.wait(lock, any);
+        // A first small piece: give the next reads a moment to join it.
+        if (!m_shared.queue.empty() && !ready())
+            m_shared.wake.wait_for(lock, HandOverDelay, ready);
+        batch.swap(m_shared.queue);
+        m_shared.queuedBytes = 0;
+        m_shared.controlQueued = false;
+        return m_shared.stopping;
+    }
+
+    void execute(const Command &command)
+    {
+        switch (command.kind) {
+        case Command::Kind::Open:
+            if (m_fd < 0) {
+                m_fd = ::open(m_shared.nativePath.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+                if (m_fd < 0)
+                    failWith(WritePhase::Open, errno);
+            }
+            break;
+        case Command::Kind::Data:
+            writeBytes(command.data);
+            break;
+        case Command::Kind::Close:
+            m_stopped = !sync();
+            closeFile();
+            break;
+        }
+    }
+
+    void writeBytes(const QByteArray &bytes)
+    {
+        const char *data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (m_fd >= 0 && left > 0) {
+            const ssize_t n = ::write(m_fd, data, size_t(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                failWith(WritePhase::Write, n < 0 ? errno : ENOSPC);
+                return;
+            }
+            data += n;
+            left -= n;
+            m_unsynced = true;
+        }
+    }
+
     // Forces what was written to the disk, and notices a file that was
     // removed or replaced meanwhile: writing on would fill a file nobody can
     // see. Returns false after reporting.
-    auto sync = [&]() -> bool {
-        lastSync = Clock::now();
-        if (fd < 0 || !unsynced)
+    bool sync()
+    {
+        m_lastSync = Clock::now();
+        if (m_fd < 0 || !m_unsynced)
             return true;
-        unsynced = false;
+        m_unsynced = false;
         // Pipes and devices cannot be synchronised (EINVAL); they need not be.
-        if (::fdatasync(fd) != 0 && errno != EINVAL) {
+        if (::fdatasync(m_fd) != 0 && errno != EINVAL) {
             failWith(WritePhase::Write, errno);
             return false;
         }
         struct stat opened{};
         struct stat named{};
-        if (::fstat(fd, &opened) == 0
-            && (opened.st_nlink == 0 || ::stat(s.nativePath.constData(), &named) != 0
+        if (::fstat(m_fd, &opened) == 0
+            && (opened.st_nlink == 0 || ::stat(m_shared.nativePath.constData(), &named) != 0
                 || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev)) {
             closeFile();
-            std::lock_guard lock(s.mutex);
-            s.fail(ErrorNumber::FileNotFound, QStringLiteral("The file was removed or replaced while being written"));
+            std::lock_guard lock(m_shared.mutex);
+            m_shared.fail(ErrorNumber::FileNotFound, QStringLiteral("The file was removed or replaced while being written"));
             return false;
         }
         return true;
-    };
-
-    bool stopped = false; // this thread failed: nothing more is written
-    for (;;) {
-        std::deque<Command> batch;
-        bool stopping = false;
-        {
-            std::unique_lock lock(s.mutex);
-            const auto ready = [&] { return s.stopping || s.controlQueued || s.queuedBytes >= BatchBytes; };
-            const auto any = [&] { return ready() || !s.queue.empty(); };
-            if (unsynced)
-                s.wake.wait_until(lock, lastSync + SyncInterval, any);
-            else
-                s.wake.wait(lock, any);
-            // A first small piece: give the next reads a moment to join it.
-            if (!s.queue.empty() && !ready())
-                s.wake.wait_for(lock, HandOverDelay, ready);
-            batch.swap(s.queue);
-            s.queuedBytes = 0;
-            s.controlQueued = false;
-            stopping = s.stopping;
-        }
-
-        for (Command &command : batch) {
-            if (stopped)
-                break;
-            switch (command.kind) {
-            case Command::Kind::Open:
-                if (fd < 0) {
-                    fd = ::open(s.nativePath.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-                    if (fd < 0)
-                        stopped = failWith(WritePhase::Open, errno);
-                }
-                break;
-            case Command::Kind::Data: {
-                const char *data = command.data.constData();
-                qsizetype left = command.data.size();
-                while (fd >= 0 && left > 0) {
-                    const ssize_t n = ::write(fd, data, size_t(left));
-                    if (n < 0 && errno == EINTR)
-                        continue;
-                    if (n <= 0) {
-                        stopped = failWith(WritePhase::Write, n < 0 ? errno : ENOSPC);
-                        break;
-                    }
-                    data += n;
-                    left -= n;
-                    unsynced = true;
-                }
-                break;
-            }
-            case Command::Kind::Close:
-                stopped = !sync();
-                closeFile();
-                break;
-            }
-        }
-        if (!stopped && fd >= 0 && unsynced && Clock::now() - lastSync >= SyncInterval)
-            stopped = !sync();
-
-        if (stopping) {
-            {
-                std::lock_guard lock(s.mutex);
-                if (!s.queue.empty())
-                    continue;
-            }
-            if (!stopped)
-                (void)sync();
-            closeFile();
-            std::lock_guard lock(s.mutex);
-            s.done = true;
-            s.finished.notify_all();
-            return;
-        }
     }
+
+    // Reports a failure of the system call that just failed and stops.
+    void failWith(WritePhase phase, int error)
+    {
+        closeFile();
+        m_stopped = true;
+        const NumberedError e = writeFailure(m_shared.path, phase, error, systemText(error));
+        std::lock_guard lock(m_shared.mutex);
+        m_shared.fail(e.number(), QStringLiteral("%1 (%2)").arg(e.description(), systemText(error)));
+    }
+
+    void closeFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        m_unsynced = false;
+    }
+
+    // The owner is going: once nothing more is queued, the rest goes to the
+    // disk, the file is closed and the owner is told. False while work waits.
+    bool finishWhenDrained()
+    {
+        {
+            std::lock_guard lock(m_shared.mutex);
+            if (!m_shared.queue.empty())
+                return false;
+        }
+        if (!m_stopped)
+            (void)sync();
+        closeFile();
+        std::lock_guard lock(m_shared.mutex);
+        m_shared.done = true;
+        m_shared.finished.notify_all();
+        return true;
+    }
+
+    Shared &m_shared;
+    int m_fd = -1;
+    bool m_unsynced = false;
+    bool m_stopped = false; // this thread failed: nothing more is written
+    Clock::time_point m_lastSync = Clock::now();
+};
+
+void FileAppender::run(std::shared_ptr<Shared> shared)
+{
+    Writer(*shared).run();
 }
 
 } // namespace quillar

@@ -62,6 +62,7 @@ signals:
 
 private:
     struct Shared;
+    class Writer;
     static void run(std::shared_ptr<Shared> shared);
 
     bool m_open = false;

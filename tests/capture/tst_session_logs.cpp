@@ -84,35 +84,23 @@ private slots:
     void init() { QVERIFY(startWindow()); }
     void cleanup() { stopWindow(); }
 
-    // 100 MB, in two openings of the port: the file is every byte received
-    // while open, in order, appended at the second Open.
+    // Two openings of the port: the file is every byte received while open,
+    // in order, appended at the second Open. (Throughput is not a test's
+    // business: a slow machine would fail it.)
     void rawLogKeepsEveryByte()
     {
         const QString raw = m_dir->filePath(QStringLiteral("raw.bin"));
         m_window->startLongSession(raw, {}, false);
-        constexpr qsizetype Total = 100 << 20;
-        constexpr qsizetype Piece = 1 << 20;
         ByteStream stream;
-        QElapsedTimer clock;
-        clock.start();
-        for (qsizetype sent = 0; sent < Total; sent += Piece) {
-            if (sent == 0 || sent == Total / 2)
-                clickOpenClose();
-            QVERIFY(m_window->port().portOpen());
-            QVERIFY(m_device->writeAll(stream.next(Piece)));
-            if (sent + Piece == Total / 2) {
-                QTRY_VERIFY_WITH_TIMEOUT(m_window->port().inBufferCount() == 0, 10000);
-                clickOpenClose();
-            }
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(fileSize(raw), Total, 60000);
-        qInfo("100 MB through the window into the raw log in %.1f s", double(clock.elapsed()) / 1000);
-
-        QFile file(raw);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        ByteStream expected;
-        for (qsizetype at = 0; at < Total; at += Piece)
-            QVERIFY2(file.read(Piece) == expected.next(Piece), qPrintable(QStringLiteral("differs in MiB %1").arg(at >> 20)));
+        const QByteArray first = stream.next(1 << 20), second = stream.next(256 << 10);
+        clickOpenClose();
+        QVERIFY(m_device->writeAll(first));
+        QTRY_COMPARE(fileSize(raw), first.size());
+        clickOpenClose();
+        clickOpenClose();
+        QVERIFY(m_device->writeAll(second));
+        QTRY_COMPARE(fileSize(raw), first.size() + second.size());
+        QVERIFY(fileBytes(raw) == first + second);
         QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::Message).size(), 0u);
     }
 
@@ -138,13 +126,6 @@ private slots:
         QTRY_VERIFY(display.text().endsWith(expected.last() + QStringLiteral("\r\n")));
         QVERIFY(display.length() < 300 * 80);
 
-        // The lower bound at 0 lets CR LF through as the line break and a tab
-        // as itself; the log shows the tab as its control picture.
-        child<QLineEdit>("Text4")->setText(QStringLiteral("0"));
-        QVERIFY(m_device->writeAll("A\tB\r\n"));
-        expected << QStringLiteral("A\u2409B");
-        QTRY_VERIFY(display.text().endsWith(QStringLiteral("A\tB\r\n")));
-        child<QLineEdit>("Text4")->setText(QStringLiteral("31"));
         QTest::mouseClick(child<QPushButton>("Command3"), Qt::LeftButton);
         expected << QStringLiteral("(LF)");
         QTest::mouseClick(child<QPushButton>("Command2"), Qt::LeftButton);
@@ -181,12 +162,10 @@ private slots:
         clickOpenClose();
         QVERIFY(m_device->writeAll("first "));
         QTRY_COMPARE(m_seam->callsOf(ScriptedUi::Kind::Message).size(), 1u);
-        for (int i = 0; i < 12; ++i) {
-            QVERIFY(m_device->writeAll(QByteArray("more ")));
-            QTest::qWait(100);
+        for (const char *more : {"more ", "and more ", "last"}) {
+            QVERIFY(m_device->writeAll(more));
+            QTRY_VERIFY(m_window->display().text().endsWith(QString::fromLatin1(more)));
         }
-        QVERIFY(m_device->writeAll("last"));
-        QTRY_VERIFY(m_window->display().text().endsWith(QStringLiteral("last")));
         QVERIFY(m_window->port().portOpen());
         const auto boxes = m_seam->callsOf(ScriptedUi::Kind::Message);
         QCOMPARE(boxes.size(), 1u);
@@ -225,44 +204,36 @@ private slots:
         appender.open();
         ByteStream stream;
         QByteArray appended;
-        QElapsedTimer clock;
-        clock.start();
-        bool changed = false;
-        while (clock.elapsed() < 2500) {
-            if (!changed && clock.elapsed() > 300 && failure == QLatin1String("removed"))
-                changed = QFile::remove(path);
-            if (!changed && clock.elapsed() > 300 && failure == QLatin1String("replaced")) {
-                QFile other(path + u'~');
-                QVERIFY(other.open(QIODevice::WriteOnly));
-                other.close();
-                changed = ::rename(QFile::encodeName(other.fileName()).constData(), QFile::encodeName(path).constData()) == 0;
-            }
-            const QByteArray piece = stream.next(16 * 1024);
+        const auto feed = [&] {
+            const QByteArray piece = stream.next(64 * 1024);
             if (!appender.hasFailed())
                 appended += piece;
             appender.append(piece);
-            QTest::qWait(failure == QLatin1String("overflow") ? 1 : 20);
+            return failed.size();
+        };
+        if (failure == QLatin1String("removed") || failure == QLatin1String("replaced")) {
+            QTRY_VERIFY(feed() == 0 && fileSize(path) > 0);
+            if (failure == QLatin1String("removed"))
+                QVERIFY(QFile::remove(path));
+            else
+                QVERIFY(QFile(path + u'~').open(QIODevice::WriteOnly)
+                        && ::rename(QFile::encodeName(path + u'~').constData(), QFile::encodeName(path).constData()) == 0);
         }
-        QTRY_COMPARE(failed.size(), 1);
+        QTRY_COMPARE(feed(), 1); // a piece each time it looks
+        feed();
+        QTest::qWait(0);
+        QCOMPARE(failed.size(), 1);
         QCOMPARE(failed[0][0].toString(), path);
         QCOMPARE(failed[0][1].toInt(), number);
-        QCOMPARE(failed.size(), 1);
 
         if (reader >= 0) {
-            // What was queued before the overflow still arrives, unbroken.
+            // What was queued before the overflow still arrives, unbroken, and
+            // then the file is closed.
+            ::fcntl(reader, F_SETFL, 0);
             QByteArray got;
-            QElapsedTimer drain;
-            drain.start();
             char buffer[65536];
-            for (;;) {
-                const ssize_t n = ::read(reader, buffer, sizeof buffer);
-                if (n == 0 || drain.elapsed() > 10000)
-                    break;
-                if (n > 0)
-                    got.append(buffer, n);
-                else
-                    QTest::qWait(1);
-            }
+            for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;)
+                got.append(buffer, n);
             ::close(reader);
             QVERIFY(got.size() >= Capacity);
             QVERIFY(appended.startsWith(got));

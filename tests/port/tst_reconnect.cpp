@@ -2,19 +2,16 @@
 // with --reconnect on pseudo-terminals unplugged and plugged back as COM2.
 #include "port/device_identity.h"
 #include "port/mscomm.h"
+#include "port/reconnect.h"
 #include "window/window_on_device.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include <algorithm>
-#include <numeric>
-#include <sys/resource.h>
 
 using namespace quillar;
 using quillar::test::PseudoTerminal;
@@ -23,14 +20,6 @@ using quillar::test::TemporaryWorkingDir;
 using quillar::test::WindowOnDevice;
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 bool touch(const QString &path)
 {
@@ -56,19 +45,13 @@ class TestReconnect : public WindowOnDevice
         m_device.reset();
     }
 
-    // A new pseudo-terminal at COM2; the time the port took to open again.
-    qint64 plugBack()
+    // A new pseudo-terminal at COM2: the port opens again by itself.
+    void plugBack()
     {
         m_device = std::make_unique<PseudoTerminal>();
-        QElapsedTimer clock;
-        qint64 latency = -1;
-        const auto c = connect(&m_window->port(), &MSComm::portOpenChanged, this,
-                               [&](bool open) { latency = open ? clock.elapsed() : latency; });
-        clock.start();
-        if (m_device->linkAs(m_dir->path(), 2))
-            (void)QTest::qWaitFor([&] { return latency >= 0; }, 5000);
-        disconnect(c);
-        return latency;
+        QVERIFY(m_device->linkAs(m_dir->path(), 2));
+        QTRY_COMPARE(status(), opened());
+        QVERIFY(m_window->port().portOpen());
     }
 
 private slots:
@@ -84,73 +67,53 @@ private slots:
     // The same device, found by its path, its link or its by-id name.
     void identityFollowsTheDevice()
     {
-        const QString dev = m_dir->filePath(QStringLiteral("dev"));
-        const QString byId = dev + QStringLiteral("/serial/by-id");
-        QVERIFY(touch(dev + QStringLiteral("/ttyUSB0")));
-        QVERIFY(touch(dev + QStringLiteral("/ttyUSB9")));
-        QVERIFY(QDir().mkpath(byId));
-        QVERIFY(QFile::link(QStringLiteral("../../ttyUSB0"), byId + QStringLiteral("/usb-Board_1234-if00")));
-        QVERIFY(QFile::link(QStringLiteral("../../ttyUSB9"), byId + QStringLiteral("/usb-Other-if00")));
-        QVERIFY(QFile::link(byId + QStringLiteral("/usb-Board_1234-if00"), m_dir->filePath(QStringLiteral("COM3"))));
-
-        const DeviceIdentity board = identifyDevice(dev + QStringLiteral("/ttyUSB0"), m_dir->filePath(QStringLiteral("COM3")), byId);
-        QCOMPARE(board.byIdPaths, QStringList{byId + QStringLiteral("/usb-Board_1234-if00")});
+        const QString dev = m_dir->filePath(QStringLiteral("dev")), byId = dev + "/serial/by-id";
+        const auto plug = [&](const QString &node, const QString &name) {
+            return touch(dev + node) && QDir().mkpath(byId) && (name.isEmpty() || QFile::link("../.." + node, byId + name));
+        };
+        using Found = std::optional<QString>;
+        QVERIFY(plug("/ttyUSB0", "/usb-Board_1234-if00") && plug("/ttyUSB9", "/usb-Other-if00"));
+        QVERIFY(QFile::link(byId + "/usb-Board_1234-if00", m_dir->filePath(QStringLiteral("COM3"))));
+        const DeviceIdentity board = identifyDevice(dev + "/ttyUSB0", m_dir->filePath(QStringLiteral("COM3")), byId);
+        QCOMPARE(board.byIdPaths, QStringList{byId + "/usb-Board_1234-if00"});
         QCOMPARE(board.linkHops.size(), 2);
-        QCOMPARE(returnedDevice(board), std::optional<QString>(dev + QStringLiteral("/ttyUSB0")));
+        QCOMPARE(returnedDevice(board), Found(dev + "/ttyUSB0"));
 
         // Unplugged: the node and the by-id folder go; the watch waits for
         // the folder's parent to get "serial" back.
-        QVERIFY(QDir(dev + QStringLiteral("/serial")).removeRecursively());
-        QVERIFY(QFile::remove(dev + QStringLiteral("/ttyUSB0")));
+        QVERIFY(QDir(dev + "/serial").removeRecursively() && QFile::remove(dev + "/ttyUSB0"));
         QCOMPARE(returnedDevice(board), std::nullopt);
         const QList<WatchPoint> away = watchPoints(board);
         QVERIFY(away.contains(WatchPoint{dev, QStringLiteral("serial")}));
         QVERIFY(away.contains(WatchPoint{dev, QStringLiteral("ttyUSB0")}));
         QVERIFY(away.contains(WatchPoint{m_dir->path(), QStringLiteral("COM3")}));
-
         // Back under another number: its by-id name finds it.
-        QVERIFY(touch(dev + QStringLiteral("/ttyUSB1")));
-        QVERIFY(QDir().mkpath(byId));
-        QVERIFY(QFile::link(QStringLiteral("../../ttyUSB1"), byId + QStringLiteral("/usb-Board_1234-if00")));
-        QCOMPARE(returnedDevice(board), std::optional<QString>(dev + QStringLiteral("/ttyUSB1")));
+        QVERIFY(plug("/ttyUSB1", "/usb-Board_1234-if00"));
+        QCOMPARE(returnedDevice(board), Found(dev + "/ttyUSB1"));
 
         // Found by the system's list, without a link: the same path.
-        const DeviceIdentity listed = identifyDevice(dev + QStringLiteral("/ttyUSB9"), {}, byId);
-        QVERIFY(QFile::remove(dev + QStringLiteral("/ttyUSB9")));
+        const DeviceIdentity listed = identifyDevice(dev + "/ttyUSB9", {}, byId);
+        QVERIFY(QFile::remove(dev + "/ttyUSB9"));
         QCOMPARE(returnedDevice(listed), std::nullopt);
-        QVERIFY(touch(dev + QStringLiteral("/ttyUSB9")));
-        QCOMPARE(returnedDevice(listed), std::optional<QString>(dev + QStringLiteral("/ttyUSB9")));
+        QVERIFY(plug("/ttyUSB9", {}));
+        QCOMPARE(returnedDevice(listed), Found(dev + "/ttyUSB9"));
     }
 
-    // Twenty unplugs and replugs: each reopens by itself, and waiting costs
-    // next to no processor time.
-    void unplugAndPlugBackTwentyTimes()
+    // Each unplug and replug reopens by itself, with the button and the
+    // status in step and no failure reported. (The processor time while
+    // waiting, and many cycles, are bench/soak_unplug's part.)
+    void unplugAndPlugBack()
     {
-        QList<qint64> latencies;
-        double waitingCpu = 0;
-        constexpr int WaitMs = 300;
-        for (int cycle = 0; cycle < 20; ++cycle) {
+        for (int cycle = 0; cycle < 2; ++cycle) {
             const QByteArray line = "cycle " + QByteArray::number(cycle) + ' ';
             QVERIFY(m_device->writeAll(line));
             QTRY_VERIFY(m_window->display().text().endsWith(QString::fromLatin1(line)));
             unplug();
             QCOMPARE(child<QPushButton>("Command1")->text(), QStringLiteral("Open"));
             QCOMPARE(child<QPushButton>("Command1")->toolTip(), QStringLiteral("Open COM2"));
-            const double before = cpuSeconds();
-            QTest::qWait(WaitMs);
-            waitingCpu += cpuSeconds() - before;
-            const qint64 latency = plugBack();
-            QVERIFY2(latency >= 0, qPrintable(QStringLiteral("cycle %1: %2").arg(cycle).arg(status())));
-            latencies << latency;
-            QCOMPARE(status(), opened());
+            plugBack();
             QCOMPARE(child<QPushButton>("Command1")->text(), QStringLiteral("Close"));
         }
-        const qint64 worst = *std::max_element(latencies.begin(), latencies.end());
-        qInfo("reopened 20 times, latency worst %lld ms, mean %.1f ms; CPU while waiting %.1f ms in %d ms",
-              worst, double(std::accumulate(latencies.begin(), latencies.end(), qint64(0))) / 20,
-              waitingCpu * 1000, 20 * WaitMs);
-        QVERIFY(worst < 5000);
-        QVERIFY2(waitingCpu < 0.25 * 20 * WaitMs / 1000, qPrintable(QString::number(waitingCpu)));
         QCOMPARE(m_seam->beeps(), 0);
     }
 
@@ -167,7 +130,7 @@ private slots:
         const auto boxes = m_seam->callsOf(ScriptedUi::Kind::Message);
         QCOMPARE(boxes.size(), 1u);
         QVERIFY2(boxes[0].text.startsWith(QStringLiteral("Errore Porta Seriale n.8010\r\n")), qPrintable(boxes[0].text));
-        QTest::qWait(2 * 2000 + 200); // two quiet tries
+        QTest::qWait(Reconnect::RetryMs + 200); // a quiet try
         QCOMPARE(m_seam->beeps(), 1);
         QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::Message).size(), 1u);
 
@@ -193,7 +156,7 @@ private slots:
         const QString before = status();
         m_device = std::make_unique<PseudoTerminal>();
         QVERIFY(m_device->linkAs(m_dir->path(), 2));
-        QTest::qWait(1500);
+        QTest::qWait(Reconnect::GraceMs + 500);
         QVERIFY(!m_window->port().portOpen());
         QCOMPARE(status(), before);
     }

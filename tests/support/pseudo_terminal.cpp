@@ -16,17 +16,16 @@ namespace quillar::test {
 
 namespace {
 
-// Everything a non-blocking descriptor has to give now.
+// Everything a descriptor has to give now, made non-blocking first.
 QByteArray readWaiting(int fd)
 {
     QByteArray result;
+    if (fd < 0)
+        return result;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
         result.append(buffer, n);
-    }
     return result;
 }
 
@@ -40,7 +39,6 @@ PseudoTerminal::PseudoTerminal()
         return;
     }
     m_slavePath = QFile::decodeName(name);
-
     termios tio{};
     if (::tcgetattr(m_slave, &tio) == 0) {
         ::cfmakeraw(&tio);
@@ -76,58 +74,47 @@ qint64 PseudoTerminal::write(const QByteArray &bytes)
 {
     if (!isOpen())
         return -1;
-    if (bytes.isEmpty())
-        return 0;
     ssize_t n = 0;
     do {
-        n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+        n = bytes.isEmpty() ? 0 : ::write(m_master, bytes.constData(), size_t(bytes.size()));
     } while (n < 0 && errno == EINTR);
-    if (n < 0)
-        return errno == EAGAIN ? 0 : -1;
-    return n;
+    return n >= 0 ? n : errno == EAGAIN ? 0 : -1;
 }
 
 bool PseudoTerminal::writeAll(const QByteArray &bytes, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
+    const QDeadlineTimer deadline(timeoutMs);
+    for (qsizetype done = 0;;) {
         const qint64 n = write(bytes.mid(done, 65536));
-        if (n < 0)
-            return false;
         done += n;
-        if (done == bytes.size())
-            break;
+        if (n < 0 || done == bytes.size())
+            return n >= 0;
         if (deadline.hasExpired())
             return false;
+        // A full terminal: let a reader in this thread drain it.
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         if (n == 0) {
             pollfd p{m_master, POLLOUT, 0};
             ::poll(&p, 1, 1);
         }
     }
-    return true;
 }
 
 QByteArray PseudoTerminal::readAvailable()
 {
-    return isOpen() ? readWaiting(m_master) : QByteArray();
+    return readWaiting(m_master);
 }
 
 QByteArray PseudoTerminal::takeUnread()
 {
-    if (m_slave < 0)
-        return {};
-    ::fcntl(m_slave, F_SETFL, ::fcntl(m_slave, F_GETFL) | O_NONBLOCK);
     return readWaiting(m_slave);
 }
 
 void PseudoTerminal::closeMaster()
 {
-    if (m_master >= 0) {
+    if (m_master >= 0)
         ::close(m_master);
-        m_master = -1;
-    }
+    m_master = -1;
 }
 
 } // namespace quillar::test

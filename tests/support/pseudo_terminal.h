@@ -5,23 +5,12 @@
 
 namespace quillar::test {
 
-// A pseudo-terminal that plays a serial device in tests. The program under
-// test opens the slave end (through a COM<N> link); the test writes the
-// device's bytes into the master end.
-//
-//     QTemporaryDir dir;                  // and make it the current directory
-//     PseudoTerminal device;
-//     QVERIFY(device.isOpen());
-//     QVERIFY(device.linkAs(dir.path(), 3)); // dir/COM3 -> /dev/pts/N
-//     ... open port 3 ...
-//     QVERIFY(device.writeAll("hello\n"));
-//     device.closeMaster();               // the device vanishes
-//
-// The slave is in raw mode, so bytes pass unchanged. The helper keeps a slave
-// descriptor of its own open, so that writes succeed before and after the
-// program opens the port. Everything is closed and the link removed on
-// destruction. Each test needs its own pseudo-terminal: the port's lock file
-// is named after the device.
+// A pseudo-terminal that plays a serial device: the program under test opens
+// the slave end through a COM<N> link, the test writes the device's bytes into
+// the master end, and closing the master is the device vanishing. The slave is
+// raw, and the helper keeps a slave descriptor of its own, so writes succeed
+// whether or not the program has the port open. Each test needs its own: the
+// port's lock file is named after the device.
 class PseudoTerminal
 {
 public:
@@ -33,7 +22,6 @@ public:
     [[nodiscard]] bool isOpen() const { return m_master >= 0; }
     // The slave's path, such as /dev/pts/7.
     [[nodiscard]] QString slavePath() const { return m_slavePath; }
-    [[nodiscard]] int masterFd() const { return m_master; }
 
     // Links <directory>/COM<number> to the slave, replacing what was there.
     [[nodiscard]] bool linkAs(const QString &directory, int number);
