@@ -1,38 +1,56 @@
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <limits>
-#include <memory>
 
 using namespace quillar;
 
 namespace {
 
-// The receive path with the three boxes as plain strings the test can edit.
+// Time that moves only when the test says so.
+struct FakeClock final : LineTimer::Clock
+{
+    LineTimer::TimePoint now() const override { return at; }
+    LineTimer::TimePoint at;
+};
+
+// The receive path with the three boxes as plain strings the test can edit,
+// on the fake clock.
 struct Rig final : ReceiveUi
 {
-    explicit Rig(const QString &lineFeedTime) : t1(lineFeedTime), path(display, *this) {}
+    explicit Rig(const QString &lineFeedTime) : t1(lineFeedTime) {}
 
     QString lowerBoundText() const override { return t4; }
     QString higherBoundText() const override { return t2; }
     QString lineFeedTimeText() const override { return t1; }
 
-    // Editing Text1 raises its Change event.
-    void setLineFeedTime(const QString &text)
+    // "+N": N ms pass and the timer looks whether its time has come;
+    // "T=v": Text1 edited to v (its Change event); "T4=v", "T2=v": the
+    // bounds edited; anything else: one read of those bytes (Latin-1).
+    void play(const QStringList &steps)
     {
-        t1 = text;
-        path.lineFeedTimeChanged();
+        for (const QString &step : steps) {
+            if (step.startsWith(QLatin1Char('+'))) {
+                clock.at += std::chrono::milliseconds(step.mid(1).toLongLong());
+                path.lineTimer().expireIfDue();
+            } else if (step.startsWith(QLatin1String("T="))) {
+                t1 = step.mid(2);
+                path.lineFeedTimeChanged();
+            } else if (step.startsWith(QLatin1String("T4=")) || step.startsWith(QLatin1String("T2="))) {
+                (step[1] == QLatin1Char('4') ? t4 : t2) = step.mid(3);
+            } else {
+                path.receive(step.toLatin1());
+            }
+        }
     }
 
     QString t4 = QStringLiteral("31");
     QString t2 = QStringLiteral("128");
     QString t1;
+    FakeClock clock;
     DisplayBuffer display;
-    ReceivePath path;
+    ReceivePath path{display, *this, &clock};
 };
 
 } // namespace
@@ -42,240 +60,102 @@ class TestReceivePath : public QObject
     Q_OBJECT
 
 private slots:
-    // Default bounds: ABC CR LF in one read, with the line end that follows it
-    // in timer mode and the line break of line-feed mode.
-    void oneRead_data()
+    // Each read is rendered with the boxes as they stand: bytes strictly between
+    // the bounds as themselves (Windows-1252), CR and LF as [CR] and [LF], the
+    // rest as [XX]. The timed line end "<count>" CR LF comes a full T after the
+    // last read, counts the bytes since the last line end or change of Text1,
+    // and leaves the timer idle. T: Text1 in whole ms; 0 breaks after each [LF].
+    void reads_data()
     {
         QTest::addColumn<QString>("lineFeedTime");
-        QTest::addColumn<QString>("afterRead");
-        QTest::addColumn<bool>("armed");
-        QTest::newRow("T = 150") << "150" << "ABC[CR][LF]" << true;
-        QTest::newRow("T = 0") << "0" << "ABC[CR][LF]\r\n" << false;
-        QTest::newRow("T empty") << "" << "ABC[CR][LF]\r\n" << false;
-        QTest::newRow("T = 0.3 never breaks") << "0.3" << "ABC[CR][LF]" << false;
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("display");
+        QTest::newRow("bounds excluded, hex upper case") << "150" << QStringList{"\x1f ~\x7f\u0080\x1b\u00ff"} << "[1F] ~\x7f[80][1B][FF]";
+        QTest::newRow("CR and LF marked, not kept") << "150" << QStringList{"a\r\nb"} << "a[CR][LF]b";
+        QTest::newRow("code page") << "150" << QStringList{"T2=256", "\u0080\u009d\u00e9"} << QString::fromUtf16(u"\u20ac\u009d\u00e9");
+        QTest::newRow("bounds around CR and LF: raw") << "0" << QStringList{"T4=9", "T2=14", "\r\n"} << "\r\n";
+        QTest::newRow("exponent in a bound; empty is 0") << "150" << QStringList{"T2=1e2", "T4=", "\x01" "cd"} << "\x01" "c[64]";
+        QTest::newRow("bounds inverted: nothing raw") << "150" << QStringList{"T4=200", "T2=100", "A"} << "[41]";
+        QTest::newRow("boxes read at each read") << "150" << QStringList{"A", "T2=60", "A", "T4=", "\n", "T4=31", "T=0", "\n"} << "A[41]\n[LF]\r\n";
+        QTest::newRow("a full T after the last read") << "150" << QStringList{"abc", "+100", "de", "+150"} << "abcde<005>\r\n";
+        QTest::newRow("not a ms before") << "150" << QStringList{"abc", "+100", "de", "+149"} << "abcde";
+        QTest::newRow("bytes counted, not reads") << "150" << QStringList{"12", "3", "+0", "4567", "+150"} << "1234567<007>\r\n";
+        QTest::newRow("idle after a line end") << "150" << QStringList{"ab", "+150", "+150", "+99999"} << "ab<002>\r\n";
+        QTest::newRow("the next line counts anew") << "150" << QStringList{"abc", "+150", "de", "+150"} << "abc<003>\r\nde<002>\r\n";
+        QTest::newRow("an empty read restarts T") << "150" << QStringList{"x", "+100", "", "+149"} << "x";
+        QTest::newRow("T rounded, not cut") << "149.7" << QStringList{"x", "+149"} << "x";
+        QTest::newRow("0: line feeds end lines") << "0" << QStringList{"a\n", "b", "+99999"} << "a[LF]\r\nb";
+        QTest::newRow("-0 is 0") << "-0" << QStringList{"a\n", "+99999"} << "a[LF]\r\n";
+        QTest::newRow("blank acts like 0") << "" << QStringList{"a\n", "+99999"} << "a[LF]\r\n";
+        QTest::newRow("0.3 rounds to 0 yet breaks nothing") << "0.3" << QStringList{"a\n", "+99999"} << "a[LF]";
+        QTest::newRow("negative: no end of either kind") << "-20" << QStringList{"a\n", "+99999"} << "a[LF]";
+        QTest::newRow("huge ends at the longest") << "1e12" << QStringList{"a", "+2147483647"} << "a<001>\r\n";
+        QTest::newRow("change of Text1 restarts the count") << "150" << QStringList{"12345", "T=200", "+150"} << "12345<000>\r\n";
+        QTest::newRow("a read after a change counts from it") << "150" << QStringList{"12", "T=200", "xyz", "+200"} << "12xyz<003>\r\n";
+        QTest::newRow("read at 0 cancels a pending end") << "150" << QStringList{"a", "T=0.3", "b", "+99999"} << "ab";
+        QTest::newRow("line-feed mode, then timed") << "0" << QStringList{"a\n", "bc\n", "T=20", "d\n", "+20"} << "a[LF]\r\nbc[LF]\r\nd[LF]<002>\r\n";
     }
-    void oneRead()
+    void reads()
     {
         QFETCH(QString, lineFeedTime);
-        QFETCH(QString, afterRead);
-        QFETCH(bool, armed);
-
+        QFETCH(QStringList, steps);
+        QFETCH(QString, display);
         Rig rig(lineFeedTime);
+        rig.play(steps);
+        QCOMPARE(rig.display.text(), display);
+    }
+
+    // The underlying timer ends the line on its own, and a shorter T does
+    // not wait for the end of a longer one armed before it.
+    void underlyingTimerEndsTheLine()
+    {
+        Rig rig(QStringLiteral("600000"));
+        rig.play({"ab", "T=20", "c"});
+        rig.clock.at += std::chrono::milliseconds(20); // only the event loop looks now
+        QTRY_COMPARE(rig.display.text(), QStringLiteral("abc<001>\r\n"));
+    }
+
+    // One read is one append, whatever its size.
+    void oneAppendPerRead()
+    {
+        Rig rig(QStringLiteral("150"));
         QSignalSpy appends(&rig.display, &DisplayBuffer::textChanged);
-        rig.path.receive(QByteArray("ABC\r\n"));
-        QCOMPARE(rig.display.text(), afterRead);
-        QCOMPARE(appends.count(), 1);
-        QCOMPARE(rig.path.lineByteCount(), qint64(5));
-        QCOMPARE(rig.path.lineTimer().enabled(), true);
-        QCOMPARE(rig.path.lineTimer().armed(), armed);
-        if (armed) {
-            QTRY_COMPARE(rig.display.text(), afterRead + QStringLiteral("<005>\r\n"));
-            QCOMPARE(rig.path.lineByteCount(), qint64(0));
-            QCOMPARE(rig.path.lineTimer().interval(), 0);
-            QVERIFY(!rig.path.lineTimer().armed());
-        }
+        rig.play({"", "a", QString(70000, QLatin1Char('b'))});
+        QCOMPARE(appends.count(), 3);
     }
 
-    // The interval is the line-feed time rounded half to even, with negative
-    // times idle and huge ones cut to the longest the timer takes.
-    void interval_data()
-    {
-        QTest::addColumn<QString>("lineFeedTime");
-        QTest::addColumn<int>("interval");
-        QTest::newRow("150") << "150" << 150;
-        QTest::newRow("2.5 to even 2") << "2.5" << 2;
-        QTest::newRow("3.5 to even 4") << "3.5" << 4;
-        QTest::newRow("negative acts like 0") << "-20" << 0;
-        QTest::newRow("beyond 32 bits") << "1e12" << std::numeric_limits<int>::max();
-        QTest::newRow("non-numeric") << "abc" << 0;
-    }
-    void interval()
-    {
-        QFETCH(QString, lineFeedTime);
-        QFETCH(int, interval);
-        Rig rig(lineFeedTime);
-        rig.path.receive(QByteArray("x"));
-        QCOMPARE(rig.path.lineTimer().interval(), interval);
-        QCOMPARE(rig.path.lineTimer().armed(), interval > 0);
-    }
-
-    // Several reads in one burst: one line end after the last, counting all.
-    void burstOfReads()
-    {
-        Rig rig(QStringLiteral("150"));
-        rig.path.receive(QByteArray("12345"));
-        rig.path.receive(QByteArray("\x1b\x00", 2));
-        rig.path.receive(QByteArray(5, 'z'));
-        QCOMPARE(rig.display.text(), QStringLiteral("12345[1B][00]zzzzz"));
-        QTRY_COMPARE(rig.display.text(), QStringLiteral("12345[1B][00]zzzzz<012>\r\n"));
-        QVERIFY(!rig.path.lineTimer().armed());
-    }
-
-    // Two bursts 100 ms apart with T = 150 share one line end, which comes a
-    // full T after the second.
-    void gapShorterThanT()
-    {
-        Rig rig(QStringLiteral("150"));
-        QElapsedTimer clock;
-        clock.start();
-        rig.path.receive(QByteArray("abc"));
-        QTest::qWait(100);
-        if (clock.elapsed() >= 140 || rig.display.text().contains(QLatin1Char('<')))
-            QSKIP("the machine could not hold a 100 ms gap under 150 ms");
-        clock.restart();
-        rig.path.receive(QByteArray("de"));
-        QTRY_VERIFY(rig.display.text().contains(QLatin1Char('<')));
-        QVERIFY2(clock.elapsed() >= 149, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(rig.display.text(), QStringLiteral("abcde<005>\r\n"));
-    }
-
-    // A change of Text1 starts the count again; a pending line end still comes.
-    void changeOfLineFeedTime_data()
-    {
-        QTest::addColumn<QByteArray>("afterChange");
-        QTest::addColumn<QString>("lineEnd");
-        QTest::newRow("nothing after the change") << QByteArray() << "<000>\r\n";
-        QTest::newRow("three bytes after") << QByteArray("xyz") << "<003>\r\n";
-    }
-    void changeOfLineFeedTime()
-    {
-        QFETCH(QByteArray, afterChange);
-        QFETCH(QString, lineEnd);
-        Rig rig(QStringLiteral("150"));
-        rig.path.receive(QByteArray("12345"));
-        rig.setLineFeedTime(QStringLiteral("200"));
-        QCOMPARE(rig.path.lineByteCount(), qint64(0));
-        QVERIFY(rig.path.lineTimer().armed());
-        if (!afterChange.isEmpty())
-            rig.path.receive(afterChange);
-        QTRY_VERIFY(rig.display.text().endsWith(lineEnd));
-        QCOMPARE(rig.display.text().count(QLatin1Char('<')), qsizetype(1));
-    }
-
-    // In line-feed mode the count grows across lines and is never written;
-    // switching to a timed mode counts from the switch.
-    void lineFeedModeThenTimed()
+    void countGoesPast32BitsAndHolds()
     {
         Rig rig(QStringLiteral("0"));
-        rig.path.receive(QByteArray("a\n"));
-        rig.path.receive(QByteArray("bc\n"));
-        QCOMPARE(rig.display.text(), QStringLiteral("a[LF]\r\nbc[LF]\r\n"));
-        QCOMPARE(rig.path.lineByteCount(), qint64(5));
-        rig.setLineFeedTime(QStringLiteral("20"));
-        rig.path.receive(QByteArray("d\n"));
-        QTRY_COMPARE(rig.display.text(), QStringLiteral("a[LF]\r\nbc[LF]\r\nd[LF]<002>\r\n"));
-    }
-
-    // The boxes are read at each read: a change between two reads shows in
-    // the second.
-    void boxesReadAtEachRead()
-    {
-        Rig rig(QStringLiteral("150"));
-        rig.path.receive(QByteArray("A\n"));
-        rig.t2 = QStringLiteral("60");
-        rig.path.receive(QByteArray("A\n"));
-        rig.t4 = QString();
-        rig.path.receive(QByteArray("A\n"));
-        rig.t4 = QStringLiteral("31");
-        rig.t1 = QStringLiteral("0");
-        rig.path.receive(QByteArray("\n"));
-        QCOMPARE(rig.display.text(), QStringLiteral("A[LF][41][LF][41]\n[LF]\r\n"));
-    }
-
-    // A read while T rounds to 0 cancels a line end pending from before.
-    void idleReadCancelsPendingLineEnd()
-    {
-        Rig rig(QStringLiteral("150"));
-        rig.path.receive(QByteArray("a"));
-        QVERIFY(rig.path.lineTimer().armed());
-        rig.t1 = QStringLiteral("0.3");
-        rig.path.receive(QByteArray("b"));
-        QVERIFY(!rig.path.lineTimer().armed());
-        QCOMPARE(rig.path.lineByteCount(), qint64(2));
-    }
-
-    // An empty read appends nothing but still restarts the timer.
-    void emptyRead()
-    {
-        Rig rig(QStringLiteral("150"));
-        rig.display.append(QStringLiteral("hello"));
-        rig.path.receive(QByteArray());
-        QCOMPARE(rig.display.text(), QStringLiteral("hello"));
-        QVERIFY(rig.path.lineTimer().armed());
-        QTRY_COMPARE(rig.display.text(), QStringLiteral("hello<000>\r\n"));
-    }
-
-    void timedLineEnd_data()
-    {
-        QTest::addColumn<qint64>("count");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << qint64(0) << "<000>\r\n";
-        QTest::newRow("999") << qint64(999) << "<999>\r\n";
-        QTest::newRow("1000") << qint64(1000) << "<1000>\r\n";
-        QTest::newRow("past 32 bits") << qint64(4294967296) << "<4294967296>\r\n";
-    }
-    void timedLineEnd()
-    {
-        QFETCH(qint64, count);
-        QFETCH(QString, text);
-        Rig rig(QStringLiteral("150"));
-        rig.path.setLineByteCount(count);
-        rig.path.lineTimeout();
-        QCOMPARE(rig.display.text(), text);
-        QCOMPARE(rig.path.lineByteCount(), qint64(0));
-    }
-
-    // The count goes past the 32-bit limit correctly and never wraps.
-    void countNeverWraps()
-    {
-        Rig rig(QStringLiteral("0"));
-        rig.path.setLineByteCount(std::numeric_limits<qint32>::max());
+        rig.path.setLineByteCount(INT32_MAX);
         rig.path.receive(QByteArray("ab"));
-        QCOMPARE(rig.path.lineByteCount(), qint64(std::numeric_limits<qint32>::max()) + 2);
-        rig.path.setLineByteCount(std::numeric_limits<qint64>::max() - 1);
+        QCOMPARE(rig.path.lineByteCount(), INT32_MAX + qint64(2));
+        rig.path.setLineByteCount(INT64_MAX - 1);
         rig.path.receive(QByteArray("abc"));
-        QCOMPARE(rig.path.lineByteCount(), std::numeric_limits<qint64>::max());
+        QCOMPARE(rig.path.lineByteCount(), qint64(INT64_MAX));
+        QCOMPARE(ReceivePath::timedLineEnd(4294967296), QStringLiteral("<4294967296>\r\n"));
     }
 
-    void lineTimer()
-    {
-        LineTimer timer;
-        QSignalSpy fired(&timer, &LineTimer::fired);
-        QVERIFY(timer.enabled());
-        QVERIFY(!timer.armed());
-        timer.setInterval(10);
-        QTRY_VERIFY(fired.count() >= 2); // repeats until told otherwise
-        timer.setEnabled(false);
-        QVERIFY(!timer.armed());
-        QCOMPARE(timer.interval(), 10);
-    }
-
+    // A few events, each with the faults it would show: the overrun and
+    // overflow texts confused, the number's text altered, the port box
+    // tidied, a status for received data.
     void commEvents_data()
     {
-        QTest::addColumn<int>("code");
+        QTest::addColumn<CommEvent>("event");
         QTest::addColumn<QString>("portBox");
         QTest::addColumn<QString>("status");
-        QTest::newRow("break") << 1001 << "2" << "Comm Break Detected";
-        QTest::newRow("frame") << 1004 << "2" << "Comm Frame Error";
-        QTest::newRow("overrun") << 1006 << "2" << "Comm OverRun Error";
-        QTest::newRow("overflow") << 1008 << "2" << "Comm OverFlow Error";
-        QTest::newRow("parity") << 1009 << "2" << "Comm Parity Error";
-        QTest::newRow("tx full") << 1010 << "2" << "Comm Tx Buffer Full";
-        QTest::newRow("DCB") << 1011 << "2" << "Comm Device Control Block Error";
-        QTest::newRow("CTS") << 3 << "2" << "Errore n.3 su COM2";
-        QTest::newRow("CTS time-out") << 1002 << "2" << "Errore n.1002 su COM2";
-        QTest::newRow("gap in the table") << 1005 << "2" << "Errore n.1005 su COM2";
-        QTest::newRow("device gone") << 68 << "3" << "Errore n.68 su COM3";
-        QTest::newRow("box edited") << 3 << " 12x" << "Errore n.3 su COM 12x";
-        QTest::newRow("box empty") << 3 << "" << "Errore n.3 su COM";
-        QTest::newRow("receive sets nothing") << 2 << "2" << QString();
+        QTest::newRow("overrun") << CommEvent::Overrun << "2" << "Comm OverRun Error";
+        QTest::newRow("overflow") << CommEvent::RxOver << "2" << "Comm OverFlow Error";
+        QTest::newRow("modem line, box as it stands") << CommEvent::Cts << " 12x" << "Errore n.3 su COM 12x";
+        QTest::newRow("device gone") << CommEvent::DeviceLost << "" << "Errore n.68 su COM";
+        QTest::newRow("received data: none") << CommEvent::Receive << "2" << QString();
     }
     void commEvents()
     {
-        QFETCH(int, code);
+        QFETCH(CommEvent, event);
         QFETCH(QString, portBox);
         QFETCH(QString, status);
-        const QString got = commEventStatus(CommEvent(code), portBox);
+        const QString got = commEventStatus(event, portBox);
         QCOMPARE(got, status);
         QCOMPARE(got.isNull(), status.isNull());
     }
