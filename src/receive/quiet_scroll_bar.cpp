@@ -23,7 +23,7 @@ QuietScrollBar::Look QuietScrollBar::look() const
 
 void QuietScrollBar::paintEvent(QPaintEvent *event)
 {
-    if (m_drawingNow || underMouse() || isSliderDown()) {
+    if (underMouse() || isSliderDown()) {
         m_drawn.reset();
         QScrollBar::paintEvent(event);
         return;
@@ -33,9 +33,14 @@ void QuietScrollBar::paintEvent(QPaintEvent *event)
         m_drawing = QPixmap(size() * now.pixelRatio);
         m_drawing.setDevicePixelRatio(now.pixelRatio);
         m_drawing.fill(palette().color(backgroundRole()));
-        m_drawingNow = true;
-        render(&m_drawing, QPoint(), QRegion(), RenderFlags(DrawWindowBackground));
-        m_drawingNow = false;
+        // What QScrollBar draws with no part hovered or pressed, straight into
+        // the pixmap: rendering the widget itself from its own paint event is
+        // a recursive repaint that Qt refuses.
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        option.subControls = QStyle::SC_All;
+        QPainter painter(&m_drawing);
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
         m_drawn = now;
     }
     QPainter(this).drawPixmap(0, 0, m_drawing);

@@ -40,7 +40,6 @@ private:
 
     std::optional<Look> m_drawn;
     QPixmap m_drawing;
-    bool m_drawingNow = false;
 };
 
 } // namespace quillar
