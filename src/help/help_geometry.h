@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QSize>
+#include <QPoint>
+#include <QRect>
+#include <QSizeF>
 
 #include <cstdint>
 
@@ -17,6 +19,11 @@ inline constexpr double HelpViewHeightMargin = 480;
 // twips), halves going to the even neighbour: 15 gives 8, 13 gives 6. No
 // clamping: a window larger than the screen gets a negative offset.
 [[nodiscard]] std::int32_t centredOffset(float screenTwips, float windowTwips);
+
+// Where a window of the given outer size goes to be centred on a screen:
+// the screen's own origin (a primary screen need not start at 0, 0) plus the
+// centred offsets, worked out in twips at dpi and placed in pixels.
+[[nodiscard]] QPoint centredPosition(const QRect &screen, QSizeF outerTwips, double dpi);
 
 // The view's size in twips for a window of the given outer size: less the
 // margins, never below 1 twip.

@@ -68,11 +68,7 @@ void HelpWindow::Form_Load()
         const QScreen *screen = QGuiApplication::primaryScreen();
         if (!screen)
             return;
-        const QRect area = screen->geometry();
-        const QSizeF outer = outerSizeTwips();
-        const auto left = centredOffset(static_cast<float>(pixelsToTwips(area.width(), dpi)), static_cast<float>(outer.width()));
-        const auto top = centredOffset(static_cast<float>(pixelsToTwips(area.height(), dpi)), static_cast<float>(outer.height()));
-        move(area.x() + twipsToPixels(left, dpi), area.y() + twipsToPixels(top, dpi));
+        move(centredPosition(screen->geometry(), outerSizeTwips(), dpi));
     });
 }
 

@@ -2,36 +2,40 @@
 
 #include <QByteArrayView>
 
+#include <cstdint>
+
 namespace quillar {
 
-// The control words the reader knows. Everything else is ignored (and, after
-// \*, its group is skipped); a known word acts as itself, starred or not.
-enum class RtfKeyword {
-    Unknown,
-    // document
-    Rtf, Ansi, AnsiCpg, Mac, Pc, Pca, Deff, Uc, U, Bin,
-    // destinations
-    FontTable, ColorTable, Pict, FieldResult, ShapePicture, ShapeInstance, ShapeName,
-    ShapeValue, ShapeResult, ListText, Upr, Ud, SkippedDestination,
-    // font and colour tables
-    F, FCharset, FRoman, FSwiss, FModern, FScript, FDecor, FTech, FNil, Red, Green, Blue,
-    // text
-    Par, Sect, Page, Line, Tab, Cell, NestCell, Row, Chftn, Emdash, Endash, Bullet,
-    Lquote, Rquote, Ldblquote, Rdblquote, Emspace, Enspace, Qmspace, Zwj, Zwnj, Ltrmark, Rtlmark,
-    // character formatting
-    Plain, B, I, Ul, UlDotted, UlDash, UlWave, UlNone, Strike, Scaps, Caps, Hidden,
-    Super, Sub, NoSuperSub, Fs, Cf, Cb, Highlight,
-    // style references: known, so that a starred one keeps its text, but the
-    // formatting written beside them is what is shown
-    StyleRef,
-    // paragraph formatting
-    Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult, Intbl, Itap, Tx, Tqc, Tqr, Tqdec, Cbpat,
-    // tables
-    Trowd, Trleft, Cellx, Clcbpat, Clvmrg, Border,
-    // pictures
-    PngBlip, JpegBlip, OtherBlip, Picw, Pich, Picwgoal, Pichgoal, Picscalex, Picscaley,
+class RtfReader;
+
+// What a control word hands its handler.
+struct RtfWordCall
+{
+    std::int32_t value;    // the word's parameter, or the table's default without one
+    std::int32_t argument; // the table's fixed argument (a character, an alignment...)
+    bool starred;          // the word came right after \*
+    [[nodiscard]] bool on() const { return value != 0; }
 };
 
-[[nodiscard]] RtfKeyword lookupRtfKeyword(QByteArrayView word);
+// How a word stands towards the rest of the stream, before its handler runs.
+enum class RtfWordKind {
+    Value,       // counts as one character of a \uN fallback
+    Destination, // counts too, and does nothing inside a group already skipped
+    Break,       // paragraph, cell and row ends: never taken for a fallback
+    Binary,      // \bin: its bytes are skipped by their length, fallback or not
+};
+
+// One row of the keyword table. The words the table does not know reach
+// RtfReader::unknownWord: ignored, and after \* their group is skipped; a
+// known word acts as itself, starred or not.
+struct RtfWord
+{
+    void (RtfReader::*handler)(const RtfWordCall &);
+    std::int32_t argument = 0;
+    std::int32_t defaultValue = 0; // used when the word has no parameter
+    RtfWordKind kind = RtfWordKind::Value;
+};
+
+[[nodiscard]] const RtfWord &lookupRtfWord(QByteArrayView word);
 
 } // namespace quillar

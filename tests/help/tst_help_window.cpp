@@ -6,34 +6,25 @@
 #include "support/scripted_ui.h"
 #include "support/test_fixtures.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 #include <QTextEdit>
 
-#include <memory>
-
 using namespace quillar;
-using quillar::test::TemporaryWorkingDir;
-using quillar::test::ScriptedUi;
 
 namespace {
 const QString HelpName = QStringLiteral("Term_Istr.rtf");
-const QString Title = QStringLiteral("Quillar - Istruzioni");
+const QString Missing = QStringLiteral("Manca il file di help Term_Istr.rtf");
 
-void writeFile(const QString &path, const QByteArray &bytes)
+void writeHelp(const QByteArray &bytes, const QString &path = HelpName)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
 }
 
-QByteArray rtfSaying(const QByteArray &text) { return "{\\rtf1\\ansi " + text + "\\par}"; }
-
+void open() { frmIstruzioni::instance().Apri(HelpName, QStringLiteral("Quillar - Istruzioni")); }
 HelpWindow *help() { return frmIstruzioni::instance().helpWindow(); }
 QString shownText() { return help() ? help()->view()->toPlainText() : QString(); }
 } // namespace
@@ -43,247 +34,130 @@ class TestHelpWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_ui = std::make_unique<ScriptedUi>();
-        m_dir = std::make_unique<TemporaryWorkingDir>();
-        QVERIFY(m_dir->isValid());
-        m_other = std::make_unique<QWidget>();
-        m_other->setWindowTitle(QStringLiteral("main"));
-    }
+    void init() { QVERIFY(m_dir.isValid()); }
     void cleanup()
     {
         if (QWidget *window = frmIstruzioni::instance().window())
             window->close();
         QTRY_VERIFY(!frmIstruzioni::instance().window());
-        m_other.reset();
-        m_dir.reset();
-        m_ui.reset();
+        QFile::remove(HelpName);
+        m_ui.clear();
     }
 
-    void centredOffset_data()
+    // At 1440 DPI a pixel is a twip. Halves of the room around the window go
+    // to the even neighbour, and the screen's own origin is added.
+    void geometry()
     {
-        QTest::addColumn<float>("screen");
-        QTest::addColumn<float>("window");
-        QTest::addColumn<int>("offset");
-        QTest::newRow("15 twips: 7.5 goes to 8") << 8565.f << 8550.f << 8;
-        QTest::newRow("13 twips: 6.5 goes to 6") << 8563.f << 8550.f << 6;
-        QTest::newRow("-15 twips: -7.5 goes to -8") << 8535.f << 8550.f << -8;
-    }
-    void centredOffset()
-    {
-        QFETCH(float, screen);
-        QFETCH(float, window);
-        QFETCH(int, offset);
-        QCOMPARE(quillar::centredOffset(screen, window), offset);
+        const QSizeF outer(8550, 4965);
+        QCOMPARE(quillar::centredPosition(QRect(0, 0, 8565, 4978), outer, 1440), QPoint(8, 6));
+        QCOMPARE(quillar::centredPosition(QRect(1920, 0, 8565, 4978), outer, 1440), QPoint(1928, 6));
+        QCOMPARE(quillar::centredPosition(QRect(-9000, 1200, 8550, 4935), outer, 1440), QPoint(-9000, 1185));
+        QCOMPARE(helpViewSize(8550, 4965), (ViewTwips{8430, 4485}));
+        QCOMPARE(helpViewSize(120, 480), (ViewTwips{1, 1})); // never below 1 twip
     }
 
-    void viewSize_data()
-    {
-        QTest::addColumn<float>("outerWidth");
-        QTest::addColumn<float>("outerHeight");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::newRow("design window") << 8550.f << 4965.f << 8430 << 4485;
-        QTest::newRow("exactly the margins: 1 twip") << 120.f << 480.f << 1 << 1;
-        QTest::newRow("one twip over") << 121.f << 481.f << 1 << 1;
-        QTest::newRow("halves to even") << 122.5f << 483.5f << 2 << 4;
-    }
-    void viewSize()
-    {
-        QFETCH(float, outerWidth);
-        QFETCH(float, outerHeight);
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QCOMPARE(helpViewSize(outerWidth, outerHeight), (ViewTwips{width, height}));
-    }
-
-    void locate_data()
-    {
-        QTest::addColumn<bool>("inCurrent");
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<QString>("expected"); // "current", "installed" or ""
-        QTest::newRow("current directory") << true << false << "current";
-        QTest::newRow("current directory wins") << true << true << "current";
-        QTest::newRow("installed copy") << false << true << "installed";
-        QTest::newRow("nowhere") << false << false << "";
-    }
+    // As named in the current directory, else the copy installed with the
+    // program; an empty file counts, a directory does not.
     void locate()
     {
-        QFETCH(bool, inCurrent);
-        QFETCH(bool, installed);
-        QFETCH(QString, expected);
-        QTemporaryDir installDir;
-        if (inCurrent)
-            writeFile(HelpName, "");
-        if (installed)
-            writeFile(QDir(installDir.path()).filePath(HelpName), "x");
-        const auto found = locateHelpFile(HelpName, installDir.path());
-        if (expected.isEmpty())
-            QVERIFY(!found);
-        else
-            QCOMPARE(*found, expected == u"current" ? HelpName : QDir(installDir.path()).filePath(HelpName));
-        QVERIFY(!HelpFileExists(QStringLiteral(".")));  // a directory is not a help file
+        const QString installed = QDir(m_installed.path()).filePath(HelpName);
+        QVERIFY(!locateHelpFile(HelpName, m_installed.path()));
+        writeHelp("x", installed);
+        QCOMPARE(locateHelpFile(HelpName, m_installed.path()).value_or(QString()), installed);
+        writeHelp("");
+        QCOMPARE(locateHelpFile(HelpName, m_installed.path()).value_or(QString()), HelpName);
+        QVERIFY(!HelpFileExists(QStringLiteral(".")));
+        QFile::remove(installed);
     }
 
-    void firstOpenShowsTheDocumentCentred()
+    // A missing file is said so, each time. Found, the window opens centred
+    // at the design size; each open and each activation reloads it in place;
+    // when the file goes it says so and closes, and opens centred again.
+    void lifetime()
     {
-        writeFile(HelpName, rtfSaying("Benvenuti in Quillar"));
-        frmIstruzioni::instance().Apri(HelpName, Title);
-        QVERIFY(help());
-        QTRY_COMPARE(shownText(), QStringLiteral("Benvenuti in Quillar"));
-        QCOMPARE(help()->windowTitle(), QStringLiteral(" Quillar - Istruzioni"));
-        QVERIFY(help()->isWindow());
-        QCOMPARE(help()->parentWidget(), nullptr);
-        QVERIFY(help()->view()->isReadOnly());
-        QVERIFY(m_ui->calls.empty());
+        open();
+        QTRY_VERIFY(!m_ui.calls.empty());
+        QCOMPARE(m_ui.calls.back().kind, test::ScriptedUi::Kind::Message);
+        QCOMPARE(m_ui.calls.back().text, Missing);
+        QCOMPARE(m_ui.calls.back().title, QStringLiteral("Quillar"));
+        QCOMPARE(m_ui.calls.back().icon, ModalUi::Icon::Critical);
+        QTRY_VERIFY(!frmIstruzioni::instance().window());
 
-        const double dpi = logicalDpi();
-        QCOMPARE(help()->size(), QSize(twipsToPixels(8430, dpi), twipsToPixels(4455, dpi)));
-        // No frame under the offscreen platform: the outer size is the design
-        // frame (60 twips each side and below, 450 above) around the client.
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        const int left = quillar::centredOffset(float(pixelsToTwips(screen.width(), dpi)), 8430.f + 120.f);
-        const int top = quillar::centredOffset(float(pixelsToTwips(screen.height(), dpi)), 4455.f + 510.f);
-        QCOMPARE(help()->pos(), QPoint(twipsToPixels(left, dpi), twipsToPixels(top, dpi)));
-    }
-
-    void missingFileSaysSoAndCloses()
-    {
-        for (int attempt = 1; attempt <= 2; ++attempt) {
-            frmIstruzioni::instance().Apri(HelpName, Title);
-            QTRY_COMPARE(int(m_ui->calls.size()), attempt);
-            const ScriptedUi::Call &call = m_ui->calls.back();
-            QCOMPARE(call.kind, ScriptedUi::Kind::Message);
-            QCOMPARE(call.text, QStringLiteral("Manca il file di help Term_Istr.rtf"));
-            QCOMPARE(call.title, QStringLiteral("Quillar"));
-            QCOMPARE(call.icon, ModalUi::Icon::Critical);
-            QTRY_VERIFY(!frmIstruzioni::instance().window());
-        }
-    }
-
-    void emptyFileCountsAsPresent()
-    {
-        writeFile(HelpName, "");
-        frmIstruzioni::instance().Apri(HelpName, Title);
-        QTRY_VERIFY(help() && help()->isActiveWindow());
-        QVERIFY(m_ui->calls.empty());
-        QVERIFY(help()->view()->document()->isEmpty());
-    }
-
-    void fileThatIsNotRtfShowsAMessage()
-    {
-        writeFile(HelpName, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-        frmIstruzioni::instance().Apri(HelpName, Title);
-        QTRY_VERIFY(shownText().contains(QStringLiteral("non è in formato RTF")));
-        QVERIFY(shownText().contains(HelpName));
-        QVERIFY(m_ui->calls.empty());
-    }
-
-    void openAgainWhileShownReloadsTheSameWindow()
-    {
-        writeFile(HelpName, rtfSaying("first"));
-        frmIstruzioni::instance().Apri(HelpName, Title);
+        writeHelp("{\\rtf1 first}");
+        open();
         QTRY_COMPARE(shownText(), QStringLiteral("first"));
         HelpWindow *const first = help();
-        help()->move(help()->pos() + QPoint(7, 5));
-        const QPoint moved = help()->pos();
+        QCOMPARE(first->windowTitle(), QStringLiteral(" Quillar - Istruzioni"));
+        QVERIFY(first->isWindow() && !first->parentWidget() && first->view()->isReadOnly());
+        const double dpi = logicalDpi();
+        QCOMPARE(first->size(), QSize(twipsToPixels(8430, dpi), twipsToPixels(4455, dpi)));
+        // No frame under the offscreen platform: the design frame counts.
+        const QPoint centred = quillar::centredPosition(QGuiApplication::primaryScreen()->geometry(), {8430 + 120, 4455 + 510}, dpi);
+        QCOMPARE(first->pos(), centred);
+        first->move(centred + QPoint(7, 5));
 
-        // The user goes back to the main window, the document changes, F1 again.
-        m_other->show();
-        m_other->activateWindow();
-        QTRY_VERIFY(!first->isActiveWindow());
-        writeFile(HelpName, rtfSaying("second"));
-        frmIstruzioni::instance().Apri(HelpName, Title);
+        QWidget other;
+        other.show();
+        const auto reload = [&](const QByteArray &file, bool byOpen) {
+            other.activateWindow();
+            QTRY_VERIFY(!first->isActiveWindow());
+            if (file.isNull())
+                QFile::remove(HelpName);
+            else
+                writeHelp(file);
+            byOpen ? open() : first->activateWindow();
+        };
+        reload("{\\rtf1 second}", true);
         QTRY_COMPARE(shownText(), QStringLiteral("second"));
         QCOMPARE(help(), first);
-        QCOMPARE(help()->pos(), moved);
-        int helpWindows = 0;
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            helpWindows += qobject_cast<HelpWindow *>(widget) && widget->isVisible() ? 1 : 0;
-        QCOMPARE(helpWindows, 1);
-    }
-
-    void activationReloadsAndMissingFileCloses()
-    {
-        writeFile(HelpName, rtfSaying("present"));
-        frmIstruzioni::instance().Apri(HelpName, Title);
-        QTRY_COMPARE(shownText(), QStringLiteral("present"));
-
-        m_other->show();
-        m_other->activateWindow();
-        QTRY_VERIFY(!help()->isActiveWindow());
-        writeFile(HelpName, rtfSaying("changed"));
-        help()->activateWindow();
-        QTRY_COMPARE(shownText(), QStringLiteral("changed"));
-
-        m_other->activateWindow();
-        QTRY_VERIFY(!help()->isActiveWindow());
-        QVERIFY(QFile::remove(HelpName));
-        help()->activateWindow();
-        QTRY_COMPARE(int(m_ui->calls.size()), 1);
-        QCOMPARE(m_ui->calls.front().text, QStringLiteral("Manca il file di help Term_Istr.rtf"));
+        QCOMPARE(first->pos(), centred + QPoint(7, 5));
+        reload("", false);
+        QTRY_COMPARE(shownText(), QString());
+        reload(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false);
+        QTRY_VERIFY(shownText().contains(QStringLiteral("Term_Istr.rtf")) && shownText().contains(QStringLiteral("non è in formato RTF")));
+        QCOMPARE(m_ui.calls.size(), std::size_t(1));
+        reload(QByteArray(), false);
         QTRY_VERIFY(!frmIstruzioni::instance().window());
-    }
+        QCOMPARE(m_ui.calls.size(), std::size_t(2));
+        QCOMPARE(m_ui.calls.back().text, Missing);
 
-    void reopeningAfterCloseCentresANewWindow()
-    {
-        writeFile(HelpName, rtfSaying("text"));
-        frmIstruzioni::instance().Apri(HelpName, Title);
-        QTRY_COMPARE(shownText(), QStringLiteral("text"));
-        const QPoint centred = help()->pos();
-        QPointer<HelpWindow> first = help();
-        help()->move(centred + QPoint(40, 30));
-        help()->close();
-        QVERIFY(!frmIstruzioni::instance().window());
-        QTRY_VERIFY(!first); // closing destroys it
-
-        frmIstruzioni::instance().Apri(HelpName, Title);
-        QTRY_COMPARE(shownText(), QStringLiteral("text"));
+        writeHelp("{\\rtf1 back}");
+        open();
+        QTRY_COMPARE(shownText(), QStringLiteral("back"));
         QCOMPARE(help()->pos(), centred);
     }
 
-    void viewFollowsTheWindowLessTheMargins()
+    // The view is the outer size less 120 x 480 twips (8 x 32 pixels); the
+    // outer size is the client's with the design frame (8 x 34 pixels) when
+    // the window system reports none. Minimized, the view keeps its size.
+    // F1 in the help window does nothing.
+    void viewAndKeys()
     {
-        writeFile(HelpName, rtfSaying("text"));
-        frmIstruzioni::instance().Apri(HelpName, Title);
+        writeHelp("{\\rtf1 text}");
+        open();
         QTRY_VERIFY(help() && help()->isActiveWindow());
-        // The outer size is the frame the window system reports, or the client
-        // with the design frame (8 x 34 pixels) when it reports none; the view
-        // is that less 120 x 480 twips (8 x 32 pixels).
         help()->resize(300, 200);
         QTRY_COMPARE(help()->size(), QSize(300, 200));
-        QSize outer = help()->frameGeometry().size();
-        if (outer == help()->size())
-            outer += QSize(8, 34);
+        const QSize outer = help()->frameGeometry().size() == help()->size() ? QSize(308, 234) : help()->frameGeometry().size();
         QCOMPARE(help()->view()->geometry(), QRect(0, 0, outer.width() - 8, outer.height() - 32));
-        const QRect before = help()->view()->geometry();
-
         help()->setWindowState(Qt::WindowMinimized);
         help()->resize(400, 250);
         QCoreApplication::processEvents();
-        QCOMPARE(help()->view()->geometry(), before);
-    }
+        QCOMPARE(help()->view()->geometry().size(), QSize(outer.width() - 8, outer.height() - 32));
 
-    void f1InTheHelpWindowDoesNothing()
-    {
-        writeFile(HelpName, rtfSaying("text"));
-        frmIstruzioni::instance().Apri(HelpName, Title);
-        QTRY_VERIFY(help() && help()->isActiveWindow());
         const QTextDocument *document = help()->view()->document();
         QFile::remove(HelpName); // a reload would now close the window
         QTest::keyClick(help()->view(), Qt::Key_F1);
         QTest::keyClick(help(), Qt::Key_F1);
         QCoreApplication::processEvents();
-        QVERIFY(help());
-        QCOMPARE(help()->view()->document(), document);
-        QVERIFY(m_ui->calls.empty());
+        QVERIFY(help() && help()->view()->document() == document);
+        QVERIFY(m_ui.calls.empty());
     }
 
 private:
-    std::unique_ptr<ScriptedUi> m_ui;
-    std::unique_ptr<TemporaryWorkingDir> m_dir;
-    std::unique_ptr<QWidget> m_other;
+    test::ScriptedUi m_ui;
+    test::TemporaryWorkingDir m_dir;
+    QTemporaryDir m_installed;
 };
 
 QTEST_MAIN(TestHelpWindow)
