@@ -41,7 +41,7 @@ case $target in
     cp tests/help/rtf-samples/*.rtf src/help/Term_Istr.rtf "$seeds/"
     # The reader's keywords, so that mutations speak RTF.
     {
-      grep -o '{"[a-z]*", K::' src/help/rtf_keywords.cpp | cut -d'"' -f2 | sort -u | sed 's/.*/"\\\\&"/'
+      grep -o '{"[a-z]*", {' src/help/rtf_keywords.cpp | cut -d'"' -f2 | sort -u | sed 's/.*/"\\\\&"/'
       printf '"{\\\\rtf1 "\n"{\\\\*"\n"\\\\'"'"'"\n"}"\n'
     } > "$build/fuzz/$target.dict"
     ;;
