@@ -204,8 +204,12 @@ private slots:
         appender.open();
         ByteStream stream;
         QByteArray appended;
+        // A removed file is noticed at the next sync, up to a second away:
+        // meanwhile the queue must not fill, or the slow-disk rule answers
+        // first on a loaded machine.
+        const qsizetype pieceSize = failure == QLatin1String("overflow") ? 64 * 1024 : 4 * 1024;
         const auto feed = [&] {
-            const QByteArray piece = stream.next(64 * 1024);
+            const QByteArray piece = stream.next(pieceSize);
             if (!appender.hasFailed())
                 appended += piece;
             appender.append(piece);
