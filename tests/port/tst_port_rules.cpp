@@ -89,11 +89,11 @@ private slots:
         const LineCounters zero{0, 0, 0, 0, 0};
         const ModemLines idle{false, false, false, false};
         QTest::newRow("nothing moved") << Look{zero, idle} << Look{zero, idle} << QList<int>{};
-        QTest::newRow("many frame errors are one event") << Look{zero} << Look{LineCounters{0, 7, 0, 0, 0}} << QList<int>{1004};
+        QTest::newRow("many frame errors are one event") << Look{zero, {}} << Look{LineCounters{0, 7, 0, 0, 0}, {}} << QList<int>{1004};
         QTest::newRow("every counter, in code order")
-            << Look{zero} << Look{LineCounters{1, 1, 1, 1, 1}} << QList<int>{1001, 1004, 1006, 1008, 1009};
+            << Look{zero, {}} << Look{LineCounters{1, 1, 1, 1, 1}, {}} << QList<int>{1001, 1004, 1006, 1008, 1009};
         QTest::newRow("counter wrapped round")
-            << Look{LineCounters{0, 0, 2147483647, 0, 0}} << Look{LineCounters{0, 0, -2147483648LL, 0, 0}} << QList<int>{1006};
+            << Look{LineCounters{0, 0, 2147483647, 0, 0}, {}} << Look{LineCounters{0, 0, -2147483648LL, 0, 0}, {}} << QList<int>{1006};
         QTest::newRow("every line up") << Look{{}, idle} << Look{{}, ModemLines{true, true, true, true}} << QList<int>{3, 4, 5, 6};
         QTest::newRow("DSR down") << Look{{}, ModemLines{false, true, false, false}} << Look{{}, idle} << QList<int>{4};
         QTest::newRow("counters before lines")
