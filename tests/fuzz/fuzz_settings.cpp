@@ -26,8 +26,8 @@ QString exact(double v) { return QString::number(v, 'g', 17) + (std::signbit(v) 
 
 Fields fields(const SettingsRecord &r)
 {
-    return {r.port,          r.baud,           exact(r.left),  exact(r.top),   exact(r.width),
-            exact(r.height), r.lowerBound, r.higherBound, r.lineFeedTime};
+    return {r.port, r.baud, exact(r.left), exact(r.top), exact(r.width), exact(r.height),
+            r.lowerBound, r.higherBound, r.lineFeedTime};
 }
 
 [[noreturn]] void fail(const char *what)
