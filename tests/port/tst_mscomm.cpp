@@ -1,12 +1,11 @@
-// The serial control end to end, on pseudo-terminals linked as COM<N>.
+// The serial control end to end, on pseudo-terminals linked as COM<N>, and
+// the fake-device tool that streams to one.
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
-#include "port/serial_linux.h"
 #include "support/pseudo_terminal.h"
 #include "support/real_faults.h"
 #include "support/test_fixtures.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -18,55 +17,20 @@
 #include <unistd.h>
 
 using namespace quillar;
-using quillar::test::TemporaryWorkingDir;
 using quillar::test::PseudoTerminal;
 
 namespace {
 
-// What a handler saw of OnComm: every event code, and for code 2 each read.
-struct Received
-{
-    QList<int> events;
-    QList<int> readSizes;
-    QByteArray bytes;
-    bool hold = false; // when set, code 2 is heard but Input is not read
-};
-
-void listen(MSComm &comm, Received &r)
-{
-    QObject::connect(&comm, &MSComm::dataReady, &comm, [&comm, &r] {
-        r.events << int(CommEvent::Receive);
-        if (!r.hold) {
-            const QByteArray chunk = comm.input();
-            r.readSizes << int(chunk.size());
-            r.bytes += chunk;
-        }
-    });
-    QObject::connect(&comm, &MSComm::lineEvent, &comm, [&r](CommEvent event) { r.events << int(event); });
-    QObject::connect(&comm, &MSComm::deviceLost, &comm, [&r] { r.events << int(CommEvent::DeviceLost); });
-}
-
+// What a step throws, as "<number> <description>"; empty for nothing.
 template <typename F>
-int errorOf(F &&step, QString *description = nullptr)
+QString errorOf(F &&step)
 {
     try {
         step();
     } catch (const NumberedError &e) {
-        if (description)
-            *description = e.description();
-        return e.number();
+        return QString::number(e.number()) + u' ' + e.description();
     }
-    return 0;
-}
-
-QByteArray allByteValues(int size)
-{
-    // Every value, and a pattern that shifts by one each 256 bytes, so that a
-    // block lost, doubled or swapped shows.
-    QByteArray data(size, '\0');
-    for (int i = 0; i < size; ++i)
-        data[i] = char((i + i / 256) & 0xFF);
-    return data;
+    return {};
 }
 
 } // namespace
@@ -75,144 +39,111 @@ class TestMSComm : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporaryWorkingDir> m_dir;
+    std::unique_ptr<test::TemporaryWorkingDir> m_dir;
+    PseudoTerminal m_device;
+    MSComm m_comm;
+    // What the handler took: each read, and every byte in order. While
+    // m_hold is set it hears dataReady but does not read Input.
+    QList<int> m_readSizes;
+    QByteArray m_bytes;
+    bool m_hold = false;
 
-    void openOn(MSComm &comm, PseudoTerminal &device, int number)
+    // The control on COM<number>, a link to this test's device.
+    [[nodiscard]] bool openAs(int number, const QString &settings = QStringLiteral("9600,n,8,1"))
     {
-        QVERIFY(device.linkAs(m_dir->path(), number));
-        comm.setCommPort(std::int16_t(number));
-        comm.setSettings(QStringLiteral("9600,n,8,1"));
-        comm.setPortOpen(true);
-        QVERIFY(comm.portOpen());
+        if (!m_device.linkAs(m_dir->path(), number))
+            return false;
+        m_comm.setCommPort(std::int16_t(number));
+        m_comm.setSettings(settings);
+        m_comm.setPortOpen(true);
+        return m_comm.portOpen();
     }
 
 private slots:
     void initTestCase()
     {
         QVERIFY2(test::permissionsBind(), "permissions do not bind root: run through ctest, which runs this as nobody");
+        QObject::connect(&m_comm, &MSComm::dataReady, this, [this] {
+            const QByteArray chunk = m_hold ? QByteArray() : m_comm.input();
+            m_readSizes << int(chunk.size());
+            m_bytes += chunk;
+        });
     }
     void init()
     {
-        m_dir = std::make_unique<TemporaryWorkingDir>();
+        m_dir = std::make_unique<test::TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
+        m_readSizes.clear(), m_bytes.clear(), m_hold = false;
     }
-    void cleanup() { m_dir.reset(); }
-
-    void openReceiveCloseReopen()
+    void cleanup()
     {
-        PseudoTerminal device;
-        MSComm comm;
-        Received r;
-        listen(comm, r);
-        openOn(comm, device, 3);
-        QCOMPARE(comm.devicePath(), device.slavePath());
-        const QByteArray line("Temp=21.5\r\n\0", 12);
-        QVERIFY(device.writeAll(line));
-        QTRY_COMPARE(r.bytes, line);
-        QVERIFY(!r.readSizes.contains(0)); // no event without bytes
-        QCOMPARE(r.events, QList<int>(r.events.size(), 2));
-        QCOMPARE(device.readAvailable(), QByteArray()); // receive only
-
-        // Closing first hands over what already reached the port.
-        r.hold = true;
-        QVERIFY(device.writeAll("late"));
-        QTRY_COMPARE(comm.inBufferCount(), qint64(4));
-        r.hold = false;
-        comm.setPortOpen(false);
-        QCOMPARE(r.bytes, line + "late");
-        QCOMPARE(comm.devicePath(), QString());
-        comm.setPortOpen(false); // closing a closed port is harmless
-
-        comm.setPortOpen(true);
-        QVERIFY(device.writeAll("again"));
-        QTRY_VERIFY(r.bytes.endsWith("again"));
+        m_comm.setPortOpen(false);
+        m_dir.reset();
     }
 
-    void waitingBytesComeInCappedReads()
+    // Bytes that pile up while the handler does not read come back at most
+    // 32767 a read, each remainder announced by another event, none lost and
+    // no event without bytes; closing first hands over what reached the port.
+    void receiveInCappedReadsAndClose()
     {
-        // A handler that lets bytes pile up gets them back at most 32767 a
-        // read, each remainder announced by another event, none lost.
-        PseudoTerminal device;
-        MSComm comm;
-        Received r;
-        listen(comm, r);
-        openOn(comm, device, 4);
-        r.hold = true;
-        const QByteArray data = allByteValues(100000);
-        QVERIFY(device.writeAll(data));
-        QTRY_COMPARE(comm.inBufferCount(), qint64(data.size()));
-        const int heldEvents = int(r.events.size());
-        QVERIFY(heldEvents > 0);
-        r.hold = false;
-        QVERIFY(device.writeAll("!"));
-        QTRY_COMPARE(r.bytes.size(), data.size() + 1);
-        QVERIFY(r.bytes == data + "!");
-        QCOMPARE(r.readSizes, (QList<int>{32767, 32767, 32767, 1700}));
-        QCOMPARE(r.events.size(), qsizetype(heldEvents + 4));
+        QVERIFY(openAs(3));
+        QCOMPARE(m_comm.devicePath(), m_device.slavePath());
+        QByteArray data(100000, '\0');
+        for (int i = 0; i < data.size(); ++i)
+            data[i] = char((i + i / 256) & 0xFF); // a block lost, doubled or swapped shows
+        m_hold = true;
+        QVERIFY(m_device.writeAll(data));
+        QTRY_COMPARE(m_comm.inBufferCount(), qint64(data.size()));
+        m_readSizes.clear();
+        m_hold = false;
+        QVERIFY(m_device.writeAll("!"));
+        QTRY_COMPARE(m_bytes.size(), data.size() + 1);
+        QVERIFY(m_bytes == data + "!");
+        QCOMPARE(m_readSizes, (QList<int>{32767, 32767, 32767, 1700}));
+        QCOMPARE(m_device.readAvailable(), QByteArray()); // receive only
+
+        m_hold = true;
+        QVERIFY(m_device.writeAll("late"));
+        QTRY_COMPARE(m_comm.inBufferCount(), qint64(4));
+        m_hold = false;
+        m_comm.setPortOpen(false);
+        QVERIFY(m_bytes.endsWith("!late"));
+        QCOMPARE(m_comm.devicePath(), QString());
+        m_comm.setPortOpen(false); // closing a closed port is harmless
     }
 
     void portNumberErrors()
     {
-        MSComm comm;
-        QCOMPARE(errorOf([&] { comm.setCommPort(0); }), ErrorNumber::InvalidPortNumber);
-        QCOMPARE(errorOf([&] { comm.setCommPort(-5); }), ErrorNumber::InvalidPortNumber);
-        QCOMPARE(comm.commPort(), std::int16_t(1)); // unchanged
-        // No COM99 here and no 99 serial ports on the system.
-        comm.setCommPort(99);
-        QString description;
-        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }, &description), ErrorNumber::InvalidPortNumber);
-        QCOMPARE(description, QStringLiteral("Invalid port number"));
-        // A link to a device that is gone.
-        QVERIFY(QFile::link(m_dir->filePath("pulled"), m_dir->filePath("COM8")));
-        comm.setCommPort(8);
-        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::DeviceUnavailable);
-        QVERIFY(!comm.portOpen());
-
+        QCOMPARE(errorOf([&] { m_comm.setCommPort(0); }), QStringLiteral("8002 Invalid port number"));
+        m_comm.setCommPort(99); // no COM99 here and no 99 serial ports on the system
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), QStringLiteral("8002 Invalid port number"));
+        QVERIFY(QFile::link(m_dir->filePath("pulled"), m_dir->filePath("COM8"))); // a device gone
+        m_comm.setCommPort(8);
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), QStringLiteral("68 Device unavailable"));
+        QVERIFY(!m_comm.portOpen());
         // While open, neither the number nor a second open.
-        PseudoTerminal device;
-        openOn(comm, device, 6);
-        QCOMPARE(errorOf([&] { comm.setCommPort(2); }, &description), ErrorNumber::PortAlreadyOpen);
-        QCOMPARE(description, QStringLiteral("Port already open"));
-        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::PortAlreadyOpen);
-        QCOMPARE(comm.commPort(), std::int16_t(6));
+        QVERIFY(openAs(6));
+        QCOMPARE(errorOf([&] { m_comm.setCommPort(2); }), QStringLiteral("8005 Port already open"));
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), QStringLiteral("8005 Port already open"));
+        QCOMPARE(m_comm.commPort(), std::int16_t(6));
     }
 
-    void settingsRefused_data()
-    {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<bool>("refusedWhenSet"); // else refused by the device on opening
-        QTest::newRow("empty baud box") << "0,n,8,1" << true;
-        // Pseudo-terminals carry eight bits with no parity, nothing else.
-        QTest::newRow("7 data bits, even parity") << "9600,e,7,1" << false;
-    }
+    // Settings refused when set, or by the device (pseudo-terminals carry
+    // eight bits with no parity) on opening; refused while open, the port
+    // stays open on what it had.
     void settingsRefused()
     {
-        QFETCH(QString, settings);
-        QFETCH(bool, refusedWhenSet);
-        PseudoTerminal device;
-        QVERIFY(device.linkAs(m_dir->path(), 9));
-        MSComm comm;
-        comm.setCommPort(9);
-        QString description;
-        const int atSet = errorOf([&] { comm.setSettings(settings); }, &description);
-        const int atOpen = errorOf([&] { comm.setPortOpen(true); }, refusedWhenSet ? nullptr : &description);
-        QCOMPARE(atSet, refusedWhenSet ? ErrorNumber::InvalidPropertyValue : 0);
-        QCOMPARE(atOpen, refusedWhenSet ? 0 : ErrorNumber::InvalidPropertyValue);
-        QCOMPARE(description, QStringLiteral("Invalid property value"));
-
-        // Refused while open: the port stays open on what it had.
-        comm.setPortOpen(false);
-        comm.setSettings(QStringLiteral("9600,n,8,1"));
-        comm.setPortOpen(true);
-        QCOMPARE(errorOf([&] { comm.setSettings(settings); }), ErrorNumber::InvalidPropertyValue);
-        QCOMPARE(comm.settings(), QStringLiteral("9600,n,8,1"));
-        Received r;
-        listen(comm, r);
-        QVERIFY(device.writeAll("still"));
-        QTRY_COMPARE(r.bytes, QByteArray("still"));
-        // Accepted while open: applied at once and read back.
-        comm.setSettings(QStringLiteral("19200,N,8,2"));
-        QCOMPARE(comm.settings(), QStringLiteral("19200,n,8,2"));
+        const QString refused = QStringLiteral("380 Invalid property value");
+        QCOMPARE(errorOf([&] { m_comm.setSettings("0,n,8,1"); }), refused);
+        QCOMPARE(errorOf([&] { (void)openAs(9, "9600,e,7,1"); }), refused);
+        QVERIFY(!m_comm.portOpen());
+        QVERIFY(openAs(9));
+        QCOMPARE(errorOf([&] { m_comm.setSettings("9600,e,7,1"); }), refused);
+        QCOMPARE(m_comm.settings(), QStringLiteral("9600,n,8,1"));
+        QVERIFY(m_device.writeAll("still"));
+        QTRY_COMPARE(m_bytes, QByteArray("still"));
+        m_comm.setSettings(QStringLiteral("19200,N,8,2")); // applied at once
+        QCOMPARE(m_comm.settings(), QStringLiteral("19200,n,8,2"));
     }
 
     // 8010 and its message while another holds the port; it opens once the
@@ -226,12 +157,10 @@ private slots:
     void busyIs8010()
     {
         QFETCH(bool, exclusive);
-        PseudoTerminal device;
-        QVERIFY(device.linkAs(m_dir->path(), 10));
-        const QByteArray slave = QFile::encodeName(device.slavePath());
-        QFile lock(QStringLiteral("/run/lock/LCK..") + QString(device.slavePath()).remove(QStringLiteral("/dev/")).replace(u'/', u'_'));
+        QVERIFY(m_device.linkAs(m_dir->path(), 10));
+        QFile lock("/run/lock/LCK.." + QString(m_device.slavePath()).remove("/dev/").replace(u'/', u'_'));
         QProcess other; // a program that announces itself in the lock file
-        const int fd = exclusive ? ::open(slave.constData(), O_RDONLY | O_NOCTTY) : -1;
+        const int fd = exclusive ? ::open(QFile::encodeName(m_device.slavePath()).constData(), O_RDONLY | O_NOCTTY) : -1;
         if (exclusive) {
             QCOMPARE(::ioctl(fd, TIOCEXCL), 0);
         } else {
@@ -240,71 +169,47 @@ private slots:
             QCOMPARE(lock.write(QByteArray::number(other.processId()).rightJustified(10) + '\n'), 11);
             lock.close();
         }
-        MSComm comm;
-        comm.setCommPort(10);
-        QString description;
-        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }, &description), ErrorNumber::PortBusy);
-        QCOMPARE(description, QStringLiteral("The hardware is not available (locked by another device)"));
+        m_comm.setCommPort(10);
+        const QString busy = QStringLiteral("8010 The hardware is not available (locked by another device)");
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), busy);
 
-        // The holder goes; a killed program leaves its lock file behind.
         if (exclusive)
             QVERIFY(::ioctl(fd, TIOCNXCL) == 0 && ::close(fd) == 0);
         other.kill();
         other.waitForFinished();
-        comm.setPortOpen(true);
-        QVERIFY(comm.portOpen());
+        m_comm.setPortOpen(true);
+        QVERIFY(m_comm.portOpen());
         lock.remove();
-        // A second control in this program meets the port busy too.
-        MSComm second;
-        second.setCommPort(10);
-        QCOMPARE(errorOf([&] { second.setPortOpen(true); }), ErrorNumber::PortBusy);
     }
 
+    // A smoke test of tools/fake-device: it names its terminal once its
+    // COM<N> link is in place, and streams its bytes there.
+    void fakeDeviceStreamsToItsLink()
+    {
+        QProcess device;
+        device.setWorkingDirectory(m_dir->path());
+        device.start(QStringLiteral(FAKE_DEVICE_PATH), {"--port", "12", "--mode", "binary", "--count", "600", "--rate", "0"});
+        QTRY_VERIFY_WITH_TIMEOUT(device.canReadLine(), 10000);
+        QVERIFY(device.readLine().startsWith("fake-device: COM12"));
+        m_comm.setCommPort(12);
+        m_comm.setPortOpen(true);
+        QByteArray counting(600, '\0');
+        for (int i = 0; i < counting.size(); ++i)
+            counting[i] = char(i & 0xFF);
+        QTRY_COMPARE(m_bytes, counting);
+        device.terminate();
+        QVERIFY(device.waitForFinished(10000));
+        QCOMPARE(device.exitCode(), 0);
+    }
+
+    // The description names the device and the way to get access.
     void permissionIs70()
     {
-        PseudoTerminal device;
-        QVERIFY(device.linkAs(m_dir->path(), 11));
-        QCOMPARE(::chmod(QFile::encodeName(device.slavePath()).constData(), 0), 0);
-        MSComm comm;
-        comm.setCommPort(11);
-        QString description;
-        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }, &description), ErrorNumber::PermissionDenied);
-        // The description names the device and the way to get access.
-        QVERIFY2(description.contains(device.slavePath()) && description.contains(QStringLiteral("usermod -aG")),
-                 qPrintable(description));
-    }
-
-    // The device vanishes: one 68, the port closed, and the link leads
-    // nowhere now. (Coming back is the reconnect tests' part.)
-    void vanishingDevice()
-    {
-        auto device = std::make_unique<PseudoTerminal>();
-        MSComm comm;
-        Received r;
-        listen(comm, r);
-        openOn(comm, *device, 5);
-        QVERIFY(device->writeAll("before"));
-        QTRY_COMPARE(r.bytes, QByteArray("before"));
-        device->closeMaster();
-        QTRY_COMPARE(r.events.count(ErrorNumber::DeviceUnavailable), qsizetype(1));
-        QVERIFY(!comm.portOpen());
-        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), ErrorNumber::DeviceUnavailable);
-        // The hang-up keeps signalling until the port is closed: no second 68.
-        QTest::qWait(200);
-        QCOMPARE(r.events.count(ErrorNumber::DeviceUnavailable), qsizetype(1));
-    }
-
-    void pseudoTerminalsReportNoLineConditions()
-    {
-        PseudoTerminal device;
-        const int fd = ::open(QFile::encodeName(device.slavePath()).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-        QVERIFY(fd >= 0);
-        const LineSnapshot snapshot = serial_linux::readLine(fd, true, true);
-        QVERIFY(!snapshot.counters && !snapshot.modem);
-        QVERIFY(!serial_linux::hungUp(fd));
-        device.closeMaster();
-        QVERIFY(serial_linux::hungUp(fd));
-        ::close(fd);
+        QVERIFY(m_device.linkAs(m_dir->path(), 11));
+        QCOMPARE(::chmod(QFile::encodeName(m_device.slavePath()).constData(), 0), 0);
+        m_comm.setCommPort(11);
+        const QString error = errorOf([&] { m_comm.setPortOpen(true); });
+        QVERIFY2(error.startsWith("70 ") && error.contains(m_device.slavePath()) && error.contains("usermod -aG"), qPrintable(error));
     }
 };
 
