@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QTest>
 
+#include <utility>
+
 using namespace quillar;
 
 Q_DECLARE_METATYPE(quillar::OuterGeometry)
@@ -84,8 +86,8 @@ private slots:
         };
         check(p.label3, p.label3FirstChar, 1, RulerColumns);
         check(p.label9, p.label9FirstChar, HundredsFirstColumn, 21);
-        QCOMPARE(QPair(p.label3.top(), p.label3.height()), QPair(design3.top(), design3.height()));
-        QCOMPARE(QPair(p.label9.top(), p.label9.height()), QPair(design9.top(), design9.height()));
+        QCOMPARE(std::pair(p.label3.top(), p.label3.height()), std::pair(design3.top(), design3.height()));
+        QCOMPARE(std::pair(p.label9.top(), p.label9.height()), std::pair(design9.top(), design9.height()));
     }
 
     // Where the window system reports no frame, the design's is assumed: 60
