@@ -1,6 +1,7 @@
 #include "serial_linux.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -96,7 +97,17 @@ bool lockedByAnotherProgram(const QString &path)
             continue;
         bool number = false;
         const qint64 pid = lock.readLine(64).trimmed().toLongLong(&number);
-        if (number && pid > 0 && pid != ::getpid() && (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
+        if (!number || pid <= 0 || pid == ::getpid() || (::kill(pid_t(pid), 0) != 0 && errno != EPERM))
+            continue;
+        // Qt programs write their name on the next line. A holder killed
+        // without removing its file leaves a number that, once reused by
+        // another program, must not keep the port busy for ever.
+        const QString holder = QFileInfo(QString::fromLocal8Bit(lock.readLine(4096).trimmed())).fileName();
+        // The kernel's name of the process (any user may read it) is the
+        // program's file name, cut to 15 characters.
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        const QString running = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed()) : QString();
+        if (holder.isEmpty() || running.isEmpty() || holder.left(15) == running)
             return true;
     }
     return false;

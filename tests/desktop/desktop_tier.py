@@ -124,7 +124,7 @@ class Quillar:
         env.pop('QT_LINUX_ACCESSIBILITY_ALWAYS_ON', None)
         self.process = subprocess.Popen([PROGRAM], cwd=self.folder, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.window = until(self._window, message='the main window')
+        self.window = until(self._window, timeout=30, message='the main window')
         self._app = None
 
     def _window(self):
@@ -205,9 +205,16 @@ class Quillar:
             return f.read()
 
     def dispose(self):
+        # Ended as a session ends, so that it removes the port's lock file:
+        # a killed holder's file outlives it and can keep a later terminal
+        # with the same number busy for another user.
         if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
         self.process.stderr.close()
         if self.device:
             self.device.close()

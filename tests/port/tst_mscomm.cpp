@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTest>
 
 #include <fcntl.h>
@@ -179,6 +180,25 @@ private slots:
         other.waitForFinished();
         m_comm.setPortOpen(true);
         QVERIFY(m_comm.portOpen());
+        lock.remove();
+    }
+
+    // A Qt program killed while it held the port leaves its lock file; once
+    // its number belongs to another program, the port is free.
+    void lockOfAKilledProgramWithItsNumberReused()
+    {
+        QVERIFY(m_device.linkAs(m_dir->path(), 11));
+        QFile lock("/run/lock/LCK.." + QString(m_device.slavePath()).remove("/dev/").replace(u'/', u'_'));
+        QProcess other;
+        other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(other.waitForStarted() && lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(other.processId()) + "\nquillar\n" + QSysInfo::machineHostName().toUtf8() + '\n');
+        lock.close();
+        m_comm.setCommPort(11);
+        m_comm.setPortOpen(true);
+        QVERIFY(m_comm.portOpen());
+        other.kill();
+        other.waitForFinished();
         lock.remove();
     }
 
