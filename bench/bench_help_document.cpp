@@ -7,6 +7,7 @@
 
 #include "help/frm_istruzioni.h"
 #include "help/help_window.h"
+#include "own_cpu.h"
 #include "support/hostile_rtf.h"
 
 #include <QApplication>
@@ -67,14 +68,6 @@ const Document Documents[] = {
     {"empty paragraphs (64 MB)", [] { return repeatedUpTo("{\\rtf1 ", "\\par", FileLimit); }},
 };
 
-double cpuMilliseconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
 long peakKilobytes()
 {
     rusage usage{};
@@ -91,7 +84,7 @@ int openOne(int index)
 
     QElapsedTimer clock;
     clock.start();
-    const double cpuBefore = cpuMilliseconds();
+    const double cpuBefore = ownCpuMilliseconds();
     frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     HelpWindow *help = frmIstruzioni::instance().helpWindow();
     if (!help || !QTest::qWaitForWindowExposed(help, 120000))
@@ -109,7 +102,7 @@ int openOne(int index)
 
     std::printf("%-48s %8.2f MB  first page %6lld ms  laid out %6lld ms (%6.0f ms CPU)  peak %5ld MB (%ld before)\n",
                 document.name, size / 1e6, static_cast<long long>(firstPage), static_cast<long long>(laidOut),
-                cpuMilliseconds() - cpuBefore, peakKilobytes() / 1024, before / 1024);
+                ownCpuMilliseconds() - cpuBefore, peakKilobytes() / 1024, before / 1024);
     return 0;
 }
 

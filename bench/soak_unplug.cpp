@@ -9,6 +9,7 @@
 //  - open descriptors or resident memory grow from cycle to cycle.
 //
 //   soak_unplug [cycles, default 100]
+#include "own_cpu.h"
 #include "support/pseudo_terminal.h"
 #include "support/scripted_ui.h"
 #include "support/test_fixtures.h"
@@ -39,14 +40,6 @@ constexpr int BytesPerMillisecond = 12; // about 115200 baud
 constexpr int BytesPerCycle = 3000;
 constexpr double IdleCpuMs = 20;      // allowed between 100 and 300 ms after an unplug
 constexpr long FlatMemoryKb = 1024;   // resident growth allowed after the first two cycles
-
-double cpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
 
 int openDescriptors()
 {
@@ -172,9 +165,9 @@ int main(int argc, char *argv[])
             return fail(cycle, "the unplug was not reported");
         worstNotice = std::max(worstNotice, sinceUnplug.elapsed());
         waitFor([&] { return sinceUnplug.elapsed() >= 100; }, 1000);
-        const double cpuBefore = cpuMs();
+        const double cpuBefore = ownCpuMilliseconds();
         waitFor([&] { return sinceUnplug.elapsed() >= 300; }, 1000);
-        const double idleCpu = cpuMs() - cpuBefore;
+        const double idleCpu = ownCpuMilliseconds() - cpuBefore;
         worstIdleCpu = std::max(worstIdleCpu, idleCpu);
         if (idleCpu > IdleCpuMs)
             return fail(cycle, qPrintable(QStringLiteral("the processor is still busy after the unplug: %1 ms of CPU").arg(idleCpu)));
