@@ -3,6 +3,7 @@
 #include "platform/numbered_error.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
+#include "port/read_pacing.h"
 #include "port/serial_linux.h"
 #include "receive/comm_events.h"
 
@@ -107,6 +108,7 @@ void MSComm::setSettings(const QString &settings)
         failInvalidSettings();
     }
     m_settings = *parsed;
+    paceReader();
 }
 
 QString MSComm::settings() const
@@ -299,7 +301,15 @@ void MSComm::deliverReceive()
 
 void MSComm::setLongestReadPause(int milliseconds)
 {
-    m_reader->setLongestPause(milliseconds);
+    m_longestReadPause = milliseconds;
+    paceReader();
+}
+
+// The wait asked for, shortened where the baud rate could fill the system's
+// buffer meanwhile.
+void MSComm::paceReader()
+{
+    m_reader->setLongestPause(std::min(m_longestReadPause, read_pacing::longestPauseAt(m_settings)));
 }
 
 // A hung-up device makes QSerialPort report ResourceError (or ReadError after

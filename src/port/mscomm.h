@@ -70,7 +70,8 @@ public:
     // when the system's list named the device.
     [[nodiscard]] QString commLink() const { return m_commLink; }
 
-    // After a small read, wait up to this long before taking the next one
+    // After a small read, wait up to this long before taking the next one,
+    // less at baud rates that could fill the system's buffer meanwhile
     // (read_pacing.h); 0, the default, takes every arrival at once.
     void setLongestReadPause(int milliseconds);
 
@@ -84,6 +85,7 @@ signals:
 
 private:
     void scheduleReceive();
+    void paceReader();
     void deliverReceive();
     void portError(int error);
     void finishVanish();
@@ -100,6 +102,7 @@ private:
     // QSerialPort reads, with no pacing.
     PortReader *m_reader;
     bool m_ownReading = false;
+    int m_longestReadPause = 0;
     LineConditionWatch m_lineWatch;
     std::int16_t m_commPort = 1;
     CommSettings m_settings;
