@@ -13,7 +13,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QScreen>
 #include <QScrollBar>
 #include <QWindow>
 
@@ -160,9 +159,10 @@ void DisplayView::scheduleFrame()
 {
     if (m_frame.isActive())
         return;
-    const QScreen *shown = screen();
-    const double hertz = shown ? std::clamp(shown->refreshRate(), 30.0, 240.0) : 60.0;
-    m_frame.start(static_cast<int>(1000.0 / hertz));
+    // A frame's time after the last one: at once when data comes after a
+    // rest, so it shows without delay and in the same wake-up as its read.
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameMs;
+    m_frame.start(static_cast<int>(std::max<qint64>(0, FrameMs - since)));
 }
 
 bool DisplayView::shown() const
@@ -179,6 +179,7 @@ void DisplayView::paintFrame()
     m_frame.stop();
     if (!shown())
         return; // the expose that shows the window again brings the frame
+    m_sinceFrame.start();
     const Pending pending = std::exchange(m_pending, Pending{});
     updateScrollRanges();
     if (pending.followCaret)

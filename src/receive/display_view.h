@@ -3,6 +3,7 @@
 #include "cell_font.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
@@ -31,8 +32,9 @@ class DisplayBuffer;
 //
 // After appends the view follows the caret at the end: the last line comes
 // into view, and horizontally the caret's column. The model changes at every
-// read; the view catches up at most once a screen frame, and not at all
-// while its window is hidden or minimized.
+// read; the view catches up at most once a frame, FrameMs after the last
+// one or at once after a rest, and not at all while its window is hidden or
+// minimized.
 class DisplayView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -40,6 +42,9 @@ class DisplayView : public QAbstractScrollArea
 public:
     // Blank pixels between the viewport's edge and the first column and line.
     static constexpr int TextMargin = 2;
+    // 30 frames a second: a stream reads as smoothly as at the screen's
+    // rate, and a busy line costs half the CPU.
+    static constexpr int FrameMs = 33;
 
     explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr);
 
@@ -156,6 +161,7 @@ private:
     qsizetype m_seenSelTo = 0;
     Pending m_pending;
     QTimer m_frame;
+    QElapsedTimer m_sinceFrame; // since the last painted frame
     QPointer<QWindow> m_watchedWindow;
 };
 
