@@ -6,13 +6,14 @@ pty_feeder, measured from outside:
 - intake: the bytes the feeder got into the terminal, per second;
 - CPU: the program's own user and system time from /proc/<pid>/stat, as a
   share of one core;
+- wake-ups: context switches of all its threads, per second;
 - responsiveness: the round trip of a _NET_WM_PING to the program's window
   every 200 ms (median, 90th percentile, maximum);
 - memory: peak and end resident size (VmHWM, VmRSS).
 
 A peer terminal (PuTTY) is measured in the same run where it is installed.
 
-    bench_desktop.py QUILLAR PTY_FEEDER [seconds per scenario, default 12]
+    bench_desktop.py QUILLAR PTY_FEEDER [seconds per scenario, default 12] [words in the names to run]
 """
 
 import os
@@ -28,15 +29,15 @@ from Xlib import X, display as xdisplay, protocol
 CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
 
 SCENARIOS = [
-    # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time
-    ('11.5 KB/s, 1 ms writes, timer mode', 11520, 'text', '150'),
-    ('11.5 KB/s, 1 ms writes, line-feed mode', 11520, 'text', '0'),
-    ('300 KB/s, 1 ms writes, timer mode', 300000, 'text', '150'),
-    ('300 KB/s, 1 ms writes, line-feed mode', 300000, 'text', '0'),
-    ('full speed, text lines, timer mode', 0, 'text', '150'),
-    ('full speed, text lines, line-feed mode', 0, 'text', '0'),
-    ('full speed, random bytes, timer mode', 0, 'random', '150'),
-    ('idle, port open, no data', None, 'text', '150'),
+    # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud
+    ('11.5 KB/s, 1 ms writes, timer mode', 11520, 'text', '150', 115200),
+    ('11.5 KB/s, 1 ms writes, line-feed mode', 11520, 'text', '0', 115200),
+    ('300 KB/s, 1 ms writes, timer mode', 300000, 'text', '150', 3000000),
+    ('300 KB/s, 1 ms writes, line-feed mode', 300000, 'text', '0', 3000000),
+    ('full speed, text lines, timer mode', 0, 'text', '150', 3000000),
+    ('full speed, text lines, line-feed mode', 0, 'text', '0', 3000000),
+    ('full speed, random bytes, timer mode', 0, 'random', '150', 3000000),
+    ('idle, port open, no data', None, 'text', '150', 115200),
 ]
 
 
@@ -102,6 +103,18 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
 
 
+def wake_ups(pid):
+    """Context switches of all the program's threads: a wake-up each."""
+    total = 0
+    for task in os.listdir(f'/proc/{pid}/task'):
+        try:
+            with open(f'/proc/{pid}/task/{task}/status') as f:
+                total += sum(int(line.split()[1]) for line in f if 'ctxt_switches' in line)
+        except FileNotFoundError:
+            pass  # a thread that ended meanwhile
+    return total
+
+
 def memory_mb(pid):
     values = {}
     with open(f'/proc/{pid}/status') as f:
@@ -113,7 +126,7 @@ def memory_mb(pid):
 
 
 def run(program, feeder_path, name, pinger, scenario, seconds):
-    title, rate, pattern, line_feed_time = scenario
+    title, rate, pattern, line_feed_time, baud = scenario
     folder = tempfile.mkdtemp(prefix='quillar-bench-')
     link = os.path.join(folder, 'COM1')
     feeder = subprocess.Popen([feeder_path, link, '--rate', str(rate or 0), '--pattern', pattern],
@@ -121,10 +134,10 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
     assert feeder.stdout.readline().strip() == 'ready'
     env = dict(os.environ, DISPLAY=name)
     if program == 'putty':
-        args = ['putty', '-serial', os.path.realpath(link), '-sercfg', '115200,8,n,1,N']
+        args = ['putty', '-serial', os.path.realpath(link), '-sercfg', f'{baud},8,n,1,N']
     else:
         with open(os.path.join(folder, 'Quillar.ini'), 'wb') as f:
-            f.write(f'"1","115200",0,0,14925,7500,"31","128","{line_feed_time}"\r\n'.encode())
+            f.write(f'"1","{baud}",0,0,14925,7500,"31","128","{line_feed_time}"\r\n'.encode())
         args = [program]
     process = subprocess.Popen(args, cwd=folder, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
@@ -134,13 +147,13 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
             feeder.stdin.write('start\n')
             feeder.stdin.flush()
             time.sleep(2)  # warm up: the display fills to its steady size
-        cpu0, t0 = cpu_seconds(process.pid), time.monotonic()
+        cpu0, wake0, t0 = cpu_seconds(process.pid), wake_ups(process.pid), time.monotonic()
         pings = []
         while time.monotonic() - t0 < seconds:
             tick = time.monotonic()
             pings.append(pinger.round_trip(window))
             time.sleep(max(0.0, 0.2 - (time.monotonic() - tick)))
-        cpu1, t1 = cpu_seconds(process.pid), time.monotonic()
+        cpu1, wake1, t1 = cpu_seconds(process.pid), wake_ups(process.pid), time.monotonic()
         peak, end = memory_mb(process.pid)
         intake = None
         if rate is not None:
@@ -151,6 +164,7 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
         pings.sort()
         return {
             'cpu': 100 * (cpu1 - cpu0) / (t1 - t0),
+            'wake-ups': (wake1 - wake0) / (t1 - t0),
             'intake': intake,
             'ping': (statistics.median(pings), pings[int(0.9 * (len(pings) - 1))], pings[-1]),
             'rss': (peak, end),
@@ -172,7 +186,7 @@ def cell(r):
         return '-'
     intake = f"{r['intake'] / 1e6:7.2f} MB/s" if r['intake'] is not None else '    -     '
     p50, p90, top = r['ping']
-    return (f"{r['cpu']:5.1f} % {intake}  ping {p50:5.1f}/{p90:6.1f}/{top:7.1f} ms"
+    return (f"{r['cpu']:5.1f} % {r['wake-ups']:6.0f}/s {intake}  ping {p50:5.1f}/{p90:6.1f}/{top:7.1f} ms"
             f"  rss {r['rss'][0]:5.1f}/{r['rss'][1]:5.1f} MB")
 
 
@@ -183,12 +197,12 @@ def main():
     name, server, manager = start_x()
     try:
         pinger = Pinger(name)
-        print(f'{seconds:g} s a scenario; CPU as a share of one core; ping median/p90/max; rss peak/end')
-        print(f"{'scenario':40} | {'Quillar':70} | " + ' | '.join(f'{p:70}' for p in peers))
-        for scenario in SCENARIOS:
+        print(f'{seconds:g} s a scenario; CPU as a share of one core; wake-ups a second; ping median/p90/max; rss peak/end')
+        print(f"{'scenario':40} | {'Quillar':79} | " + ' | '.join(f'{p:79}' for p in peers))
+        for scenario in [s for s in SCENARIOS if all(word in s[0] for word in sys.argv[4:])]:
             ours = run(program, feeder, name, pinger, scenario, seconds)
             theirs = [run(p, feeder, name, pinger, scenario, seconds) for p in peers]
-            print(f'{scenario[0]:40} | {cell(ours):70} | ' + ' | '.join(f'{cell(t):70}' for t in theirs),
+            print(f'{scenario[0]:40} | {cell(ours):79} | ' + ' | '.join(f'{cell(t):79}' for t in theirs),
                   flush=True)
     finally:
         manager.terminate()
