@@ -6,7 +6,7 @@ pty_feeder, measured from outside:
 - intake: the bytes the feeder got into the terminal, per second;
 - CPU: the program's own user and system time from /proc/<pid>/stat, as a
   share of one core;
-- wake-ups: context switches of all its threads, per second;
+- wake-ups: the times any of its threads slept and woke, per second;
 - responsiveness: the round trip of a _NET_WM_PING to the program's window
   every 200 ms (median, 90th percentile, maximum);
 - memory: peak and end resident size (VmHWM, VmRSS).
@@ -104,12 +104,13 @@ def cpu_seconds(pid):
 
 
 def wake_ups(pid):
-    """Context switches of all the program's threads: a wake-up each."""
+    """Times any of the program's threads slept and woke (voluntary context
+    switches; those forced by other load are left out)."""
     total = 0
     for task in os.listdir(f'/proc/{pid}/task'):
         try:
             with open(f'/proc/{pid}/task/{task}/status') as f:
-                total += sum(int(line.split()[1]) for line in f if 'ctxt_switches' in line)
+                total += sum(int(line.split()[1]) for line in f if line.startswith('voluntary_ctxt_switches'))
         except FileNotFoundError:
             pass  # a thread that ended meanwhile
     return total

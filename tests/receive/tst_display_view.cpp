@@ -191,6 +191,32 @@ private slots:
         check("cleared");
     }
 
+    // Appends after a rest show in the same pass of the event loop as their
+    // read; many at once are one frame.
+    void frames()
+    {
+        Shown s;
+        int paints = 0;
+        struct Count : QObject {
+            int &paints;
+            explicit Count(int &p) : paints(p) {}
+            bool eventFilter(QObject *, QEvent *e) override { paints += e->type() == QEvent::Paint; return false; }
+        } count(paints);
+        s.area()->installEventFilter(&count);
+        QTest::qWait(DisplayView::FrameMs + 10);
+        paints = 0;
+        s.buffer.append(QStringLiteral("after a rest"));
+        for (int pass = 0; pass < 3; ++pass) // the frame, then its paint; no waiting
+            QCoreApplication::processEvents();
+        QCOMPARE(paints, 1);
+        QTest::qWait(DisplayView::FrameMs + 10);
+        for (int i = 0; i < 50; ++i)
+            s.buffer.append(QStringLiteral("line %1\r\n").arg(i));
+        QTRY_COMPARE(paints, 2);
+        QTest::qWait(2 * DisplayView::FrameMs);
+        QCOMPARE(paints, 2);
+    }
+
     // Every character takes one cell: column 8 holds X on both lines, after a
     // blank in column 7, whatever the six characters before it.
     void columnsNeverShift_data()
