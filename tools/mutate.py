@@ -164,6 +164,7 @@ def sync_tree(scratch):
 def prepare_scratch(path):
     if path is None:
         scratch = Path(tempfile.mkdtemp(prefix="quillar-mutate-"))
+        scratch.chmod(0o755)  # some tests run as nobody, who must reach their programs
     else:
         scratch = Path(path).resolve()
         if scratch == ROOT or ROOT.is_relative_to(scratch):
