@@ -44,7 +44,7 @@ SCENARIOS = [
 def start_x():
     read, write = os.pipe()
     server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1280x800x24', '-dpi', '96',
-                               '-nolisten', 'tcp'], pass_fds=(write,), stderr=subprocess.DEVNULL)
+                               '-nolisten', 'tcp', '-noreset'], pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     number = b''
     while not number.endswith(b'\n'):

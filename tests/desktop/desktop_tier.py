@@ -374,8 +374,10 @@ def main():
     global PROGRAM, DISPLAY
     PROGRAM = os.path.abspath(sys.argv.pop(1))
     read, write = os.pipe()
+    # Between two window managers the server may have no client left: it
+    # must not reset then, as it refuses connections while it does.
     server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1280x800x24', '-dpi', '96',
-                               '-nolisten', 'tcp'], pass_fds=(write,), stderr=subprocess.DEVNULL)
+                               '-nolisten', 'tcp', '-noreset'], pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     number = b''
     while not number.endswith(b'\n'):
