@@ -14,7 +14,7 @@
 namespace quillar::read_pacing {
 
 // A display frame (DisplayView::FrameMs).
-inline constexpr int LongestPauseMs = 33;
+inline constexpr int LongestPauseMs = 40;
 // The most that may pile up in the system while the reader waits: half of
 // the 4 KB a terminal device keeps for its reader. A full one makes a USB
 // adapter stop taking from the device, whose own small buffer then overflows.

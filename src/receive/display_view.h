@@ -42,9 +42,9 @@ class DisplayView : public QAbstractScrollArea
 public:
     // Blank pixels between the viewport's edge and the first column and line.
     static constexpr int TextMargin = 2;
-    // 30 frames a second: a stream reads as smoothly as at the screen's
-    // rate, and a busy line costs half the CPU.
-    static constexpr int FrameMs = 33;
+    // 25 frames a second: text moves as readably as at the screen's rate,
+    // and a busy line costs less than half the CPU.
+    static constexpr int FrameMs = 40;
 
     explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr);
 

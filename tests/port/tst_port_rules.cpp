@@ -123,11 +123,11 @@ private slots:
         QTest::addColumn<qint64>("readBytes");
         QTest::addColumn<int>("pause");
         const qint64 small = 11;
-        QTest::newRow("line-feed mode, 115200") << qint64(0) << "115200,n,8,1" << small << 33;
+        QTest::newRow("line-feed mode, 115200") << qint64(0) << "115200,n,8,1" << small << 40;
         QTest::newRow("7 ms: at most half") << qint64(7) << "115200,n,8,1" << small << 3;
         QTest::newRow("1 ms: none") << qint64(1) << "115200,n,8,1" << small << 0;
         QTest::newRow("large read: none") << qint64(0) << "9600,n,8,1" << read_pacing::LargeRead << 0;
-        QTest::newRow("just under large") << qint64(0) << "9600,n,8,1" << read_pacing::LargeRead - 1 << 33;
+        QTest::newRow("just under large") << qint64(0) << "9600,n,8,1" << read_pacing::LargeRead - 1 << 40;
         // 2048 bytes of 10 bits at 3 Mbaud: 6.8 ms; of 12 bits: 8.2 ms.
         // 2048 bytes at 921600 baud: 22 ms.
         QTest::newRow("921600") << qint64(0) << "921600,n,8,1" << small << 22;
