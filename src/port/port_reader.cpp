@@ -72,7 +72,10 @@ void PortReader::readDevice(bool fromTimer)
         emit hungUp();
         return;
     }
-    const int pause = result.bytes > 0 ? read_pacing::pauseAfter(result.bytes, m_longestPause) : 0;
+    const double sinceLastRead = m_sinceRead.isValid() ? m_sinceRead.nsecsElapsed() / 1e6 : 1e9;
+    if (result.bytes > 0)
+        m_sinceRead.start();
+    const int pause = result.bytes > 0 ? read_pacing::pauseAfter(result.bytes, sinceLastRead, m_longestPause) : 0;
     if (pause > 0) {
         // Rest: the next read comes by the timer.
         if (m_notifier->isEnabled())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -49,6 +50,7 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_pause;
     int m_longestPause = 0;
+    QElapsedTimer m_sinceRead; // since the last read that found bytes
     QByteArray m_buffer;
     qint64 m_taken = 0;
 };

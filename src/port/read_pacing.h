@@ -45,10 +45,16 @@ inline constexpr qint64 LargeRead = 3072;
     return static_cast<int>(std::min<qint64>(LongestPauseMs, lineFeedTimeMs / 2));
 }
 
-// The pause after a read of readBytes.
-[[nodiscard]] constexpr int pauseAfter(qint64 readBytes, int longest)
+// The pause after a read of readBytes that came sinceLastReadMs after the
+// one before: none when the line, at the rate it just ran, would pile up more
+// than SafePile meanwhile, as a small read in a fast stream only means the
+// reader caught up for a moment.
+[[nodiscard]] constexpr int pauseAfter(qint64 readBytes, double sinceLastReadMs, int longest)
 {
-    return readBytes >= LargeRead ? 0 : longest;
+    if (readBytes >= LargeRead)
+        return 0;
+    const double atThisRate = static_cast<double>(SafePile) * sinceLastReadMs / static_cast<double>(std::max<qint64>(1, readBytes));
+    return atThisRate >= longest ? longest : static_cast<int>(atThisRate);
 }
 
 } // namespace quillar::read_pacing
