@@ -313,6 +313,10 @@ void frmQuillar::Form_Load()
     if (std::exchange(m_loaded, true))
         return;
     restoreSettings(*this, QString::fromLatin1(SettingsFileName));
+    guarded("Form_Load: a usable width", [this] {
+        if (const double width = restoredWidth(Width()); width != Width())
+            setWidth(static_cast<float>(width));
+    });
     guarded("Form_Load: back onto a screen", [this] { bringOntoAScreen(); });
 }
 

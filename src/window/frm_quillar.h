@@ -74,8 +74,8 @@ public:
     void startLongSession(const QString &rawLog, const QString &textLog, bool reconnect);
 
     // Start-up: restores the settings from Quillar.ini in the current
-    // directory, brings a window restored off every screen back onto the
-    // primary one, and opens the port. The program runs it once, before the
+    // directory, widens a window too narrow for its controls, brings one
+    // restored off every screen back onto the primary one, and opens the port. The program runs it once, before the
     // window is first shown; later calls do nothing. Only a window started
     // this way writes the file back when it closes.
     void Form_Load();

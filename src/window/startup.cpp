@@ -35,16 +35,16 @@ public:
 
     void run()
     {
-        SettingsRecord record; // empty texts and zeros until read
+        // A field that is not read keeps the default's value, so a damaged
+        // file never leaves the window without a size or the boxes empty.
+        SettingsRecord record = SettingsRecord::defaults();
         step([&] { m_file.openForReading(); });
-        step([&] {
+        const bool damaged = !step([&] {
             if (m_file.isOpen() || !m_recoveryFailed)
                 m_file.read(record);
-            else
-                // The recovery could not write the default record to read it
-                // back; this run uses it all the same.
-                record = SettingsRecord::defaults();
         });
+        if (damaged)
+            record = usableAfterDamage(record);
         m_file.close();
         step([&] { m_window.setPortBoxText(record.port); });
         step([&] { m_window.setBaudBoxText(record.baud); });
@@ -61,12 +61,15 @@ public:
     }
 
 private:
-    void step(const std::function<void()> &body)
+    // False when the step failed and the file was recovered.
+    bool step(const std::function<void()> &body)
     {
         try {
             body();
+            return true;
         } catch (...) {
             recover();
+            return false;
         }
     }
 

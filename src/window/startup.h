@@ -51,8 +51,9 @@ public:
 
 // Start-up: restores the nine values from the file at path into the window,
 // runs the Open/Close toggle once and leaves LineByteCount at 0. A missing,
-// empty or damaged file never stops it: the failing step's cause decides what
-// this run uses, and the file becomes the default record, without a message.
+// empty or damaged file never stops it, and the file becomes the default
+// record, without a message: this run keeps what was read before the damage
+// where its box could hold it, and the default record's values for the rest.
 // When the default record cannot be written, one message box titled "Quillar"
 // names the file and the reason, and start-up goes on. (Form_Load's work.)
 void restoreSettings(SettingsUi &window, const QString &path);

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -192,7 +193,17 @@ private slots:
         QTest::addColumn<QByteArray>("onDisk");
         QTest::newRow("no file: defaults used and written") << QByteArray() << "" << DefaultBytes << DefaultBytes;
         QTest::newRow("good file kept as it is") << GoodBytes << "" << GoodBytes << GoodBytes;
-        QTest::newRow("damaged at field 3: fields 1 and 2 only") << QByteArray("\"3\",\"9600\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << "" << QByteArray("\"3\",\"9600\",0,0,0,0,\"\",\"\",\"\"\r\n") << DefaultBytes;
+        // Damage: what was read before it, where its box could hold it; the
+        // default record's values for the rest.
+        QTest::newRow("damaged at field 3") << QByteArray("\"3\",\"9600\",3000000000,0,16000,7000,\"40\",\"200\",\"0\"\r\n") << "" << QByteArray("\"3\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("two fields") << QByteArray("\"1\",\"9600\"") << "" << QByteArray("\"1\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("no number at field 3") << QByteArray("\"1\",\"9600\",abc") << "" << QByteArray("\"1\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("a line end alone: an empty port box") << QByteArray("\r\n") << "" << QByteArray("\"\",\"4800\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("texts no box could hold") << QByteArray("\"-g\",\"96\x01\",20,30,9000,4000,\"a\x7f\",\"1234\"") << "" << QByteArray("\"1\",\"4800\",20,30,9000,4000,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("texts a box holds") << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\"") << "" << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QByteArray junk(1 << 20, Qt::Uninitialized);
+        QRandomGenerator(18).fillRange(reinterpret_cast<quint32 *>(junk.data()), junk.size() / 4);
+        QTest::newRow("a megabyte of random bytes") << junk << "" << DefaultBytes << DefaultBytes;
         // Field by field: only the refused one keeps the window's old value.
         const QList<QByteArray> good = GoodBytes.split(','), old = formatSettingsRecord(FakeWindow().values).split(',');
         for (int i = 0; i < SettingsRecord::FieldCount; ++i) {

@@ -298,6 +298,9 @@ private slots:
         QTest::newRow("its file") << QByteArray("\"2\",\"9600\",1500,900,12000,5100,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{1500, 900, 12000, 5100};
         // A monitor unplugged since: the window comes back to the primary
         // screen's corner (the offscreen screen's is 0, 0) with its size.
+        // A window stored too small to use comes up wide enough for the
+        // strip and as high as the resize rule allows.
+        QTest::newRow("no usable size") << QByteArray("\"2\",\"9600\",0,0,45,0,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{0, 0, 10965, 1825};
         QTest::newRow("off every screen") << QByteArray("\"2\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{0, 0, 12000, 5100};
     }
     // The file's values in the boxes and the frame, the port opened, the line
