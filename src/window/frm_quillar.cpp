@@ -5,6 +5,8 @@
 #include "capture/file_appender.h"
 #include "capture/text_log.h"
 #include "digit_filter.h"
+#include "entry_box.h"
+#include "fitted_font.h"
 #include "help/frm_istruzioni.h"
 #include "key_preview.h"
 #include "layout_table.h"
@@ -146,14 +148,14 @@ void frmQuillar::createControls()
             break;
         }
         case ControlKind::EntryBox: {
-            auto *box = new QLineEdit(QString::fromLatin1(c.text), this);
+            auto *box = new EntryBox(QString::fromLatin1(c.text), this);
             box->setAlignment(Qt::AlignCenter);
             box->setMaxLength(c.maxLength);
             setColour(*box, QPalette::Base, systemColour(SystemColour::InactiveCaptionText));
             setColour(*box, QPalette::Text, Qt::black);
             box->setTextMargins(0, 0, 0, 0);
             selectAll->installOn(*box);
-            keep(c, box);
+            keep(c, static_cast<QLineEdit *>(box));
             w = box;
             break;
         }
@@ -208,6 +210,7 @@ void frmQuillar::createControls()
 
     digitFilter->installOn(*txtCom1);
     digitFilter->installOn(*txtBaud1);
+    fitEntryBoxFont();
 
     Label3->setText(label3Caption());
     Label3->setRows({rulerRowA(), rulerRowB()});
@@ -222,6 +225,21 @@ void frmQuillar::createControls()
     const std::vector<const ControlLayout *> order = focusOrder();
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(widgetOf(order[i - 1]), widgetOf(order[i]));
+}
+
+// One font for every entry box, narrowed until each shows as many digits as
+// it takes whole: the baud box is as wide as it was drawn, and six digits of
+// most desktop fonts do not fit it.
+void frmQuillar::fitEntryBoxFont()
+{
+    QFont boxFont = font();
+    for (QLineEdit *box : {txtCom1, txtBaud1, Text4, Text2, Text1}) {
+        const auto *entry = static_cast<const EntryBox *>(box);
+        boxFont = fittedFont(boxFont, widestDigits(boxFont, box->maxLength(), box), entry->textRoom(boxFont), box,
+                             true);
+    }
+    for (QLineEdit *box : {txtCom1, txtBaud1, Text4, Text2, Text1})
+        box->setFont(boxFont);
 }
 
 void frmQuillar::placeRuler()

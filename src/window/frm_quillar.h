@@ -93,6 +93,7 @@ private:
     friend std::span<const ControlLayout> windowControls();
 
     void createControls();
+    void fitEntryBoxFont();
     void placeRuler();
     void connectHandlers();
     void paceReads();

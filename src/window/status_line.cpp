@@ -1,7 +1,12 @@
 #include "status_line.h"
 
+#include "fitted_font.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QStyle>
 
 namespace quillar {
 
@@ -29,7 +34,7 @@ QAccessibleInterface *statusLineFactory(const QString &className, QObject *objec
 
 } // namespace
 
-StatusLine::StatusLine(const QString &text, QWidget *parent) : QLabel(text, parent)
+StatusLine::StatusLine(const QString &text, QWidget *parent) : QLabel(text, parent), m_designFont(font())
 {
     static const bool installed = (QAccessible::installFactory(statusLineFactory), true);
     (void)installed;
@@ -41,10 +46,47 @@ void StatusLine::setStatus(const QString &text)
     // (a line error that happens twice) is news too.
     const bool same = text == this->text();
     setText(text);
+    fit();
     if (same && QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+void StatusLine::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    fit();
+}
+
+qreal StatusLine::textRoom() const
+{
+    return contentsRect().width() - 2 * margin();
+}
+
+void StatusLine::fit()
+{
+    const QFont fitted = fittedFont(m_designFont, text(), textRoom(), this, false);
+    if (fitted != font())
+        setFont(fitted);
+    const bool elided = textWidth(fitted, text(), this) > textRoom();
+    if (elided != m_elided || elided)
+        setToolTip(elided ? text() : QString());
+    m_elided = elided;
+    update();
+}
+
+void StatusLine::paintEvent(QPaintEvent *event)
+{
+    if (!m_elided) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect room = contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
+    const QString shown = QFontMetricsF(font(), this).elidedText(text(), Qt::ElideRight, room.width());
+    style()->drawItemText(&painter, room, int(alignment()), palette(), isEnabled(), shown, foregroundRole());
 }
 
 } // namespace quillar

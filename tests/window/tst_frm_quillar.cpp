@@ -6,8 +6,10 @@
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
 #include "settings/settings_format.h"
+#include "window/layout_table.h"
 #include "window/ruler_label.h"
 #include "window/ruler_text.h"
+#include "window/status_line.h"
 #include "window/system_colours.h"
 #include "window_on_device.h"
 
@@ -105,6 +107,60 @@ private slots:
         QCOMPARE(edit->text(), afterPaste);
         QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(edit->text(), afterPaste.chopped(1));
+    }
+
+    // At any DPI (ctest runs this at 144 and 192 too) each box shows as many
+    // digits as it takes, and the status line its longest texts, whole.
+    void textsShowWhole_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        for (const char *name : {"txtCom1", "txtBaud1", "Text4", "Text2", "Text1"}) {
+            const int length = controlLayout(QString::fromLatin1(name)).maxLength;
+            QTest::addRow("%s full of eights", name) << name << QString(length, u'8');
+            QTest::addRow("%s full of zeros", name) << name << QString(length, u'0');
+        }
+        QTest::newRow("bad port") << "lblStatus" << "Numero di Porta COM17 non valido";
+        QTest::newRow("bad baud rate") << "lblStatus" << "Vel. Baud Porta COM17 non valida";
+        QTest::newRow("a fast port open") << "lblStatus" << "Porta COM16: 921600,n,8,1 OK";
+    }
+    void textsShowWhole()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        if (control == QLatin1String("lblStatus")) {
+            auto *line = child<QLabel>("lblStatus");
+            static_cast<StatusLine *>(line)->setStatus(text);
+            QVERIFY(QFontMetricsF(line->font(), line).horizontalAdvance(text) <= line->contentsRect().width());
+            QVERIFY(line->toolTip().isEmpty());
+            return;
+        }
+        // Scrolled, the caret's way from the text's start to its end is
+        // shorter than the text.
+        QLineEdit *edit = box(control.toLatin1());
+        edit->setText(text);
+        edit->setCursorPosition(0);
+        edit->repaint(); // where the line edit scrolls to show the caret
+        const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        edit->setCursorPosition(int(text.size()));
+        edit->repaint();
+        const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        QVERIFY2(qAbs(end - start - QFontMetricsF(edit->font(), edit).horizontalAdvance(text)) <= 1,
+                 qPrintable(QStringLiteral("the caret moves %1 px over a text %2 px wide")
+                                .arg(end - start)
+                                .arg(QFontMetricsF(edit->font(), edit).horizontalAdvance(text))));
+    }
+    // A text too long for the line even in its narrowest font ends in an
+    // ellipsis and shows whole in the tooltip.
+    void longStatusElided()
+    {
+        auto *line = static_cast<StatusLine *>(child<QLabel>("lblStatus"));
+        const QString text = QStringLiteral("Errore n.1003 su COM") + QString(60, u'7');
+        line->setStatus(text);
+        QCOMPARE(line->text(), text);
+        QCOMPARE(line->toolTip(), text);
+        line->setStatus(QStringLiteral("Comm Frame Error"));
+        QVERIFY(line->toolTip().isEmpty());
     }
 
     void clickSelectsAll()
