@@ -5,6 +5,7 @@
 #include "capture/file_appender.h"
 #include "capture/text_log.h"
 #include "digit_filter.h"
+#include "enter_presses_button.h"
 #include "entry_box.h"
 #include "fitted_font.h"
 #include "help/frm_istruzioni.h"
@@ -130,6 +131,7 @@ void frmQuillar::createControls()
     const double d = dpi();
     auto *digitFilter = new DigitFilter(this);
     auto *selectAll = new SelectAllOnClick(this);
+    auto *enterPresses = new EnterPressesButton(this);
 
     const auto keep = [this](const ControlLayout &c, auto *control) {
         this->*std::get<decltype(control) frmQuillar::*>(c.member) = control;
@@ -163,6 +165,7 @@ void frmQuillar::createControls()
             auto *button = new QPushButton(QString::fromLatin1(c.text), this);
             button->setAutoDefault(false);
             button->setDefault(false);
+            enterPresses->installOn(*button);
             keep(c, button);
             w = button;
             break;

@@ -163,6 +163,38 @@ private slots:
         QVERIFY(line->toolTip().isEmpty());
     }
 
+    // Enter, on the main keys or the keypad, presses a focused button as
+    // Space does, once however long it is held; in an entry box it presses
+    // none.
+    void enterPressesFocusedButton_data()
+    {
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("presses");
+        for (const char *name : {"Command1", "Command2", "Command3", "Command4", "Command5"})
+            QTest::addRow("%s, Enter", name) << name << int(Qt::Key_Return) << 1;
+        QTest::newRow("keypad Enter") << "Command2" << int(Qt::Key_Enter) << 1;
+        QTest::newRow("Space") << "Command3" << int(Qt::Key_Space) << 1;
+        QTest::newRow("Enter in the baud box") << "txtBaud1" << int(Qt::Key_Return) << 0;
+    }
+    void enterPressesFocusedButton()
+    {
+        QFETCH(QString, focused);
+        QFETCH(int, key);
+        QFETCH(int, presses);
+        int clicks = 0;
+        for (QPushButton *button : m_window->findChildren<QPushButton *>())
+            connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
+        QWidget *target = child(focused.toLatin1());
+        target->setFocus();
+        const Qt::KeyboardModifiers keypad = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::keyPress(target, Qt::Key(key), keypad);
+        QKeyEvent repeat(QEvent::KeyPress, key, keypad, QString(), true); // held
+        QApplication::sendEvent(target, &repeat);
+        QTest::keyRelease(target, Qt::Key(key), keypad);
+        QTRY_COMPARE(clicks, presses);
+    }
+
     void clickSelectsAll()
     {
         QLineEdit *edit = box("txtBaud1");
