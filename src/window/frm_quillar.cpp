@@ -32,6 +32,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -76,8 +77,8 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     createControls();
     m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), nullptr, this);
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
-    m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this),
-                                           QCoreApplication::applicationDirPath());
+    // The settings folder: the program has made it the current directory.
+    m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), QDir::currentPath());
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     };
