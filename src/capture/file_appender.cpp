@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -94,9 +93,6 @@ struct FileAppender::Shared
 FileAppender::FileAppender(QString path, qsizetype capacity, QObject *parent)
     : QObject(parent), m_shared(std::make_shared<Shared>())
 {
-    // A file size limit (ulimit -f) then fails a write with EFBIG, which is
-    // reported, instead of ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
     m_shared->nativePath = QFile::encodeName(path);
     m_shared->path = std::move(path);
     m_shared->capacity = capacity;

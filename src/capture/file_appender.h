@@ -25,7 +25,8 @@ namespace quillar {
 // without end or leaving a hole in the file. The first failure (cannot open,
 // disk full, file removed or replaced, queue overflow) stops the logging for
 // good, so that it is reported once; failed() is emitted on this object's
-// thread.
+// thread. A file size limit (ulimit -f) is a failure like the others where the
+// program ignores SIGXFSZ, as Quillar does.
 class FileAppender : public QObject
 {
     Q_OBJECT
