@@ -136,13 +136,6 @@ PathKind pathKind(const QString &path)
     return PathKind::CharDevice;
 }
 
-bool readAccessDenied(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    // The effective identity, as open(2) uses it.
-    return ::faccessat(AT_FDCWD, native.constData(), R_OK, AT_EACCESS) != 0 && errno == EACCES;
-}
-
 namespace {
 
 // Named after the device below /dev, with '/' as '_': LCK..pts_3.

@@ -23,10 +23,6 @@ enum class PathKind {
 };
 [[nodiscard]] PathKind pathKind(const QString &path);
 
-// True when this process may not open `path` for reading. Tells a refusal of
-// access apart from a device another program holds.
-[[nodiscard]] bool readAccessDenied(const QString &path);
-
 // True when another running program has announced that it holds the device
 // with a lock file ("LCK..ttyUSB0" in /run/lock, the holder's process number
 // on its first line), as serial programs on Linux do. A lock whose holder is
