@@ -3,6 +3,7 @@
 // streams to one.
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
+#include "port/port_device.h"
 #include "port/read_pacing.h"
 #include "port/serial_device.h"
 #include "support/fake_serial_driver.h"
@@ -255,7 +256,9 @@ private slots:
     // A hang-up throws away what the system still holds, so the reader takes
     // each arrival at once, whatever the program's own thread is doing: here
     // it runs no events from the first byte to the hang-up, which comes from
-    // 2 ms after the last byte on. Every byte written before it is captured.
+    // 2 ms after the last byte reached the terminal on (the system hands a
+    // write on a moment later, on a loaded machine even later). Every byte
+    // written before it is captured.
     void hangUpsLoseNothing()
     {
         m_comm.setLongestReadPause(read_pacing::LongestPauseMs);
@@ -278,6 +281,9 @@ private slots:
                 sent += burst;
                 pause(0, 3000);
             }
+            for (const QDeadlineTimer deadline(1000); !deadline.hasExpired()
+                 && m_comm.device()->received() < quint64(sent.size()) && !device.inputWaiting();)
+                pause(50, 100);
             pause(2000, 6000);
             device.closeMaster();
             QVERIFY2(closedWithin(10000), qPrintable(QString("cycle %1").arg(cycle)));
