@@ -36,7 +36,11 @@ void DeviceReader::start(int fd, std::optional<LineCounters> counters)
     m_gone = false;
     m_counters.reset();
     (void)m_counters.update(LineSnapshot{counters, std::nullopt});
-    m_thread = std::thread([this] { run(); });
+    m_thread = std::thread([this] {
+        m_running.release();
+        run();
+    });
+    m_running.acquire();
 }
 
 void DeviceReader::stop()

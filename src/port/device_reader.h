@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <semaphore>
 #include <thread>
 
 namespace quillar {
@@ -45,8 +46,9 @@ public:
     DeviceReader(const DeviceReader &) = delete;
     DeviceReader &operator=(const DeviceReader &) = delete;
 
-    // Starts reading fd; `counters` is the baseline of the error counters,
-    // none when the driver keeps none.
+    // Starts reading fd, and returns once the thread runs, so that a port
+    // just opened is read from its first byte on; `counters` is the baseline
+    // of the error counters, none when the driver keeps none.
     void start(int fd, std::optional<LineCounters> counters);
     // Returns once the thread has ended; the buffer is dropped.
     void stop();
@@ -75,6 +77,7 @@ private:
     int m_fd = -1;
     int m_wake = -1;
     std::thread m_thread;
+    std::binary_semaphore m_running{0};
 
     mutable std::mutex m_mutex; // guards everything below
     std::condition_variable m_room;
