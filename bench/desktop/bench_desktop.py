@@ -11,6 +11,10 @@ pty_feeder, measured from outside:
   every 200 ms (median, 90th percentile, maximum);
 - memory: peak and end resident size (VmHWM, VmRSS).
 
+Idle, the program is also run on a UART-like driver that a test plays
+(idle_uart): one that waits for the modem lines in the kernel, and one that
+can only be asked, which costs a slow look.
+
 A peer terminal (PuTTY) is measured in the same run where it is installed.
 
     bench_desktop.py QUILLAR PTY_FEEDER [seconds per scenario, default 12] [words in the names to run]
@@ -205,6 +209,12 @@ def main():
             theirs = [run(p, feeder, name, pinger, scenario, seconds) for p in peers]
             print(f'{scenario[0]:40} | {cell(ours):79} | ' + ' | '.join(f'{cell(t):79}' for t in theirs),
                   flush=True)
+        if all(word in 'idle, UART-like driver' for word in sys.argv[4:]):
+            uart = os.path.join(os.path.dirname(feeder), 'idle_uart')
+            for mode, title in (('wait', 'idle, UART-like driver (seam)'), ('poll', 'idle, driver that cannot wait (seam)')):
+                out = subprocess.run([uart, f'{seconds:g}', mode], env=dict(os.environ, DISPLAY=name),
+                                     capture_output=True, text=True).stdout.strip()
+                print(f'{title:40} | {out}', flush=True)
     finally:
         manager.terminate()
         server.terminate()

@@ -89,6 +89,10 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
 
 frmQuillar::~frmQuillar()
 {
+    // The port has read ahead of the display: that goes into the logs too,
+    // also when the window goes without being closed.
+    if ((m_rawLog || m_textLog) && MSComm1->portOpen())
+        MSComm1->deliverPendingInput();
     m_display.setAppendObserver(nullptr);
     if (m_textLog)
         m_textLog->finish();

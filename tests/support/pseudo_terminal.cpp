@@ -110,6 +110,12 @@ QByteArray PseudoTerminal::takeUnread()
     return readWaiting(m_slave);
 }
 
+bool PseudoTerminal::inputWaiting() const
+{
+    pollfd p{m_slave, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
+}
+
 void PseudoTerminal::closeMaster()
 {
     if (m_master >= 0)
