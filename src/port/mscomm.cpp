@@ -52,7 +52,7 @@ void MSComm::setCommPort(std::int16_t port)
     if (portOpen())
         failAlreadyOpen();
     if (port < 1)
-        fail(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
+        throw serial_errors::noSuchPort(port, QDir::currentPath(), 0);
     m_commPort = port;
 }
 
@@ -91,7 +91,7 @@ void MSComm::setPortOpen(bool open)
 
     const auto resolved = resolvePort(m_commPort, QDir::currentPath(), systemSerialPorts);
     if (!resolved)
-        fail(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
+        throw serial_errors::noSuchPort(m_commPort, QDir::currentPath(), systemSerialPorts().size());
     m_commLink = resolved->fromLink ? QDir::current().absoluteFilePath(comLinkName(m_commPort)) : QString();
     openResolved(resolved->path);
 }

@@ -88,11 +88,13 @@ void PortToggle::reportOpenFailure(const NumberedError &error, const QString &po
     case ErrorNumber::InvalidPortNumber:
     case ErrorNumber::PortNotOpen:
         m_ui.setStatus(QStringLiteral("Numero di Porta COM") + portText + QStringLiteral(" non valido"));
+        m_ui.setStatusDetail(error.description());
         m_ui.setBoxInError(PortToggleUi::Box::Port, true);
         m_ui.focusBox(PortToggleUi::Box::Port);
         break;
     case ErrorNumber::InvalidPropertyValue:
         m_ui.setStatus(QStringLiteral("Vel. Baud Porta COM") + portText + QStringLiteral(" non valida"));
+        m_ui.setStatusDetail(error.description());
         m_ui.setBoxInError(PortToggleUi::Box::Baud, true);
         m_ui.focusBox(PortToggleUi::Box::Baud);
         break;

@@ -41,6 +41,9 @@ public:
     [[nodiscard]] virtual QString portBoxText() const = 0;
     [[nodiscard]] virtual QString baudBoxText() const = 0;
     virtual void setStatus(const QString &text) = 0;       // lblStatus
+    // Why the status line says what it says, where a failure has more to tell
+    // than its fixed text (which device, what it lacks); setStatus clears it.
+    virtual void setStatusDetail(const QString &detail) = 0;
     virtual void setButtonCaption(const QString &caption) = 0; // Command1
     virtual void setButtonToolTip(const QString &toolTip) = 0;
     // The normal background, or red (255) after a failed open.

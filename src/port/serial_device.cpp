@@ -80,9 +80,10 @@ void SerialDevice::openOrThrow(const QString &path, const QString &link, const C
 
     CommSettings applied;
     if (const int error = setLine(settings, applied))
-        throw error == EINVAL ? serial_errors::invalidSettings() : serial_errors::openFailure(error, path, link);
+        throw error == EINVAL ? serial_errors::refusedSettings(path, link, settings.text(), QString())
+                              : serial_errors::openFailure(error, path, link);
     if (!takenAsAsked(settings, applied))
-        throw serial_errors::invalidSettings();
+        throw serial_errors::refusedSettings(path, link, settings.text(), applied.text());
     m_settings = applied;
 
     // The baselines: a condition counts from now on.

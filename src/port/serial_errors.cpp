@@ -93,9 +93,34 @@ NumberedError notAPort(PathKind kind, const QString &path, const QString &link)
     return NumberedError(OtherOpenFailure, leadsTo(path, link, kindText(kind)));
 }
 
+NumberedError noSuchPort(int number, const QString &folder, qsizetype systemPorts)
+{
+    if (number < 1)
+        return NumberedError(ErrorNumber::InvalidPortNumber, QStringLiteral("Port numbers start at 1"));
+    const QString listed = systemPorts == 0 ? QStringLiteral("no serial port")
+        : systemPorts == 1                  ? QStringLiteral("only 1 serial port")
+                                            : QStringLiteral("only %1 serial ports").arg(systemPorts);
+    return NumberedError(ErrorNumber::InvalidPortNumber,
+                         QStringLiteral("There is no COM%1 in %2, and the system lists %3 (quillar --list-ports)")
+                             .arg(number)
+                             .arg(QDir::toNativeSeparators(folder), listed));
+}
+
 NumberedError invalidSettings()
 {
     return NumberedError(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
+}
+
+NumberedError refusedSettings(const QString &path, const QString &link, const QString &asked, const QString &kept)
+{
+    const QString device = link.isEmpty() || QFileInfo(link).absoluteFilePath() == path
+        ? path
+        : QStringLiteral("%1 (%2)").arg(QFileInfo(link).fileName(), path);
+    if (kept.isEmpty())
+        return NumberedError(ErrorNumber::InvalidPropertyValue,
+                             QStringLiteral("The driver of %1 does not take %2").arg(device, asked));
+    return NumberedError(ErrorNumber::InvalidPropertyValue,
+                         QStringLiteral("The driver of %1 does not take %2 (it kept %3)").arg(device, asked, kept));
 }
 
 NumberedError busy()

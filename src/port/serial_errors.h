@@ -22,6 +22,13 @@ inline constexpr int OtherOpenFailure = 8015;
 [[nodiscard]] NumberedError notAPort(serial_linux::PathKind kind, const QString &path, const QString &link);
 
 [[nodiscard]] NumberedError invalidSettings();
+// Port `number` leads nowhere: no COM<N> in `folder`, and the system lists
+// only `systemPorts` serial ports (none at all for a number below 1).
+[[nodiscard]] NumberedError noSuchPort(int number, const QString &folder, qsizetype systemPorts);
+// The driver of `path` (found through `link`) did not take `asked`: it kept
+// `kept`, or refused outright when `kept` is empty.
+[[nodiscard]] NumberedError refusedSettings(const QString &path, const QString &link, const QString &asked,
+                                            const QString &kept);
 [[nodiscard]] NumberedError busy();
 
 } // namespace quillar::serial_errors

@@ -452,6 +452,7 @@ void frmQuillar::setHigherBoundText(const QString &text) { Text2->setText(text);
 void frmQuillar::setLineFeedTimeText(const QString &text) { Text1->setText(text); }
 void frmQuillar::resetLineByteCount() { m_receive->setLineByteCount(0); }
 void frmQuillar::setStatus(const QString &text) { lblStatus->setStatus(text); }
+void frmQuillar::setStatusDetail(const QString &detail) { lblStatus->setDetail(detail); }
 void frmQuillar::setButtonCaption(const QString &caption) { Command1->setText(caption); }
 void frmQuillar::setButtonToolTip(const QString &toolTip) { Command1->setToolTip(toolTip); }
 

@@ -123,6 +123,7 @@ private:
     [[nodiscard]] QString higherBoundText() const override;
     [[nodiscard]] QString lineFeedTimeText() const override;
     void setStatus(const QString &text) override;
+    void setStatusDetail(const QString &detail) override;
     void setButtonCaption(const QString &caption) override;
     void setButtonToolTip(const QString &toolTip) override;
     void setBoxInError(Box box, bool inError) override;

@@ -19,8 +19,11 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
+        const auto *line = static_cast<const StatusLine *>(object());
         if (t == QAccessible::Name || t == QAccessible::Value)
-            return static_cast<const StatusLine *>(object())->text();
+            return line->text();
+        if (t == QAccessible::Description)
+            return line->detail();
         return QAccessibleWidget::text(t);
     }
 };
@@ -45,10 +48,21 @@ void StatusLine::setStatus(const QString &text)
     // A new text is announced by QLabel itself; the same text written again
     // (a line error that happens twice) is news too.
     const bool same = text == this->text();
+    m_detail.clear();
     setText(text);
     fit();
     if (same && QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void StatusLine::setDetail(const QString &detail)
+{
+    m_detail = detail;
+    fit();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&event);
     }
 }
@@ -69,10 +83,11 @@ void StatusLine::fit()
     const QFont fitted = fittedFont(m_designFont, text(), textRoom(), this, false);
     if (fitted != font())
         setFont(fitted);
-    const bool elided = textWidth(fitted, text(), this) > textRoom();
-    if (elided != m_elided || elided)
-        setToolTip(elided ? text() : QString());
-    m_elided = elided;
+    m_elided = textWidth(fitted, text(), this) > textRoom();
+    const QString tip = m_elided && !m_detail.isEmpty() ? text() + QStringLiteral("\n") + m_detail
+                                                        : m_elided ? text() : m_detail;
+    if (tip != toolTip())
+        setToolTip(tip);
     update();
 }
 

@@ -11,7 +11,9 @@ namespace quillar {
 //
 // The line is as wide as it was drawn; a text too wide for it is shown in a
 // narrower font, and one too wide even then ends in an ellipsis, whole in the
-// tooltip (text() and what assistive technology reads stay whole).
+// tooltip (text() and what assistive technology reads stay whole). A detail
+// (why a port did not open) shows in the tooltip and as the accessible
+// description until the next text.
 class StatusLine : public QLabel
 {
     Q_OBJECT
@@ -20,6 +22,8 @@ public:
     explicit StatusLine(const QString &text, QWidget *parent = nullptr);
 
     void setStatus(const QString &text);
+    void setDetail(const QString &detail);
+    [[nodiscard]] const QString &detail() const { return m_detail; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -31,6 +35,7 @@ private:
 
     QFont m_designFont; // as the window gave it
     bool m_elided = false;
+    QString m_detail;
 };
 
 } // namespace quillar

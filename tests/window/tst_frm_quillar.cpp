@@ -13,6 +13,7 @@
 #include "window/system_colours.h"
 #include "window_on_device.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -318,9 +319,14 @@ private slots:
     void failOpenClose()
     {
         const QColor normal = systemColour(SystemColour::InactiveCaptionText);
+        // The status line's tooltip, and a screen reader, say why.
+        QVERIFY(QFile::link(m_dir->path() + QStringLiteral("/ttyUSB3"), QStringLiteral("COM99")));
         box("txtCom1")->setText(QStringLiteral("99"));
         click("Command1");
         QCOMPARE(status(), QStringLiteral("Numero di Porta COM99 non valido"));
+        const QString why = QStringLiteral("COM99 is a link to %1/ttyUSB3, which does not exist").arg(m_dir->path());
+        QCOMPARE(child("lblStatus")->toolTip(), why);
+        QCOMPARE(QAccessible::queryAccessibleInterface(child("lblStatus"))->text(QAccessible::Description), why);
         QCOMPARE(colour(box("txtCom1")), QColor(255, 0, 0));
         QCOMPARE(colour(box("txtBaud1")), normal);
         QCOMPARE(QApplication::focusWidget(), box("txtCom1"));
@@ -331,6 +337,7 @@ private slots:
         box("txtBaud1")->setText(QStringLiteral("4800"));
         click("Command1");
         QCOMPARE(status(), QStringLiteral("Porta COM2: 4800,n,8,1 OK"));
+        QCOMPARE(child("lblStatus")->toolTip(), QString());
         QCOMPARE(colour(box("txtCom1")), normal);
         QCOMPARE(toggle()->text(), QStringLiteral("Close"));
         QCOMPARE(toggle()->toolTip(), QStringLiteral("Close COM2"));
