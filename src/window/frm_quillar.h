@@ -3,12 +3,12 @@
 #include "capture/capture_save.h"
 #include "layout_table.h"
 #include "outer_geometry.h"
-#include "startup.h"
 #include "window_placement.h"
 #include "port/port_toggle.h"
 #include "receive/comm_events.h"
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
+#include "settings/settings_restore.h"
 
 #include <QWidget>
 

@@ -7,7 +7,7 @@
 #include "settings/settings_parser.h"
 #include "support/real_faults.h"
 #include "support/scripted_ui.h"
-#include "window/startup.h"
+#include "settings/settings_restore.h"
 
 #include <QDir>
 #include <QFile>
@@ -288,26 +288,6 @@ private slots:
         QFile::remove(path);
     }
 
-    // A window wholly off every screen goes to the primary screen's top left
-    // corner with its size; the primary here is the right-hand screen.
-    void keepOnScreens_data()
-    {
-        QTest::addColumn<QRect>("window");
-        QTest::addColumn<QRect>("expected");
-        QTest::newRow("on the other screen") << QRect(100, 100, 700, 300) << QRect(100, 100, 700, 300);
-        QTest::newRow("partly on a screen") << QRect(-600, -200, 700, 300) << QRect(-600, -200, 700, 300);
-        QTest::newRow("right of every screen") << QRect(3300, 200, 700, 300) << QRect(1280, 0, 700, 300);
-        QTest::newRow("in the gap below the narrow screen") << QRect(100, 900, 100, 100) << QRect(1280, 0, 100, 100);
-        QTest::newRow("no size, off screen") << QRect(9000, 9000, 0, 0) << QRect(1280, 0, 0, 0);
-    }
-    void keepOnScreens()
-    {
-        QFETCH(QRect, window);
-        QFETCH(QRect, expected);
-        const QRect primary(1280, 0, 1920, 1080);
-        QCOMPARE(keptOnScreens(window, {QRect(0, 0, 1280, 800), primary}, primary), expected);
-        QCOMPARE(keptOnScreens(window, {}, primary), window);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -62,10 +60,5 @@ void restoreSettings(SettingsUi &window, const QString &path);
 // reported in a message box titled "Quillar" that names the file and the
 // reason; it never stops the window from closing. (Form_Unload's work.)
 void saveSettings(SettingsUi &window, const QString &path);
-
-// A window restored wholly off every screen (a monitor unplugged since) is
-// moved to the top left corner of the primary screen with its size kept; any
-// other window is left where it is. Rectangles in one coordinate system.
-[[nodiscard]] QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary);
 
 } // namespace quillar

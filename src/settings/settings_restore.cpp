@@ -1,4 +1,4 @@
-#include "startup.h"
+#include "settings_restore.h"
 
 #include "platform/guarded.h"
 #include "platform/modal_ui.h"
@@ -147,19 +147,6 @@ void saveSettings(SettingsUi &window, const QString &path)
     } catch (...) {
         reportUncaught("shut-down", nullptr);
     }
-}
-
-QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary)
-{
-    if (screens.isEmpty() || primary.isEmpty())
-        return window;
-    // A window restored with no size still has a place that must be visible.
-    const QRect footprint(window.topLeft(), window.size().expandedTo(QSize(1, 1)));
-    for (const QRect &screen : screens) {
-        if (screen.intersects(footprint))
-            return window;
-    }
-    return QRect(primary.topLeft(), window.size());
 }
 
 } // namespace quillar
