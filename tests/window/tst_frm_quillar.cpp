@@ -6,6 +6,8 @@
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
 #include "settings/settings_format.h"
+#include "window/entry_box.h"
+#include "window/fitted_font.h"
 #include "window/layout_table.h"
 #include "window/ruler_label.h"
 #include "window/ruler_text.h"
@@ -150,6 +152,13 @@ private slots:
                  qPrintable(QStringLiteral("the caret moves %1 px over a text %2 px wide")
                                 .arg(end - start)
                                 .arg(QFontMetricsF(edit->font(), edit).horizontalAdvance(text))));
+        // Narrowed no more than the tightest box needs: a step wider, six
+        // digits no longer fit the baud box.
+        if (control == QLatin1String("txtBaud1") && edit->font().stretch() < 100) {
+            QFont wider = edit->font();
+            wider.setStretch(wider.stretch() + 1);
+            QVERIFY(textWidth(wider, widestDigits(wider, 6, edit), edit) > static_cast<EntryBox *>(edit)->textRoom(wider));
+        }
     }
     // A text too long for the line even in its narrowest font ends in an
     // ellipsis and shows whole in the tooltip.
