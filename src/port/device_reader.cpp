@@ -37,6 +37,7 @@ void DeviceReader::start(int fd, std::optional<LineCounters> counters)
     m_counters.reset();
     (void)m_counters.update(LineSnapshot{counters, std::nullopt});
     m_thread = std::thread([this] {
+        serial_linux::nameThisThread("quillar-reader");
         m_running.release();
         run();
     });

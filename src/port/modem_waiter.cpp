@@ -22,7 +22,10 @@ void ModemWaiter::start(int fd)
 {
     stop();
     m_stopping = false;
-    m_thread = std::thread([this, fd] { run(fd); });
+    m_thread = std::thread([this, fd] {
+        serial_linux::nameThisThread("quillar-modem");
+        run(fd);
+    });
 }
 
 void ModemWaiter::stop()

@@ -246,6 +246,11 @@ void interrupt(std::thread &thread)
         ::pthread_kill(thread.native_handle(), interruptSignal());
 }
 
+void nameThisThread(const char *name)
+{
+    (void)::pthread_setname_np(::pthread_self(), name);
+}
+
 } // namespace serial_linux
 
 } // namespace quillar

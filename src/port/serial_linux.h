@@ -51,4 +51,8 @@ void closeWakeHandle(int handle);
 // the thread has ended.
 void interrupt(std::thread &thread);
 
+// Names the calling thread as the system shows it (top -H, /proc), at most 15
+// characters: "quillar-reader", "quillar-modem".
+void nameThisThread(const char *name);
+
 } // namespace quillar::serial_linux
