@@ -219,6 +219,9 @@ void RemoteDevice::socketEnded()
 {
     if (!m_socket || m_state == State::Gone || m_state == State::Closed)
         return;
+    // A wait that found nothing (readNow) is no end.
+    if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->error() == QAbstractSocket::SocketTimeoutError)
+        return;
     if (isConnecting()) {
         readSocket(); // what it said before it closed
         if (isConnecting())

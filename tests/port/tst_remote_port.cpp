@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -132,10 +133,13 @@ public:
     }
     ~Ser2net() { stop(); }
 
-    // True once it listens.
+    // True once it listens; false when it did not start (it is installed by
+    // tools/setup-debian.sh).
     [[nodiscard]] bool start()
     {
-        m_process.start("ser2net", {"-n", "-u", "-c", m_folder + "/ser2net.yaml", "-P", m_folder + "/ser2net.pid"});
+        // Debian installs it where only root's path looks.
+        const QString program = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/local/sbin"});
+        m_process.start(program.isEmpty() ? QStringLiteral("ser2net") : program, {"-n", "-u", "-c", m_folder + "/ser2net.yaml", "-P", m_folder + "/ser2net.pid"});
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
             QFile tcp("/proc/net/tcp");
