@@ -24,18 +24,16 @@ public:
     std::int16_t port = 1;
     QString settingsText;
     bool open = false;
-    bool remote = false; // opening connects, and ends later
-    bool connecting = false;
 
     void fail(Step step) const { failure && step == failStep ? throw *failure : void(); }
     void setCommPort(std::int16_t p) override { fail(OnPort), port = p; }
     std::int16_t commPort() const override { return port; }
     void setSettings(const QString &s) override { fail(OnSettings), settingsText = s; }
     QString settings() const override { return settingsText; }
-    void setPortOpen(bool o) override { fail(o ? OnOpen : None), open = o && !remote, connecting = o && remote; }
+    void setPortOpen(bool o) override { fail(o ? OnOpen : None), open = o; }
     bool portOpen() const override { return open; }
-    bool portConnecting() const override { return connecting; }
-    QString devicePath() const override { return QStringLiteral("rfc2217://lab:7000"); }
+    bool portConnecting() const override { return false; } // the remote port tests' part
+    QString devicePath() const override { return {}; }
     void openDevice(const QString &) override {} // the reconnect tests' part
 };
 
@@ -131,47 +129,6 @@ private slots:
         expected.removeAll(QString());
         QCOMPARE(calls, expected);
         QVERIFY(m_seam.callsOf(ScriptedUi::Kind::Message).empty() || m_seam.calls[0].icon == ModalUi::Icon::Warning);
-    }
-
-    // A remote port: the press starts the connect and the button cancels it;
-    // its end is reported as an open is, under the port box text of the press.
-    void connect_data()
-    {
-        QTest::addColumn<int>("number"); // 0: connected, -1: the user cancelled first
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("calls");
-        QTest::newRow("connected") << 0 << "Porta COM5: 9600,n,8,1 OK" << "Close" << "";
-        QTest::newRow("refused") << 8015 << "" << "Open" << "Errore Porta Seriale n.8015\r\nwhy, beep";
-        QTest::newRow("rate refused by the server") << 380 << "Vel. Baud Porta COM5 non valida" << "Open" << "beep";
-        QTest::newRow("cancelled, the end ignored") << -1 << "Porta COM5: CLOSED" << "Open" << "";
-    }
-    void connect()
-    {
-        QFETCH(int, number);
-        m_port.remote = true;
-        m_ui.portText = QStringLiteral("5");
-        m_ui.baudText = QStringLiteral("9600");
-        PortToggle toggle(m_port, m_ui);
-        toggle.toggle();
-        QCOMPARE(m_ui.status, QStringLiteral("Porta COM5: connecting to rfc2217://lab:7000"));
-        QCOMPARE(m_ui.caption, QStringLiteral("Cancel"));
-        m_ui.portText = QStringLiteral("6");
-        toggle.portBoxChanged();
-        QCOMPARE(m_ui.toolTip, QStringLiteral("Stop connecting COM5"));
-        if (number < 0)
-            toggle.toggle();
-        const NumberedError failure(number < 0 ? 8015 : number, QStringLiteral("why"));
-        m_port.connecting = false;
-        m_port.open = number == 0;
-        toggle.connectFinished(number == 0 ? nullptr : &failure);
-        QTEST(m_ui.status, "status");
-        QTEST(m_ui.caption, "caption");
-        QStringList calls;
-        for (const ScriptedUi::Call &call : m_seam.calls)
-            calls << (call.kind == ScriptedUi::Kind::Beep ? QStringLiteral("beep") : call.text);
-        QTEST(calls.join(", "), "calls");
-        QCOMPARE(m_ui.baudRed, number == 380);
     }
 };
 

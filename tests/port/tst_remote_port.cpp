@@ -277,9 +277,12 @@ private slots:
         useComFile(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port()));
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QTRY_VERIFY(server.connected());
+        child<QLineEdit>("txtCom1")->setText("6");
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Stop connecting COM5"));
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QCOMPARE(status(), QStringLiteral("Porta COM5: CLOSED"));
         QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM6"));
         QTRY_VERIFY(!server.connected());
         QCOMPARE(m_seam->calls.size(), 0u);
     }

@@ -58,26 +58,18 @@ private slots:
         QTest::newRow("RFC 2217, IPv4") << "rfc2217://127.0.0.1:7000" << "rfc2217://127.0.0.1:7000";
         QTest::newRow("raw TCP, host name") << "tcp://lab-pi.example:2001" << "tcp://lab-pi.example:2001";
         QTest::newRow("IPv6 in brackets") << "rfc2217://[::1]:65535" << "rfc2217://[::1]:65535";
-        QTest::newRow("port 1") << "tcp://h:1" << "tcp://h:1";
         QTest::newRow("unknown scheme") << "telnet://h:23" << "does not start with rfc2217:// or tcp://";
-        QTest::newRow("capital scheme") << "RFC2217://h:23" << "does not start with rfc2217:// or tcp://";
         QTest::newRow("port 0") << "tcp://h:0" << "has the port 0, which is not from 1 to 65535";
         QTest::newRow("port 65536") << "tcp://h:65536" << "has the port 65536, which is not from 1 to 65535";
         QTest::newRow("port with a sign") << "tcp://h:+80" << "has the port \"+80\", which is not a number";
         QTest::newRow("no port") << "tcp://h" << "has no :PORT after the host";
-        QTest::newRow("empty port") << "tcp://h:" << "names no port after the colon";
         QTest::newRow("no host") << "tcp://:80" << "names no host";
-        QTest::newRow("path after the port") << "tcp://h:80/x" << "has the port \"80/x\", which is not a number";
         QTest::newRow("IPv6 without brackets") << "tcp://::1:80" << "has an IPv6 address without brackets: write [::1]";
         QTest::newRow("IPv4 in brackets") << "tcp://[1.2.3.4]:80" << "has [1.2.3.4], which is no IPv6 address";
-        QTest::newRow("bracket left open") << "tcp://[::1:80" << "has a [ without its ]";
         QTest::newRow("IPv4 number beyond 255") << "tcp://1.2.3.256:80" << "has 1.2.3.256, an IPv4 address with 256, beyond 255";
-        QTest::newRow("three numbers") << "tcp://1.2.3:80" << "has 1.2.3 for an IPv4 address, which needs four numbers";
         QTest::newRow("leading zero") << "tcp://1.02.3.4:80" << "has 1.02.3.4, an IPv4 address with a leading zero";
         QTest::newRow("underscore") << "tcp://lab_pi:80" << "has the host name lab_pi, with \"_\", which no host name has";
         QTest::newRow("hyphen at a label's end") << "tcp://lab-.pi:80" << "has the host name lab-.pi, with a part that starts or ends with a hyphen";
-        QTest::newRow("empty label") << "tcp://lab..pi:80" << "has the host name lab..pi, with an empty part";
-        QTest::newRow("user part") << "tcp://me@h:80" << "has the host name me@h, with \"@\", which no host name has";
     }
     void address()
     {
