@@ -3,6 +3,9 @@
 #include "platform/numbered_error.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
+#include "port/remote_address.h"
+#include "port/remote_device.h"
+#include "port/remote_errors.h"
 #include "port/serial_device.h"
 #include "port/serial_driver.h"
 #include "port/serial_errors.h"
@@ -27,7 +30,11 @@ namespace {
 
 MSComm::MSComm(QObject *parent)
     : QObject(parent),
-      m_factory([](const QString &) { return std::make_unique<SerialDevice>(LinuxSerialDriver::instance()); })
+      m_factory([](const QString &path) -> std::unique_ptr<PortDevice> {
+          if (isRemoteAddress(path))
+              return std::make_unique<RemoteDevice>();
+          return std::make_unique<SerialDevice>(LinuxSerialDriver::instance());
+      })
 {
     m_frame.setSingleShot(true);
     m_frame.setTimerType(Qt::PreciseTimer);
@@ -49,7 +56,7 @@ void MSComm::setDeviceFactory(DeviceFactory factory)
 
 void MSComm::setCommPort(std::int16_t port)
 {
-    if (portOpen())
+    if (m_device)
         failAlreadyOpen();
     if (port < 1)
         throw serial_errors::noSuchPort(port, QDir::currentPath(), 0);
@@ -66,6 +73,8 @@ void MSComm::setSettings(const QString &settings)
     const auto parsed = parseCommSettings(settings);
     if (!parsed)
         throw serial_errors::invalidSettings();
+    if (portConnecting())
+        failAlreadyOpen();
     if (portOpen()) {
         m_device->applySettings(*parsed); // refused: it keeps running on what it had
         m_settings = m_device->settings();
@@ -86,19 +95,21 @@ void MSComm::setPortOpen(bool open)
         closePort();
         return;
     }
-    if (portOpen())
+    if (m_device)
         failAlreadyOpen();
 
     const auto resolved = resolvePort(m_commPort, QDir::currentPath(), systemSerialPorts);
     if (!resolved)
         throw serial_errors::noSuchPort(m_commPort, QDir::currentPath(), systemSerialPorts().size());
     m_commLink = resolved->fromLink ? QDir::current().absoluteFilePath(comLinkName(m_commPort)) : QString();
+    if (!resolved->badAddress.isEmpty())
+        throw remote_errors::badAddress(m_commLink, resolved->badAddress, resolved->addressProblem);
     openResolved(resolved->path);
 }
 
 void MSComm::openDevice(const QString &path)
 {
-    if (portOpen())
+    if (m_device)
         failAlreadyOpen();
     openResolved(path);
 }
@@ -108,14 +119,27 @@ void MSComm::openResolved(const QString &path)
     std::unique_ptr<PortDevice> device = m_factory(path);
     device->open(path, m_commLink, m_settings);
     m_device = std::move(device);
-    m_settings = m_device->settings();
+    m_devicePath = path;
     connect(m_device.get(), &PortDevice::readyRead, this, &MSComm::arrived);
     connect(m_device.get(), &PortDevice::lineEvent, this, [this](CommEvent event) {
         if (portOpen() && !m_vanishing)
             emit lineEvent(event);
     });
     connect(m_device.get(), &PortDevice::hungUp, this, &MSComm::deviceGone);
-    m_devicePath = path;
+    if (!m_device->isConnecting()) {
+        finishOpen();
+        return;
+    }
+    connect(m_device.get(), &PortDevice::connected, this, &MSComm::finishOpen);
+    connect(m_device.get(), &PortDevice::connectFailed, this, [this](int number, const QString &description) {
+        closePort();
+        emit connectFailed(number, description);
+    });
+}
+
+void MSComm::finishOpen()
+{
+    m_settings = m_device->settings();
     m_vanishing = false;
     m_receiveScheduled = false;
     m_announced = 0;
@@ -129,6 +153,11 @@ bool MSComm::portOpen() const
     return m_device && m_device->isOpen();
 }
 
+bool MSComm::portConnecting() const
+{
+    return m_device && m_device->isConnecting();
+}
+
 void MSComm::closePort()
 {
     m_frame.stop();
@@ -136,11 +165,13 @@ void MSComm::closePort()
     m_devicePath.clear();
     if (!m_device)
         return;
+    const bool wasOpen = m_device->isOpen();
     m_device->disconnect(this);
     m_device->close();
     // It may be the one whose signal is being handled.
     m_device.release()->deleteLater();
-    emit portOpenChanged(false);
+    if (wasOpen)
+        emit portOpenChanged(false);
 }
 
 void MSComm::deliverPendingInput()

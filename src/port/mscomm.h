@@ -27,7 +27,10 @@ class PortDevice;
 // conditions and modem line changes, deviceLost when the device vanished
 // (the port is then already closed).
 // The device it opens does the reading (PortDevice); the control hands what
-// was read to the program, paced, and keeps the properties.
+// was read to the program, paced, and keeps the properties. A remote port
+// opens in the background: writing PortOpen returns while it connects
+// (portConnecting), and portOpenChanged or connectFailed tells the end;
+// closing it meanwhile gives up.
 class MSComm : public QObject, public TogglePort
 {
     Q_OBJECT
@@ -57,6 +60,7 @@ public:
     // while the port was open.
     void setPortOpen(bool open) override;
     [[nodiscard]] bool portOpen() const override;
+    [[nodiscard]] bool portConnecting() const override;
     // Opens the device at path, with CommPort and Settings as they are, in
     // place of the one CommPort names (a device that came back under another
     // name). Fails as writing PortOpen does.
@@ -73,8 +77,9 @@ public:
     // How many received bytes wait for Input (0 while closed).
     [[nodiscard]] qint64 inBufferCount() const;
 
-    // The device the open port reads (empty while closed).
-    [[nodiscard]] QString devicePath() const;
+    // The device the open port reads, or the address of a remote one
+    // (empty while closed).
+    [[nodiscard]] QString devicePath() const override;
     // The COM<N> link that the last opening by number went through; empty
     // when the system's list named the device.
     [[nodiscard]] QString commLink() const { return m_commLink; }
@@ -95,6 +100,8 @@ signals:
     // The port opened or closed, whatever did it (the toggle, a vanishing
     // device, a reconnect).
     void portOpenChanged(bool open);
+    // A port that was connecting did not open; it is closed.
+    void connectFailed(int number, const QString &description);
 
 private:
     void scheduleReceive();
@@ -105,6 +112,7 @@ private:
     void closePort();
     void deviceGone();
     void openResolved(const QString &path);
+    void finishOpen();
 
     DeviceFactory m_factory;
     std::unique_ptr<PortDevice> m_device;

@@ -22,8 +22,11 @@ public:
 
     // Opens the device at `path` and applies `settings`, as the driver really
     // took them; `shownAs` is how the user knows it (COM3, when a link led
-    // there), for the failure's description. Throws NumberedError.
+    // there), for the failure's description. Throws NumberedError. A device
+    // that cannot know at once (one across the network) may return while
+    // still connecting: then connected or connectFailed follows.
     virtual void open(const QString &path, const QString &shownAs, const CommSettings &settings) = 0;
+    [[nodiscard]] virtual bool isConnecting() const { return false; }
     // New settings on the open device; 380 when refused, and the device
     // keeps what it had.
     virtual void applySettings(const CommSettings &settings) = 0;
@@ -52,6 +55,10 @@ signals:
     void lineEvent(quillar::CommEvent event);
     // The device is gone; bytes read before it went can still be taken.
     void hungUp();
+    // The end of an open that returned while connecting: the device is open,
+    // or it failed as open would have thrown, and is closed.
+    void connected();
+    void connectFailed(int number, const QString &description);
 };
 
 } // namespace quillar

@@ -22,6 +22,11 @@ class PortToggle;
 // is reported once as a failed open is, then tried quietly again every few
 // seconds and at every change, until it opens, vanishes again (a new second of
 // grace when it returns), or the user takes over.
+//
+// A remote port has nothing to watch: it is tried again after a pause that
+// doubles from RemoteFirstTryMs up to RetryMs, a timer the only thing that
+// runs meanwhile. A server that is not there yet is never reported; one that
+// answers but will not open the port (a rate it does not take) is, once.
 class Reconnect : public QObject
 {
     Q_OBJECT
@@ -29,6 +34,7 @@ class Reconnect : public QObject
 public:
     static constexpr int GraceMs = 1000;
     static constexpr int RetryMs = 2000;
+    static constexpr int RemoteFirstTryMs = 100;
 
     Reconnect(MSComm &comm, PortToggle &toggle, QObject *parent = nullptr);
 
@@ -44,6 +50,8 @@ private:
     void portOpened();
     void check();
     void graceOver();
+    void remoteTry();
+    void remoteTryFailed(int number, const QString &description);
 
     MSComm &m_comm;
     PortToggle &m_toggle;
@@ -52,6 +60,10 @@ private:
     QTimer m_grace;
     QTimer m_retry;
     State m_state = State::Idle;
+    QString m_remote; // the address of a remote port; empty for a device
+    QTimer m_remoteTry;
+    int m_remotePause = RemoteFirstTryMs;
+    bool m_remoteReported = false;
 };
 
 } // namespace quillar

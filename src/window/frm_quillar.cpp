@@ -275,6 +275,17 @@ void frmQuillar::connectHandlers()
     connect(MSComm1, &MSComm::dataReady, this, [this] { MSComm1_OnComm(CommEvent::Receive); });
     connect(MSComm1, &MSComm::lineEvent, this, &frmQuillar::MSComm1_OnComm);
     connect(MSComm1, &MSComm::deviceLost, this, [this] { MSComm1_OnComm(CommEvent::DeviceLost); });
+    // A remote port ends its connect later than the press that began it.
+    connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
+        if (open)
+            guarded("MSComm1 connected", [this] { m_toggle->connectFinished(nullptr); });
+    });
+    connect(MSComm1, &MSComm::connectFailed, this, [this](int number, const QString &description) {
+        guarded("MSComm1 connect failed", [&] {
+            const NumberedError failure(number, description);
+            m_toggle->connectFinished(&failure);
+        });
+    });
     connect(Command1, &QPushButton::clicked, this, &frmQuillar::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmQuillar::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmQuillar::Command3_Click);

@@ -39,6 +39,15 @@ private slots:
         QVERIFY(link("../dev/ttyUSB1", "by-id/usb-FTDI-port0") && link("by-id/usb-FTDI-port0", "settings/COM1"));
         QVERIFY(link("dev/gone", "settings/COM3"));
         QVERIFY(link("dev/ttyUSB1", "settings/com2")); // not the name port 2 looks for
+        // A plain file names a remote port by its first line; a link to one does not.
+        const auto write = [&](const QString &name, const QByteArray &text) {
+            QFile file(dir.filePath(name));
+            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        };
+        QVERIFY(write("settings/COM4", "  rfc2217://lab:7000 \r\nthe bench supply\n"));
+        QVERIFY(write("settings/COM5", "tcp://lab:0\n"));
+        QVERIFY(write("settings/COM9", "notes\ntcp://lab:7000\n"));
+        QVERIFY(write("address", "tcp://lab:7000\n") && link("address", "settings/COM10"));
 
         const QStringList names{"ttyUSB10", "ttyS0", "ttyUSB2", "ttyACM1", "rfcomm10", "rfcomm9", "ttyUSB0"};
         QList<SystemPort> system;
@@ -46,7 +55,9 @@ private slots:
             system.append({name, "/dev/" + name});
         const auto opens = [&](int number) {
             const auto port = resolvePort(number, settings, [&] { return system; });
-            return !port ? QString("none") : QString(port->fromLink ? "link " : "") + (port->exists ? "" : "gone ") + port->path;
+            return !port ? QString("none")
+                         : QString(port->fromLink ? "link " : "") + (port->exists ? "" : "gone ") + port->path
+                    + (port->badAddress.isEmpty() ? "" : " holds " + port->badAddress + ", which " + port->addressProblem);
         };
         QCOMPARE(opens(0), QStringLiteral("none"));
         QCOMPARE(opens(1), "link " + root + "/dev/ttyUSB1");
@@ -55,6 +66,10 @@ private slots:
         QCOMPARE(opens(6), QStringLiteral("/dev/ttyUSB2"));
         QCOMPARE(opens(7), QStringLiteral("/dev/ttyUSB10"));
         QCOMPARE(opens(8), QStringLiteral("none"));
+        QCOMPARE(opens(4), QStringLiteral("link rfc2217://lab:7000"));
+        QCOMPARE(opens(5), "link " + settings + "/COM5 holds tcp://lab:0, which has the port 0, which is not from 1 to 65535");
+        QCOMPARE(opens(9), "link " + settings + "/COM9");
+        QCOMPARE(opens(10), "link " + root + "/address");
     }
 
     void settingsText_data()

@@ -32,6 +32,8 @@ public:
     QString settings() const override { return settingsText; }
     void setPortOpen(bool o) override { fail(o ? OnOpen : None), open = o; }
     bool portOpen() const override { return open; }
+    bool portConnecting() const override { return false; } // the remote port tests' part
+    QString devicePath() const override { return {}; }
     void openDevice(const QString &) override {} // the reconnect tests' part
 };
 

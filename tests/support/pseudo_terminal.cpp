@@ -49,6 +49,12 @@ PseudoTerminal::PseudoTerminal()
     ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
 }
 
+unsigned PseudoTerminal::lineSpeed() const
+{
+    termios tio{};
+    return ::tcgetattr(m_slave, &tio) == 0 ? ::cfgetospeed(&tio) : 0;
+}
+
 PseudoTerminal::~PseudoTerminal()
 {
     if (!m_linkPath.isEmpty())

@@ -43,6 +43,9 @@ public:
     // after the write).
     [[nodiscard]] bool inputWaiting() const;
 
+    // The line speed set on the terminal (a B constant of termios).
+    [[nodiscard]] unsigned lineSpeed() const;
+
     // The device goes away: the slave side sees a hang-up.
     void closeMaster();
 
