@@ -21,8 +21,6 @@ namespace quillar {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Queued bytes are handed to the system within this time, or sooner once a
 // batch has gathered, so that small reads do not each cost a system call.
 constexpr auto HandOverDelay = std::chrono::milliseconds(200);
@@ -44,6 +42,9 @@ QString systemText(int error)
 
 struct FileAppender::Shared
 {
+    explicit Shared(Clock &c) : clock(c) {}
+
+    Clock &clock;
     QByteArray nativePath;
     QString path;
     qsizetype capacity = 0;
@@ -90,8 +91,8 @@ struct FileAppender::Shared
     }
 };
 
-FileAppender::FileAppender(QString path, qsizetype capacity, QObject *parent)
-    : QObject(parent), m_shared(std::make_shared<Shared>())
+FileAppender::FileAppender(QString path, qsizetype capacity, Clock &clock, QObject *parent)
+    : QObject(parent), m_shared(std::make_shared<Shared>(clock))
 {
     m_shared->nativePath = QFile::encodeName(path);
     m_shared->path = std::move(path);
@@ -191,7 +192,7 @@ public:
                     break;
                 execute(command);
             }
-            if (!m_stopped && m_fd >= 0 && m_unsynced && Clock::now() - m_lastSync >= SyncInterval)
+            if (!m_stopped && m_fd >= 0 && m_unsynced && m_shared.clock.now() - m_lastSync >= SyncInterval)
                 m_stopped = !sync();
             if (stopping && finishWhenDrained())
                 return;
@@ -206,16 +207,26 @@ private:
         const auto ready = [&] { return m_shared.stopping || m_shared.controlQueued || m_shared.queuedBytes >= BatchBytes; };
         const auto any = [&] { return ready() || !m_shared.queue.empty(); };
         if (m_unsynced)
-            m_shared.wake.wait_until(lock, m_lastSync + SyncInterval, any);
+            waitUntil(lock, m_lastSync + SyncInterval, any);
         else
             m_shared.wake.wait(lock, any);
         // A first small piece: give the next reads a moment to join it.
         if (!m_shared.queue.empty() && !ready())
-            m_shared.wake.wait_for(lock, HandOverDelay, ready);
+            waitUntil(lock, m_shared.clock.now() + HandOverDelay, ready);
         batch.swap(m_shared.queue);
         m_shared.queuedBytes = 0;
         m_shared.controlQueued = false;
         return m_shared.stopping;
+    }
+
+    // Waits on the clock until `due` or until `done` holds.
+    template <typename Predicate>
+    void waitUntil(std::unique_lock<std::mutex> &lock, Clock::TimePoint due, Predicate done)
+    {
+        while (!done()) {
+            if (m_shared.clock.waitUntil(m_shared.wake, lock, due) == std::cv_status::timeout)
+                return;
+        }
     }
 
     void execute(const Command &command)
@@ -261,7 +272,7 @@ private:
     // see. Returns false after reporting.
     bool sync()
     {
-        m_lastSync = Clock::now();
+        m_lastSync = m_shared.clock.now();
         if (m_fd < 0 || !m_unsynced)
             return true;
         m_unsynced = false;
@@ -323,7 +334,7 @@ private:
     int m_fd = -1;
     bool m_unsynced = false;
     bool m_stopped = false; // this thread failed: nothing more is written
-    Clock::time_point m_lastSync = Clock::now();
+    Clock::TimePoint m_lastSync = m_shared.clock.now();
 };
 
 void FileAppender::run(std::shared_ptr<Shared> shared)

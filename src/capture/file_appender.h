@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/clock.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -38,7 +40,9 @@ public:
     // How long the end of the program waits for the disk.
     static constexpr int ExitWaitMs = 10000;
 
-    explicit FileAppender(QString path, qsizetype capacity = DefaultCapacity, QObject *parent = nullptr);
+    // clock: where the hand-over and the forcing to disk are timed.
+    explicit FileAppender(QString path, qsizetype capacity = DefaultCapacity, Clock &clock = Clock::steady(),
+                          QObject *parent = nullptr);
     // Writes what is still queued, forces it to the disk and closes the file,
     // waiting at most ExitWaitMs for that.
     ~FileAppender() override;

@@ -10,21 +10,21 @@
 
 namespace quillar {
 
-Reconnect::Reconnect(MSComm &comm, PortToggle &toggle, QObject *parent)
-    : QObject(parent), m_comm(comm), m_toggle(toggle)
+Reconnect::Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock, QObject *parent)
+    : QObject(parent), m_comm(comm), m_toggle(toggle), m_grace(clock), m_retry(clock), m_remoteTry(clock)
 {
-    m_grace.setSingleShot(true);
-    m_grace.setInterval(GraceMs);
-    m_retry.setInterval(RetryMs);
-    connect(&m_grace, &QTimer::timeout, this, &Reconnect::graceOver);
-    connect(&m_retry, &QTimer::timeout, this, &Reconnect::check);
+    connect(&m_grace, &ClockTimer::timeout, this, &Reconnect::graceOver);
+    connect(&m_retry, &ClockTimer::timeout, this, [this] {
+        check();
+        if (m_state == State::Refused)
+            m_retry.start(std::chrono::milliseconds(RetryMs));
+    });
     connect(&m_watch, &DeviceWatch::changed, this, &Reconnect::check);
     connect(&m_comm, &MSComm::portOpenChanged, this, [this](bool open) {
         if (open)
             portOpened();
     });
-    m_remoteTry.setSingleShot(true);
-    connect(&m_remoteTry, &QTimer::timeout, this, &Reconnect::remoteTry);
+    connect(&m_remoteTry, &ClockTimer::timeout, this, &Reconnect::remoteTry);
     connect(&m_comm, &MSComm::connectFailed, this, &Reconnect::remoteTryFailed);
 }
 
@@ -41,11 +41,12 @@ void Reconnect::deviceVanished()
 {
     if (m_comm.portOpen() || m_comm.portConnecting())
         return;
+    m_tries = 0;
     if (!m_remote.isEmpty()) {
         m_state = State::Away;
         m_remotePause = RemoteFirstTryMs;
         m_remoteReported = false;
-        m_remoteTry.start(m_remotePause);
+        m_remoteTry.start(std::chrono::milliseconds(m_remotePause));
         return;
     }
     if (m_identity.isEmpty())
@@ -70,8 +71,9 @@ void Reconnect::remoteTry()
 {
     if (m_state == State::Idle)
         return;
+    ++m_tries;
     if (!m_toggle.reopen(m_remote, false) && !m_comm.portConnecting())
-        m_remoteTry.start(m_remotePause); // failed at once; connectFailed will not come
+        m_remoteTry.start(std::chrono::milliseconds(m_remotePause)); // failed at once; connectFailed will not come
 }
 
 void Reconnect::remoteTryFailed(int number, const QString &description)
@@ -83,7 +85,7 @@ void Reconnect::remoteTryFailed(int number, const QString &description)
     if (number != serial_errors::OtherOpenFailure && !std::exchange(m_remoteReported, true))
         m_toggle.reportReopenFailure(NumberedError(number, description));
     m_remotePause = std::min(m_remotePause * 2, int(RetryMs));
-    m_remoteTry.start(m_remotePause);
+    m_remoteTry.start(std::chrono::milliseconds(m_remotePause));
 }
 
 void Reconnect::check()
@@ -102,8 +104,9 @@ void Reconnect::check()
     }
     if (m_state == State::Away) {
         m_state = State::Settling;
-        m_grace.start();
+        m_grace.start(std::chrono::milliseconds(GraceMs));
     }
+    ++m_tries;
     (void)m_toggle.reopen(*device, false);
 }
 
@@ -117,7 +120,8 @@ void Reconnect::graceOver()
         return;
     }
     m_state = State::Refused;
-    m_retry.start();
+    m_retry.start(std::chrono::milliseconds(RetryMs));
+    ++m_tries;
     (void)m_toggle.reopen(*device, true);
 }
 

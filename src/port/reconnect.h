@@ -3,8 +3,9 @@
 #include "port/device_identity.h"
 #include "port/device_watch.h"
 
+#include "platform/clock.h"
+
 #include <QObject>
-#include <QTimer>
 
 namespace quillar {
 
@@ -36,13 +37,16 @@ public:
     static constexpr int RetryMs = 2000;
     static constexpr int RemoteFirstTryMs = 100;
 
-    Reconnect(MSComm &comm, PortToggle &toggle, QObject *parent = nullptr);
+    // clock: where its waits are timed, the program's or a test's.
+    Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock = Clock::steady(), QObject *parent = nullptr);
 
     // The control closed the port because its device vanished: watch for it.
     void deviceVanished();
     // The user pressed Open or Close, or edited the port box.
     void stop();
     [[nodiscard]] bool isWatching() const { return m_state != State::Idle; }
+    // How often it has tried to open the device since it began watching.
+    [[nodiscard]] int tries() const { return m_tries; }
 
 private:
     enum class State { Idle, Away, Settling, Refused };
@@ -57,11 +61,12 @@ private:
     PortToggle &m_toggle;
     DeviceIdentity m_identity;
     DeviceWatch m_watch;
-    QTimer m_grace;
-    QTimer m_retry;
+    ClockTimer m_grace;
+    ClockTimer m_retry;
+    int m_tries = 0;
     State m_state = State::Idle;
     QString m_remote; // the address of a remote port; empty for a device
-    QTimer m_remoteTry;
+    ClockTimer m_remoteTry;
     int m_remotePause = RemoteFirstTryMs;
     bool m_remoteReported = false;
 };

@@ -75,7 +75,7 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     createControls();
-    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), nullptr, this);
+    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), Clock::steady(), this);
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
     // The settings folder: the program has made it the current directory.
     m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), QDir::currentPath());
