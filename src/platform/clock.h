@@ -27,7 +27,9 @@ public:
     [[nodiscard]] virtual TimePoint now() const = 0;
 
     // Blocks the calling thread on `wake` (with `lock` held, as
-    // std::condition_variable::wait_until) until `due` has come or it is woken.
+    // std::condition_variable::wait_until) until `due` has come or it is woken;
+    // like a condition variable it may also return early, so the caller
+    // looks at its condition again.
     virtual std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock,
                                      TimePoint due) = 0;
 

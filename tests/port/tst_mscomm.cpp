@@ -11,6 +11,7 @@
 #include "support/real_faults.h"
 #include "support/test_fixtures.h"
 
+#include <QDebug>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -152,7 +153,11 @@ private slots:
         QVERIFY(m_device.writeAll("!"));
         QTRY_COMPARE(m_bytes.size(), data.size() + 1);
         QVERIFY(m_bytes == data + "!");
-        QCOMPARE(m_readSizes, (QList<int>{32767, 32767, 32767, 1700}));
+        // 100,000 waited when reading began; "!" joins the last read or, when
+        // the read of the held bytes began before it came, follows alone.
+        QVERIFY2(m_readSizes.mid(0, 3) == (QList<int>{32767, 32767, 32767})
+                     && (m_readSizes.mid(3) == QList<int>{1700} || m_readSizes.mid(3) == (QList<int>{1699, 1})),
+                 qPrintable(QDebug::toString(m_readSizes)));
         QCOMPARE(m_device.readAvailable(), QByteArray()); // receive only
 
         m_hold = true;
@@ -454,7 +459,7 @@ private slots:
         }
         QDir::setCurrent(folder);
         m_comm.setCommPort(18);
-        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), error.arg(folder));
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), error.replace(QStringLiteral("%1"), folder));
         QVERIFY(!m_comm.portOpen());
     }
 

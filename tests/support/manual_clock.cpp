@@ -41,14 +41,14 @@ std::cv_status ManualClock::waitUntil(std::condition_variable &wake, std::unique
         m_seenBy[self] = m_moves;
         return m_now < due;
     };
-    // Woken by the owner, or by advance(); a move that came between the look
-    // and the wait is caught at the next look.
+    // Woken by the owner, or by advance(), or after a short while in any case:
+    // a wake-up that comes as the short wait ends counts as a time-out for the
+    // condition variable, and must not be lost, so the caller looks at its own
+    // condition after each, as it does after a spurious wake-up.
     std::cv_status status = std::cv_status::timeout;
-    while (look()) {
-        if (wake.wait_for(lock, std::chrono::milliseconds(2)) == std::cv_status::no_timeout) {
-            status = std::cv_status::no_timeout;
-            break;
-        }
+    if (look()) {
+        wake.wait_for(lock, std::chrono::milliseconds(2));
+        status = std::cv_status::no_timeout;
     }
     const std::lock_guard own(m_mutex);
     m_seenBy.erase(self);
