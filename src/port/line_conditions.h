@@ -1,6 +1,6 @@
 #pragma once
 
-#include "receive/comm_events.h"
+#include "platform/comm_events.h"
 
 #include <cstdint>
 #include <optional>

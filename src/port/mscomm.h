@@ -2,7 +2,7 @@
 
 #include "port/comm_settings.h"
 #include "port/port_toggle.h"
-#include "receive/comm_events.h"
+#include "platform/comm_events.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

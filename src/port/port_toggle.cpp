@@ -3,7 +3,7 @@
 #include "platform/modal_ui.h"
 #include "platform/numbered_error.h"
 #include "platform/rounding.h"
-#include "receive/numeric_value.h"
+#include "platform/numeric_value.h"
 
 #include <QLocale>
 

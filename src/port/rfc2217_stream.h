@@ -1,7 +1,7 @@
 #pragma once
 
 #include "port/comm_settings.h"
-#include "receive/comm_events.h"
+#include "platform/comm_events.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

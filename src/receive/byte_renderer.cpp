@@ -1,6 +1,6 @@
 #include "byte_renderer.h"
 
-#include "numeric_value.h"
+#include "platform/numeric_value.h"
 #include "platform/codepage.h"
 
 #include <cstring>

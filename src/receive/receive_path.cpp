@@ -2,7 +2,7 @@
 
 #include "byte_renderer.h"
 #include "display_buffer.h"
-#include "numeric_value.h"
+#include "platform/numeric_value.h"
 #include "platform/guarded.h"
 #include "platform/rounding.h"
 

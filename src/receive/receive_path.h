@@ -1,7 +1,7 @@
 #pragma once
 
 #include "byte_renderer.h"
-#include "comm_events.h"
+#include "platform/comm_events.h"
 #include "line_timer.h"
 
 #include <QByteArray>

@@ -5,7 +5,7 @@
 #include "outer_geometry.h"
 #include "window_placement.h"
 #include "port/port_toggle.h"
-#include "receive/comm_events.h"
+#include "platform/comm_events.h"
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
 #include "settings/settings_restore.h"

@@ -8,7 +8,7 @@
 // Each input byte is one character: bytes below 0x80 are themselves, the
 // others stand for characters that look like parts of a number and are not
 // (full-width and Arabic-Indic digits, the minus sign, no-break spaces).
-#include "receive/numeric_value.h"
+#include "platform/numeric_value.h"
 
 #include <QString>
 

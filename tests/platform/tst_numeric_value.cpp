@@ -1,4 +1,4 @@
-#include "receive/numeric_value.h"
+#include "platform/numeric_value.h"
 
 #include <QTest>
 
