@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     quillar::frmQuillar window;
-    window.startLongSession(options.rawLog, options.textLog, options.reconnect);
+    window.startLongSession({options.rawLog, options.textLog, options.reconnect});
     window.Form_Load();
     window.show();
     // Stopped from outside (kill, Ctrl+C, logout): close the window as the

@@ -3,7 +3,6 @@
 #include "app_icon.h"
 #include "capture/capture_save.h"
 #include "capture/file_appender.h"
-#include "capture/text_log.h"
 #include "digit_filter.h"
 #include "enter_presses_button.h"
 #include "entry_box.h"
@@ -17,7 +16,6 @@
 #include "platform/twips.h"
 #include "port/mscomm.h"
 #include "port/read_pacing.h"
-#include "port/reconnect.h"
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
 #include "resize_rule.h"
@@ -89,46 +87,21 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
 
 frmQuillar::~frmQuillar()
 {
-    // The port has read ahead of the display: that goes into the logs too,
-    // also when the window goes without being closed.
-    if ((m_rawLog || m_textLog) && MSComm1->portOpen())
-        MSComm1->deliverPendingInput();
-    m_display.setAppendObserver(nullptr);
-    if (m_textLog)
-        m_textLog->finish();
+    // The session goes first: its end hands what the port read ahead of the
+    // display to the logs, also when the window goes without being closed.
+    m_session.reset();
 }
 
-void frmQuillar::startLongSession(const QString &rawLog, const QString &textLog, bool reconnect)
+void frmQuillar::startLongSession(const LongSessionOptions &options, Clock &clock)
 {
-    const auto report = [this](const QString &path, int number, const QString &description) {
-        guarded("log failure", [&] {
-            modalUi().messageBox(this, FileAppender::failureMessage(path, number, description),
-                                 QStringLiteral("Quillar"), ModalUi::Icon::Warning);
-        });
-    };
-    if (!rawLog.isEmpty()) {
-        m_rawLog = std::make_unique<FileAppender>(rawLog);
-        connect(m_rawLog.get(), &FileAppender::failed, this, report);
-        connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
-            if (open)
-                m_rawLog->open();
-            else
-                m_rawLog->close();
-        });
-        if (MSComm1->portOpen())
-            m_rawLog->open();
-    }
-    if (!textLog.isEmpty()) {
-        m_textLogFile = std::make_unique<FileAppender>(textLog);
-        connect(m_textLogFile.get(), &FileAppender::failed, this, report);
-        m_textLogFile->open();
-        m_textLog = std::make_unique<TextLog>([file = m_textLogFile.get()](QByteArray text) {
-            file->append(std::move(text));
-        });
-        m_display.setAppendObserver(m_textLog.get());
-    }
-    if (reconnect)
-        m_reconnect = std::make_unique<Reconnect>(*MSComm1, *m_toggle);
+    m_session = std::make_unique<LongSession>(options, *MSComm1, *m_toggle, m_display, clock);
+    connect(m_session.get(), &LongSession::logFailed, this,
+            [this](const QString &path, int number, const QString &description) {
+                guarded("log failure", [&] {
+                    modalUi().messageBox(this, FileAppender::failureMessage(path, number, description),
+                                         QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+                });
+            });
 }
 
 void frmQuillar::createControls()
@@ -315,8 +288,8 @@ void frmQuillar::appendForcedLineFeed()
 
 void frmQuillar::stopReconnecting()
 {
-    if (m_reconnect)
-        m_reconnect->stop(); // the user takes over
+    if (m_session)
+        m_session->userTookOver();
 }
 
 void frmQuillar::paceReads()
@@ -329,16 +302,16 @@ void frmQuillar::MSComm1_OnComm(CommEvent event)
     guarded("MSComm1_OnComm", [this, event] {
         if (event == CommEvent::Receive) {
             const QByteArray input = MSComm1->input();
-            if (m_rawLog)
-                m_rawLog->append(input);
+            if (m_session)
+                m_session->received(input);
             m_receive->receive(input);
             return;
         }
         lblStatus->setStatus(commEventStatus(event, txtCom1->text()));
         if (event == CommEvent::DeviceLost) {
             m_toggle->portClosedByControl();
-            if (m_reconnect)
-                m_reconnect->deviceVanished();
+            if (m_session)
+                m_session->deviceVanished();
         }
     });
 }
@@ -378,8 +351,8 @@ void frmQuillar::bringOntoAScreen()
 void frmQuillar::closeEvent(QCloseEvent *event)
 {
     // What reached the program before the end goes into the logs too.
-    if ((m_rawLog || m_textLog) && MSComm1->portOpen())
-        MSComm1->deliverPendingInput();
+    if (m_session)
+        m_session->deliverPending();
     if (m_loaded)
         saveSettings(*this, QString::fromLatin1(SettingsFileName));
     event->accept();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/capture_save.h"
+#include "capture/long_session.h"
 #include "layout_table.h"
 #include "outer_geometry.h"
 #include "window_placement.h"
@@ -22,12 +23,9 @@ class QPushButton;
 namespace quillar {
 
 class DisplayView;
-class FileAppender;
 class MSComm;
-class Reconnect;
 class RulerLabel;
 class StatusLine;
-class TextLog;
 
 // The main window: lays out the controls of its design and forwards their
 // events to the rules that live beside it (port toggle, receive path, Save,
@@ -60,6 +58,7 @@ public:
     [[nodiscard]] MSComm &port() const { return *MSComm1; }
     [[nodiscard]] ReceivePath &receivePath() const { return *m_receive; }
     [[nodiscard]] DisplayBuffer &display() { return m_display; }
+    [[nodiscard]] const LongSession *session() const { return m_session.get(); }
 
     // What F1 and Command5 run; by default Apri of the help window. Tests count calls.
     void setHelpOpener(std::function<void()> opener) { m_helpOpener = std::move(opener); }
@@ -70,8 +69,8 @@ public:
     // A long session, as the command line asks for it, set up before
     // Form_Load: the raw capture (--log) and the text log (--log-text) at
     // these paths, none for an empty path, and reopening a device that comes
-    // back (--reconnect).
-    void startLongSession(const QString &rawLog, const QString &textLog, bool reconnect);
+    // back (--reconnect); clock: where their waits are timed.
+    void startLongSession(const LongSessionOptions &options, Clock &clock = Clock::steady());
 
     // Start-up: restores the settings from Quillar.ini in the current
     // directory, widens a window too narrow for its controls, brings one
@@ -167,10 +166,7 @@ private:
     std::unique_ptr<PortToggle> m_toggle;
     std::unique_ptr<CaptureSave> m_save;
     std::function<void()> m_helpOpener;
-    std::unique_ptr<FileAppender> m_rawLog;
-    std::unique_ptr<FileAppender> m_textLogFile;
-    std::unique_ptr<TextLog> m_textLog;
-    std::unique_ptr<Reconnect> m_reconnect;
+    std::unique_ptr<LongSession> m_session;
 
     bool m_loaded = false;
     WindowPlacement *m_placement = nullptr;

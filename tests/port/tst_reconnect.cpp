@@ -3,6 +3,7 @@
 #include "port/device_identity.h"
 #include "port/mscomm.h"
 #include "port/reconnect.h"
+#include "support/manual_clock.h"
 #include "window/window_on_device.h"
 
 #include <QDir>
@@ -19,9 +20,12 @@ class TestReconnect : public test::WindowOnDevice
 {
     Q_OBJECT
 
+    test::ManualClock m_clock;
+
     QString status() const { return child<QLabel>("lblStatus")->text(); }
     QPushButton *toggle() const { return child<QPushButton>("Command1"); }
     static QString opened() { return QStringLiteral("Porta COM2: 9600,n,8,1 OK"); }
+    const Reconnect &reconnect() const { return *m_window->session()->reconnect(); }
 
     void unplug()
     {
@@ -37,7 +41,7 @@ private slots:
     void init()
     {
         QVERIFY(startWindow());
-        m_window->startLongSession({}, {}, true);
+        m_window->startLongSession({.reconnect = true}, m_clock);
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QCOMPARE(status(), opened());
     }
@@ -93,10 +97,18 @@ private slots:
         MSComm other;
         other.openDevice(m_device->slavePath());
         QVERIFY(m_device->linkAs(m_dir->path(), 2));
-        QTRY_COMPARE_WITH_TIMEOUT(m_seam->beeps(), 1, 3000);
-        QTest::qWait(Reconnect::RetryMs + 200); // a quiet try
+        QTRY_VERIFY(reconnect().tries() >= 1); // seen at once, tried quietly
+        QCOMPARE(m_seam->beeps(), 0);
+        m_clock.advance(std::chrono::milliseconds(Reconnect::GraceMs));
+        QTRY_COMPARE(m_seam->beeps(), 1);
+        const int tries = reconnect().tries();
+        m_clock.advance(std::chrono::milliseconds(Reconnect::RetryMs));
+        QTRY_VERIFY(reconnect().tries() > tries); // a quiet try: still busy, nothing said
+        QCOMPARE(m_seam->beeps(), 1);
+        QVERIFY(!m_window->port().portOpen());
         other.setPortOpen(false);
-        QTRY_COMPARE_WITH_TIMEOUT(status(), opened(), 4000);
+        m_clock.advance(std::chrono::milliseconds(Reconnect::RetryMs));
+        QTRY_COMPARE(status(), opened());
         QCOMPARE(m_seam->callsOf(test::ScriptedUi::Kind::Message).size(), 1u); // the 8010 box, once
         QCOMPARE(m_seam->beeps(), 1);
     }
@@ -112,14 +124,18 @@ private slots:
     {
         QFETCH(bool, pressOpen);
         unplug();
+        QVERIFY(reconnect().isWatching());
         if (pressOpen)
             QTest::mouseClick(toggle(), Qt::LeftButton); // the device is away: the usual failure
         else
             child<QLineEdit>("txtCom1")->setText(QStringLiteral("3"));
+        QVERIFY(!reconnect().isWatching());
         const QString before = status();
         QVERIFY(m_device->linkAs(m_dir->path(), 2));
-        QTest::qWait(Reconnect::GraceMs + 500);
+        m_clock.advance(std::chrono::milliseconds(Reconnect::GraceMs + Reconnect::RetryMs));
+        QCoreApplication::processEvents();
         QVERIFY(!m_window->port().portOpen());
+        QCOMPARE(reconnect().tries(), 0);
         QCOMPARE(status(), before);
     }
 };

@@ -338,7 +338,7 @@ private slots:
     {
         Ser2net ser2net(m_dir->path(), "telnet(rfc2217),tcp", m_device->slavePath());
         QVERIFY(ser2net.start());
-        m_window->startLongSession({}, {}, true);
+        m_window->startLongSession({.reconnect = true});
         open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(ser2net.port), "57600");
         QVERIFY(m_device->writeAll("before\n"));
         QTRY_VERIFY(shown().endsWith("before[LF]\r\n"));
