@@ -59,7 +59,7 @@ int main(int argc, char **argv)
     }
     ScriptedUi seam; // a failed open says so in a box, which must not wait for anyone
     FakeSerialDriver driver({true, true, wait});
-    frmQuillar window;
+    frmQuillar window(dir.path());
     window.port().setDeviceFactory([&driver](const QString &) { return std::make_unique<SerialDevice>(driver); });
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))

@@ -129,7 +129,7 @@ int main(int argc, char *argv[])
     auto device = std::make_unique<PseudoTerminal>();
     if (!dir.isValid() || !device->linkAs(dir.path(), Port))
         return fail(0, "no pseudo-terminal");
-    frmQuillar window;
+    frmQuillar window(dir.path());
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return fail(0, "the window was not shown");

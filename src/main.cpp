@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     QApplication app(argc, argv);
-    quillar::frmQuillar window;
+    quillar::frmQuillar window(QDir::currentPath()); // the settings folder, entered above
     window.startLongSession({options.rawLog, options.textLog, options.reconnect});
     window.Form_Load();
     window.show();

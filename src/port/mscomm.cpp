@@ -28,13 +28,14 @@ namespace {
 
 } // namespace
 
-MSComm::MSComm(QObject *parent)
+MSComm::MSComm(QString settingsFolder, QObject *parent)
     : QObject(parent),
       m_factory([](const QString &path) -> std::unique_ptr<PortDevice> {
           if (isRemoteAddress(path))
               return std::make_unique<RemoteDevice>();
           return std::make_unique<SerialDevice>(LinuxSerialDriver::instance());
-      })
+      }),
+      m_settingsFolder(std::move(settingsFolder))
 {
     m_frame.setSingleShot(true);
     m_frame.setTimerType(Qt::PreciseTimer);
@@ -59,7 +60,7 @@ void MSComm::setCommPort(std::int16_t port)
     if (m_device)
         failAlreadyOpen();
     if (port < 1)
-        throw serial_errors::noSuchPort(port, QDir::currentPath(), 0);
+        throw serial_errors::noSuchPort(port, m_settingsFolder, 0);
     m_commPort = port;
 }
 
@@ -98,10 +99,10 @@ void MSComm::setPortOpen(bool open)
     if (m_device)
         failAlreadyOpen();
 
-    const auto resolved = resolvePort(m_commPort, QDir::currentPath(), systemSerialPorts);
+    const auto resolved = resolvePort(m_commPort, m_settingsFolder, systemSerialPorts);
     if (!resolved)
-        throw serial_errors::noSuchPort(m_commPort, QDir::currentPath(), systemSerialPorts().size());
-    m_commLink = resolved->fromLink ? QDir::current().absoluteFilePath(comLinkName(m_commPort)) : QString();
+        throw serial_errors::noSuchPort(m_commPort, m_settingsFolder, systemSerialPorts().size());
+    m_commLink = resolved->fromLink ? QDir(m_settingsFolder).absoluteFilePath(comLinkName(m_commPort)) : QString();
     if (!resolved->badAddress.isEmpty())
         throw remote_errors::badAddress(m_commLink, resolved->badAddress, resolved->addressProblem);
     openResolved(resolved->path);

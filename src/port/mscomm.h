@@ -43,7 +43,9 @@ public:
     // Makes the device that opens `path`.
     using DeviceFactory = std::function<std::unique_ptr<PortDevice>(const QString &path)>;
 
-    explicit MSComm(QObject *parent = nullptr);
+    // settingsFolder: where COM<N> links and remote-port files are looked
+    // for; without one, the numbers name the system's ports only.
+    explicit MSComm(QString settingsFolder = {}, QObject *parent = nullptr);
     ~MSComm() override;
 
     // In place of the local serial port, for every later opening.
@@ -83,6 +85,7 @@ public:
     // The COM<N> link that the last opening by number went through; empty
     // when the system's list named the device.
     [[nodiscard]] QString commLink() const { return m_commLink; }
+    void setSettingsFolder(QString folder) { m_settingsFolder = std::move(folder); }
     // The open device (none while closed).
     [[nodiscard]] PortDevice *device() const { return m_device.get(); }
 
@@ -124,6 +127,7 @@ private:
     CommSettings m_settings;
     QString m_devicePath;
     QString m_commLink;
+    QString m_settingsFolder;
     bool m_receiveScheduled = false;
     bool m_vanishing = false;
     qint64 m_vanishWaiting = -1;

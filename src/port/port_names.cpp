@@ -92,7 +92,7 @@ resolvePort(int number, const QString &directory,
         return std::nullopt;
 
     const QFileInfo link(QDir(directory).filePath(comLinkName(number)));
-    if (link.exists() || link.isSymLink()) {
+    if (!directory.isEmpty() && (link.exists() || link.isSymLink())) {
         ResolvedPort port;
         port.fromLink = true;
         const QString target = link.canonicalFilePath();

@@ -101,9 +101,10 @@ NumberedError noSuchPort(int number, const QString &folder, qsizetype systemPort
         : systemPorts == 1                  ? QStringLiteral("only 1 serial port")
                                             : QStringLiteral("only %1 serial ports").arg(systemPorts);
     return NumberedError(ErrorNumber::InvalidPortNumber,
-                         QStringLiteral("There is no COM%1 in %2, and the system lists %3 (quillar --list-ports)")
+                         QStringLiteral("There is no COM%1%2, and the system lists %3 (quillar --list-ports)")
                              .arg(number)
-                             .arg(QDir::toNativeSeparators(folder), listed));
+                             .arg(folder.isEmpty() ? QString() : QStringLiteral(" in ") + QDir::toNativeSeparators(folder),
+                                  listed));
 }
 
 NumberedError invalidSettings()

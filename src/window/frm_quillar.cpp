@@ -59,7 +59,8 @@ void setColour(QWidget &w, QPalette::ColorRole role, const QColor &colour)
 
 } // namespace
 
-frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
+frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
+    : QWidget(parent), m_settingsFolder(std::move(settingsFolder))
 {
     setObjectName(QStringLiteral("frmQuillar"));
     setWindowTitle(QStringLiteral("Quillar v1"));
@@ -70,13 +71,13 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     resize(twipsToPixels(DesignClientWidth, dpi()), twipsToPixels(DesignClientHeight, dpi()));
     m_placement = new WindowPlacement(*this);
 
-    MSComm1 = new MSComm(this);
+    MSComm1 = new MSComm(m_settingsFolder, this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     createControls();
     m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), Clock::steady(), this);
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
     // The settings folder: the program has made it the current directory.
-    m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), QDir::currentPath());
+    m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), m_settingsFolder);
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     };
@@ -322,7 +323,7 @@ void frmQuillar::Form_Load()
 {
     if (std::exchange(m_loaded, true))
         return;
-    restoreSettings(*this, QString::fromLatin1(SettingsFileName));
+    restoreSettings(*this, QDir(m_settingsFolder).filePath(QString::fromLatin1(SettingsFileName)));
     guarded("Form_Load: a usable width", [this] {
         if (const double width = restoredWidth(Width()); width != Width())
             setWidth(static_cast<float>(width));
@@ -354,7 +355,7 @@ void frmQuillar::closeEvent(QCloseEvent *event)
     if (m_session)
         m_session->deliverPending();
     if (m_loaded)
-        saveSettings(*this, QString::fromLatin1(SettingsFileName));
+        saveSettings(*this, QDir(m_settingsFolder).filePath(QString::fromLatin1(SettingsFileName)));
     event->accept();
 }
 

@@ -42,7 +42,9 @@ class frmQuillar : public QWidget,
     Q_OBJECT
 
 public:
-    explicit frmQuillar(QWidget *parent = nullptr);
+    // settingsFolder: where Quillar.ini, the COM<N> links and Save's
+    // proposal live.
+    explicit frmQuillar(QString settingsFolder, QWidget *parent = nullptr);
     ~frmQuillar() override;
 
     // The window's outer position and size in twips, frame included.
@@ -167,6 +169,7 @@ private:
     std::unique_ptr<CaptureSave> m_save;
     std::function<void()> m_helpOpener;
     std::unique_ptr<LongSession> m_session;
+    QString m_settingsFolder;
 
     bool m_loaded = false;
     WindowPlacement *m_placement = nullptr;

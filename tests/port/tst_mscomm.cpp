@@ -124,6 +124,7 @@ private slots:
     {
         m_dir = std::make_unique<test::TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
+        m_comm.setSettingsFolder(m_dir->path());
         m_readSizes.clear(), m_bytes.clear(), m_hold = false;
     }
     void cleanup()
@@ -457,7 +458,7 @@ private slots:
             else
                 QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(made[1])).constData(), 0600), 0);
         }
-        QDir::setCurrent(folder);
+        m_comm.setSettingsFolder(folder);
         m_comm.setCommPort(18);
         QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), error.replace(QStringLiteral("%1"), folder));
         QVERIFY(!m_comm.portOpen());

@@ -27,7 +27,7 @@ protected:
         m_device = std::make_unique<PseudoTerminal>();
         if (!m_dir->isValid() || !m_device->isOpen() || !m_device->linkAs(m_dir->path(), 2))
             return false;
-        m_window = std::make_unique<frmQuillar>();
+        m_window = std::make_unique<frmQuillar>(m_dir->path());
         if (!shown)
             return true;
         m_window->show();
