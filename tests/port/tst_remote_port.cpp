@@ -5,6 +5,7 @@
 #include "port/remote_device.h"
 #include "port/serial_device.h"
 #include "port/serial_driver.h"
+#include "support/manual_clock.h"
 #include "window/status_line.h"
 #include "window/window_on_device.h"
 
@@ -168,6 +169,8 @@ class TestRemotePort : public test::WindowOnDevice
 {
     Q_OBJECT
 
+    test::ManualClock m_clock; // outlives each test's window
+
     QString status() const { return child<QLabel>("lblStatus")->text(); }
     QPushButton *toggle() const { return child<QPushButton>("Command1"); }
     QString shown() const { return m_window->display().text(); }
@@ -330,6 +333,26 @@ private slots:
         QVERIFY(m_device->writeAll("A\xff\xff" "B\r\n"));
         QTRY_VERIFY(shown().endsWith("A[FF][FF]B[CR][LF]\r\n"));
         QCOMPARE(m_device->lineSpeed() == B57600, scheme == "rfc2217");
+    }
+
+    // A server gone away is tried again after pauses that double from 0.1 s
+    // up to 2 s, on a clock the test moves; a refused try is never reported.
+    void reconnectBacksOff()
+    {
+        m_window->startLongSession({.reconnect = true}, m_clock);
+        auto server = std::make_unique<ScriptedServer>(ScriptedServer::Mode::Raw);
+        open(QStringLiteral("tcp://127.0.0.1:%1").arg(server->port()));
+        server.reset(); // the connection goes, and nothing listens any more
+        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM5"));
+        QList<qint64> pauses;
+        while (pauses.size() < 7) {
+            QTRY_VERIFY(m_clock.nextDue() && !m_window->port().portConnecting());
+            const auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(*m_clock.nextDue() - m_clock.now());
+            pauses << pause.count();
+            m_clock.advance(pause);
+        }
+        QCOMPARE(pauses, (QList<qint64>{100, 200, 400, 800, 1600, 2000, 2000}));
+        QCOMPARE(m_seam->calls.size(), 0u);
     }
 
     // Stopping ser2net is a lost device; with --reconnect the port comes back

@@ -69,6 +69,14 @@ bool ManualClock::waitersCaughtUp() const
     return std::all_of(m_seenBy.begin(), m_seenBy.end(), [this](const auto &seen) { return seen.second == m_moves; });
 }
 
+std::optional<Clock::TimePoint> ManualClock::nextDue() const
+{
+    const std::lock_guard lock(m_mutex);
+    const auto next = std::min_element(m_timers.begin(), m_timers.end(),
+                                       [](const auto &a, const auto &b) { return a.second < b.second; });
+    return next == m_timers.end() ? std::nullopt : std::optional(next->second);
+}
+
 void ManualClock::schedule(ClockTimer &timer, TimePoint due)
 {
     const std::lock_guard lock(m_mutex);

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -26,6 +27,8 @@ public:
     // Whether every waiting thread has looked at the clock since it last
     // moved (and waits on): what it would do at this time, it has done.
     [[nodiscard]] bool waitersCaughtUp() const;
+    // When the earliest timer made on it is due; none when no timer runs.
+    [[nodiscard]] std::optional<TimePoint> nextDue() const;
 
 protected:
     void schedule(ClockTimer &timer, TimePoint due) override;
