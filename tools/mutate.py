@@ -188,10 +188,13 @@ class Runner:
         self.desktop = desktop
 
     def configure(self, log):
+        # A fault that hangs a test is caught within a minute and a half, not
+        # the five minutes a slow machine may need for a whole suite.
+        timeout = ["-DQUILLAR_TEST_TIMEOUT=90"]
         if (self.build_dir / "CMakeCache.txt").exists():
-            return True
+            return run(["cmake", self.build_dir] + timeout, self.scratch, log)[0] == 0
         cmd = ["cmake", "-S", self.scratch, "-B", self.build_dir, "-DCMAKE_BUILD_TYPE=Release",
-               "-DQUILLAR_BENCH=OFF"]
+               "-DQUILLAR_BENCH=OFF"] + timeout
         if shutil.which("ninja"):
             cmd += ["-G", "Ninja"]
         return run(cmd, self.scratch, log)[0] == 0
