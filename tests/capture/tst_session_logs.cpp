@@ -136,21 +136,27 @@ private slots:
     {
         QTest::addColumn<QString>("failure");
         QTest::addColumn<int>("number");
-        QTest::newRow("disk full") << "/dev/full" << int(ErrorNumber::DiskFull);
-        QTest::newRow("file removed") << "raw.bin" << int(ErrorNumber::FileNotFound);
+        QTest::addColumn<QString>("change"); // what befalls the file once written to
+        QTest::newRow("disk full") << "/dev/full" << int(ErrorNumber::DiskFull) << "";
+        QTest::newRow("file removed") << "raw.bin" << int(ErrorNumber::FileNotFound) << "remove";
+        QTest::newRow("file rotated") << "raw.bin" << int(ErrorNumber::FileNotFound) << "rotate";
     }
     void logFailureReportedOnce()
     {
         QFETCH(QString, failure);
         QFETCH(int, number);
+        QFETCH(QString, change);
         const QString path = failure.startsWith(u'/') ? failure : m_dir->filePath(failure);
         m_window->startLongSession({.rawLog = path});
         clickOpenClose();
         const auto boxes = [this] { return m_seam->callsOf(ScriptedUi::Kind::Message); };
         QVERIFY(m_device->writeAll("first "));
-        if (number == ErrorNumber::FileNotFound) {
+        if (!change.isEmpty()) {
             QTRY_VERIFY(QFileInfo(path).size() > 0);
-            QVERIFY(QFile::remove(path));
+            if (change == "rotate") // renamed away, and a new file where it was
+                QVERIFY(QFile::rename(path, path + ".1") && QFile(path).open(QIODevice::WriteOnly));
+            else
+                QVERIFY(QFile::remove(path));
         }
         QTRY_VERIFY(m_device->writeAll("more ") && boxes().size() == 1); // bytes each time it looks
         QVERIFY(m_device->writeAll("last"));
