@@ -1,11 +1,13 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/file_errors.h"
 #include "platform/guarded.h"
 #include "platform/numbered_error.h"
 #include "platform/qt_modal_ui.h"
 #include "platform/rounding.h"
 #include "platform/twips.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
@@ -79,6 +81,29 @@ private slots:
 
     // On the program's clock a timer fires once, never before its time, and
     // starting it again moves its deadline; stopped, it does not fire.
+    // A full disk and a full quota are both "Disk full" to the user; other
+    // write failures say what they can about the file.
+    void writeFailures_data()
+    {
+        QTest::addColumn<int>("phase");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("number");
+        const QString temp = QDir::tempPath() + QStringLiteral("/quillar-any.txt");
+        QTest::newRow("disk full") << int(WritePhase::Write) << ENOSPC << temp << int(ErrorNumber::DiskFull);
+        QTest::newRow("quota full") << int(WritePhase::Write) << EDQUOT << temp << int(ErrorNumber::DiskFull);
+        QTest::newRow("quota full at open") << int(WritePhase::Open) << EDQUOT << temp << int(ErrorNumber::DiskFull);
+        QTest::newRow("no folder") << int(WritePhase::Open) << ENOENT << "/nonexistent-quillar/a.txt" << int(ErrorNumber::PathNotFound);
+        QTest::newRow("write fails") << int(WritePhase::Write) << EIO << temp << int(ErrorNumber::DeviceIoError);
+    }
+    void writeFailures()
+    {
+        QFETCH(int, phase);
+        QFETCH(int, error);
+        QFETCH(QString, file);
+        QTEST(writeFailure(file, WritePhase(phase), error, QStringLiteral("text")).number(), "number");
+    }
+
     void steadyClockTimer()
     {
         ClockTimer timer;

@@ -1,6 +1,7 @@
 // Reopening a device that comes back: who the device is, and the real window
 // with --reconnect on pseudo-terminals unplugged and plugged back as COM2.
 #include "port/device_identity.h"
+#include "port/device_watch.h"
 #include "port/mscomm.h"
 #include "port/reconnect.h"
 #include "support/manual_clock.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace quillar;
@@ -71,6 +73,18 @@ private slots:
         QCOMPARE(returnedDevice(board), Found(dev + "/ttyUSB1"));
     }
 
+    // A name that appears by being renamed into place, as udev makes its
+    // links, is seen as one created there.
+    void watchSeesRenamesIntoPlace()
+    {
+        DeviceWatch watch;
+        QSignalSpy changed(&watch, &DeviceWatch::changed);
+        watch.watch({WatchPoint{m_dir->path(), QStringLiteral("COM3")}});
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), m_dir->filePath("COM3.new")));
+        QVERIFY(QFile::rename(m_dir->filePath("COM3.new"), m_dir->filePath("COM3")));
+        QTRY_COMPARE(changed.count(), 1);
+    }
+
     // Each unplug and replug at the same COM2 reopens by itself, with the
     // button and the status in step and no failure reported. (The processor
     // time while waiting, and many cycles, are bench/soak_unplug's part.)
@@ -104,6 +118,7 @@ private slots:
         const int tries = reconnect().tries();
         m_clock.advance(std::chrono::milliseconds(Reconnect::RetryMs));
         QTRY_VERIFY(reconnect().tries() > tries); // a quiet try: still busy, nothing said
+        QCOMPARE(m_clock.nextDue(), std::optional(m_clock.now() + std::chrono::milliseconds(Reconnect::RetryMs)));
         QCOMPARE(m_seam->beeps(), 1);
         QVERIFY(!m_window->port().portOpen());
         other.setPortOpen(false);
