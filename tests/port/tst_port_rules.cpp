@@ -113,6 +113,10 @@ private slots:
         QTest::newRow("a ring between two looks")
             << Look{{}, idle} << Look{{}, ModemLines{false, false, false, false, 0, 0, 0, 1}} << QList<int>{6};
         QTest::newRow("DSR down") << Look{{}, ModemLines{false, true, false, false}} << Look{{}, idle} << QList<int>{4};
+        QTest::newRow("DSR there and back between two looks")
+            << Look{{}, idle} << Look{{}, ModemLines{false, false, false, false, 0, 2, 0, 0}} << QList<int>{4};
+        QTest::newRow("CD there and back between two looks")
+            << Look{{}, idle} << Look{{}, ModemLines{false, false, false, false, 0, 0, 2, 0}} << QList<int>{5};
         QTest::newRow("counters before lines")
             << Look{zero, idle} << Look{LineCounters{0, 0, 0, 0, 3}, ModemLines{true, false, false, false}} << QList<int>{1009, 3};
     }
