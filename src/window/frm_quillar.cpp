@@ -5,6 +5,7 @@
 #include "capture/file_appender.h"
 #include "capture/text_log.h"
 #include "digit_filter.h"
+#include "display_menu.h"
 #include "help/frm_istruzioni.h"
 #include "key_preview.h"
 #include "layout_table.h"
@@ -22,6 +23,7 @@
 #include "ruler_placement.h"
 #include "ruler_text.h"
 #include "select_all_on_click.h"
+#include "settings/choices_file.h"
 #include "startup.h"
 #include "status_line.h"
 #include "system_colours.h"
@@ -29,6 +31,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -75,6 +79,9 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
     m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this),
                                            QCoreApplication::applicationDirPath());
+    Text3->setMenuExtension([this](QMenu &menu) {
+        addWindowItems(menu, *Text3, [this] { Command4_Click(); }, [this] { Command2_Click(); });
+    });
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     };
@@ -209,10 +216,6 @@ void frmQuillar::createControls()
     digitFilter->installOn(*txtCom1);
     digitFilter->installOn(*txtBaud1);
 
-    Label3->setText(label3Caption());
-    Label3->setRows({rulerRowA(), rulerRowB()});
-    Label9->setText(label9Caption());
-    Label9->setRows({label9Caption()});
     // The display is drawn over the bottom strip of Label3; Label9 stays under
     // the buttons should a wide font push it against them.
     Label9->lower();
@@ -236,10 +239,17 @@ void frmQuillar::placeRuler()
         return twipsRectToPixels(c.left, c.top, c.width, c.height, d);
     };
     const RulerPlacement p = rulerPlacement(rect("Label3"), rect("Label9"), column1Left, cellWidth);
+    // Scrolled sideways, the ruler counts the columns in view.
+    const RulerScroll scroll = rulerScroll(Text3->sidewaysScroll(), cellWidth);
     Label3->setGeometry(p.label3);
-    Label3->setGrid(p.label3FirstChar, cellWidth);
+    Label3->setRows({rulerRowA(scroll.firstColumn), rulerRowB(scroll.firstColumn)});
+    Label3->setText(label3Caption(scroll.firstColumn));
+    Label3->setGrid(p.label3FirstChar - scroll.shift, cellWidth);
+    Label3->setClipLeft(p.label3FirstChar - DisplayView::TextMargin);
     Label9->setGeometry(p.label9);
-    Label9->setGrid(p.label9FirstChar, cellWidth);
+    Label9->setRows({label9Caption(scroll.firstColumn)});
+    Label9->setText(label9Caption(scroll.firstColumn));
+    Label9->setGrid(p.label9FirstChar - scroll.shift, cellWidth);
 }
 
 void frmQuillar::connectHandlers()
@@ -256,6 +266,14 @@ void frmQuillar::connectHandlers()
     connect(Command5, &QPushButton::clicked, this, &frmQuillar::Command5_Click);
     connect(txtCom1, &QLineEdit::textChanged, this, &frmQuillar::txtCom1_Change);
     connect(Text1, &QLineEdit::textChanged, this, &frmQuillar::Text1_Change);
+    connect(Text3, &DisplayView::textColumnsMoved, this, &frmQuillar::placeRuler);
+    connect(Text3, &DisplayView::timeColumnChanged, this, &frmQuillar::rememberTimeColumn);
+    // Each opening, the user's or a reconnect's, is where "since the port
+    // opened" counts from for the lines that follow.
+    connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
+        if (open)
+            m_display.markPortOpened();
+    });
     paceReads();
 }
 
@@ -274,6 +292,26 @@ void frmQuillar::appendForcedLineFeed()
 {
     m_display.append(QStringLiteral("(LF)\r\n"));
     focusDisplay();
+}
+
+// Remembered at once, beside Quillar.ini, by a window that reads them there.
+void frmQuillar::rememberTimeColumn(TimeColumn column)
+{
+    if (!m_loaded)
+        return;
+    const QString path = QString::fromLatin1(ChoicesFileName);
+    const QString key = QStringLiteral("time-column");
+    if (ChoicesFile::read(path, key) == timeColumnName(column))
+        return; // as start-up read it
+    try {
+        ChoicesFile::write(path, key, timeColumnName(column));
+    } catch (const NumberedError &e) {
+        const QString text = QStringLiteral("Impossibile scrivere il file delle impostazioni\r\n%1\r\nErrore n.%2: %3")
+                                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+                                 .arg(e.number())
+                                 .arg(e.description());
+        modalUi().messageBox(this, text, QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+    }
 }
 
 void frmQuillar::stopReconnecting()
@@ -313,6 +351,9 @@ void frmQuillar::Form_Load()
     if (std::exchange(m_loaded, true))
         return;
     restoreSettings(*this, QString::fromLatin1(SettingsFileName));
+    // Anything but a known name, the file's absence included, is no column.
+    const QString timeColumn = ChoicesFile::read(QString::fromLatin1(ChoicesFileName), QStringLiteral("time-column"));
+    Text3->setTimeColumn(timeColumnFromName(timeColumn).value_or(TimeColumn::Off));
     guarded("Form_Load: back onto a screen", [this] { bringOntoAScreen(); });
 }
 

@@ -9,6 +9,7 @@
 #include "receive/comm_events.h"
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
+#include "receive/time_column.h"
 
 #include <QWidget>
 
@@ -97,6 +98,7 @@ private:
     void connectHandlers();
     void paceReads();
     void appendForcedLineFeed();
+    void rememberTimeColumn(TimeColumn column);
     void stopReconnecting();
     void bringOntoAScreen();
 

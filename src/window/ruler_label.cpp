@@ -24,9 +24,19 @@ void RulerLabel::setGrid(double firstCharLeft, double cellWidth)
     update();
 }
 
+void RulerLabel::setClipLeft(double x)
+{
+    if (x == m_clipLeft)
+        return;
+    m_clipLeft = x;
+    update();
+}
+
 void RulerLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (m_clipLeft > 0)
+        painter.setClipRect(QRectF(m_clipLeft, 0, width() - m_clipLeft, height()));
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
     const QFontMetricsF metrics(font());

@@ -24,6 +24,8 @@ public:
     // In the label's own coordinates.
     void setGrid(double firstCharLeft, double cellWidth);
     [[nodiscard]] double charLeft(int index) const { return m_firstCharLeft + index * m_cellWidth; }
+    // Nothing is drawn left of x (the display's text edge, once scrolled).
+    void setClipLeft(double x);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -32,6 +34,7 @@ private:
     QStringList m_rows;
     double m_firstCharLeft = 0;
     double m_cellWidth = 0;
+    double m_clipLeft = 0;
 };
 
 } // namespace quillar
