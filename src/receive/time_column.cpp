@@ -16,10 +16,10 @@ struct Names
 };
 
 constexpr Names Table[] = {
-    {TimeColumn::Off, "off", "Off"},
-    {TimeColumn::TimeOfDay, "time-of-day", "Time of day"},
-    {TimeColumn::SincePrevious, "since-previous", "Since previous line"},
-    {TimeColumn::SinceOpen, "since-open", "Since port opened"},
+    {TimeColumn::Off, "off", "&Off"},
+    {TimeColumn::TimeOfDay, "time-of-day", "Time of &day"},
+    {TimeColumn::SincePrevious, "since-previous", "Since &previous line"},
+    {TimeColumn::SinceOpen, "since-open", "Since port &opened"},
 };
 
 const Names &namesOf(TimeColumn column)

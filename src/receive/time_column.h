@@ -26,7 +26,7 @@ inline constexpr int TimeColumnChars = 12;
 // "time-of-day", "since-previous", "since-open".
 [[nodiscard]] QString timeColumnName(TimeColumn column);
 [[nodiscard]] std::optional<TimeColumn> timeColumnFromName(QStringView name);
-// The menu's words for it.
+// The menu's words for it, '&' before the letter that picks it.
 [[nodiscard]] QString timeColumnLabel(TimeColumn column);
 
 // The column's text for a line: empty for a line with no time yet, and for

@@ -61,7 +61,7 @@ public:
         if (t == QAccessible::Name)
             return QStringLiteral("Time column");
         if (t == QAccessible::Description)
-            return timeColumnLabel(gutter()->column());
+            return timeColumnLabel(gutter()->column()).remove(QLatin1Char('&'));
         return QAccessibleWidget::text(t);
     }
 
