@@ -4,6 +4,10 @@
 
 #include <QDateTime>
 
+#include <cstdlib>
+#include <limits>
+#include <string>
+
 namespace quillar {
 
 namespace {
@@ -50,7 +54,37 @@ QString timeColumnLabel(TimeColumn column)
 
 QString timeOfDayText(qint64 msSinceEpoch)
 {
-    return QDateTime::fromMSecsSinceEpoch(msSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+    // Lines come by the hundred a second, and each local time the system
+    // works out costs a look at the zone's file: the offset is asked for once
+    // a quarter of an hour (no zone changes it between quarters) or when TZ
+    // changes, the digits are written here.
+    constexpr qint64 Quarter = 900000;
+    constexpr qint64 Hour = 3600000;
+    static qint64 quarterAsked = std::numeric_limits<qint64>::min();
+    static std::string zoneAsked;
+    static qint64 offsetMs = 0;
+    const char *zone = std::getenv("TZ");
+    const qint64 quarter = msSinceEpoch - ((msSinceEpoch % Quarter) + Quarter) % Quarter;
+    if (quarter != quarterAsked || zoneAsked != (zone ? zone : "")) {
+        quarterAsked = quarter;
+        zoneAsked = zone ? zone : "";
+        offsetMs = qint64(QDateTime::fromMSecsSinceEpoch(msSinceEpoch).offsetFromUtc()) * 1000;
+    }
+    constexpr qint64 Day = 24 * Hour;
+    const qint64 local = ((msSinceEpoch + offsetMs) % Day + Day) % Day;
+    QString text(12, Qt::Uninitialized);
+    QChar *out = text.data();
+    const qint64 fields[] = {local / Hour, local / 60000 % 60, local / 1000 % 60};
+    for (int i = 0; i < 3; ++i) {
+        *out++ = QLatin1Char(char('0' + fields[i] / 10));
+        *out++ = QLatin1Char(char('0' + fields[i] % 10));
+        *out++ = QLatin1Char(i < 2 ? ':' : '.');
+    }
+    const qint64 ms = local % 1000;
+    *out++ = QLatin1Char(char('0' + ms / 100));
+    *out++ = QLatin1Char(char('0' + ms / 10 % 10));
+    *out = QLatin1Char(char('0' + ms % 10));
+    return text;
 }
 
 QString elapsedText(qint64 ms)

@@ -5,11 +5,13 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace quillar {
 
@@ -206,24 +208,37 @@ void TimeGutter::paintEvent(QPaintEvent *event)
     const QRect dirty = event->rect();
     const QPalette &colours = m_view.palette();
     painter.fillRect(dirty, colours.color(QPalette::Base));
-    painter.setPen(mix(colours.color(QPalette::Base), colours.color(QPalette::Text), 0.6));
-    painter.setFont(m_view.font());
+    const CellFont &cells = m_view.cells();
+    if (!cells.rawFont().isValid())
+        return;
 
+    // The display's own cells and glyphs, right aligned: the digits stand in
+    // columns, and no text is shaped at every frame.
     const qsizetype first = m_view.firstVisibleLine();
     const int height = m_view.lineHeight();
-    const qreal right = DisplayView::TextMargin + TimeColumnChars * m_view.cellWidth();
     const qsizetype lines = m_view.buffer().lineCount();
+    std::vector<quint32> glyphs;
+    std::vector<QPointF> positions;
     for (qsizetype line = first + std::max(0, (dirty.top() - DisplayView::TextMargin) / height); line < lines; ++line) {
         const qreal y = DisplayView::TextMargin + qreal(line - first) * height;
         if (y > dirty.bottom())
             break;
-        const QString time = lineText(line);
-        if (time.isEmpty())
-            continue;
-        // Right aligned on the cell grid, so that the digits stand in columns.
-        const qreal x = right - qMin<qsizetype>(time.size(), TimeColumnChars) * m_view.cellWidth();
-        painter.drawText(QPointF(x, y + m_view.cells().ascent()), time.right(TimeColumnChars));
+        const QString time = lineText(line).right(TimeColumnChars);
+        for (qsizetype i = 0; i < time.size(); ++i) {
+            const CellFont::Cell cell = cells.cellFor(time[i]);
+            const qsizetype column = TimeColumnChars - time.size() + i;
+            glyphs.push_back(cell.glyph);
+            positions.emplace_back(DisplayView::TextMargin + column * m_view.cellWidth() + cell.xOffset,
+                                   y + cells.ascent());
+        }
     }
+    if (glyphs.empty())
+        return;
+    painter.setPen(mix(colours.color(QPalette::Base), colours.color(QPalette::Text), 0.6));
+    QGlyphRun run;
+    run.setRawFont(cells.rawFont());
+    run.setRawData(glyphs.data(), positions.data(), static_cast<int>(glyphs.size()));
+    painter.drawGlyphRun(QPointF(0, 0), run);
 }
 
 } // namespace quillar

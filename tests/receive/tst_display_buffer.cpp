@@ -182,6 +182,29 @@ private slots:
         QCOMPARE(shown, timeOfDay);
     }
 
+    // The time of day is local, summer time included.
+    void timeOfDay_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("UTC") << QByteArray("UTC") << Noon + 59999 << "12:00:59.999";
+        QTest::newRow("half an hour ahead") << QByteArray("Asia/Kolkata") << Noon + 7 << "17:30:00.007";
+        QTest::newRow("Rome in summer") << QByteArray("Europe/Rome") << Noon - 100LL * 86400000 << "14:00:00.000";
+        QTest::newRow("Rome in winter") << QByteArray("Europe/Rome") << Noon << "13:00:00.000";
+        QTest::newRow("before 1970") << QByteArray("UTC") << qint64(-1) << "23:59:59.999";
+    }
+    void timeOfDay()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(qint64, ms);
+        qputenv("TZ", zone);
+        ::tzset();
+        QTEST(timeOfDayText(ms), "shown");
+        qputenv("TZ", "UTC");
+        ::tzset();
+    }
+
     // What assistive technology is told between two looks (removed at the
     // front, inserted at the end), applied to what it knew, is the text now:
     // through cuts, the safety net, clears and many appends between looks.
