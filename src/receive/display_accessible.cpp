@@ -3,6 +3,8 @@
 #include "display_buffer.h"
 #include "display_view.h"
 #include "menu_accessible.h"
+#include "platform/accessible_factory.h"
+#include "read_only_text_accessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -67,23 +69,14 @@ std::pair<int, int> around(const DisplayBuffer &buffer, int offset, QAccessible:
     return {int(start + std::max<qsizetype>(from, 0)), int(start + to)};
 }
 
-class DisplayAccessible final : public QAccessibleWidget, public QAccessibleTextInterface
+class DisplayAccessible final : public ReadOnlyTextAccessible
 {
 public:
-    explicit DisplayAccessible(DisplayView *view) : QAccessibleWidget(view, QAccessible::EditableText) {}
-
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+    explicit DisplayAccessible(DisplayView *view) : ReadOnlyTextAccessible(view, QAccessible::EditableText) {}
 
     QAccessible::State state() const override
     {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.multiLine = true;
-        s.readOnly = true;
+        QAccessible::State s = ReadOnlyTextAccessible::state();
         s.selectableText = true;
         s.focusable = true;
         return s;
@@ -194,19 +187,11 @@ private:
     }
 };
 
-QAccessibleInterface *displayFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(DisplayView::staticMetaObject.className()) && object && object->isWidgetType())
-        return new DisplayAccessible(static_cast<DisplayView *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 DisplayAnnouncer::DisplayAnnouncer(DisplayView &view) : QObject(&view), m_view(view)
 {
-    static const bool installed = (QAccessible::installFactory(displayFactory), true);
-    (void)installed;
+    installAccessibleFactory<DisplayView, DisplayAccessible>();
     installMenuAccessibility();
     m_merge.setSingleShot(true);
     m_merge.setInterval(MergeMs);

@@ -767,27 +767,39 @@ void DisplayView::findFromBar(const QString &text, bool matchCase)
     updateEverything();
 }
 
+// Whether the bar is open with a text to find; if not, it opens.
+bool DisplayView::findBarReady()
+{
+    if (m_findBar && m_findBar->isVisible() && !m_findBar->text().isEmpty())
+        return true;
+    openFind();
+    return false;
+}
+
+// The match the user holds selected, if the selection is the current match;
+// otherwise the steps go from the caret.
+std::optional<qsizetype> DisplayView::heldMatch() const
+{
+    const std::optional<qsizetype> current = m_finder->current();
+    if (current && m_buffer.selStart() == *current && m_buffer.selLength() == m_finder->patternLength())
+        return current;
+    return std::nullopt;
+}
+
 void DisplayView::findNext()
 {
-    if (!m_findBar || !m_findBar->isVisible() || m_findBar->text().isEmpty()) {
-        openFind();
+    if (!findBarReady())
         return;
-    }
-    // From the match the user holds, else from the caret.
-    const std::optional<qsizetype> current = m_finder->current();
-    const bool onMatch = current && m_buffer.selStart() == *current && m_buffer.selLength() == m_finder->patternLength();
-    m_finder->next(onMatch ? *current + 1 : m_buffer.caret());
+    const std::optional<qsizetype> held = heldMatch();
+    m_finder->next(held ? *held + 1 : m_buffer.caret());
 }
 
 void DisplayView::findPrevious()
 {
-    if (!m_findBar || !m_findBar->isVisible() || m_findBar->text().isEmpty()) {
-        openFind();
+    if (!findBarReady())
         return;
-    }
-    const std::optional<qsizetype> current = m_finder->current();
-    const bool onMatch = current && m_buffer.selStart() == *current && m_buffer.selLength() == m_finder->patternLength();
-    m_finder->previous(onMatch ? *current : m_buffer.selStart());
+    const std::optional<qsizetype> held = heldMatch();
+    m_finder->previous(held ? *held : m_buffer.selStart());
 }
 
 // The match found is selected and brought into view, as the user would

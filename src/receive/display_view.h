@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <limits>
+#include <optional>
 
 class QMenu;
 class QWindow;
@@ -190,6 +191,8 @@ private:
     [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
     void setSelectionClipboard() const;
     void findFromBar(const QString &text, bool matchCase);
+    [[nodiscard]] bool findBarReady();
+    [[nodiscard]] std::optional<qsizetype> heldMatch() const;
 
     DisplayBuffer &m_buffer;
     CellFont m_cells;

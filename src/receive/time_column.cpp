@@ -23,7 +23,7 @@ constexpr Names Table[] = {
     {TimeColumn::Off, "off", "&Off"},
     {TimeColumn::TimeOfDay, "time-of-day", "Time of &day"},
     {TimeColumn::SincePrevious, "since-previous", "Since &previous line"},
-    {TimeColumn::SinceOpen, "since-open", "Since port &opened"},
+    {TimeColumn::SinceOpen, "since-open", "Since po&rt opened"},
 };
 
 const Names &namesOf(TimeColumn column)

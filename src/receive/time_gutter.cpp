@@ -2,9 +2,10 @@
 
 #include "display_buffer.h"
 #include "display_view.h"
+#include "platform/accessible_factory.h"
+#include "read_only_text_accessible.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
@@ -35,28 +36,10 @@ QString padded(const QString &time)
                                           : QString(TimeColumnChars - time.size(), QLatin1Char(' ')) + time;
 }
 
-class TimeGutterAccessible final : public QAccessibleWidget, public QAccessibleTextInterface
+class TimeGutterAccessible final : public ReadOnlyTextAccessible
 {
 public:
-    explicit TimeGutterAccessible(TimeGutter *gutter) : QAccessibleWidget(gutter, QAccessible::StaticText)
-    {
-        setText(QAccessible::Name, QStringLiteral("Time column"));
-    }
-
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.multiLine = true;
-        s.readOnly = true;
-        return s;
-    }
+    explicit TimeGutterAccessible(TimeGutter *gutter) : ReadOnlyTextAccessible(gutter, QAccessible::StaticText) {}
 
     QString text(QAccessible::Text t) const override
     {
@@ -161,19 +144,11 @@ private:
     }
 };
 
-QAccessibleInterface *gutterFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(TimeGutter::staticMetaObject.className()) && object && object->isWidgetType())
-        return new TimeGutterAccessible(static_cast<TimeGutter *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 TimeGutter::TimeGutter(DisplayView &view) : QWidget(&view), m_view(view)
 {
-    static const bool installed = (QAccessible::installFactory(gutterFactory), true);
-    (void)installed;
+    installAccessibleFactory<TimeGutter, TimeGutterAccessible>();
     setObjectName(QStringLiteral("timeColumn"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
