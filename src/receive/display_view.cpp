@@ -93,12 +93,6 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
     new DisplayAnnouncer(*this);
 }
 
-DisplayView::~DisplayView()
-{
-    // The buffer outlives the view: appends no longer wait for it.
-    m_buffer.setFollowing(true);
-}
-
 qreal DisplayView::columnLeft(qsizetype column) const
 {
     return viewport()->mapTo(this, QPoint(0, 0)).x() + TextMargin + (column - 1) * cellWidth();

@@ -59,7 +59,6 @@ public:
     static constexpr int FrameMs = 40;
 
     explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr);
-    ~DisplayView() override;
 
     [[nodiscard]] DisplayBuffer &buffer() const { return m_buffer; }
     [[nodiscard]] TextFinder &finder() const { return *m_finder; }
