@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -53,6 +54,10 @@ int main(int argc, char *argv[])
             return quillar::ExitStatus::Failure;
         }
     }
+
+    // A file size limit (ulimit -f) makes a log's write fail with EFBIG,
+    // which the log reports, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     QApplication app(argc, argv);
     quillar::frmQuillar window;

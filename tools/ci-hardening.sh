@@ -40,7 +40,7 @@ unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 
 echo "== fuzz targets, 20 s each ($SECONDS s)"
 export QUILLAR_FUZZ_BUILT=1
-for pair in "rtf rtf-layout" "settings numeric" "display"; do
+for pair in "rtf rtf-layout" "settings numeric" "display rfc2217"; do
   pids=()
   for target in $pair; do
     bash tools/fuzz.sh "$target" 20 > "build-hardening/fuzz-$target.log" 2>&1 &

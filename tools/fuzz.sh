@@ -3,7 +3,7 @@
 #
 #   tools/fuzz.sh TARGET SECONDS [libFuzzer options...]
 #
-# TARGET is rtf, rtf-layout, settings, numeric or display. The targets are
+# TARGET is rtf, rtf-layout, settings, numeric, display or rfc2217. The targets are
 # built with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-hardening/ (tools/build-hardening.sh). Each run starts from a seed
 # corpus made of the project's own files and keeps what it finds interesting in
@@ -12,7 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-usage() { echo "usage: tools/fuzz.sh rtf|rtf-layout|settings|numeric|display SECONDS [libFuzzer options...]" >&2; exit 2; }
+usage() { echo "usage: tools/fuzz.sh rtf|rtf-layout|settings|numeric|display|rfc2217 SECONDS [libFuzzer options...]" >&2; exit 2; }
 [ $# -ge 2 ] || usage
 target=$1 seconds=$2
 shift 2
@@ -26,6 +26,7 @@ case $target in
   # Each operation on a display of 20,000 characters scans it: short inputs
   # keep the rate of executions up.
   display) binary=fuzz_display; options=(-max_len=64) ;;
+  rfc2217) binary=fuzz_rfc2217; options=(-max_len=4096 -dict="$build/fuzz/$target.dict") ;;
   *) usage ;;
 esac
 
@@ -65,6 +66,16 @@ case $target in
     # length; the rest is read as the device's bytes and operations.
     printf '\020\001' | cat - README.md | head -c 2000 > "$seeds/readme-lf"
     printf '\020\010' | cat - src/help/Term_Istr.rtf | head -c 2000 > "$seeds/rtf-timer"
+    ;;
+  rfc2217)
+    # Byte 0: where the reads end. What ser2net 4.3 sends a client: its
+    # offers, the replies to the line's set-up and the first notifications,
+    # then data with 0xFF doubled; and the README as plain data.
+    printf '\003\377\373\003\377\375\003\377\373\001\377\376\001\377\375\000\377\373\000\377\375\054' > "$seeds/greeting"
+    printf '\001\377\372\054\152\000\377\360\377\372\054\153\000\377\360\377\372\054\145\000\001\302\000\377\360\377\372\054\146\010\377\360\377\372\054\147\001\377\360\377\372\054\150\001\377\360hello\377\377\000\r\n' > "$seeds/set-up"
+    printf '\007' | cat - README.md | head -c 3000 > "$seeds/readme"
+    printf '%s\n' '"\xFF\xFF"' '"\xFF\xFA,"' '"\xFF\xF0"' '"\xFF\xFB"' '"\xFF\xFC"' '"\xFF\xFD"' '"\xFF\xFE"' \
+      '"j"' '"k"' '"e"' > "$build/fuzz/$target.dict"
     ;;
 esac
 

@@ -23,6 +23,8 @@ packages=(
   # sanitizer build (tools/fuzz.sh, tools/ci-hardening.sh)
   clang
   libclang-rt-14-dev
+  # the remote-port tests run the real ser2net on the loopback
+  ser2net
 )
 
 missing=()

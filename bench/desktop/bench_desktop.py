@@ -11,6 +11,15 @@ pty_feeder, measured from outside:
   every 200 ms (median, 90th percentile, maximum);
 - memory: peak and end resident size (VmHWM, VmRSS).
 
+A remote port is measured the same way: through ser2net on the loopback
+serving the feeder's terminal (RFC 2217 or plain TCP), or as a plain TCP
+port that the feeder serves itself; and ser2net alone, read by a plain
+client as fast as it can, for what ser2net sustains.
+
+Idle, the program is also run on a UART-like driver that a test plays
+(idle_uart): one that waits for the modem lines in the kernel, and one that
+can only be asked, which costs a slow look.
+
 A peer terminal (PuTTY) is measured in the same run where it is installed.
 
     bench_desktop.py QUILLAR PTY_FEEDER [seconds per scenario, default 12] [words in the names to run]
@@ -18,6 +27,7 @@ A peer terminal (PuTTY) is measured in the same run where it is installed.
 
 import os
 import shutil
+import socket
 import statistics
 import subprocess
 import sys
@@ -33,19 +43,26 @@ CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
 LONG_MEMORY = {'args': ['--scrollback', '100000000'], 'choices': 'time-column=time-of-day\n', 'fill': 90_000_000}
 
 SCENARIOS = [
-    # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud[, display]
+    # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud[, path[, extra]]
+    # path: the terminal (default); 'rfc2217' or 'tcp' through ser2net; 'feeder-tcp' the feeder's own TCP port
+    # extra: the program's arguments, its display choices, a fill before the run, a find during it
     ('11.5 KB/s, 1 ms writes, timer mode', 11520, 'text', '150', 115200),
+    ('11.5 KB/s, ser2net RFC 2217, timer mode', 11520, 'text', '150', 115200, 'rfc2217'),
+    ('11.5 KB/s, ser2net plain TCP, timer mode', 11520, 'text', '150', 115200, 'tcp'),
+    ('full speed, ser2net RFC 2217, timer mode', 0, 'text', '150', 3000000, 'rfc2217'),
+    ('full speed, ser2net plain TCP, timer mode', 0, 'text', '150', 3000000, 'tcp'),
+    ('full speed, own TCP port, timer mode', 0, 'text', '150', 3000000, 'feeder-tcp'),
     ('11.5 KB/s, 1 ms writes, line-feed mode', 11520, 'text', '0', 115200),
-    ('11.5 KB/s, line-feed mode, time column, 100M kept', 11520, 'text', '0', 115200, LONG_MEMORY),
+    ('11.5 KB/s, line-feed mode, time column, 100M kept', 11520, 'text', '0', 115200, 'terminal', LONG_MEMORY),
     ('300 KB/s, 1 ms writes, timer mode', 300000, 'text', '150', 3000000),
     ('300 KB/s, 1 ms writes, line-feed mode', 300000, 'text', '0', 3000000),
     ('full speed, text lines, timer mode', 0, 'text', '150', 3000000),
     ('full speed, text lines, line-feed mode', 0, 'text', '0', 3000000),
-    ('full speed, line-feed mode, time column, 100M kept', 0, 'text', '0', 3000000, LONG_MEMORY),
+    ('full speed, line-feed mode, time column, 100M kept', 0, 'text', '0', 3000000, 'terminal', LONG_MEMORY),
     ('full speed, random bytes, timer mode', 0, 'random', '150', 3000000),
     ('idle, port open, no data', None, 'text', '150', 115200),
     # Typing a text found nowhere: each key searches all 100M characters.
-    ('find over 100M kept, no data', None, 'text', '0', 115200, dict(LONG_MEMORY, find='no such text')),
+    ('find over 100M kept, no data', None, 'text', '0', 115200, 'terminal', dict(LONG_MEMORY, find='no such text')),
 ]
 
 
@@ -134,14 +151,84 @@ def memory_mb(pid):
     return values.get('VmHWM', 0), values.get('VmRSS', 0)
 
 
-def run(program, feeder_path, name, pinger, scenario, seconds):
-    title, rate, pattern, line_feed_time, baud = scenario[:5]
-    extra = scenario[5] if len(scenario) > 5 else {}
-    folder = tempfile.mkdtemp(prefix='quillar-bench-')
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+def start_ser2net(folder, accepter, device):
+    """ser2net serving device on a free loopback port; (process, port)."""
+    port = free_port()
+    config = os.path.join(folder, 'ser2net.yaml')
+    with open(config, 'w') as f:
+        f.write(f'connection: &bench\n  accepter: {accepter},127.0.0.1,{port}\n'
+                f'  connector: serialdev,{device},115200n81,local\n')
+    process = subprocess.Popen([shutil.which('ser2net') or '/usr/sbin/ser2net', '-n', '-u', '-c', config,
+                                '-P', os.path.join(folder, 'ser2net.pid')],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(200):
+        with socket.socket() as s:
+            if s.connect_ex(('127.0.0.1', port)) == 0:
+                break
+        time.sleep(0.02)
+    time.sleep(0.2)  # the probe's connection is over
+    return process, port
+
+
+def start_feeder(feeder_path, folder, rate, pattern, path):
+    """The feeder, and ser2net where the path goes through it; COM1 leads there."""
     link = os.path.join(folder, 'COM1')
-    feeder = subprocess.Popen([feeder_path, link, '--rate', str(rate or 0), '--pattern', pattern],
+    options = ['--tcp', str(free_port())] if path == 'feeder-tcp' else []
+    feeder = subprocess.Popen([feeder_path, link, '--rate', str(rate or 0), '--pattern', pattern] + options,
                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     assert feeder.stdout.readline().strip() == 'ready'
+    ser2net = None
+    if path in ('rfc2217', 'tcp'):
+        device = os.path.realpath(link)
+        ser2net, port = start_ser2net(folder, 'telnet(rfc2217),tcp' if path == 'rfc2217' else 'tcp', device)
+        os.unlink(link)
+        with open(link, 'w') as f:
+            f.write(f'{path}://127.0.0.1:{port}\n')
+    return feeder, ser2net
+
+
+def ser2net_alone(feeder_path, seconds):
+    """What ser2net sustains from a terminal written as fast as it takes,
+    to a plain client that reads as fast as it can; bytes a second."""
+    folder = tempfile.mkdtemp(prefix='quillar-bench-')
+    feeder, ser2net = start_feeder(feeder_path, folder, 0, 'text', 'tcp')
+    try:
+        with open(os.path.join(folder, 'COM1')) as f:
+            port = int(f.read().strip().rsplit(':', 1)[1])
+        client = socket.create_connection(('127.0.0.1', port))
+        feeder.stdin.write('start\n')
+        feeder.stdin.flush()
+        received, t0 = 0, time.monotonic()
+        while time.monotonic() - t0 < seconds:
+            received += len(client.recv(1 << 20))
+        elapsed = time.monotonic() - t0
+        feeder.stdin.write('stop\n')
+        feeder.stdin.flush()
+        feeder.stdout.readline()
+        client.close()
+        return received / elapsed
+    finally:
+        ser2net.terminate()
+        ser2net.wait()
+        feeder.stdin.close()
+        feeder.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def run(program, feeder_path, name, pinger, scenario, seconds):
+    title, rate, pattern, line_feed_time, baud = scenario[:5]
+    path = scenario[5] if len(scenario) > 5 else 'terminal'
+    if program == 'putty' and path != 'terminal':
+        return None
+    folder = tempfile.mkdtemp(prefix='quillar-bench-')
+    link = os.path.join(folder, 'COM1')
+    feeder, ser2net = start_feeder(feeder_path, folder, rate, pattern, path)
     env = dict(os.environ, DISPLAY=name)
     if program == 'putty':
         args = ['putty', '-serial', os.path.realpath(link), '-sercfg', f'{baud},8,n,1,N']
@@ -199,6 +286,9 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
             process.wait()
         feeder.stdin.close()
         feeder.wait()
+        if ser2net:
+            ser2net.terminate()
+            ser2net.wait()
         shutil.rmtree(folder, ignore_errors=True)
 
 
@@ -225,6 +315,14 @@ def main():
             theirs = [run(p, feeder, name, pinger, scenario, seconds) for p in peers]
             print(f'{scenario[0]:52} | {cell(ours):79} | ' + ' | '.join(f'{cell(t):79}' for t in theirs),
                   flush=True)
+        if all(word in 'ser2net alone' for word in sys.argv[4:]):
+            print(f"{'ser2net alone, full speed, plain TCP':40} | {ser2net_alone(feeder, seconds) / 1e6:7.2f} MB/s", flush=True)
+        if all(word in 'idle, UART-like driver' for word in sys.argv[4:]):
+            uart = os.path.join(os.path.dirname(feeder), 'idle_uart')
+            for mode, title in (('wait', 'idle, UART-like driver (seam)'), ('poll', 'idle, driver that cannot wait (seam)')):
+                out = subprocess.run([uart, f'{seconds:g}', mode], env=dict(os.environ, DISPLAY=name),
+                                     capture_output=True, text=True).stdout.strip()
+                print(f'{title:40} | {out}', flush=True)
     finally:
         manager.terminate()
         server.terminate()

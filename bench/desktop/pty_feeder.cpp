@@ -3,7 +3,11 @@
 // fast as the reader takes it. Plain POSIX, so that it costs the machine as
 // little as a UART would.
 //
-//   pty_feeder LINK --rate BYTES_PER_S|0 [--period-us 1000] [--pattern text|random]
+//   pty_feeder LINK --rate BYTES_PER_S|0 [--period-us 1000] [--pattern text|random] [--tcp PORT]
+//
+// With --tcp it plays a remote port instead: it listens on 127.0.0.1:PORT,
+// writes tcp://127.0.0.1:PORT into the file LINK, and writes to the first
+// client that connects, as a raw TCP port of ser2net would.
 //
 // Prints "ready" once linked. Each line read on standard input is a command:
 // "start" begins writing, "stop" ends it and prints "<bytes> <seconds>";
@@ -17,7 +21,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <arpa/inet.h>
+#include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <poll.h>
 #include <pty.h>
 #include <random>
@@ -67,6 +76,7 @@ int main(int argc, char **argv)
     const std::string link = argv[1];
     long rate = 0;
     long periodUs = 1000;
+    int tcpPort = 0;
     std::string kind = "text";
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
@@ -76,25 +86,44 @@ int main(int argc, char **argv)
             periodUs = std::max(1L, std::atol(argv[i + 1]));
         else if (option == "--pattern")
             kind = argv[i + 1];
+        else if (option == "--tcp")
+            tcpPort = std::atoi(argv[i + 1]);
     }
 
     int master = -1;
     int slave = -1;
     char name[128] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+    int listener = -1;
+    if (tcpPort > 0) {
+        std::signal(SIGPIPE, SIG_IGN);
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int on = 1;
+        ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(tcpPort));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
+            std::perror("listen");
+            return 1;
+        }
+        std::ofstream(link) << "tcp://127.0.0.1:" << tcpPort << "\n";
+    } else if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
         std::perror("openpty");
         return 1;
     }
-    termios raw{};
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-    ::unlink(link.c_str());
-    if (::symlink(name, link.c_str()) != 0) {
-        std::perror("symlink");
-        return 1;
+    if (listener < 0) {
+        termios raw{};
+        tcgetattr(slave, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(slave, TCSANOW, &raw);
+        ::unlink(link.c_str());
+        if (::symlink(name, link.c_str()) != 0) {
+            std::perror("symlink");
+            return 1;
+        }
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     }
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     const std::vector<char> bytes = pattern(kind);
     std::printf("ready\n");
     std::fflush(stdout);
@@ -133,6 +162,10 @@ int main(int argc, char **argv)
             if (!running.load()) {
                 ::usleep(1000);
                 continue;
+            }
+            if (master < 0) { // the program connected at its start
+                master = ::accept(listener, nullptr, nullptr);
+                ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
             }
             if (rate == 0) {
                 put(65536);
@@ -181,7 +214,10 @@ int main(int argc, char **argv)
     running = false;
     writer.join();
     ::unlink(link.c_str());
-    ::close(slave);
+    if (slave >= 0)
+        ::close(slave);
+    if (listener >= 0)
+        ::close(listener);
     ::close(master);
     return 0;
 }

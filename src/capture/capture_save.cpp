@@ -13,19 +13,17 @@
 
 namespace quillar {
 
-CaptureSave::CaptureSave(const DisplayBuffer &display, CaptureUi &ui, QString programDir)
-    : m_display(display), m_ui(ui), m_programDir(std::move(programDir))
+CaptureSave::CaptureSave(const DisplayBuffer &display, CaptureUi &ui, QString settingsFolder)
+    : m_display(display), m_ui(ui), m_settingsFolder(std::move(settingsFolder))
 {
 }
 
 QString CaptureSave::proposedDirectory() const
 {
-    // An installed program's folder belongs to the system: propose the
-    // current directory then, where the capture can be written.
-    const QFileInfo dir(m_programDir);
-    if (!m_programDir.isEmpty() && dir.isDir() && dir.isWritable())
+    const QFileInfo dir(m_settingsFolder);
+    if (!m_settingsFolder.isEmpty() && dir.isDir() && dir.isWritable())
         return dir.absoluteFilePath();
-    return QDir::currentPath();
+    return QDir::homePath();
 }
 
 void CaptureSave::save()

@@ -31,9 +31,11 @@ public:
     static constexpr const char *ProposedName = "Debug.txt";
     static constexpr const char *SelectionQuestion = "Salvare solo il testo selezionato ?";
 
-    // programDir: the proposed folder (the program's own directory); the
-    // current directory is proposed instead when it cannot be written.
-    CaptureSave(const DisplayBuffer &display, CaptureUi &ui, QString programDir);
+    // settingsFolder: the proposed folder, where Quillar.ini and the port
+    // links are kept (never the folder of an installed program, which belongs
+    // to the system); the home folder is proposed instead when it cannot be
+    // written.
+    CaptureSave(const DisplayBuffer &display, CaptureUi &ui, QString settingsFolder);
 
     // An empty display does nothing at all. Otherwise: the dialog; the file
     // is created or emptied; when something is selected, the question whether
@@ -50,7 +52,7 @@ private:
 
     const DisplayBuffer &m_display;
     CaptureUi &m_ui;
-    QString m_programDir;
+    QString m_settingsFolder;
 };
 
 } // namespace quillar

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -21,8 +20,6 @@
 namespace quillar {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Queued bytes are handed to the system within this time, or sooner once a
 // batch has gathered, so that small reads do not each cost a system call.
@@ -45,6 +42,9 @@ QString systemText(int error)
 
 struct FileAppender::Shared
 {
+    explicit Shared(Clock &c) : clock(c) {}
+
+    Clock &clock;
     QByteArray nativePath;
     QString path;
     qsizetype capacity = 0;
@@ -91,12 +91,9 @@ struct FileAppender::Shared
     }
 };
 
-FileAppender::FileAppender(QString path, qsizetype capacity, QObject *parent)
-    : QObject(parent), m_shared(std::make_shared<Shared>())
+FileAppender::FileAppender(QString path, qsizetype capacity, Clock &clock, QObject *parent)
+    : QObject(parent), m_shared(std::make_shared<Shared>(clock))
 {
-    // A file size limit (ulimit -f) then fails a write with EFBIG, which is
-    // reported, instead of ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
     m_shared->nativePath = QFile::encodeName(path);
     m_shared->path = std::move(path);
     m_shared->capacity = capacity;
@@ -195,7 +192,7 @@ public:
                     break;
                 execute(command);
             }
-            if (!m_stopped && m_fd >= 0 && m_unsynced && Clock::now() - m_lastSync >= SyncInterval)
+            if (!m_stopped && m_fd >= 0 && m_unsynced && m_shared.clock.now() - m_lastSync >= SyncInterval)
                 m_stopped = !sync();
             if (stopping && finishWhenDrained())
                 return;
@@ -210,16 +207,26 @@ private:
         const auto ready = [&] { return m_shared.stopping || m_shared.controlQueued || m_shared.queuedBytes >= BatchBytes; };
         const auto any = [&] { return ready() || !m_shared.queue.empty(); };
         if (m_unsynced)
-            m_shared.wake.wait_until(lock, m_lastSync + SyncInterval, any);
+            waitUntil(lock, m_lastSync + SyncInterval, any);
         else
             m_shared.wake.wait(lock, any);
         // A first small piece: give the next reads a moment to join it.
         if (!m_shared.queue.empty() && !ready())
-            m_shared.wake.wait_for(lock, HandOverDelay, ready);
+            waitUntil(lock, m_shared.clock.now() + HandOverDelay, ready);
         batch.swap(m_shared.queue);
         m_shared.queuedBytes = 0;
         m_shared.controlQueued = false;
         return m_shared.stopping;
+    }
+
+    // Waits on the clock until `due` or until `done` holds.
+    template <typename Predicate>
+    void waitUntil(std::unique_lock<std::mutex> &lock, Clock::TimePoint due, Predicate done)
+    {
+        while (!done()) {
+            if (m_shared.clock.waitUntil(m_shared.wake, lock, due) == std::cv_status::timeout)
+                return;
+        }
     }
 
     void execute(const Command &command)
@@ -265,7 +272,7 @@ private:
     // see. Returns false after reporting.
     bool sync()
     {
-        m_lastSync = Clock::now();
+        m_lastSync = m_shared.clock.now();
         if (m_fd < 0 || !m_unsynced)
             return true;
         m_unsynced = false;
@@ -327,7 +334,7 @@ private:
     int m_fd = -1;
     bool m_unsynced = false;
     bool m_stopped = false; // this thread failed: nothing more is written
-    Clock::time_point m_lastSync = Clock::now();
+    Clock::TimePoint m_lastSync = m_shared.clock.now();
 };
 
 void FileAppender::run(std::shared_ptr<Shared> shared)

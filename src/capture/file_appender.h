@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/clock.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -25,7 +27,8 @@ namespace quillar {
 // without end or leaving a hole in the file. The first failure (cannot open,
 // disk full, file removed or replaced, queue overflow) stops the logging for
 // good, so that it is reported once; failed() is emitted on this object's
-// thread.
+// thread. A file size limit (ulimit -f) is a failure like the others where the
+// program ignores SIGXFSZ, as Quillar does.
 class FileAppender : public QObject
 {
     Q_OBJECT
@@ -37,7 +40,9 @@ public:
     // How long the end of the program waits for the disk.
     static constexpr int ExitWaitMs = 10000;
 
-    explicit FileAppender(QString path, qsizetype capacity = DefaultCapacity, QObject *parent = nullptr);
+    // clock: where the hand-over and the forcing to disk are timed.
+    explicit FileAppender(QString path, qsizetype capacity = DefaultCapacity, Clock &clock = Clock::steady(),
+                          QObject *parent = nullptr);
     // Writes what is still queued, forces it to the disk and closes the file,
     // waiting at most ExitWaitMs for that.
     ~FileAppender() override;

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -58,6 +59,16 @@ HelpWindow::HelpWindow()
     m_view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_view->setLineWrapMode(QTextEdit::WidgetWidth);
     m_view->setGeometry(0, 0, 511, 257); // design 7665 x 3855 twips; the first resize replaces it
+
+    // Closed from the keyboard as a desktop user closes a reading window.
+    QList<QKeySequence> closeKeys{QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+    for (const QKeySequence &keys : QKeySequence::keyBindings(QKeySequence::Close)) {
+        if (!closeKeys.contains(keys))
+            closeKeys << keys;
+    }
+    auto *closeShortcut = new QShortcut(this);
+    closeShortcut->setKeys(closeKeys);
+    connect(closeShortcut, &QShortcut::activated, this, &QWidget::close);
 }
 
 void HelpWindow::Form_Load()

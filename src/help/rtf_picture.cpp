@@ -53,6 +53,9 @@ std::optional<RtfRun> RtfPicture::toRun(double dpi, RtfPictureBudget &budget) co
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, m_type == Type::Png ? "PNG" : "JPEG");
+    // Only the format the picture declares: a document may not send its bytes
+    // to whichever other image decoder happens to be installed.
+    reader.setAutoDetectImageFormat(false);
     const QSize declared = reader.size();
     if (declared.isEmpty())
         return std::nullopt;

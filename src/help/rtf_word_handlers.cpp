@@ -53,8 +53,10 @@ void RtfReader::unicodeCharacter(const RtfWordCall &call)
     QString unit;
     if (code >= 0 && code <= 0xFFFF)
         unit = QChar(static_cast<char16_t>(code));
-    else if (code <= 0x10FFFF)
-        unit = QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
+    else if (code <= 0x10FFFF) {
+        const auto ucs4 = static_cast<char32_t>(code);
+        unit = QString::fromUcs4(&ucs4, 1);
+    }
     else
         unit = QChar(QChar::ReplacementCharacter);
     emitText(unit);

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <cstdlib>
 #include <limits>
 
 namespace quillar {
@@ -19,6 +20,13 @@ QString CommSettings::text() const
         .arg(QChar(static_cast<char>(parity)))
         .arg(dataBits)
         .arg(stop);
+}
+
+bool takenAsAsked(const CommSettings &asked, const CommSettings &applied)
+{
+    const qint64 off = std::abs(qint64(applied.baud) - qint64(asked.baud));
+    return applied.dataBits == asked.dataBits && applied.parity == asked.parity && applied.stopBits == asked.stopBits
+        && off * 100 <= qint64(asked.baud) * BaudTolerancePercent;
 }
 
 namespace {

@@ -29,6 +29,14 @@ struct CommSettings
 // The slowest baud rate the control accepts.
 inline constexpr std::int32_t MinBaud = 110;
 
+// Whether the line a driver reports having applied is the one asked for:
+// the same character frame, and a rate within BaudTolerancePercent of the
+// one asked (drivers that can only come near a rate report the one they
+// chose; a UART at such a distance still reads its peer). A driver that kept
+// its old rate shows here.
+inline constexpr int BaudTolerancePercent = 2;
+[[nodiscard]] bool takenAsAsked(const CommSettings &asked, const CommSettings &applied);
+
 // Reads a settings text. Nothing when any field is malformed or out of range:
 // baud a whole number from MinBaud up, parity one of n e o m s (either case),
 // data bits 4 to 8, stop bits 1, 1.5 or 2. Whether the device can do them is

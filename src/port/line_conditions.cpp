@@ -43,13 +43,13 @@ std::vector<CommEvent> LineConditionWatch::update(const LineSnapshot &now)
             if (m_modem) {
                 const ModemLines &a = *m_modem;
                 const ModemLines &b = *now.modem;
-                if (a.cts != b.cts)
+                if (a.cts != b.cts || a.ctsChanges != b.ctsChanges)
                     events.push_back(CommEvent::Cts);
-                if (a.dsr != b.dsr)
+                if (a.dsr != b.dsr || a.dsrChanges != b.dsrChanges)
                     events.push_back(CommEvent::Dsr);
-                if (a.cd != b.cd)
+                if (a.cd != b.cd || a.cdChanges != b.cdChanges)
                     events.push_back(CommEvent::Cd);
-                if (a.ring != b.ring)
+                if (a.ring != b.ring || a.rings != b.rings)
                     events.push_back(CommEvent::Ring);
             }
             m_modem = now.modem;

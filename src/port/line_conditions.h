@@ -20,13 +20,19 @@ struct LineCounters
     friend bool operator==(const LineCounters &, const LineCounters &) = default;
 };
 
-// The modem status lines the device drives.
+// The modem status lines the device drives: their levels, and where the
+// driver counts them, their changes (a ring, or a line that went and came
+// back between two looks, shows only there).
 struct ModemLines
 {
     bool cts = false;
     bool dsr = false;
     bool cd = false;
     bool ring = false;
+    std::int64_t ctsChanges = 0;
+    std::int64_t dsrChanges = 0;
+    std::int64_t cdChanges = 0;
+    std::int64_t rings = 0;
 
     friend bool operator==(const ModemLines &, const ModemLines &) = default;
 };

@@ -3,91 +3,63 @@
 #include "platform/numbered_error.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
-#include "port/read_pacing.h"
-#include "port/serial_linux.h"
-#include "receive/comm_events.h"
+#include "port/remote_address.h"
+#include "port/remote_device.h"
+#include "port/remote_errors.h"
+#include "port/serial_device.h"
+#include "port/serial_driver.h"
+#include "port/serial_errors.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QSerialPort>
-#include <QSocketNotifier>
-#include <QTimer>
 
 namespace quillar {
 
 namespace {
-
-// Any other failure to open: the number the program shows with the system's
-// own description.
-constexpr int OtherOpenFailure = 8015;
 
 [[noreturn]] void fail(int number, const QString &description)
 {
     throw NumberedError(number, description);
 }
 
-[[noreturn]] void failInvalidSettings()
+[[noreturn]] void failAlreadyOpen()
 {
-    fail(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
-}
-
-[[noreturn]] void failBusy()
-{
-    fail(ErrorNumber::PortBusy, QStringLiteral("The hardware is not available (locked by another device)"));
-}
-
-QSerialPort::Parity toQt(CommSettings::Parity parity)
-{
-    switch (parity) {
-    case CommSettings::Parity::None: return QSerialPort::NoParity;
-    case CommSettings::Parity::Even: return QSerialPort::EvenParity;
-    case CommSettings::Parity::Odd: return QSerialPort::OddParity;
-    case CommSettings::Parity::Mark: return QSerialPort::MarkParity;
-    case CommSettings::Parity::Space: return QSerialPort::SpaceParity;
-    }
-    return QSerialPort::NoParity;
-}
-
-QSerialPort::StopBits toQt(CommSettings::StopBits stop)
-{
-    switch (stop) {
-    case CommSettings::StopBits::One: return QSerialPort::OneStop;
-    case CommSettings::StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
-    case CommSettings::StopBits::Two: return QSerialPort::TwoStop;
-    }
-    return QSerialPort::OneStop;
+    fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
 }
 
 } // namespace
 
 MSComm::MSComm(QObject *parent)
-    : QObject(parent), m_port(new QSerialPort(this)), m_linePoll(new QTimer(this)), m_reader(new PortReader(this))
+    : QObject(parent),
+      m_factory([](const QString &path) -> std::unique_ptr<PortDevice> {
+          if (isRemoteAddress(path))
+              return std::make_unique<RemoteDevice>();
+          return std::make_unique<SerialDevice>(LinuxSerialDriver::instance());
+      })
 {
-    connect(m_reader, &PortReader::readyRead, this, &MSComm::deliverReceive);
-    connect(m_reader, &PortReader::hungUp, this, &MSComm::deviceGone);
-    m_linePoll->setInterval(LinePollMs);
-    connect(m_linePoll, &QTimer::timeout, this, &MSComm::pollLine);
-    // Straight from the port's own notification: a busy line reads a thousand
-    // times a second, and a queued hop would double the wake-ups.
-    connect(m_port, &QSerialPort::readyRead, this, &MSComm::deliverReceive);
-    connect(m_port, &QSerialPort::errorOccurred, this,
-            [this](QSerialPort::SerialPortError error) { portError(error); });
+    m_frame.setSingleShot(true);
+    m_frame.setTimerType(Qt::PreciseTimer);
+    connect(&m_frame, &QTimer::timeout, this, &MSComm::deliverFrame);
 }
 
 MSComm::~MSComm()
 {
-    // The port closes as its object goes; nothing it says then is ours to hear.
-    m_port->disconnect(this);
-    if (m_port->isOpen())
-        m_port->close();
+    if (m_device) {
+        m_device->disconnect(this);
+        m_device->close();
+    }
+}
+
+void MSComm::setDeviceFactory(DeviceFactory factory)
+{
+    m_factory = std::move(factory);
 }
 
 void MSComm::setCommPort(std::int16_t port)
 {
-    if (portOpen())
-        fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
+    if (m_device)
+        failAlreadyOpen();
     if (port < 1)
-        fail(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
+        throw serial_errors::noSuchPort(port, QDir::currentPath(), 0);
     m_commPort = port;
 }
 
@@ -100,31 +72,20 @@ void MSComm::setSettings(const QString &settings)
 {
     const auto parsed = parseCommSettings(settings);
     if (!parsed)
-        failInvalidSettings();
-    if (portOpen() && !applySettings(*parsed)) {
-        // The device refused: it keeps running on the settings it had.
-        (void)applySettings(m_settings);
-        m_port->clearError();
-        failInvalidSettings();
+        throw serial_errors::invalidSettings();
+    if (portConnecting())
+        failAlreadyOpen();
+    if (portOpen()) {
+        m_device->applySettings(*parsed); // refused: it keeps running on what it had
+        m_settings = m_device->settings();
+        return;
     }
     m_settings = *parsed;
-    paceReader();
 }
 
 QString MSComm::settings() const
 {
     return m_settings.text();
-}
-
-bool MSComm::applySettings(const CommSettings &s)
-{
-    // QSerialPort has no four-bit characters, and termios no stop bits
-    // between one and two (it would quietly send one).
-    if (s.dataBits < QSerialPort::Data5 || s.stopBits == CommSettings::StopBits::OneAndHalf)
-        return false;
-    return m_port->setBaudRate(s.baud) && m_port->setDataBits(QSerialPort::DataBits(s.dataBits))
-        && m_port->setParity(toQt(s.parity)) && m_port->setStopBits(toQt(s.stopBits))
-        && m_port->setFlowControl(QSerialPort::NoFlowControl);
 }
 
 void MSComm::setPortOpen(bool open)
@@ -134,120 +95,91 @@ void MSComm::setPortOpen(bool open)
         closePort();
         return;
     }
-    if (portOpen())
-        fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
+    if (m_device)
+        failAlreadyOpen();
 
     const auto resolved = resolvePort(m_commPort, QDir::currentPath(), systemSerialPorts);
     if (!resolved)
-        fail(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
+        throw serial_errors::noSuchPort(m_commPort, QDir::currentPath(), systemSerialPorts().size());
     m_commLink = resolved->fromLink ? QDir::current().absoluteFilePath(comLinkName(m_commPort)) : QString();
-    openResolved(resolved->path, resolved->exists);
+    if (!resolved->badAddress.isEmpty())
+        throw remote_errors::badAddress(m_commLink, resolved->badAddress, resolved->addressProblem);
+    openResolved(resolved->path);
 }
 
 void MSComm::openDevice(const QString &path)
 {
-    if (portOpen())
-        fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
-    openResolved(path, QFileInfo::exists(path));
+    if (m_device)
+        failAlreadyOpen();
+    openResolved(path);
 }
 
-void MSComm::openResolved(const QString &path, bool exists)
+void MSComm::openResolved(const QString &path)
 {
-    if (!exists)
-        fail(ErrorNumber::DeviceUnavailable, QStringLiteral("Device unavailable"));
-    // QSerialPort honours the lock files of Qt programs only.
-    if (serial_linux::lockedByAnotherProgram(path))
-        failBusy();
-    m_port->setPortName(path);
-    if (!applySettings(m_settings)) // stored now, applied by open()
-        failInvalidSettings();
-    m_port->setReadBufferSize(0);    // everything received waits for Input
-
-    if (!m_port->open(QIODevice::ReadOnly)) {
-        const QSerialPort::SerialPortError error = m_port->error();
-        const QString systemText = m_port->errorString();
-        m_port->clearError();
-        switch (error) {
-        case QSerialPort::DeviceNotFoundError:
-            fail(ErrorNumber::DeviceUnavailable, QStringLiteral("Device unavailable"));
-        case QSerialPort::PermissionError:
-            // Busy and forbidden look alike here; the access rights tell.
-            if (serial_linux::readAccessDenied(path))
-                fail(ErrorNumber::PermissionDenied, serial_linux::permissionAdvice(path));
-            failBusy();
-        case QSerialPort::OpenError:
-            fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
-        default:
-            break;
-        }
-        // Did the device refuse the settings? Then it opens on the plain ones.
-        m_port->setBaudRate(QSerialPort::Baud9600);
-        m_port->setDataBits(QSerialPort::Data8);
-        m_port->setParity(QSerialPort::NoParity);
-        m_port->setStopBits(QSerialPort::OneStop);
-        const bool plainOpens = m_port->open(QIODevice::ReadOnly);
-        if (plainOpens)
-            m_port->close();
-        m_port->clearError();
-        if (plainOpens)
-            failInvalidSettings();
-        fail(OtherOpenFailure, systemText);
-    }
-
-    // QSerialPort does not check on opening that the line took the settings;
-    // set again on the open port, each one is read back from the device.
-    if (!applySettings(m_settings)) {
-        m_port->close();
-        m_port->clearError();
-        failInvalidSettings();
-    }
-
+    std::unique_ptr<PortDevice> device = m_factory(path);
+    device->open(path, m_commLink, m_settings);
+    m_device = std::move(device);
     m_devicePath = path;
+    connect(m_device.get(), &PortDevice::readyRead, this, &MSComm::arrived);
+    connect(m_device.get(), &PortDevice::lineEvent, this, [this](CommEvent event) {
+        if (portOpen() && !m_vanishing)
+            emit lineEvent(event);
+    });
+    connect(m_device.get(), &PortDevice::hungUp, this, &MSComm::deviceGone);
+    if (!m_device->isConnecting()) {
+        finishOpen();
+        return;
+    }
+    connect(m_device.get(), &PortDevice::connected, this, &MSComm::finishOpen);
+    connect(m_device.get(), &PortDevice::connectFailed, this, [this](int number, const QString &description) {
+        closePort();
+        emit connectFailed(number, description);
+    });
+}
+
+void MSComm::finishOpen()
+{
+    m_settings = m_device->settings();
     m_vanishing = false;
     m_receiveScheduled = false;
-    m_lineWatch.reset();
-    // The device is read by our own reader, in large reads and paced; the
-    // port's own reading is set aside, so that nothing reads it twice.
-    const auto notifiers = m_port->findChildren<QSocketNotifier *>();
-    m_ownReading = false;
-    for (QSocketNotifier *notifier : notifiers) {
-        if (notifier->type() == QSocketNotifier::Read) {
-            notifier->setEnabled(false);
-            m_ownReading = true;
-        }
-    }
-    if (m_ownReading)
-        m_reader->start(int(m_port->handle()));
-    pollLine(); // the baseline, and whether the device reports anything at all
-    if (m_lineWatch.worthPolling())
-        m_linePoll->start();
+    m_announced = 0;
+    m_sinceDelivery.invalidate();
+    m_device->notifyAfter(0);
     emit portOpenChanged(true);
 }
 
 bool MSComm::portOpen() const
 {
-    return m_port->isOpen();
+    return m_device && m_device->isOpen();
+}
+
+bool MSComm::portConnecting() const
+{
+    return m_device && m_device->isConnecting();
 }
 
 void MSComm::closePort()
 {
-    m_linePoll->stop();
-    m_reader->stop();
-    m_ownReading = false;
+    m_frame.stop();
     m_vanishing = false;
     m_devicePath.clear();
-    const bool wasOpen = m_port->isOpen();
-    if (wasOpen)
-        m_port->close();
-    m_port->clearError();
+    if (!m_device)
+        return;
+    const bool wasOpen = m_device->isOpen();
+    m_device->disconnect(this);
+    m_device->close();
+    // It may be the one whose signal is being handled.
+    m_device.release()->deleteLater();
     if (wasOpen)
         emit portOpenChanged(false);
 }
 
 void MSComm::deliverPendingInput()
 {
-    if (m_ownReading && !m_vanishing)
-        m_reader->readNow(); // what the device holds has reached the program too
+    if (!portOpen())
+        return;
+    if (!m_vanishing)
+        m_device->readNow(); // what the device holds has reached the program too
     // Stops when the handler leaves the bytes where they are.
     for (qint64 waiting = inBufferCount(); waiting > 0;) {
         emit dataReady();
@@ -260,9 +192,9 @@ void MSComm::deliverPendingInput()
 
 QByteArray MSComm::input()
 {
-    if (!m_port->isOpen())
+    if (!portOpen())
         return {};
-    QByteArray data = m_ownReading ? m_reader->take(MaxInputRead) : m_port->read(MaxInputRead);
+    QByteArray data = m_device->take(MaxInputRead);
     if (inBufferCount() > 0)
         scheduleReceive();
     return data;
@@ -270,9 +202,7 @@ QByteArray MSComm::input()
 
 qint64 MSComm::inBufferCount() const
 {
-    if (!m_port->isOpen())
-        return 0;
-    return m_ownReading ? m_reader->available() : m_port->bytesAvailable();
+    return portOpen() ? m_device->available() : 0;
 }
 
 QString MSComm::devicePath() const
@@ -280,10 +210,49 @@ QString MSComm::devicePath() const
     return m_devicePath;
 }
 
-// Received bytes are announced when the reader has read them; a read of Input
-// that leaves bytes behind asks for one more announcement, queued, so that
-// other events run in between. So each byte is delivered once and in order,
-// and a handler that reads nothing is not called again until more arrives.
+void MSComm::setLongestReadPause(int milliseconds)
+{
+    m_longestPause = std::max(0, milliseconds);
+}
+
+// The device read more. After a rest it is handed over at once; within a
+// pause of the last hand-over, at the pause's end.
+void MSComm::arrived()
+{
+    if (!portOpen() || m_vanishing)
+        return;
+    const qint64 since = m_sinceDelivery.isValid() ? m_sinceDelivery.elapsed() : m_longestPause;
+    if (since >= m_longestPause)
+        deliverFrame();
+    else if (!m_frame.isActive())
+        m_frame.start(int(m_longestPause - since));
+}
+
+// Hands over what arrived since the last time, then either waits a pause for
+// more (a busy line) or, when nothing came, rests until the device reads
+// again.
+void MSComm::deliverFrame()
+{
+    if (!portOpen() || m_vanishing)
+        return;
+    const quint64 total = m_device->received();
+    if (total == m_announced) {
+        m_device->notifyAfter(total);
+        return;
+    }
+    m_announced = total;
+    m_sinceDelivery.start();
+    if (m_longestPause > 0)
+        m_frame.start(m_longestPause);
+    else
+        m_device->notifyAfter(total);
+    deliverReceive();
+}
+
+// A read of Input that leaves bytes behind asks for one more announcement,
+// queued, so that other events run in between. So each byte is delivered
+// once and in order, and a handler that reads nothing is not called again
+// until more arrives.
 void MSComm::scheduleReceive()
 {
     if (m_receiveScheduled)
@@ -299,40 +268,13 @@ void MSComm::deliverReceive()
         emit dataReady();
 }
 
-void MSComm::setLongestReadPause(int milliseconds)
-{
-    m_longestReadPause = milliseconds;
-    paceReader();
-}
-
-// The wait asked for, shortened where the baud rate could fill the system's
-// buffer meanwhile.
-void MSComm::paceReader()
-{
-    m_reader->setLongestPause(std::min(m_longestReadPause, read_pacing::longestPauseAt(m_settings)));
-}
-
-// A hung-up device makes QSerialPort report ResourceError (or ReadError after
-// a read of nothing) again each time its read notifier is re-armed, so the
-// port is closed from the event loop, never inside the report, and further
-// reports are ignored meanwhile.
-void MSComm::portError(int error)
-{
-    if (error == QSerialPort::NoError || !m_port->isOpen() || m_vanishing)
-        return;
-    const bool gone = error == QSerialPort::ResourceError
-        || (error == QSerialPort::ReadError && serial_linux::hungUp(int(m_port->handle())));
-    if (gone)
-        deviceGone();
-}
-
 void MSComm::deviceGone()
 {
-    if (!m_port->isOpen() || m_vanishing)
+    if (!portOpen() || m_vanishing)
         return;
     m_vanishing = true;
     m_vanishWaiting = -1;
-    m_linePoll->stop();
+    m_frame.stop();
     QMetaObject::invokeMethod(this, &MSComm::finishVanish, Qt::QueuedConnection);
 }
 
@@ -340,7 +282,7 @@ void MSComm::deviceGone()
 // the handler keeps taking them; then the port closes and 68 is reported.
 void MSComm::finishVanish()
 {
-    if (!m_vanishing || !m_port->isOpen())
+    if (!m_vanishing || !portOpen())
         return;
     const qint64 waiting = inBufferCount();
     if (waiting > 0 && waiting != m_vanishWaiting) {
@@ -351,25 +293,6 @@ void MSComm::finishVanish()
     }
     closePort();
     emit deviceLost();
-}
-
-void MSComm::pollLine()
-{
-    if (!m_port->isOpen() || m_vanishing) {
-        m_linePoll->stop();
-        return;
-    }
-    const LineSnapshot now = serial_linux::readLine(int(m_port->handle()), m_lineWatch.wantsCounters(),
-                                                    m_lineWatch.wantsModem());
-    const std::vector<CommEvent> events = m_lineWatch.update(now);
-    if (!m_lineWatch.worthPolling())
-        m_linePoll->stop();
-    for (const CommEvent event : events) {
-        // A handler may have closed the port.
-        if (!m_port->isOpen() || m_vanishing)
-            break;
-        emit lineEvent(event);
-    }
 }
 
 } // namespace quillar

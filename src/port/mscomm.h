@@ -1,22 +1,24 @@
 #pragma once
 
 #include "port/comm_settings.h"
-#include "port/line_conditions.h"
-#include "port/port_reader.h"
 #include "port/port_toggle.h"
+#include "receive/comm_events.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
-
-class QSerialPort;
-class QTimer;
+#include <functional>
+#include <memory>
 
 namespace quillar {
 
-// The serial port control (MSComm1): receive only. Writing CommPort, Settings
+class PortDevice;
+
+// The serial control (MSComm1): receive only. Writing CommPort, Settings
 // or PortOpen may throw NumberedError (8002 bad port number, 380 refused
 // settings, 8005 already open, 8010 busy, 70 permission denied, 68 device
 // gone, others with the system's text).
@@ -24,6 +26,11 @@ namespace quillar {
 // port is open: dataReady when bytes wait in Input, lineEvent for line
 // conditions and modem line changes, deviceLost when the device vanished
 // (the port is then already closed).
+// The device it opens does the reading (PortDevice); the control hands what
+// was read to the program, paced, and keeps the properties. A remote port
+// opens in the background: writing PortOpen returns while it connects
+// (portConnecting), and portOpenChanged or connectFailed tells the end;
+// closing it meanwhile gives up.
 class MSComm : public QObject, public TogglePort
 {
     Q_OBJECT
@@ -32,15 +39,20 @@ public:
     // The most bytes one read of Input hands over; the rest waits for the
     // next dataReady.
     static constexpr int MaxInputRead = 32767;
-    // How often the line conditions are looked at while the port is open.
-    static constexpr int LinePollMs = 50;
+
+    // Makes the device that opens `path`.
+    using DeviceFactory = std::function<std::unique_ptr<PortDevice>(const QString &path)>;
 
     explicit MSComm(QObject *parent = nullptr);
     ~MSComm() override;
 
+    // In place of the local serial port, for every later opening.
+    void setDeviceFactory(DeviceFactory factory);
+
     void setCommPort(std::int16_t port) override;
     [[nodiscard]] std::int16_t commPort() const override;
 
+    // As the device took them, once the port is open.
     void setSettings(const QString &settings) override;
     [[nodiscard]] QString settings() const override;
 
@@ -48,6 +60,7 @@ public:
     // while the port was open.
     void setPortOpen(bool open) override;
     [[nodiscard]] bool portOpen() const override;
+    [[nodiscard]] bool portConnecting() const override;
     // Opens the device at path, with CommPort and Settings as they are, in
     // place of the one CommPort names (a device that came back under another
     // name). Fails as writing PortOpen does.
@@ -64,15 +77,20 @@ public:
     // How many received bytes wait for Input (0 while closed).
     [[nodiscard]] qint64 inBufferCount() const;
 
-    // The device the open port reads (empty while closed).
-    [[nodiscard]] QString devicePath() const;
+    // The device the open port reads, or the address of a remote one
+    // (empty while closed).
+    [[nodiscard]] QString devicePath() const override;
     // The COM<N> link that the last opening by number went through; empty
     // when the system's list named the device.
     [[nodiscard]] QString commLink() const { return m_commLink; }
+    // The open device (none while closed).
+    [[nodiscard]] PortDevice *device() const { return m_device.get(); }
 
-    // After a small read, wait up to this long before taking the next one,
-    // less at baud rates that could fill the system's buffer meanwhile
-    // (read_pacing.h); 0, the default, takes every arrival at once.
+    // Bytes that arrive within this long of the last hand-over wait for the
+    // next one, so that a busy line wakes the program once a display frame
+    // rather than at every arrival; the first after a rest goes at once. 0,
+    // the default, hands over every arrival. The device has read them all
+    // the same: nothing waits in the system meanwhile.
     void setLongestReadPause(int milliseconds);
 
 signals:
@@ -82,28 +100,26 @@ signals:
     // The port opened or closed, whatever did it (the toggle, a vanishing
     // device, a reconnect).
     void portOpenChanged(bool open);
+    // A port that was connecting did not open; it is closed.
+    void connectFailed(int number, const QString &description);
 
 private:
     void scheduleReceive();
-    void paceReader();
+    void arrived();
+    void deliverFrame();
     void deliverReceive();
-    void portError(int error);
     void finishVanish();
-    void pollLine();
     void closePort();
     void deviceGone();
-    [[nodiscard]] bool applySettings(const CommSettings &settings);
-    void openResolved(const QString &path, bool exists);
+    void openResolved(const QString &path);
+    void finishOpen();
 
-    QSerialPort *m_port;
-    QTimer *m_linePoll;
-    // Reads the device while it is open, when QSerialPort's own reading could
-    // be set aside (it always can with the Qt this is built for); otherwise
-    // QSerialPort reads, with no pacing.
-    PortReader *m_reader;
-    bool m_ownReading = false;
-    int m_longestReadPause = 0;
-    LineConditionWatch m_lineWatch;
+    DeviceFactory m_factory;
+    std::unique_ptr<PortDevice> m_device;
+    QTimer m_frame;
+    QElapsedTimer m_sinceDelivery;
+    quint64 m_announced = 0;
+    int m_longestPause = 0;
     std::int16_t m_commPort = 1;
     CommSettings m_settings;
     QString m_devicePath;

@@ -1,5 +1,7 @@
 #include "port_list.h"
 
+#include "port/remote_address.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -52,6 +54,13 @@ QList<ComLink> comLinksIn(const QString &directory)
         if (entry.isSymLink())
             link.linkTarget = entry.symLinkTarget();
         link.device = entry.canonicalFilePath();
+        if (!entry.isSymLink() && entry.isFile()) {
+            const RemoteFile file = readRemoteFile(entry.absoluteFilePath());
+            if (file.kind == RemoteFile::Kind::Address)
+                link.remote = file.address.text();
+            if (file.kind == RemoteFile::Kind::Bad)
+                link.remoteProblem = QStringLiteral("holds \"%1\", which %2").arg(file.firstLine, file.problem);
+        }
         links.append(link);
     }
     std::sort(links.begin(), links.end(), [](const ComLink &a, const ComLink &b) { return a.number < b.number; });
@@ -93,6 +102,10 @@ QString formatPortList(const QString &directory, const QList<ComLink> &links, co
             if (link.device.isEmpty())
                 rows.append({comLinkName(link.number), QStringLiteral("missing"),
                              QStringLiteral("(links to %1)").arg(link.linkTarget)});
+            else if (!link.remote.isEmpty())
+                rows.append({comLinkName(link.number), link.remote, QStringLiteral("(remote port)")});
+            else if (!link.remoteProblem.isEmpty())
+                rows.append({comLinkName(link.number), QStringLiteral("unusable"), link.remoteProblem});
             else
                 rows.append({comLinkName(link.number), link.device, stable.value(link.device)});
         }

@@ -16,6 +16,10 @@ struct ComLink
     QString linkTarget;
     // The file it leads to now; empty when it leads nowhere (the device is gone).
     QString device;
+    // For a plain file naming a remote port: its address, or what is wrong
+    // with the address it means to be.
+    QString remote;
+    QString remoteProblem;
 };
 
 // The COM<N> entries of a folder that port number N would use, by number.

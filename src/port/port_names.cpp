@@ -1,5 +1,7 @@
 #include "port_names.h"
 
+#include "port/remote_address.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -96,6 +98,15 @@ resolvePort(int number, const QString &directory,
         const QString target = link.canonicalFilePath();
         port.exists = !target.isEmpty();
         port.path = port.exists ? target : link.absoluteFilePath();
+        if (!link.isSymLink() && link.isFile()) {
+            const RemoteFile file = readRemoteFile(port.path);
+            if (file.kind == RemoteFile::Kind::Address)
+                port.path = file.address.text();
+            if (file.kind == RemoteFile::Kind::Bad) {
+                port.badAddress = file.firstLine;
+                port.addressProblem = file.problem;
+            }
+        }
         return port;
     }
 

@@ -28,19 +28,25 @@ struct ResolvedPort
 {
     // The device path to open. For a COM<N> link this is the link's final
     // target, so that the lock taken on opening is named after the device
-    // and shared with every other program that opens it.
+    // and shared with every other program that opens it. For a COM<N> file
+    // that names a remote port, its address (rfc2217://HOST:PORT).
     QString path;
     // True when the path came from a COM<N> file or link in the directory.
     bool fromLink = false;
     // False when a COM<N> link leads nowhere (the device behind it is gone).
     bool exists = true;
+    // A COM<N> file whose first line means to be a remote port's address but
+    // is none: that line, and what is wrong with it.
+    QString badAddress;
+    QString addressProblem;
 };
 
 // The file or link name that maps port number N: COM<N>.
 [[nodiscard]] QString comLinkName(int number);
 
 // Resolves port number N: a file or link named COM<N> in `directory` first
-// (even a dangling one: its device is gone, not another port meant), else
+// (even a dangling one: its device is gone, not another port meant; a plain
+// file whose first line is a remote port's address leads there), else
 // the N-th of the ports `listSystemPorts` gives, in natural order (asked only
 // when there is no such file). Nothing for N below 1 or beyond the list.
 [[nodiscard]] std::optional<ResolvedPort>

@@ -7,6 +7,8 @@
 
 #include <QLocale>
 
+#include <utility>
+
 #include <cmath>
 
 namespace quillar {
@@ -34,7 +36,7 @@ QString PortToggle::settingsFor(const QString &baudBoxText)
 void PortToggle::toggle()
 {
     m_ui.setStatus(QString());
-    if (m_port.portOpen())
+    if (m_port.portOpen() || m_port.portConnecting())
         close();
     else
         open();
@@ -42,6 +44,7 @@ void PortToggle::toggle()
 
 void PortToggle::close()
 {
+    m_waiting = Waiting::None;
     m_ui.setStatus(PortPrefix + QString::number(m_port.commPort()) + QStringLiteral(": CLOSED"));
     m_port.setPortOpen(false);
     m_ui.setButtonCaption(QStringLiteral("Open"));
@@ -51,6 +54,7 @@ void PortToggle::close()
 
 void PortToggle::open()
 {
+    m_waiting = Waiting::None;
     const QString portText = m_ui.portBoxText();
     try {
         const auto port = roundToInt16(NumericValue(portText));
@@ -63,18 +67,60 @@ void PortToggle::open()
         reportOpenFailure(error, portText);
         return;
     }
+    if (m_port.portConnecting()) {
+        m_waiting = Waiting::Open;
+        m_waitingPortText = portText;
+        showConnecting(portText);
+        return;
+    }
     showOpened(portText);
     m_ui.focusDisplay();
 }
 
+void PortToggle::showConnecting(const QString &portText)
+{
+    m_ui.setStatus(PortPrefix + portText + QStringLiteral(": connecting to ") + m_port.devicePath());
+    m_ui.setButtonCaption(QStringLiteral("Cancel"));
+    m_ui.setButtonToolTip(QStringLiteral("Stop connecting COM") + portText);
+}
+
+void PortToggle::connectFinished(const NumberedError *failure)
+{
+    const Waiting waiting = std::exchange(m_waiting, Waiting::None);
+    if (waiting == Waiting::None)
+        return;
+    if (!failure) {
+        showOpened(m_waitingPortText);
+        if (waiting == Waiting::Open)
+            m_ui.focusDisplay();
+        return;
+    }
+    if (waiting == Waiting::QuietReopen)
+        return;
+    m_ui.setStatus(QString());
+    portClosedByControl();
+    reportOpenFailure(*failure, m_waitingPortText);
+}
+
+void PortToggle::reportReopenFailure(const NumberedError &error)
+{
+    reportOpenFailure(error, m_ui.portBoxText());
+}
+
 bool PortToggle::reopen(const QString &devicePath, bool report)
 {
+    m_waiting = Waiting::None;
     const QString portText = m_ui.portBoxText();
     try {
         m_port.openDevice(devicePath);
     } catch (const NumberedError &error) {
         if (report)
             reportOpenFailure(error, portText);
+        return false;
+    }
+    if (m_port.portConnecting()) {
+        m_waiting = report ? Waiting::ReportedReopen : Waiting::QuietReopen;
+        m_waitingPortText = portText;
         return false;
     }
     showOpened(portText);
@@ -88,11 +134,13 @@ void PortToggle::reportOpenFailure(const NumberedError &error, const QString &po
     case ErrorNumber::InvalidPortNumber:
     case ErrorNumber::PortNotOpen:
         m_ui.setStatus(QStringLiteral("Numero di Porta COM") + portText + QStringLiteral(" non valido"));
+        m_ui.setStatusDetail(error.description());
         m_ui.setBoxInError(PortToggleUi::Box::Port, true);
         m_ui.focusBox(PortToggleUi::Box::Port);
         break;
     case ErrorNumber::InvalidPropertyValue:
         m_ui.setStatus(QStringLiteral("Vel. Baud Porta COM") + portText + QStringLiteral(" non valida"));
+        m_ui.setStatusDetail(error.description());
         m_ui.setBoxInError(PortToggleUi::Box::Baud, true);
         m_ui.focusBox(PortToggleUi::Box::Baud);
         break;
@@ -117,13 +165,13 @@ void PortToggle::showOpened(const QString &portText)
 
 void PortToggle::portBoxChanged()
 {
-    if (!m_port.portOpen())
+    if (!m_port.portOpen() && !m_port.portConnecting())
         m_ui.setButtonToolTip(QStringLiteral("Open COM") + m_ui.portBoxText());
 }
 
 void PortToggle::portClosedByControl()
 {
-    if (m_port.portOpen())
+    if (m_port.portOpen() || m_port.portConnecting())
         return;
     m_ui.setButtonCaption(QStringLiteral("Open"));
     m_ui.setButtonToolTip(QStringLiteral("Open COM") + m_ui.portBoxText());

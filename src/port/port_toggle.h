@@ -22,6 +22,10 @@ public:
     [[nodiscard]] virtual QString settings() const = 0;
     virtual void setPortOpen(bool open) = 0;
     [[nodiscard]] virtual bool portOpen() const = 0;
+    // Opening a remote port goes on after setPortOpen(true) returns.
+    [[nodiscard]] virtual bool portConnecting() const = 0;
+    // Where the port leads: a device path, or a remote port's address.
+    [[nodiscard]] virtual QString devicePath() const = 0;
     // Opens the device at path with the port number and settings as they are.
     virtual void openDevice(const QString &path) = 0;
 };
@@ -41,6 +45,9 @@ public:
     [[nodiscard]] virtual QString portBoxText() const = 0;
     [[nodiscard]] virtual QString baudBoxText() const = 0;
     virtual void setStatus(const QString &text) = 0;       // lblStatus
+    // Why the status line says what it says, where a failure has more to tell
+    // than its fixed text (which device, what it lacks); setStatus clears it.
+    virtual void setStatusDetail(const QString &detail) = 0;
     virtual void setButtonCaption(const QString &caption) = 0; // Command1
     virtual void setButtonToolTip(const QString &toolTip) = 0;
     // The normal background, or red (255) after a failed open.
@@ -59,8 +66,12 @@ public:
 
     // Opens the port named by the boxes, or closes the open one, and reports
     // the outcome on the status line, the button and the boxes. Failures
-    // outside the opening steps are not caught.
+    // outside the opening steps are not caught. A remote port that is still
+    // connecting says so on the status line, and the button (Cancel) gives up.
     void toggle(); // the click of Command1
+    // The end of a connect that toggle or reopen started: reported as the
+    // open it finishes (none for a failure: the port opened).
+    void connectFinished(const NumberedError *failure);
     // While the port is closed the button's tooltip follows the port box.
     void portBoxChanged(); // a change of txtCom1
     // The control closed the port itself (device vanished): the button offers
@@ -69,20 +80,29 @@ public:
     // Opens the device that vanished, now at devicePath, with the number and
     // settings it had. Success shows on the status line, the button and the
     // boxes as a normal open does (the focus stays where it is); a failure
-    // is reported as a failed open only when `report` is set. True when open.
+    // is reported as a failed open only when `report` is set. True when open;
+    // a remote port may still be connecting, and ends in connectFinished.
     bool reopen(const QString &devicePath, bool report);
+    // A failure of a reopen that was not reported, reported as a failed open.
+    void reportReopenFailure(const NumberedError &error);
 
     // "<baud>,n,8,1" for a baud box text.
     [[nodiscard]] static QString settingsFor(const QString &baudBoxText);
 
 private:
+    // Who waits for a connect to end, and how it is reported.
+    enum class Waiting { None, Open, QuietReopen, ReportedReopen };
+
     void open();
     void close();
     void reportOpenFailure(const NumberedError &error, const QString &portText);
     void showOpened(const QString &portText);
+    void showConnecting(const QString &portText);
 
     TogglePort &m_port;
     PortToggleUi &m_ui;
+    Waiting m_waiting = Waiting::None;
+    QString m_waitingPortText; // the port box as it was when the connect began
 };
 
 } // namespace quillar

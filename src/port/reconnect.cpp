@@ -2,34 +2,54 @@
 
 #include "port/mscomm.h"
 #include "port/port_toggle.h"
+#include "port/remote_address.h"
+#include "port/serial_errors.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace quillar {
 
-Reconnect::Reconnect(MSComm &comm, PortToggle &toggle, QObject *parent)
-    : QObject(parent), m_comm(comm), m_toggle(toggle)
+Reconnect::Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock, QObject *parent)
+    : QObject(parent), m_comm(comm), m_toggle(toggle), m_grace(clock), m_retry(clock), m_remoteTry(clock)
 {
-    m_grace.setSingleShot(true);
-    m_grace.setInterval(GraceMs);
-    m_retry.setInterval(RetryMs);
-    connect(&m_grace, &QTimer::timeout, this, &Reconnect::graceOver);
-    connect(&m_retry, &QTimer::timeout, this, &Reconnect::check);
+    connect(&m_grace, &ClockTimer::timeout, this, &Reconnect::graceOver);
+    connect(&m_retry, &ClockTimer::timeout, this, [this] {
+        check();
+        if (m_state == State::Refused)
+            m_retry.start(std::chrono::milliseconds(RetryMs));
+    });
     connect(&m_watch, &DeviceWatch::changed, this, &Reconnect::check);
     connect(&m_comm, &MSComm::portOpenChanged, this, [this](bool open) {
         if (open)
             portOpened();
     });
+    connect(&m_remoteTry, &ClockTimer::timeout, this, &Reconnect::remoteTry);
+    connect(&m_comm, &MSComm::connectFailed, this, &Reconnect::remoteTryFailed);
 }
 
 void Reconnect::portOpened()
 {
     // A reopen by path keeps the link it was first found through.
-    m_identity = identifyDevice(m_comm.devicePath(), m_comm.commLink());
+    const QString path = m_comm.devicePath();
+    m_remote = isRemoteAddress(path) ? path : QString();
+    m_identity = m_remote.isEmpty() ? identifyDevice(path, m_comm.commLink()) : DeviceIdentity();
     stop();
 }
 
 void Reconnect::deviceVanished()
 {
-    if (m_identity.isEmpty() || m_comm.portOpen())
+    if (m_comm.portOpen() || m_comm.portConnecting())
+        return;
+    m_tries = 0;
+    if (!m_remote.isEmpty()) {
+        m_state = State::Away;
+        m_remotePause = RemoteFirstTryMs;
+        m_remoteReported = false;
+        m_remoteTry.start(std::chrono::milliseconds(m_remotePause));
+        return;
+    }
+    if (m_identity.isEmpty())
         return;
     m_state = State::Away;
     m_watch.watch(watchPoints(m_identity));
@@ -37,10 +57,35 @@ void Reconnect::deviceVanished()
 
 void Reconnect::stop()
 {
+    // A try still connecting gives way to the user.
+    if (m_state != State::Idle && m_comm.portConnecting())
+        m_comm.setPortOpen(false);
     m_state = State::Idle;
     m_watch.stop();
     m_grace.stop();
     m_retry.stop();
+    m_remoteTry.stop();
+}
+
+void Reconnect::remoteTry()
+{
+    if (m_state == State::Idle)
+        return;
+    ++m_tries;
+    if (!m_toggle.reopen(m_remote, false) && !m_comm.portConnecting())
+        m_remoteTry.start(std::chrono::milliseconds(m_remotePause)); // failed at once; connectFailed will not come
+}
+
+void Reconnect::remoteTryFailed(int number, const QString &description)
+{
+    if (m_state == State::Idle || m_remote.isEmpty())
+        return;
+    // Not there yet is the normal wait; a server that answered but would
+    // not open the port has something to say.
+    if (number != serial_errors::OtherOpenFailure && !std::exchange(m_remoteReported, true))
+        m_toggle.reportReopenFailure(NumberedError(number, description));
+    m_remotePause = std::min(m_remotePause * 2, int(RetryMs));
+    m_remoteTry.start(std::chrono::milliseconds(m_remotePause));
 }
 
 void Reconnect::check()
@@ -59,8 +104,9 @@ void Reconnect::check()
     }
     if (m_state == State::Away) {
         m_state = State::Settling;
-        m_grace.start();
+        m_grace.start(std::chrono::milliseconds(GraceMs));
     }
+    ++m_tries;
     (void)m_toggle.reopen(*device, false);
 }
 
@@ -74,7 +120,8 @@ void Reconnect::graceOver()
         return;
     }
     m_state = State::Refused;
-    m_retry.start();
+    m_retry.start(std::chrono::milliseconds(RetryMs));
+    ++m_tries;
     (void)m_toggle.reopen(*device, true);
 }
 

@@ -3,8 +3,9 @@
 #include "port/device_identity.h"
 #include "port/device_watch.h"
 
+#include "platform/clock.h"
+
 #include <QObject>
-#include <QTimer>
 
 namespace quillar {
 
@@ -22,6 +23,11 @@ class PortToggle;
 // is reported once as a failed open is, then tried quietly again every few
 // seconds and at every change, until it opens, vanishes again (a new second of
 // grace when it returns), or the user takes over.
+//
+// A remote port has nothing to watch: it is tried again after a pause that
+// doubles from RemoteFirstTryMs up to RetryMs, a timer the only thing that
+// runs meanwhile. A server that is not there yet is never reported; one that
+// answers but will not open the port (a rate it does not take) is, once.
 class Reconnect : public QObject
 {
     Q_OBJECT
@@ -29,14 +35,18 @@ class Reconnect : public QObject
 public:
     static constexpr int GraceMs = 1000;
     static constexpr int RetryMs = 2000;
+    static constexpr int RemoteFirstTryMs = 100;
 
-    Reconnect(MSComm &comm, PortToggle &toggle, QObject *parent = nullptr);
+    // clock: where its waits are timed, the program's or a test's.
+    Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock = Clock::steady(), QObject *parent = nullptr);
 
     // The control closed the port because its device vanished: watch for it.
     void deviceVanished();
     // The user pressed Open or Close, or edited the port box.
     void stop();
     [[nodiscard]] bool isWatching() const { return m_state != State::Idle; }
+    // How often it has tried to open the device since it began watching.
+    [[nodiscard]] int tries() const { return m_tries; }
 
 private:
     enum class State { Idle, Away, Settling, Refused };
@@ -44,14 +54,21 @@ private:
     void portOpened();
     void check();
     void graceOver();
+    void remoteTry();
+    void remoteTryFailed(int number, const QString &description);
 
     MSComm &m_comm;
     PortToggle &m_toggle;
     DeviceIdentity m_identity;
     DeviceWatch m_watch;
-    QTimer m_grace;
-    QTimer m_retry;
+    ClockTimer m_grace;
+    ClockTimer m_retry;
+    int m_tries = 0;
     State m_state = State::Idle;
+    QString m_remote; // the address of a remote port; empty for a device
+    ClockTimer m_remoteTry;
+    int m_remotePause = RemoteFirstTryMs;
+    bool m_remoteReported = false;
 };
 
 } // namespace quillar

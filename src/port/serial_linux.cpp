@@ -1,98 +1,157 @@
 #include "serial_linux.h"
 
+#include "port/serial_driver.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
-namespace quillar::serial_linux {
+namespace quillar {
 
-LineSnapshot readLine(int fd, bool counters, bool modem)
+namespace {
+
+int errorOf(int result)
 {
-    LineSnapshot snapshot;
-    if (fd < 0)
-        return snapshot;
-
-    if (counters) {
-        serial_icounter_struct icount{};
-        if (::ioctl(fd, TIOCGICOUNT, &icount) == 0) {
-            LineCounters c;
-            c.breaks = icount.brk;
-            c.frame = icount.frame;
-            c.overrun = icount.overrun;
-            c.bufferOverrun = icount.buf_overrun;
-            c.parity = icount.parity;
-            snapshot.counters = c;
-        }
-    }
-
-    if (modem) {
-        int bits = 0;
-        if (::ioctl(fd, TIOCMGET, &bits) == 0) {
-            ModemLines m;
-            m.cts = (bits & TIOCM_CTS) != 0;
-            m.dsr = (bits & TIOCM_DSR) != 0;
-            m.cd = (bits & TIOCM_CAR) != 0;
-            m.ring = (bits & TIOCM_RNG) != 0;
-            snapshot.modem = m;
-        }
-    }
-
-    return snapshot;
+    return result == 0 ? 0 : errno;
 }
 
-ReadResult readSome(int fd, char *data, qint64 max)
+} // namespace
+
+SerialDriver &LinuxSerialDriver::instance()
+{
+    static LinuxSerialDriver driver;
+    return driver;
+}
+
+int LinuxSerialDriver::open(const QString &path, int &fd)
+{
+    do {
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? errno : 0;
+}
+
+void LinuxSerialDriver::close(int fd)
+{
+    ::close(fd); // not retried on EINTR: the descriptor is gone either way
+}
+
+int LinuxSerialDriver::setExclusive(int fd, bool exclusive)
+{
+    return errorOf(::ioctl(fd, exclusive ? TIOCEXCL : TIOCNXCL));
+}
+
+qint64 LinuxSerialDriver::read(int fd, char *data, qint64 max)
 {
     ssize_t n = 0;
     do {
         n = ::read(fd, data, static_cast<size_t>(max));
     } while (n < 0 && errno == EINTR);
-    if (n > 0)
-        return {n, false};
-    if (n < 0)
-        return {0, errno != EAGAIN && errno != EWOULDBLOCK}; // EIO, ENXIO, ...: the device is unusable
-    // Nothing, where a terminal with nothing to read says "try again": an end.
-    return {0, hungUp(fd)};
+    return n >= 0 ? n : -errno;
 }
 
-bool hungUp(int fd)
+bool LinuxSerialDriver::waitForInput(int fd, int wakeFd)
 {
-    if (fd < 0)
+    pollfd p[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    for (;;) {
+        const int r = ::poll(p, 2, -1);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return true; // let the read say what is wrong
+        if (p[1].revents != 0)
+            return false;
         return true;
-    pollfd p{};
-    p.fd = fd;
-    p.events = POLLIN;
-    int r = 0;
-    do {
-        r = ::poll(&p, 1, 0);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0)
-        return errno == EBADF;
-    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    }
 }
 
-bool readAccessDenied(const QString &path)
+int LinuxSerialDriver::counters(int fd, LineCounters &c, ModemLines &transitions)
 {
-    const QByteArray native = QFile::encodeName(path);
-    // The effective identity, as open(2) uses it.
-    return ::faccessat(AT_FDCWD, native.constData(), R_OK, AT_EACCESS) != 0 && errno == EACCES;
+    serial_icounter_struct icount{};
+    if (::ioctl(fd, TIOCGICOUNT, &icount) != 0)
+        return errno;
+    c.breaks = icount.brk;
+    c.frame = icount.frame;
+    c.overrun = icount.overrun;
+    c.bufferOverrun = icount.buf_overrun;
+    c.parity = icount.parity;
+    transitions.ctsChanges = icount.cts;
+    transitions.dsrChanges = icount.dsr;
+    transitions.cdChanges = icount.dcd;
+    transitions.rings = icount.rng;
+    return 0;
 }
+
+int LinuxSerialDriver::modemLines(int fd, ModemLines &m)
+{
+    int bits = 0;
+    if (::ioctl(fd, TIOCMGET, &bits) != 0)
+        return errno;
+    m.cts = (bits & TIOCM_CTS) != 0;
+    m.dsr = (bits & TIOCM_DSR) != 0;
+    m.cd = (bits & TIOCM_CAR) != 0;
+    m.ring = (bits & TIOCM_RNG) != 0;
+    return 0;
+}
+
+int LinuxSerialDriver::waitModemChange(int fd)
+{
+    return errorOf(::ioctl(fd, TIOCMIWAIT, TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_RNG));
+}
+
+namespace serial_linux {
+
+PathKind pathKind(const QString &path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ELOOP ? PathKind::Loop : PathKind::Missing;
+    switch (st.st_mode & S_IFMT) {
+    case S_IFREG: return PathKind::RegularFile;
+    case S_IFDIR: return PathKind::Directory;
+    case S_IFIFO: return PathKind::Fifo;
+    case S_IFSOCK: return PathKind::Socket;
+    case S_IFBLK: return PathKind::BlockDevice;
+    default: break;
+    }
+    // The system files each device it knows under its class; a device of
+    // another class is not opened at all (opening some, such as a watchdog,
+    // does something). Pseudo-terminals are filed nowhere.
+    const QFileInfo subsystem(QStringLiteral("/sys/dev/char/%1:%2/subsystem").arg(major(st.st_rdev)).arg(minor(st.st_rdev)));
+    if (subsystem.isSymLink() && QFileInfo(subsystem.symLinkTarget()).fileName() != u"tty")
+        return PathKind::NotTerminal;
+    return PathKind::CharDevice;
+}
+
+namespace {
+
+// Named after the device below /dev, with '/' as '_': LCK..pts_3.
+QString lockName(const QString &path)
+{
+    QString name = path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : path;
+    name.replace(u'/', u'_');
+    return QStringLiteral("LCK..") + name;
+}
+
+} // namespace
 
 bool lockedByAnotherProgram(const QString &path)
 {
-    // Named after the device below /dev, with '/' as '_': LCK..pts_3.
-    QString name = path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : path;
-    name.replace(u'/', u'_');
     for (const char *folder : {"/run/lock", "/var/lock"}) {
-        QFile lock(QString::fromLatin1(folder) + QStringLiteral("/LCK..") + name);
+        QFile lock(QString::fromLatin1(folder) + u'/' + lockName(path));
         if (!lock.open(QIODevice::ReadOnly))
             continue;
         bool number = false;
@@ -113,6 +172,16 @@ bool lockedByAnotherProgram(const QString &path)
     return false;
 }
 
+QString lockFilePath(const QString &path)
+{
+    for (const char *folder : {"/run/lock", "/var/lock"}) {
+        const QString file = QString::fromLatin1(folder) + u'/' + lockName(path);
+        if (::access(folder, W_OK) == 0 || QFile::exists(file))
+            return file;
+    }
+    return {};
+}
+
 QString permissionAdvice(const QString &path)
 {
     QString groupName = QStringLiteral("dialout");
@@ -127,4 +196,61 @@ QString permissionAdvice(const QString &path)
         .arg(path, groupName);
 }
 
-} // namespace quillar::serial_linux
+QString systemText(int errnoValue)
+{
+    return QString::fromLocal8Bit(::strerror(errnoValue));
+}
+
+int makeWakeHandle()
+{
+    return ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+void wake(int handle)
+{
+    const std::uint64_t one = 1;
+    while (::write(handle, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void closeWakeHandle(int handle)
+{
+    if (handle >= 0)
+        ::close(handle);
+}
+
+namespace {
+
+void doNothing(int) {}
+
+// A real-time signal of its own: nothing else in the program uses one.
+int interruptSignal()
+{
+    static const int number = [] {
+        const int signal = SIGRTMIN + 4;
+        struct sigaction action{};
+        action.sa_handler = doNothing;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0; // no SA_RESTART: the interrupted call returns EINTR
+        ::sigaction(signal, &action, nullptr);
+        return signal;
+    }();
+    return number;
+}
+
+} // namespace
+
+void interrupt(std::thread &thread)
+{
+    if (thread.joinable())
+        ::pthread_kill(thread.native_handle(), interruptSignal());
+}
+
+void nameThisThread(const char *name)
+{
+    (void)::pthread_setname_np(::pthread_self(), name);
+}
+
+} // namespace serial_linux
+
+} // namespace quillar

@@ -1,35 +1,27 @@
 #pragma once
 
-#include "port/line_conditions.h"
-
 #include <QString>
 
-// Every Linux call the serial control makes beyond what QSerialPort does.
+#include <thread>
+
+// The Linux calls of the serial device that no test needs to bend: what a
+// path is, access rights, lock files, and the handles that stop its threads.
+// The calls on the open descriptor are LinuxSerialDriver's (serial_driver.h).
 namespace quillar::serial_linux {
 
-// Looks at the line of an open device: the error counters (TIOCGICOUNT) when
-// `counters` is set, the modem lines (TIOCMGET) when `modem` is set. A part
-// the device does not answer is left empty.
-[[nodiscard]] LineSnapshot readLine(int fd, bool counters, bool modem);
-
-// One non-blocking read of what the device holds, into data (at most max
-// bytes). bytes is 0 when nothing waits; hungUp when the device is gone (a
-// read of nothing at a hang-up, or an input/output error).
-struct ReadResult
-{
-    qint64 bytes = 0;
-    bool hungUp = false;
+// What a path that should be a serial port is, as the system sees it.
+enum class PathKind {
+    Missing,       // nothing there (a dangling link)
+    Loop,          // links that lead round in a circle
+    CharDevice,    // may be a serial port: only opening it tells
+    NotTerminal,   // a character device the system knows is no terminal (/dev/null)
+    RegularFile,
+    Directory,
+    Fifo,
+    Socket,
+    BlockDevice,
 };
-[[nodiscard]] ReadResult readSome(int fd, char *data, qint64 max);
-
-// True when the device behind `fd` has hung up (adapter pulled, other end
-// of a pseudo-terminal closed) rather than merely having nothing to read.
-[[nodiscard]] bool hungUp(int fd);
-
-// True when this process may not open `path` for reading. Tells a refusal of
-// access apart from a device that another program holds, which QSerialPort
-// reports alike.
-[[nodiscard]] bool readAccessDenied(const QString &path);
+[[nodiscard]] PathKind pathKind(const QString &path);
 
 // True when another running program has announced that it holds the device
 // with a lock file ("LCK..ttyUSB0" in /run/lock, the holder's process number
@@ -37,7 +29,30 @@ struct ReadResult
 // gone, or this process's own, does not count.
 [[nodiscard]] bool lockedByAnotherProgram(const QString &path);
 
+// Where this program announces that it holds the device: the lock folder's
+// LCK..<name> as Qt programs name it; empty when no lock folder can be written.
+[[nodiscard]] QString lockFilePath(const QString &path);
+
 // What to do about a refused device: names it and the group that owns it.
 [[nodiscard]] QString permissionAdvice(const QString &path);
+
+// The system's text for an errno.
+[[nodiscard]] QString systemText(int errnoValue);
+
+// A handle that wakes a thread waiting for input (an eventfd); -1 when none
+// could be made.
+[[nodiscard]] int makeWakeHandle();
+void wake(int handle);
+void closeWakeHandle(int handle);
+
+// Interrupts a blocking call (TIOCMIWAIT) of `thread` with a signal whose
+// handler does nothing and does not restart the call, so it ends with EINTR.
+// A signal that comes just before the call is lost: callers repeat it until
+// the thread has ended.
+void interrupt(std::thread &thread);
+
+// Names the calling thread as the system shows it (top -H, /proc), at most 15
+// characters: "quillar-reader", "quillar-modem".
+void nameThisThread(const char *name);
 
 } // namespace quillar::serial_linux

@@ -5,13 +5,9 @@
 
 namespace quillar {
 
-LineTimer::LineTimer(const Clock *clock, QObject *parent)
-    : QObject(parent), m_clock(clock)
+LineTimer::LineTimer(Clock &clock, QObject *parent) : QObject(parent), m_clock(clock), m_timer(clock)
 {
-    // The line end must come after the whole quiet time, not up to 5% early.
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &LineTimer::expireIfDue);
+    connect(&m_timer, &ClockTimer::timeout, this, &LineTimer::expireIfDue);
 }
 
 void LineTimer::setEnabled(bool enabled)
@@ -35,33 +31,20 @@ void LineTimer::arm()
         m_deadline.reset(); // a running underlying timer finds nothing to do
         return;
     }
-    const TimePoint at = now();
-    m_deadline = at + std::chrono::milliseconds(m_interval);
+    m_deadline = m_clock.now() + std::chrono::milliseconds(m_interval);
     // A shorter interval than the one running must not wait for the old end.
-    if (!m_timer.isActive() || m_timerDue > *m_deadline)
-        start(at, m_interval);
-}
-
-LineTimer::TimePoint LineTimer::now() const
-{
-    return m_clock ? m_clock->now() : std::chrono::steady_clock::now();
-}
-
-void LineTimer::start(TimePoint at, int milliseconds)
-{
-    m_timerDue = at + std::chrono::milliseconds(milliseconds);
-    m_timer.start(milliseconds);
+    if (!m_timer.isActive() || *m_timer.deadline() > *m_deadline)
+        m_timer.start(std::chrono::milliseconds(m_interval));
 }
 
 void LineTimer::expireIfDue()
 {
     if (!m_deadline)
         return;
-    const TimePoint at = now();
-    const auto left = *m_deadline - at;
+    const auto left = *m_deadline - m_clock.now();
     if (left > TimePoint::duration::zero()) {
         // Re-armed since: wait for the rest, in whole milliseconds rounded up.
-        start(at, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+        m_timer.start(std::chrono::ceil<std::chrono::milliseconds>(left));
         return;
     }
     m_deadline.reset();

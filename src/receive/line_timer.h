@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/clock.h"
+
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
 #include <optional>
@@ -23,20 +24,11 @@ class LineTimer : public QObject
     Q_OBJECT
 
 public:
-    using TimePoint = std::chrono::steady_clock::time_point;
+    using TimePoint = Clock::TimePoint;
 
-    // Where the timer reads the time. The program uses the steady clock;
-    // tests set the time themselves, so the timing rules are checked to the
-    // millisecond without waiting on the wall clock.
-    class Clock
-    {
-    public:
-        virtual ~Clock() = default;
-        [[nodiscard]] virtual TimePoint now() const = 0;
-    };
-
-    // clock: nullptr for the steady clock; otherwise it must outlive the timer.
-    explicit LineTimer(const Clock *clock = nullptr, QObject *parent = nullptr);
+    // clock: the program's steady clock, or a test's; it must outlive the
+    // timer.
+    explicit LineTimer(Clock &clock = Clock::steady(), QObject *parent = nullptr);
 
     [[nodiscard]] bool enabled() const { return m_enabled; }
     // Enabling a timer that is already enabled changes nothing.
@@ -48,24 +40,20 @@ public:
     // Whether it will fire: enabled with an interval above 0.
     [[nodiscard]] bool armed() const { return m_deadline.has_value(); }
 
-    // Fires if its time has come: what the underlying timer runs when it
-    // expires. Too early, it waits for the rest.
-    void expireIfDue();
-
 signals:
     void fired(); // Timer1's event
 
 private:
     void arm();
-    void start(TimePoint at, int milliseconds);
-    [[nodiscard]] TimePoint now() const;
+    // Fires if its time has come: what the underlying timer runs when it
+    // expires. Too early, it waits for the rest.
+    void expireIfDue();
 
-    const Clock *m_clock;
-    QTimer m_timer;
+    Clock &m_clock;
+    ClockTimer m_timer;
     bool m_enabled = true;
     int m_interval = 0;
     std::optional<TimePoint> m_deadline;
-    TimePoint m_timerDue; // when m_timer, while active, fires
 };
 
 } // namespace quillar

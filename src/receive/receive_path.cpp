@@ -15,7 +15,7 @@ namespace {
 
 } // namespace
 
-ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, const LineTimer::Clock *clock,
+ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock,
                          QObject *parent)
     : QObject(parent), m_display(display), m_ui(ui), m_timer(clock)
 {

@@ -32,8 +32,8 @@ class ReceivePath : public QObject
     Q_OBJECT
 
 public:
-    // clock: where Timer1 reads the time (nullptr: the steady clock).
-    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, const LineTimer::Clock *clock = nullptr,
+    // clock: where Timer1 reads the time.
+    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock = Clock::steady(),
                 QObject *parent = nullptr);
 
     // One read of Input: renders every byte into one chunk and appends it once,

@@ -8,8 +8,7 @@ namespace quillar {
 // Box texts are kept as typed. The window values are twips of the outer frame;
 // a double holds both a window's 32-bit float and every whole number the
 // reader accepts exactly, so nothing changes on the way through the record.
-// A default-constructed record is the one start-up begins with: empty texts
-// and zeros.
+// A default-constructed record holds empty texts and zeros.
 struct SettingsRecord
 {
     QString port;         // 1: txtCom1, serial port number
@@ -30,5 +29,13 @@ struct SettingsRecord
 
     [[nodiscard]] bool operator==(const SettingsRecord &other) const = default;
 };
+
+// A damaged file may hold anything before the point where reading failed:
+// binary junk, or the start of some other file. Of the texts read from one,
+// each that its box could not hold as typed takes the default's value: the
+// port and baud boxes take up to 2 and 6 digits, the bounds up to 3
+// printable characters and the line-feed time up to 4. Window values are
+// left to the window, which never comes up smaller than its controls.
+[[nodiscard]] SettingsRecord usableAfterDamage(SettingsRecord record);
 
 } // namespace quillar

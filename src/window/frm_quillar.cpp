@@ -6,6 +6,9 @@
 #include "capture/text_log.h"
 #include "digit_filter.h"
 #include "display_menu.h"
+#include "enter_presses_button.h"
+#include "entry_box.h"
+#include "fitted_font.h"
 #include "help/frm_istruzioni.h"
 #include "key_preview.h"
 #include "layout_table.h"
@@ -19,12 +22,12 @@
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
 #include "resize_rule.h"
+#include "settings/settings_restore.h"
 #include "ruler_label.h"
 #include "ruler_placement.h"
 #include "ruler_text.h"
 #include "select_all_on_click.h"
 #include "settings/choices_file.h"
-#include "startup.h"
 #include "status_line.h"
 #include "system_colours.h"
 #include "window_fonts.h"
@@ -75,10 +78,10 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     createControls();
-    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), nullptr, this);
+    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), Clock::steady(), this);
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
-    m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this),
-                                           QCoreApplication::applicationDirPath());
+    // The settings folder: the program has made it the current directory.
+    m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), QDir::currentPath());
     Text3->setMenuExtension([this](QMenu &menu) {
         addWindowItems(menu, *Text3, [this] { Command4_Click(); }, [this] { Command2_Click(); });
     });
@@ -92,6 +95,10 @@ frmQuillar::frmQuillar(QWidget *parent) : QWidget(parent)
 
 frmQuillar::~frmQuillar()
 {
+    // The port has read ahead of the display: that goes into the logs too,
+    // also when the window goes without being closed.
+    if ((m_rawLog || m_textLog) && MSComm1->portOpen())
+        MSComm1->deliverPendingInput();
     m_display.setAppendObserver(nullptr);
     if (m_textLog)
         m_textLog->finish();
@@ -135,6 +142,7 @@ void frmQuillar::createControls()
     const double d = dpi();
     auto *digitFilter = new DigitFilter(this);
     auto *selectAll = new SelectAllOnClick(this);
+    auto *enterPresses = new EnterPressesButton(this);
 
     const auto keep = [this](const ControlLayout &c, auto *control) {
         this->*std::get<decltype(control) frmQuillar::*>(c.member) = control;
@@ -153,14 +161,14 @@ void frmQuillar::createControls()
             break;
         }
         case ControlKind::EntryBox: {
-            auto *box = new QLineEdit(QString::fromLatin1(c.text), this);
+            auto *box = new EntryBox(QString::fromLatin1(c.text), this);
             box->setAlignment(Qt::AlignCenter);
             box->setMaxLength(c.maxLength);
             setColour(*box, QPalette::Base, systemColour(SystemColour::InactiveCaptionText));
             setColour(*box, QPalette::Text, Qt::black);
             box->setTextMargins(0, 0, 0, 0);
             selectAll->installOn(*box);
-            keep(c, box);
+            keep(c, static_cast<QLineEdit *>(box));
             w = box;
             break;
         }
@@ -168,6 +176,7 @@ void frmQuillar::createControls()
             auto *button = new QPushButton(QString::fromLatin1(c.text), this);
             button->setAutoDefault(false);
             button->setDefault(false);
+            enterPresses->installOn(*button);
             keep(c, button);
             w = button;
             break;
@@ -215,6 +224,7 @@ void frmQuillar::createControls()
 
     digitFilter->installOn(*txtCom1);
     digitFilter->installOn(*txtBaud1);
+    fitEntryBoxFont();
 
     // The display is drawn over the bottom strip of Label3; Label9 stays under
     // the buttons should a wide font push it against them.
@@ -225,6 +235,21 @@ void frmQuillar::createControls()
     const std::vector<const ControlLayout *> order = focusOrder();
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(widgetOf(order[i - 1]), widgetOf(order[i]));
+}
+
+// One font for every entry box, narrowed until each shows as many digits as
+// it takes whole: the baud box is as wide as it was drawn, and six digits of
+// most desktop fonts do not fit it.
+void frmQuillar::fitEntryBoxFont()
+{
+    QFont boxFont = font();
+    for (QLineEdit *box : {txtCom1, txtBaud1, Text4, Text2, Text1}) {
+        const auto *entry = static_cast<const EntryBox *>(box);
+        boxFont = fittedFont(boxFont, widestDigits(boxFont, box->maxLength(), box), entry->textRoom(boxFont), box,
+                             true);
+    }
+    for (QLineEdit *box : {txtCom1, txtBaud1, Text4, Text2, Text1})
+        box->setFont(boxFont);
 }
 
 void frmQuillar::placeRuler()
@@ -259,6 +284,17 @@ void frmQuillar::connectHandlers()
     connect(MSComm1, &MSComm::dataReady, this, [this] { MSComm1_OnComm(CommEvent::Receive); });
     connect(MSComm1, &MSComm::lineEvent, this, &frmQuillar::MSComm1_OnComm);
     connect(MSComm1, &MSComm::deviceLost, this, [this] { MSComm1_OnComm(CommEvent::DeviceLost); });
+    // A remote port ends its connect later than the press that began it.
+    connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
+        if (open)
+            guarded("MSComm1 connected", [this] { m_toggle->connectFinished(nullptr); });
+    });
+    connect(MSComm1, &MSComm::connectFailed, this, [this](int number, const QString &description) {
+        guarded("MSComm1 connect failed", [&] {
+            const NumberedError failure(number, description);
+            m_toggle->connectFinished(&failure);
+        });
+    });
     connect(Command1, &QPushButton::clicked, this, &frmQuillar::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmQuillar::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmQuillar::Command3_Click);
@@ -351,6 +387,10 @@ void frmQuillar::Form_Load()
     if (std::exchange(m_loaded, true))
         return;
     restoreSettings(*this, QString::fromLatin1(SettingsFileName));
+    guarded("Form_Load: a usable width", [this] {
+        if (const double width = restoredWidth(Width()); width != Width())
+            setWidth(static_cast<float>(width));
+    });
     // Anything but a known name, the file's absence included, is no column.
     const QString timeColumn = ChoicesFile::read(QString::fromLatin1(ChoicesFileName), QStringLiteral("time-column"));
     Text3->setTimeColumn(timeColumnFromName(timeColumn).value_or(TimeColumn::Off));
@@ -463,6 +503,7 @@ void frmQuillar::setHigherBoundText(const QString &text) { Text2->setText(text);
 void frmQuillar::setLineFeedTimeText(const QString &text) { Text1->setText(text); }
 void frmQuillar::resetLineByteCount() { m_receive->setLineByteCount(0); }
 void frmQuillar::setStatus(const QString &text) { lblStatus->setStatus(text); }
+void frmQuillar::setStatusDetail(const QString &detail) { lblStatus->setDetail(detail); }
 void frmQuillar::setButtonCaption(const QString &caption) { Command1->setText(caption); }
 void frmQuillar::setButtonToolTip(const QString &toolTip) { Command1->setToolTip(toolTip); }
 

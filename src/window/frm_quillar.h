@@ -3,13 +3,13 @@
 #include "capture/capture_save.h"
 #include "layout_table.h"
 #include "outer_geometry.h"
-#include "startup.h"
 #include "window_placement.h"
 #include "port/port_toggle.h"
 #include "receive/comm_events.h"
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
 #include "receive/time_column.h"
+#include "settings/settings_restore.h"
 
 #include <QWidget>
 
@@ -75,8 +75,8 @@ public:
     void startLongSession(const QString &rawLog, const QString &textLog, bool reconnect);
 
     // Start-up: restores the settings from Quillar.ini in the current
-    // directory, brings a window restored off every screen back onto the
-    // primary one, and opens the port. The program runs it once, before the
+    // directory, widens a window too narrow for its controls, brings one
+    // restored off every screen back onto the primary one, and opens the port. The program runs it once, before the
     // window is first shown; later calls do nothing. Only a window started
     // this way writes the file back when it closes.
     void Form_Load();
@@ -94,6 +94,7 @@ private:
     friend std::span<const ControlLayout> windowControls();
 
     void createControls();
+    void fitEntryBoxFont();
     void placeRuler();
     void connectHandlers();
     void paceReads();
@@ -124,6 +125,7 @@ private:
     [[nodiscard]] QString higherBoundText() const override;
     [[nodiscard]] QString lineFeedTimeText() const override;
     void setStatus(const QString &text) override;
+    void setStatusDetail(const QString &detail) override;
     void setButtonCaption(const QString &caption) override;
     void setButtonToolTip(const QString &toolTip) override;
     void setBoxInError(Box box, bool inError) override;

@@ -19,4 +19,9 @@ std::optional<ResizeOutcome> applyResizeRule(bool minimizedOrMaximized, double o
     return out;
 }
 
+double restoredWidth(double outerWidth)
+{
+    return std::max(outerWidth, ResizeRule::MinimumRestoredWidth);
+}
+
 } // namespace quillar

@@ -23,7 +23,14 @@ inline constexpr double WidthAllowance = 135;
 // Nothing stops a window from being made very narrow; the display keeps at
 // least one pixel's width at any DPI up to 1440.
 inline constexpr double MinimumDisplayWidth = 1;
+// The narrowest window start-up restores: the top strip's controls up to the
+// Help button (its right edge at 10845) and the frame beside them. A stored
+// width below it would bring up a window too narrow to use, or none at all.
+inline constexpr double MinimumRestoredWidth = 10845 + 2 * 60;
 } // namespace ResizeRule
+
+// The width start-up gives a window stored outerWidth twips wide.
+[[nodiscard]] double restoredWidth(double outerWidth);
 
 // The window size the rule snaps to and the display size that follows, or
 // nullopt while minimized or maximized (nothing is adjusted then).

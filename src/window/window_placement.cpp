@@ -124,4 +124,17 @@ void WindowPlacement::settle(const QMargins &frame)
         apply(*std::exchange(m_pending, std::nullopt));
 }
 
+QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary)
+{
+    if (screens.isEmpty() || primary.isEmpty())
+        return window;
+    // A window restored with no size still has a place that must be visible.
+    const QRect footprint(window.topLeft(), window.size().expandedTo(QSize(1, 1)));
+    for (const QRect &screen : screens) {
+        if (screen.intersects(footprint))
+            return window;
+    }
+    return QRect(primary.topLeft(), window.size());
+}
+
 } // namespace quillar

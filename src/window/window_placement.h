@@ -2,7 +2,9 @@
 
 #include "outer_geometry.h"
 
+#include <QList>
 #include <QMargins>
+#include <QRect>
 #include <QObject>
 
 #include <memory>
@@ -61,5 +63,10 @@ private:
     bool m_positionKnown = true;
     QPointF m_lastPosition; // twips, where m_positionKnown is false
 };
+
+// A window restored wholly off every screen (a monitor unplugged since) is
+// moved to the top left corner of the primary screen with its size kept; any
+// other window is left where it is. Rectangles in one coordinate system.
+[[nodiscard]] QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary);
 
 } // namespace quillar

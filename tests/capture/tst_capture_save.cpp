@@ -141,9 +141,9 @@ private slots:
         QCOMPARE(m_focus, 2);
     }
 
-    void unwritableProgramFolderProposesCurrent()
+    void unwritableSettingsFolderProposesHome()
     {
-        QCOMPARE(CaptureSave(m_display, *this, file("not-there")).proposedDirectory(), QDir::currentPath());
+        QCOMPARE(CaptureSave(m_display, *this, file("not-there")).proposedDirectory(), QDir::homePath());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
 #include "receive/display_buffer.h"
+#include "support/manual_clock.h"
 #include "window/window_on_device.h"
 
 #include <QDateTime>
@@ -95,15 +96,14 @@ private slots:
         clickOpenClose();
 
         QStringList expected;
-        QByteArray lines;
-        for (int i = 0; i < 300; ++i) { // well past the display's 20000 characters
-            const QString text = QStringLiteral("L%1 ").arg(i, 4, 10, QLatin1Char('0')) + QString(70, u'x');
-            lines += text.toLatin1() + "\r\n";
-            expected << text + QStringLiteral("[CR][LF]");
-        }
-        QVERIFY(m_device->writeAll(lines));
         DisplayBuffer &display = m_window->display();
-        QTRY_VERIFY(display.text().endsWith(expected.last() + QStringLiteral("\r\n")));
+        for (int i = 0; i < 300; ++i) { // well past the display's 20000 characters, in reads of 30 lines
+            const QString text = QStringLiteral("L%1 ").arg(i, 4, 10, QLatin1Char('0')) + QString(70, u'x');
+            QVERIFY(m_device->writeAll(text.toLatin1() + "\r\n"));
+            expected << text + QStringLiteral("[CR][LF]");
+            if (i % 30 == 29)
+                QTRY_VERIFY(display.text().endsWith(expected.last() + QStringLiteral("\r\n")));
+        }
         QVERIFY(display.length() < 300 * 80);
 
         QTest::mouseClick(child<QPushButton>("Command3"), Qt::LeftButton);
@@ -188,6 +188,27 @@ private slots:
             got.append(buffer, n);
         ::close(reader);
         QVERIFY(got.size() > 0 && appended.startsWith(got));
+    }
+
+    // Small pieces wait on the writer's clock for the hand-over delay, to be
+    // written together, and not a moment less; a large one goes at once.
+    void writerHandsOverOnItsClock()
+    {
+        test::ManualClock clock;
+        const QString path = m_dir->filePath(QStringLiteral("log.bin"));
+        FileAppender appender(path, FileAppender::DefaultCapacity, clock);
+        appender.open();
+        QTRY_VERIFY(QFile::exists(path));
+        appender.append("a");
+        QTRY_COMPARE(clock.waiters(), 1); // the writer holds "a"
+        appender.append("b");
+        clock.advance(std::chrono::milliseconds(199));
+        QTRY_VERIFY(clock.waiters() == 1 && clock.waitersCaughtUp()); // it looked, and waits on
+        QCOMPARE(QFileInfo(path).size(), 0);
+        clock.advance(std::chrono::milliseconds(1));
+        QTRY_COMPARE(fileBytes(path), QByteArray("ab"));
+        appender.append(QByteArray(256 * 1024, 'c'));
+        QTRY_COMPARE(QFileInfo(path).size(), 2 + 256 * 1024);
     }
 
     // The text log's own lines, for appends that arrive a second apart from

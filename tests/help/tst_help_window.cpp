@@ -154,6 +154,27 @@ private slots:
         QVERIFY(m_ui.calls.empty());
     }
 
+    // Escape and Ctrl+W close it from the keyboard, wherever its focus is.
+    void closedFromTheKeyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0;
+        QTest::newRow("Ctrl+W") << int(Qt::Key_W) << int(Qt::ControlModifier);
+    }
+    void closedFromTheKeyboard()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        writeHelp("{\\rtf1 text}");
+        open();
+        QTRY_VERIFY(help() && help()->isActiveWindow());
+        help()->view()->setFocus();
+        QTest::keyClick(help()->view(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_VERIFY(!frmIstruzioni::instance().window());
+        QVERIFY(m_ui.calls.empty());
+    }
+
 private:
     test::ScriptedUi m_ui;
     test::TemporaryWorkingDir m_dir;

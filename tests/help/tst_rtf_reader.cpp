@@ -90,6 +90,7 @@ private slots:
         QTest::newRow("double-byte page") << QByteArray(R"({\rtf1\ansi\ansicpg932 \'93\'fa})") << QString::fromUtf8("日");
         QTest::newRow("unicode with one fallback") << QByteArray(R"({\rtf1 \u8364?x})") << QString::fromUtf8("€x");
         QTest::newRow("uc2 skips two, hex counts one") << QByteArray(R"({\rtf1\uc2 \u26085\'93\'fax})") << QString::fromUtf8("日x");
+        QTest::newRow("beyond the basic plane") << QByteArray(R"({\rtf1\uc0 \u128512 x})") << QString::fromUtf8("\U0001F600x");
         QTest::newRow("uc0 skips none") << QByteArray(R"({\rtf1\uc0 \u233 e})") << QString::fromUtf8("ée");
         QTest::newRow("negative u") << QByteArray(R"({\rtf1 \u-3913?})") << QString(QChar(0xF0B7));
         QTest::newRow("surrogate pair") << QByteArray(R"({\rtf1 \u-10179?\u-8704?})") << QString::fromUtf8("😀");
@@ -212,6 +213,7 @@ private slots:
         QTest::newRow("png in a shape's pib only") << "{\\rtf1 a{\\shp{\\*\\shpinst{\\sp{\\sn fillBlip}{\\sv {\\pict\\pngblip " + hex + "}}}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " + hex + "}}}}{\\shprslt{\\pict\\pngblip " + hex + "}}}b}" << QList<QSizeF>{{4, 3}} << 0;
         QTest::newRow("shppict, not nonshppict") << "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip " + hex + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}" << QList<QSizeF>{{4, 3}} << 0;
         QTest::newRow("metafile skipped") << QByteArray("{\\rtf1 a{\\pict\\wmetafile8 0102030405}b}") << QList<QSizeF>{} << 0;
+        QTest::newRow("a bitmap that says png skipped") << "{\\rtf1 a{\\pict\\pngblip " + test::imageBytes(image, "BMP").toHex() + "}b}" << QList<QSizeF>{} << 0;
         QTest::newRow("broken png skipped") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47}b}") << QList<QSizeF>{} << 0;
         QTest::newRow("beyond the caps") << "{\\rtf1 a{\\pict\\jpegblip " + huge + "}{\\pict\\jpegblip\\picwgoal1500\\pichgoal750 " + huge + "}b}" << QList<QSizeF>{{4096, 4096}, {100, 50}} << 2;
     }

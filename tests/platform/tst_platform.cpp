@@ -1,3 +1,4 @@
+#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/guarded.h"
 #include "platform/numbered_error.h"
@@ -5,6 +6,8 @@
 #include "platform/rounding.h"
 #include "platform/twips.h"
 
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace quillar;
@@ -72,6 +75,25 @@ private slots:
     {
         QCOMPARE(QtModalUi::nameFilters(QStringLiteral("File di testo (*.txt)|*.txt|Tutti i file|*.*")),
                  QStringList({QStringLiteral("File di testo (*.txt) (*.txt)"), QStringLiteral("Tutti i file (*)")}));
+    }
+
+    // On the program's clock a timer fires once, never before its time, and
+    // starting it again moves its deadline; stopped, it does not fire.
+    void steadyClockTimer()
+    {
+        ClockTimer timer;
+        QSignalSpy fired(&timer, &ClockTimer::timeout);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        timer.start(std::chrono::milliseconds(500));
+        timer.start(std::chrono::milliseconds(30));
+        QTRY_COMPARE(fired.count(), 1);
+        QVERIFY(elapsed.elapsed() >= 30);
+        QVERIFY(!timer.isActive());
+        timer.start(std::chrono::milliseconds(0));
+        timer.stop();
+        timer.start(std::chrono::milliseconds(10));
+        QTRY_COMPARE(fired.count(), 2);
     }
 };
 

@@ -1,24 +1,37 @@
-// The serial control end to end, on pseudo-terminals linked as COM<N>, and
-// the fake-device tool that streams to one.
+// The serial control end to end, on pseudo-terminals linked as COM<N>, some
+// behind a driver that plays a UART's calls, and the fake-device tool that
+// streams to one.
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
+#include "port/port_device.h"
+#include "port/read_pacing.h"
+#include "port/serial_device.h"
+#include "support/fake_serial_driver.h"
 #include "support/pseudo_terminal.h"
 #include "support/real_faults.h"
 #include "support/test_fixtures.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSysInfo>
 #include <QTest>
 
+#include <chrono>
 #include <fcntl.h>
 #include <memory>
+#include <thread>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quillar;
+using quillar::test::FakeSerialDriver;
 using quillar::test::PseudoTerminal;
+using Watch = SerialDevice::ModemWatch;
+Q_DECLARE_METATYPE(quillar::SerialDevice::ModemWatch)
 
 namespace {
 
@@ -43,6 +56,7 @@ class TestMSComm : public QObject
     std::unique_ptr<test::TemporaryWorkingDir> m_dir;
     PseudoTerminal m_device;
     MSComm m_comm;
+    std::unique_ptr<FakeSerialDriver> m_fake;
     // What the handler took: each read, and every byte in order. While
     // m_hold is set it hears dataReady but does not read Input.
     QList<int> m_readSizes;
@@ -58,6 +72,41 @@ class TestMSComm : public QObject
         m_comm.setSettings(settings);
         m_comm.setPortOpen(true);
         return m_comm.portOpen();
+    }
+
+    // Later openings go through a driver that plays a UART's calls; it
+    // lives until cleanup has closed the port.
+    FakeSerialDriver &useFakeDriver(FakeSerialDriver::Supports supports)
+    {
+        m_fake = std::make_unique<FakeSerialDriver>(supports);
+        m_comm.setDeviceFactory([driver = m_fake.get()](const QString &) { return std::make_unique<SerialDevice>(*driver); });
+        return *m_fake;
+    }
+    [[nodiscard]] Watch modemWatch() const { return static_cast<const SerialDevice *>(m_comm.device())->modemWatch(); }
+    // Runs events until the port has closed itself.
+    // The scheduling state of this process's thread of that name (R: running
+    // or waiting for a processor, S: asleep), or 0 when there is none.
+    [[nodiscard]] static char threadState(const QByteArray &name)
+    {
+        for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+            if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name)
+                continue;
+            QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+            if (!stat.open(QIODevice::ReadOnly))
+                return 0;
+            const QByteArray line = stat.readAll();
+            const qsizetype after = line.lastIndexOf(')'); // the name may hold blanks
+            return after >= 0 && after + 2 < line.size() ? line[after + 2] : 0;
+        }
+        return 0;
+    }
+
+    [[nodiscard]] bool closedWithin(int milliseconds)
+    {
+        for (const QDeadlineTimer deadline(milliseconds); m_comm.portOpen() && !deadline.hasExpired();)
+            QTest::qWait(1);
+        return !m_comm.portOpen();
     }
 
 private slots:
@@ -79,6 +128,9 @@ private slots:
     void cleanup()
     {
         m_comm.setPortOpen(false);
+        m_comm.setLongestReadPause(0);
+        m_comm.setDeviceFactory([](const QString &) { return std::make_unique<SerialDevice>(LinuxSerialDriver::instance()); });
+        m_fake.reset();
         m_dir.reset();
     }
 
@@ -115,13 +167,12 @@ private slots:
 
     void portNumberErrors()
     {
-        QCOMPARE(errorOf([&] { m_comm.setCommPort(0); }), QStringLiteral("8002 Invalid port number"));
+        QCOMPARE(errorOf([&] { m_comm.setCommPort(0); }), QStringLiteral("8002 Port numbers start at 1"));
         m_comm.setCommPort(99); // no COM99 here and no 99 serial ports on the system
-        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), QStringLiteral("8002 Invalid port number"));
-        QVERIFY(QFile::link(m_dir->filePath("pulled"), m_dir->filePath("COM8"))); // a device gone
-        m_comm.setCommPort(8);
-        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), QStringLiteral("68 Device unavailable"));
-        QVERIFY(!m_comm.portOpen());
+        const QString none = errorOf([&] { m_comm.setPortOpen(true); });
+        QVERIFY2(none.startsWith(QStringLiteral("8002 There is no COM99 in %1, and the system lists ").arg(m_dir->path()))
+                     && none.endsWith(QLatin1String(" (quillar --list-ports)")),
+                 qPrintable(none));
         // While open, neither the number nor a second open.
         QVERIFY(openAs(6));
         QCOMPARE(errorOf([&] { m_comm.setCommPort(2); }), QStringLiteral("8005 Port already open"));
@@ -136,7 +187,9 @@ private slots:
     {
         const QString refused = QStringLiteral("380 Invalid property value");
         QCOMPARE(errorOf([&] { m_comm.setSettings("0,n,8,1"); }), refused);
-        QCOMPARE(errorOf([&] { (void)openAs(9, "9600,e,7,1"); }), refused);
+        QCOMPARE(errorOf([&] { (void)openAs(9, "9600,e,7,1"); }),
+                 QStringLiteral("380 The driver of COM9 (%1) does not take 9600,e,7,1 (it kept 9600,n,8,1)")
+                     .arg(m_device.slavePath()));
         QVERIFY(!m_comm.portOpen());
         QVERIFY(openAs(9));
         QCOMPARE(errorOf([&] { m_comm.setSettings("9600,e,7,1"); }), refused);
@@ -180,6 +233,7 @@ private slots:
         other.waitForFinished();
         m_comm.setPortOpen(true);
         QVERIFY(m_comm.portOpen());
+        m_comm.setPortOpen(false);
         lock.remove();
     }
 
@@ -197,6 +251,7 @@ private slots:
         m_comm.setCommPort(11);
         m_comm.setPortOpen(true);
         QVERIFY(m_comm.portOpen());
+        m_comm.setPortOpen(false);
         other.kill();
         other.waitForFinished();
         lock.remove();
@@ -220,6 +275,187 @@ private slots:
         device.terminate();
         QVERIFY(device.waitForFinished(10000));
         QCOMPARE(device.exitCode(), 0);
+    }
+
+    // A hang-up throws away what the system still holds, so the reader takes
+    // each arrival at once, whatever the program's own thread is doing: here
+    // it runs no events from the first byte to the hang-up, which comes from
+    // 2 ms after the last byte reached the terminal on (the system hands a
+    // write on a moment later, on a loaded machine even later). A reader that
+    // the arrival has woken but the machine has not yet given a processor is
+    // waited for: the delay is the machine's. One asleep while bytes wait is
+    // not. Every byte written before the hang-up is captured.
+    void hangUpsLoseNothing()
+    {
+        m_comm.setLongestReadPause(read_pacing::LongestPauseMs);
+        QRandomGenerator random(19);
+        const auto pause = [&](int fromUs, int toUs) {
+            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(fromUs, toUs)));
+        };
+        for (int cycle = 0; cycle < 300; ++cycle) {
+            PseudoTerminal device;
+            QVERIFY(device.linkAs(m_dir->path(), 17));
+            m_comm.setCommPort(17);
+            m_comm.setPortOpen(true);
+            m_bytes.clear();
+            QByteArray sent;
+            for (int bursts = random.bounded(1, 5); bursts > 0; --bursts) {
+                QByteArray burst(random.bounded(1, 400), '\0');
+                for (char &c : burst)
+                    c = char(random.bounded(256));
+                QCOMPARE(device.write(burst), qint64(burst.size()));
+                sent += burst;
+                pause(0, 3000);
+            }
+            for (const QDeadlineTimer deadline(1000); !deadline.hasExpired()
+                 && m_comm.device()->received() < quint64(sent.size()) && !device.inputWaiting();)
+                pause(50, 100);
+            pause(2000, 6000);
+            for (const QDeadlineTimer deadline(2000); !deadline.hasExpired() && device.inputWaiting()
+                 && threadState("quillar-reader") == 'R';)
+                pause(50, 100);
+            device.closeMaster();
+            QVERIFY2(closedWithin(10000), qPrintable(QString("cycle %1").arg(cycle)));
+            QVERIFY2(m_bytes == sent, qPrintable(QString("cycle %1: %2 of %3 bytes").arg(cycle).arg(m_bytes.size()).arg(sent.size())));
+        }
+    }
+
+    // Any rate the driver takes: a pseudo-terminal takes all, and the
+    // settings are those read back from it.
+    void ratesTheDriverTakes_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("250000, 3D printers and DMX") << "250000,n,8,1";
+        QTest::newRow("1500000") << "1500000,n,8,2";
+        QTest::newRow("12000000, from a record") << "12000000,n,8,1";
+    }
+    void ratesTheDriverTakes()
+    {
+        QFETCH(QString, settings);
+        QVERIFY(openAs(13, settings));
+        QCOMPARE(m_comm.settings(), settings);
+    }
+
+    // A driver that keeps its old rate for one it cannot make, as a 16550A
+    // does, and says nothing: read back, it is a refused setting, on opening
+    // and on the open port, which runs on at the rate it had.
+    void rateTheDriverKeepsIsRefused()
+    {
+        useFakeDriver({}).setFastestRate(115200);
+        const QString refused = QStringLiteral("380 Invalid property value");
+        const QString kept = errorOf([&] { (void)openAs(14, "230400,n,8,1"); });
+        QVERIFY2(kept.startsWith(QStringLiteral("380 The driver of COM14 (%1) does not take 230400,n,8,1 (it kept ")
+                                     .arg(m_device.slavePath())),
+                 qPrintable(kept));
+        QVERIFY(!m_comm.portOpen());
+        QVERIFY(openAs(14, "4800,n,8,1"));
+        QCOMPARE(errorOf([&] { m_comm.setSettings("460800,n,8,1"); }), refused);
+        QCOMPARE(m_comm.settings(), QStringLiteral("4800,n,8,1"));
+        m_comm.setSettings(QStringLiteral("115200,n,8,1"));
+        QCOMPARE(m_comm.settings(), QStringLiteral("115200,n,8,1"));
+    }
+
+    // Line conditions as the driver allows: the error counters read with the
+    // data they come with, the modem lines waited for in the kernel, or
+    // looked at slowly where the driver can only be asked, or not at all.
+    void lineConditionsAsTheDriverAllows_data()
+    {
+        QTest::addColumn<bool>("counters");
+        QTest::addColumn<bool>("lines");
+        QTest::addColumn<bool>("wait");
+        QTest::addColumn<Watch>("watch");
+        QTest::newRow("UART: counters, lines and waiting") << true << true << true << Watch::Waiting;
+        QTest::newRow("lines, no waiting: a slow look") << false << true << false << Watch::Polling;
+        QTest::newRow("nothing, as a pseudo-terminal") << false << false << false << Watch::None;
+    }
+    void lineConditionsAsTheDriverAllows()
+    {
+        QFETCH(bool, counters);
+        QFETCH(bool, lines);
+        QFETCH(bool, wait);
+        QFETCH(Watch, watch);
+        FakeSerialDriver &driver = useFakeDriver({counters, lines, wait});
+        QList<int> events;
+        const auto connection = connect(&m_comm, &MSComm::lineEvent, this, [&](CommEvent e) { events << int(e); });
+        QVERIFY(openAs(15));
+        QTRY_COMPARE(modemWatch(), watch);
+
+        const int counterReads = driver.counterReads();
+        driver.setCounters(LineCounters{0, 1, 0, 0, 0});
+        QVERIFY(m_device.writeAll("x"));
+        QTRY_COMPARE(m_bytes, QByteArray("x"));
+        if (counters) {
+            QTRY_COMPARE(events, QList<int>{1004});
+            QCOMPARE(driver.counterReads(), counterReads + 1); // with the byte, not before
+        }
+        const int modemReads = driver.modemReads();
+        driver.setModemLines(ModemLines{true, false, false, false, 1, 0, 0, 0});
+        if (lines)
+            QTRY_VERIFY(events.endsWith(3));
+        if (wait)
+            QCOMPARE(driver.modemReads(), modemReads + 1); // once, when the kernel said so
+        disconnect(connection);
+    }
+
+    // Closing ends the wait in the kernel however the two threads fall.
+    void closeEndsTheModemWait()
+    {
+        (void)useFakeDriver({});
+        for (int i = 0; i < 50; ++i) {
+            QVERIFY(openAs(16));
+            QCOMPARE(modemWatch(), Watch::Waiting);
+            m_comm.setPortOpen(false);
+        }
+    }
+
+    // What the port number leads to, when it is no serial port, named with
+    // its path. Links are "name>target", files "kind:name".
+    void notASerialPort_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("error"); // %1: the folder
+        QTest::newRow("/dev/null") << QStringList{"COM18>/dev/null"}
+                                   << "8015 COM18 leads to /dev/null, which is not a serial port";
+        QTest::newRow("/dev/zero") << QStringList{"COM18>/dev/zero"}
+                                   << "8015 COM18 leads to /dev/zero, which is not a serial port";
+        QTest::newRow("plain file") << QStringList{"file:f", "COM18>f"}
+                                    << "8015 COM18 leads to %1/f, which is a plain file, not a serial port";
+        QTest::newRow("COM18 itself a file") << QStringList{"file:COM18"}
+                                             << "8015 %1/COM18 is a plain file, not a serial port";
+        QTest::newRow("folder") << QStringList{"folder:d", "COM18>d"}
+                                << "8015 COM18 leads to %1/d, which is a folder, not a serial port";
+        QTest::newRow("named pipe") << QStringList{"fifo:p", "COM18>p"}
+                                    << "8015 COM18 leads to %1/p, which is a named pipe, not a serial port";
+        QTest::newRow("dangling link") << QStringList{"COM18>/dev/ttyUSB99"}
+                                       << "68 COM18 is a link to /dev/ttyUSB99, which does not exist";
+        QTest::newRow("link to a dangling link")
+            << QStringList{"byid>/dev/ttyUSB99", "COM18>byid"}
+            << "68 COM18 is a link to %1/byid, which leads to /dev/ttyUSB99, which does not exist";
+        QTest::newRow("links in a circle") << QStringList{"a>COM18", "COM18>a"}
+                                           << "68 COM18 is a link to %1/a, which leads to %1/COM18, which leads round in a circle";
+    }
+    void notASerialPort()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, error);
+        const QString folder = QFileInfo(m_dir->path()).canonicalFilePath();
+        const QDir dir(folder);
+        for (const QString &file : files) {
+            const QStringList link = file.split(u'>');
+            const QStringList made = file.split(u':');
+            if (link.size() == 2)
+                QVERIFY(QFile::link(link[1], dir.filePath(link[0])));
+            else if (made[0] == "file")
+                QVERIFY(QFile(dir.filePath(made[1])).open(QIODevice::WriteOnly));
+            else if (made[0] == "folder")
+                QVERIFY(dir.mkdir(made[1]));
+            else
+                QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(made[1])).constData(), 0600), 0);
+        }
+        QDir::setCurrent(folder);
+        m_comm.setCommPort(18);
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), error.arg(folder));
+        QVERIFY(!m_comm.portOpen());
     }
 
     // The description names the device and the way to get access.

@@ -32,18 +32,21 @@ public:
     QString settings() const override { return settingsText; }
     void setPortOpen(bool o) override { fail(o ? OnOpen : None), open = o; }
     bool portOpen() const override { return open; }
+    bool portConnecting() const override { return false; } // the remote port tests' part
+    QString devicePath() const override { return {}; }
     void openDevice(const QString &) override {} // the reconnect tests' part
 };
 
 class FakeUi final : public PortToggleUi
 {
 public:
-    QString portText, baudText, status = QStringLiteral("before"), caption = QStringLiteral("Open"), toolTip, focus;
+    QString portText, baudText, status = QStringLiteral("before"), detail, caption = QStringLiteral("Open"), toolTip, focus;
     bool portRed = false, baudRed = false;
 
     QString portBoxText() const override { return portText; }
     QString baudBoxText() const override { return baudText; }
-    void setStatus(const QString &t) override { status = t; }
+    void setStatus(const QString &t) override { status = t, detail.clear(); }
+    void setStatusDetail(const QString &d) override { detail = d; }
     void setButtonCaption(const QString &c) override { caption = c; }
     void setButtonToolTip(const QString &t) override { toolTip = t; }
     void setBoxInError(Box box, bool e) override { (box == Box::Port ? portRed : baudRed) = e; }
@@ -112,6 +115,8 @@ private slots:
         QCOMPARE(m_port.open, opened);
         QCOMPARE(int(m_port.commPort()), c.commPort);
         QCOMPARE(m_ui.status, c.status);
+        // A marked box's status line tells why in its detail.
+        QCOMPARE(m_ui.detail, c.red.isEmpty() ? QString() : QStringLiteral("why"));
         QCOMPARE(m_ui.caption, opened ? QStringLiteral("Close") : QStringLiteral("Open"));
         QCOMPARE(m_ui.toolTip, opened ? QStringLiteral("Close COM") + c.portText : QString());
         QCOMPARE(QString(m_ui.portRed ? "port" : "") + (m_ui.baudRed ? "baud" : ""), c.red);

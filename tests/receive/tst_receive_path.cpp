@@ -1,5 +1,6 @@
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
+#include "support/manual_clock.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -8,15 +9,8 @@ using namespace quillar;
 
 namespace {
 
-// Time that moves only when the test says so.
-struct FakeClock final : LineTimer::Clock
-{
-    LineTimer::TimePoint now() const override { return at; }
-    LineTimer::TimePoint at;
-};
-
 // The receive path with the three boxes as plain strings the test can edit,
-// on the fake clock.
+// on a clock that moves only when the test says so.
 struct Rig final : ReceiveUi
 {
     explicit Rig(const QString &lineFeedTime) : t1(lineFeedTime) {}
@@ -25,15 +19,14 @@ struct Rig final : ReceiveUi
     QString higherBoundText() const override { return t2; }
     QString lineFeedTimeText() const override { return t1; }
 
-    // "+N": N ms pass and the timer looks whether its time has come;
+    // "+N": N ms pass, and the timer fires if its time comes meanwhile;
     // "T=v": Text1 edited to v (its Change event); "T4=v", "T2=v": the
     // bounds edited; anything else: one read of those bytes (Latin-1).
     void play(const QStringList &steps)
     {
         for (const QString &step : steps) {
             if (step.startsWith(QLatin1Char('+'))) {
-                clock.at += std::chrono::milliseconds(step.mid(1).toLongLong());
-                path.lineTimer().expireIfDue();
+                clock.advance(std::chrono::milliseconds(step.mid(1).toLongLong()));
             } else if (step.startsWith(QLatin1String("T="))) {
                 t1 = step.mid(2);
                 path.lineFeedTimeChanged();
@@ -48,9 +41,9 @@ struct Rig final : ReceiveUi
     QString t4 = QStringLiteral("31");
     QString t2 = QStringLiteral("128");
     QString t1;
-    FakeClock clock;
+    test::ManualClock clock;
     DisplayBuffer display;
-    ReceivePath path{display, *this, &clock};
+    ReceivePath path{display, *this, clock};
 };
 
 } // namespace
@@ -105,14 +98,12 @@ private slots:
         QCOMPARE(rig.display.text(), display);
     }
 
-    // The underlying timer ends the line on its own, and a shorter T does
-    // not wait for the end of a longer one armed before it.
-    void underlyingTimerEndsTheLine()
+    // A shorter T does not wait for the end of a longer one armed before it.
+    void shorterTimeDoesNotWaitForTheLonger()
     {
         Rig rig(QStringLiteral("600000"));
-        rig.play({"ab", "T=20", "c"});
-        rig.clock.at += std::chrono::milliseconds(20); // only the event loop looks now
-        QTRY_COMPARE(rig.display.text(), QStringLiteral("abc<001>\r\n"));
+        rig.play({"ab", "T=20", "c", "+20"});
+        QCOMPARE(rig.display.text(), QStringLiteral("abc<001>\r\n"));
     }
 
     // One read is one append, whatever its size.

@@ -7,10 +7,11 @@
 #include "settings/settings_parser.h"
 #include "support/real_faults.h"
 #include "support/scripted_ui.h"
-#include "window/startup.h"
+#include "settings/settings_restore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -192,7 +193,17 @@ private slots:
         QTest::addColumn<QByteArray>("onDisk");
         QTest::newRow("no file: defaults used and written") << QByteArray() << "" << DefaultBytes << DefaultBytes;
         QTest::newRow("good file kept as it is") << GoodBytes << "" << GoodBytes << GoodBytes;
-        QTest::newRow("damaged at field 3: fields 1 and 2 only") << QByteArray("\"3\",\"9600\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << "" << QByteArray("\"3\",\"9600\",0,0,0,0,\"\",\"\",\"\"\r\n") << DefaultBytes;
+        // Damage: what was read before it, where its box could hold it; the
+        // default record's values for the rest.
+        QTest::newRow("damaged at field 3") << QByteArray("\"3\",\"9600\",3000000000,0,16000,7000,\"40\",\"200\",\"0\"\r\n") << "" << QByteArray("\"3\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("two fields") << QByteArray("\"1\",\"9600\"") << "" << QByteArray("\"1\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("no number at field 3") << QByteArray("\"1\",\"9600\",abc") << "" << QByteArray("\"1\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("a line end alone: an empty port box") << QByteArray("\r\n") << "" << QByteArray("\"\",\"4800\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("texts no box could hold") << QByteArray("\"-g\",\"96\x01\",20,30,9000,4000,\"a\x7f\",\"1234\"") << "" << QByteArray("\"1\",\"4800\",20,30,9000,4000,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("texts a box holds") << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\"") << "" << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QByteArray junk(1 << 20, Qt::Uninitialized);
+        QRandomGenerator(18).fillRange(reinterpret_cast<quint32 *>(junk.data()), junk.size() / 4);
+        QTest::newRow("a megabyte of random bytes") << junk << "" << DefaultBytes << DefaultBytes;
         // Field by field: only the refused one keeps the window's old value.
         const QList<QByteArray> good = GoodBytes.split(','), old = formatSettingsRecord(FakeWindow().values).split(',');
         for (int i = 0; i < SettingsRecord::FieldCount; ++i) {
@@ -277,26 +288,6 @@ private slots:
         QFile::remove(path);
     }
 
-    // A window wholly off every screen goes to the primary screen's top left
-    // corner with its size; the primary here is the right-hand screen.
-    void keepOnScreens_data()
-    {
-        QTest::addColumn<QRect>("window");
-        QTest::addColumn<QRect>("expected");
-        QTest::newRow("on the other screen") << QRect(100, 100, 700, 300) << QRect(100, 100, 700, 300);
-        QTest::newRow("partly on a screen") << QRect(-600, -200, 700, 300) << QRect(-600, -200, 700, 300);
-        QTest::newRow("right of every screen") << QRect(3300, 200, 700, 300) << QRect(1280, 0, 700, 300);
-        QTest::newRow("in the gap below the narrow screen") << QRect(100, 900, 100, 100) << QRect(1280, 0, 100, 100);
-        QTest::newRow("no size, off screen") << QRect(9000, 9000, 0, 0) << QRect(1280, 0, 0, 0);
-    }
-    void keepOnScreens()
-    {
-        QFETCH(QRect, window);
-        QFETCH(QRect, expected);
-        const QRect primary(1280, 0, 1920, 1080);
-        QCOMPARE(keptOnScreens(window, {QRect(0, 0, 1280, 800), primary}, primary), expected);
-        QCOMPARE(keptOnScreens(window, {}, primary), window);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

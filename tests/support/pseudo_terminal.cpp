@@ -49,6 +49,12 @@ PseudoTerminal::PseudoTerminal()
     ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
 }
 
+unsigned PseudoTerminal::lineSpeed() const
+{
+    termios tio{};
+    return ::tcgetattr(m_slave, &tio) == 0 ? ::cfgetospeed(&tio) : 0;
+}
+
 PseudoTerminal::~PseudoTerminal()
 {
     if (!m_linkPath.isEmpty())
@@ -108,6 +114,12 @@ QByteArray PseudoTerminal::readAvailable()
 QByteArray PseudoTerminal::takeUnread()
 {
     return readWaiting(m_slave);
+}
+
+bool PseudoTerminal::inputWaiting() const
+{
+    pollfd p{m_slave, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
 }
 
 void PseudoTerminal::closeMaster()

@@ -38,6 +38,14 @@ public:
     // through the helper's own slave descriptor.
     [[nodiscard]] QByteArray takeUnread();
 
+    // True when written bytes have reached the terminal's input, where a
+    // reader of the slave finds them (the system hands them on a moment
+    // after the write).
+    [[nodiscard]] bool inputWaiting() const;
+
+    // The line speed set on the terminal (a B constant of termios).
+    [[nodiscard]] unsigned lineSpeed() const;
+
     // The device goes away: the slave side sees a hang-up.
     void closeMaster();
 

@@ -8,11 +8,16 @@
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
 #include "settings/settings_format.h"
+#include "window/entry_box.h"
+#include "window/fitted_font.h"
+#include "window/layout_table.h"
 #include "window/ruler_label.h"
 #include "window/ruler_text.h"
+#include "window/status_line.h"
 #include "window/system_colours.h"
 #include "window_on_device.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QAction>
 #include <QClipboard>
@@ -113,6 +118,99 @@ private slots:
         QCOMPARE(edit->text(), afterPaste);
         QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(edit->text(), afterPaste.chopped(1));
+    }
+
+    // At any DPI (ctest runs this at 144 and 192 too) each box shows as many
+    // digits as it takes, and the status line its longest texts, whole.
+    void textsShowWhole_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        for (const char *name : {"txtCom1", "txtBaud1", "Text4", "Text2", "Text1"}) {
+            const int length = controlLayout(QString::fromLatin1(name)).maxLength;
+            QTest::addRow("%s full of eights", name) << name << QString(length, u'8');
+            QTest::addRow("%s full of zeros", name) << name << QString(length, u'0');
+        }
+        QTest::newRow("bad port") << "lblStatus" << "Numero di Porta COM17 non valido";
+        QTest::newRow("bad baud rate") << "lblStatus" << "Vel. Baud Porta COM17 non valida";
+        QTest::newRow("a fast port open") << "lblStatus" << "Porta COM16: 921600,n,8,1 OK";
+    }
+    void textsShowWhole()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        if (control == QLatin1String("lblStatus")) {
+            auto *line = child<QLabel>("lblStatus");
+            static_cast<StatusLine *>(line)->setStatus(text);
+            QVERIFY(QFontMetricsF(line->font(), line).horizontalAdvance(text) <= line->contentsRect().width());
+            QVERIFY(line->toolTip().isEmpty());
+            return;
+        }
+        // Scrolled, the caret's way from the text's start to its end is
+        // shorter than the text.
+        QLineEdit *edit = box(control.toLatin1());
+        edit->setText(text);
+        edit->setCursorPosition(0);
+        edit->repaint(); // where the line edit scrolls to show the caret
+        const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        edit->setCursorPosition(int(text.size()));
+        edit->repaint();
+        const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        QVERIFY2(qAbs(end - start - QFontMetricsF(edit->font(), edit).horizontalAdvance(text)) <= 1,
+                 qPrintable(QStringLiteral("the caret moves %1 px over a text %2 px wide")
+                                .arg(end - start)
+                                .arg(QFontMetricsF(edit->font(), edit).horizontalAdvance(text))));
+        // Narrowed no more than the tightest box needs: a step wider, six
+        // digits no longer fit the baud box.
+        if (control == QLatin1String("txtBaud1") && edit->font().stretch() < 100) {
+            QFont wider = edit->font();
+            wider.setStretch(wider.stretch() + 1);
+            QVERIFY(textWidth(wider, widestDigits(wider, 6, edit), edit) > static_cast<EntryBox *>(edit)->textRoom(wider));
+        }
+    }
+    // A text too long for the line even in its narrowest font ends in an
+    // ellipsis and shows whole in the tooltip.
+    void longStatusElided()
+    {
+        auto *line = static_cast<StatusLine *>(child<QLabel>("lblStatus"));
+        const QString text = QStringLiteral("Errore n.1003 su COM") + QString(60, u'7');
+        line->setStatus(text);
+        QCOMPARE(line->text(), text);
+        QCOMPARE(line->toolTip(), text);
+        line->setStatus(QStringLiteral("Comm Frame Error"));
+        QVERIFY(line->toolTip().isEmpty());
+    }
+
+    // Enter, on the main keys or the keypad, presses a focused button as
+    // Space does, once however long it is held; in an entry box it presses
+    // none.
+    void enterPressesFocusedButton_data()
+    {
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("presses");
+        for (const char *name : {"Command1", "Command2", "Command3", "Command4", "Command5"})
+            QTest::addRow("%s, Enter", name) << name << int(Qt::Key_Return) << 1;
+        QTest::newRow("keypad Enter") << "Command2" << int(Qt::Key_Enter) << 1;
+        QTest::newRow("Space") << "Command3" << int(Qt::Key_Space) << 1;
+        QTest::newRow("Enter in the baud box") << "txtBaud1" << int(Qt::Key_Return) << 0;
+    }
+    void enterPressesFocusedButton()
+    {
+        QFETCH(QString, focused);
+        QFETCH(int, key);
+        QFETCH(int, presses);
+        int clicks = 0;
+        for (QPushButton *button : m_window->findChildren<QPushButton *>())
+            connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
+        QWidget *target = child(focused.toLatin1());
+        target->setFocus();
+        const Qt::KeyboardModifiers keypad = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::keyPress(target, Qt::Key(key), keypad);
+        QKeyEvent repeat(QEvent::KeyPress, key, keypad, QString(), true); // held
+        QApplication::sendEvent(target, &repeat);
+        QTest::keyRelease(target, Qt::Key(key), keypad);
+        QTRY_COMPARE(clicks, presses);
     }
 
     void clickSelectsAll()
@@ -312,9 +410,14 @@ private slots:
     void failOpenClose()
     {
         const QColor normal = systemColour(SystemColour::InactiveCaptionText);
+        // The status line's tooltip, and a screen reader, say why.
+        QVERIFY(QFile::link(m_dir->path() + QStringLiteral("/ttyUSB3"), QStringLiteral("COM99")));
         box("txtCom1")->setText(QStringLiteral("99"));
         click("Command1");
         QCOMPARE(status(), QStringLiteral("Numero di Porta COM99 non valido"));
+        const QString why = QStringLiteral("COM99 is a link to %1/ttyUSB3, which does not exist").arg(m_dir->path());
+        QCOMPARE(child("lblStatus")->toolTip(), why);
+        QCOMPARE(QAccessible::queryAccessibleInterface(child("lblStatus"))->text(QAccessible::Description), why);
         QCOMPARE(colour(box("txtCom1")), QColor(255, 0, 0));
         QCOMPARE(colour(box("txtBaud1")), normal);
         QCOMPARE(QApplication::focusWidget(), box("txtCom1"));
@@ -325,6 +428,7 @@ private slots:
         box("txtBaud1")->setText(QStringLiteral("4800"));
         click("Command1");
         QCOMPARE(status(), QStringLiteral("Porta COM2: 4800,n,8,1 OK"));
+        QCOMPARE(child("lblStatus")->toolTip(), QString());
         QCOMPARE(colour(box("txtCom1")), normal);
         QCOMPARE(toggle()->text(), QStringLiteral("Close"));
         QCOMPARE(toggle()->toolTip(), QStringLiteral("Close COM2"));
@@ -365,8 +469,8 @@ private slots:
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("h\xE9llo\r\n"));
-        // Proposed in the program's own directory.
-        QCOMPARE(QDir(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).at(0).request.directory), QDir(QCoreApplication::applicationDirPath()));
+        // Proposed in the settings folder, whatever folder the program is in.
+        QCOMPARE(QDir(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).at(0).request.directory), QDir(m_dir->path()));
         QCOMPARE(QApplication::focusWidget(), display);
     }
     void startUp_data()
@@ -380,6 +484,9 @@ private slots:
         QTest::newRow("its file") << QByteArray("\"2\",\"9600\",1500,900,12000,5100,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{1500, 900, 12000, 5100};
         // A monitor unplugged since: the window comes back to the primary
         // screen's corner (the offscreen screen's is 0, 0) with its size.
+        // A window stored too small to use comes up wide enough for the
+        // strip and as high as the resize rule allows.
+        QTest::newRow("no usable size") << QByteArray("\"2\",\"9600\",0,0,45,0,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{0, 0, 10965, 1825};
         QTest::newRow("off every screen") << QByteArray("\"2\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{0, 0, 12000, 5100};
     }
     // The file's values in the boxes and the frame, the port opened, the line

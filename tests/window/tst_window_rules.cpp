@@ -5,6 +5,7 @@
 #include "window/resize_rule.h"
 #include "window/ruler_placement.h"
 #include "window/ruler_text.h"
+#include "window/window_placement.h"
 
 #include <QKeyEvent>
 #include <QTest>
@@ -161,6 +162,27 @@ private slots:
         QFETCH(bool, passes);
         const auto code = keyAsciiOf(QKeyEvent(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text));
         QCOMPARE(!code || digitFilterPasses(*code), passes);
+    }
+
+    // A window wholly off every screen goes to the primary screen's top left
+    // corner with its size; the primary here is the right-hand screen.
+    void keepOnScreens_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("on the other screen") << QRect(100, 100, 700, 300) << QRect(100, 100, 700, 300);
+        QTest::newRow("partly on a screen") << QRect(-600, -200, 700, 300) << QRect(-600, -200, 700, 300);
+        QTest::newRow("right of every screen") << QRect(3300, 200, 700, 300) << QRect(1280, 0, 700, 300);
+        QTest::newRow("in the gap below the narrow screen") << QRect(100, 900, 100, 100) << QRect(1280, 0, 100, 100);
+        QTest::newRow("no size, off screen") << QRect(9000, 9000, 0, 0) << QRect(1280, 0, 0, 0);
+    }
+    void keepOnScreens()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, expected);
+        const QRect primary(1280, 0, 1920, 1080);
+        QCOMPARE(keptOnScreens(window, {QRect(0, 0, 1280, 800), primary}, primary), expected);
+        QCOMPARE(keptOnScreens(window, {}, primary), window);
     }
 };
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -51,8 +49,9 @@ public:
 
 // Start-up: restores the nine values from the file at path into the window,
 // runs the Open/Close toggle once and leaves LineByteCount at 0. A missing,
-// empty or damaged file never stops it: the failing step's cause decides what
-// this run uses, and the file becomes the default record, without a message.
+// empty or damaged file never stops it, and the file becomes the default
+// record, without a message: this run keeps what was read before the damage
+// where its box could hold it, and the default record's values for the rest.
 // When the default record cannot be written, one message box titled "Quillar"
 // names the file and the reason, and start-up goes on. (Form_Load's work.)
 void restoreSettings(SettingsUi &window, const QString &path);
@@ -61,10 +60,5 @@ void restoreSettings(SettingsUi &window, const QString &path);
 // reported in a message box titled "Quillar" that names the file and the
 // reason; it never stops the window from closing. (Form_Unload's work.)
 void saveSettings(SettingsUi &window, const QString &path);
-
-// A window restored wholly off every screen (a monitor unplugged since) is
-// moved to the top left corner of the primary screen with its size kept; any
-// other window is left where it is. Rectangles in one coordinate system.
-[[nodiscard]] QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary);
 
 } // namespace quillar

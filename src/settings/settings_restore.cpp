@@ -1,4 +1,4 @@
-#include "startup.h"
+#include "settings_restore.h"
 
 #include "platform/guarded.h"
 #include "platform/modal_ui.h"
@@ -35,16 +35,16 @@ public:
 
     void run()
     {
-        SettingsRecord record; // empty texts and zeros until read
+        // A field that is not read keeps the default's value, so a damaged
+        // file never leaves the window without a size or the boxes empty.
+        SettingsRecord record = SettingsRecord::defaults();
         step([&] { m_file.openForReading(); });
-        step([&] {
+        const bool damaged = !step([&] {
             if (m_file.isOpen() || !m_recoveryFailed)
                 m_file.read(record);
-            else
-                // The recovery could not write the default record to read it
-                // back; this run uses it all the same.
-                record = SettingsRecord::defaults();
         });
+        if (damaged)
+            record = usableAfterDamage(record);
         m_file.close();
         step([&] { m_window.setPortBoxText(record.port); });
         step([&] { m_window.setBaudBoxText(record.baud); });
@@ -61,12 +61,15 @@ public:
     }
 
 private:
-    void step(const std::function<void()> &body)
+    // False when the step failed and the file was recovered.
+    bool step(const std::function<void()> &body)
     {
         try {
             body();
+            return true;
         } catch (...) {
             recover();
+            return false;
         }
     }
 
@@ -144,19 +147,6 @@ void saveSettings(SettingsUi &window, const QString &path)
     } catch (...) {
         reportUncaught("shut-down", nullptr);
     }
-}
-
-QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary)
-{
-    if (screens.isEmpty() || primary.isEmpty())
-        return window;
-    // A window restored with no size still has a place that must be visible.
-    const QRect footprint(window.topLeft(), window.size().expandedTo(QSize(1, 1)));
-    for (const QRect &screen : screens) {
-        if (screen.intersects(footprint))
-            return window;
-    }
-    return QRect(primary.topLeft(), window.size());
 }
 
 } // namespace quillar

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "port/line_conditions.h"
+
+#include <QByteArray>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <semaphore>
+#include <thread>
+
+namespace quillar {
+
+class SerialDriver;
+
+// Reads an open serial device on a thread of its own, everything that waits
+// at each arrival, into a buffer the GUI thread takes from. A hang-up throws
+// away what the system still holds, so nothing is left there for the GUI
+// thread to fetch when it gets round to it: a frame being painted or a file
+// being saved must not decide what a pulled adapter takes with it. While
+// nothing arrives the thread sleeps in the kernel and costs nothing.
+//
+// The error counters are read after each read that found bytes, as the
+// conditions they count come with received bytes.
+class DeviceReader
+{
+public:
+    // What the thread tells, each from the reader's thread: bytes arrived and
+    // someone asked (notifyAfter); the counters moved; the device is
+    // gone (after the last bytes were read; the thread then ends).
+    struct Listener
+    {
+        std::function<void()> readable;
+        std::function<void(std::vector<CommEvent>)> lineEvents;
+        std::function<void()> hungUp;
+    };
+
+    // The most read bytes held for the GUI thread; beyond it the reader
+    // pauses and the system's own buffer and flow control take over.
+    static constexpr qint64 MaxHeld = 8 * 1024 * 1024;
+
+    DeviceReader(SerialDriver &driver, Listener listener);
+    ~DeviceReader();
+    DeviceReader(const DeviceReader &) = delete;
+    DeviceReader &operator=(const DeviceReader &) = delete;
+
+    // Starts reading fd, and returns once the thread runs, so that a port
+    // just opened is read from its first byte on; `counters` is the baseline
+    // of the error counters, none when the driver keeps none.
+    void start(int fd, std::optional<LineCounters> counters);
+    // Returns once the thread has ended; the buffer is dropped.
+    void stop();
+
+    [[nodiscard]] qint64 available() const;
+    [[nodiscard]] QByteArray take(qint64 max);
+    // Bytes read since start.
+    [[nodiscard]] quint64 received() const;
+    // One `readable` once more than `seen` bytes have been read since start.
+    void notifyAfter(quint64 seen);
+    // Reads what the device holds now, on the caller's thread.
+    void readNow();
+
+private:
+    struct Outcome
+    {
+        qint64 bytes = 0;
+        bool hungUp = false;
+    };
+    void run();
+    Outcome readLocked();
+    void checkCounters();
+
+    SerialDriver &m_driver;
+    Listener m_listener;
+    int m_fd = -1;
+    int m_wake = -1;
+    std::thread m_thread;
+    std::binary_semaphore m_running{0};
+
+    mutable std::mutex m_mutex; // guards everything below
+    std::condition_variable m_room;
+    bool m_stopping = false;
+    bool m_notify = false;
+    bool m_gone = false;
+    QByteArray m_buffer;
+    qint64 m_taken = 0;
+    quint64 m_received = 0;
+
+    // The reader thread's own.
+    LineConditionWatch m_counters;
+};
+
+} // namespace quillar

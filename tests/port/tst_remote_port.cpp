@@ -1,0 +1,358 @@
+// A port on another machine through the real window: a scripted RFC 2217
+// server that records every byte it gets, and the real ser2net serving a
+// pseudo-terminal, started on the loopback for each test.
+#include "port/mscomm.h"
+#include "port/remote_device.h"
+#include "port/serial_device.h"
+#include "port/serial_driver.h"
+#include "window/status_line.h"
+#include "window/window_on_device.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <termios.h>
+
+using namespace quillar;
+
+namespace {
+
+const QByteArray Sb("\xff\xfa\x2c", 3), Se("\xff\xf0", 2);
+
+QByteArray notification(int command, int value)
+{
+    return Sb + char(command) + char(value) + Se;
+}
+
+// The bytes of a client's telnet stream that are no negotiation and no
+// subnegotiation: data, which a receive-only client never sends.
+QByteArray dataBytesIn(const QByteArray &client)
+{
+    QByteArray data;
+    const auto at = [&](qsizetype i) { return i < client.size() ? uchar(client[i]) : 0; };
+    for (qsizetype i = 0; i < client.size();) {
+        if (at(i) != 255 || at(i + 1) == 255) {
+            data += client.mid(i, at(i) == 255 ? 2 : 1);
+            i += at(i) == 255 ? 2 : 1;
+        } else if (at(i + 1) >= 251) {
+            i += 3;
+        } else if (at(i + 1) == 250) {
+            qsizetype j = i + 3;
+            while (j < client.size() && !(at(j) == 255 && at(j + 1) == 240))
+                j += at(j) == 255 ? 2 : 1;
+            i = j + 2;
+        } else {
+            data += client.mid(i, 2);
+            i += 2;
+        }
+    }
+    return data;
+}
+
+// An RFC 2217 server as a test plays it: agrees to the COM port option,
+// answers each setting with the value asked (or a baud rate of its own), and
+// sends what the test gives it, each piece in a write of its own.
+class ScriptedServer : public QObject
+{
+public:
+    enum class Mode { Rfc2217, RefusesComPort, Silent, Raw };
+
+    explicit ScriptedServer(Mode mode) : m_mode(mode)
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            m_client = m_server.nextPendingConnection();
+            QObject::connect(m_client, &QTcpSocket::readyRead, this, &ScriptedServer::arrived);
+            if (m_mode == Mode::Rfc2217)
+                m_client->write(QByteArray("\xff\xfd\x2c\xff\xfb\x00\xff\xfd\x00\xff\xfb\x03", 12));
+            if (m_mode == Mode::RefusesComPort)
+                m_client->write("\xff\xfe\x2c");
+        });
+    }
+
+    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
+    [[nodiscard]] bool connected() const { return m_client && m_client->state() == QAbstractSocket::ConnectedState; }
+    void send(const QList<QByteArray> &pieces)
+    {
+        for (const QByteArray &piece : pieces) {
+            m_client->write(piece);
+            while (m_client->bytesToWrite() > 0 && m_client->waitForBytesWritten(1000)) {
+            }
+            QTest::qWait(2); // a read of its own on the other side
+        }
+    }
+    void close() { m_client->disconnectFromHost(); }
+
+    QByteArray received;
+    qint64 keptBaud = -1; // the rate the server says it set; -1: the one asked
+
+private:
+    void arrived()
+    {
+        received += m_client->readAll();
+        for (qsizetype at = received.indexOf(Sb, m_answered); at >= 0; at = received.indexOf(Sb, m_answered)) {
+            const qsizetype end = received.indexOf(Se, at);
+            if (end < 0)
+                return;
+            QByteArray command = received.mid(at + 3, end - at - 3).replace("\xff\xff", "\xff");
+            m_answered = end + 2;
+            if (uchar(command[0]) == 1 && keptBaud >= 0)
+                command = QByteArray(1, 1) + char(keptBaud >> 24) + char(keptBaud >> 16) + char(keptBaud >> 8) + char(keptBaud);
+            if (uchar(command[0]) <= 4)
+                m_client->write(Sb + char(command[0] + 100) + command.mid(1).replace("\xff", "\xff\xff") + Se);
+        }
+    }
+
+    Mode m_mode;
+    QTcpServer m_server;
+    QTcpSocket *m_client = nullptr;
+    qsizetype m_answered = 0;
+};
+
+// ser2net serving a pseudo-terminal on the loopback, with a configuration
+// file of its own; stopped when it goes.
+class Ser2net
+{
+public:
+    Ser2net(const QString &folder, const QString &accepter, const QString &device) : m_folder(folder)
+    {
+        QTcpServer probe; // a free port
+        probe.listen(QHostAddress::LocalHost);
+        port = probe.serverPort();
+        QFile config(folder + "/ser2net.yaml");
+        (void)config.open(QIODevice::WriteOnly);
+        config.write(QStringLiteral("connection: &board\n  accepter: %1,127.0.0.1,%2\n  connector: serialdev,%3,9600n81,local\n")
+                         .arg(accepter).arg(port).arg(device).toUtf8());
+    }
+    ~Ser2net() { stop(); }
+
+    // True once it listens; false when it did not start (it is installed by
+    // tools/setup-debian.sh).
+    [[nodiscard]] bool start()
+    {
+        // Debian installs it where only root's path looks.
+        const QString program = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/local/sbin"});
+        m_process.start(program.isEmpty() ? QStringLiteral("ser2net") : program, {"-n", "-u", "-c", m_folder + "/ser2net.yaml", "-P", m_folder + "/ser2net.pid"});
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+            QFile tcp("/proc/net/tcp");
+            if (tcp.open(QIODevice::ReadOnly) && tcp.readAll().contains(QStringLiteral(":%1 00000000:0000 0A").arg(port, 4, 16, QChar(u'0')).toUpper().toLatin1()))
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+    void stop()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+
+    quint16 port = 0;
+
+private:
+    QString m_folder;
+    QProcess m_process;
+};
+
+} // namespace
+
+class TestRemotePort : public test::WindowOnDevice
+{
+    Q_OBJECT
+
+    QString status() const { return child<QLabel>("lblStatus")->text(); }
+    QPushButton *toggle() const { return child<QPushButton>("Command1"); }
+    QString shown() const { return m_window->display().text(); }
+
+    // COM5 names `address`; the boxes ask for port 5 at `baud`, lines ending
+    // at line feeds.
+    void useComFile(const QString &address, const QString &baud = QStringLiteral("115200"))
+    {
+        QFile com5(m_dir->filePath("COM5"));
+        QVERIFY(com5.open(QIODevice::WriteOnly));
+        com5.write(address.toUtf8() + "\n");
+        com5.close();
+        child<QLineEdit>("txtCom1")->setText("5");
+        child<QLineEdit>("txtBaud1")->setText(baud);
+        child<QLineEdit>("Text1")->setText("0"); // a line ends at each line feed, and only there
+    }
+    void open(const QString &address, const QString &baud = QStringLiteral("115200"))
+    {
+        useComFile(address, baud);
+        QTest::mouseClick(toggle(), Qt::LeftButton);
+        QTRY_VERIFY2(status() == QStringLiteral("Porta COM5: %1,n,8,1 OK").arg(baud), qPrintable(m_seam->calls.empty() ? status() : m_seam->calls[0].text));
+        QCOMPARE(toggle()->text(), QStringLiteral("Close"));
+    }
+
+private slots:
+    void init() { QVERIFY(startWindow()); }
+    void cleanup() { stopWindow(); }
+
+    // Each notification shows as a local port's would; data cut anywhere,
+    // doubled IAC and options the client does not know come through right;
+    // the server saw nothing but negotiation and commands.
+    void notificationsAndData_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("pieces");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("shownEnd");
+        for (const auto &[bit, text] : {std::pair{0x10, "Comm Break Detected"}, {0x08, "Comm Frame Error"},
+                                        {0x04, "Comm Parity Error"}, {0x02, "Comm OverRun Error"}})
+            QTest::newRow(text) << QList<QByteArray>{notification(106, bit), "a"} << text << "a";
+        for (const auto &[bit, code] : {std::pair{0x01, 3}, {0x02, 4}, {0x08, 5}, {0x04, 6}})
+            QTest::newRow(qPrintable(QStringLiteral("modem event %1").arg(code)))
+                << QList<QByteArray>{notification(107, bit | 0xf0)} << QStringLiteral("Errore n.%1 su COM5").arg(code) << "";
+        QTest::newRow("IAC pairs and a notification cut across writes")
+            << QList<QByteArray>{"x\xff", "\xff" "y\xff\xfa", "\x2c\x6a\x10\xff", "\xf0z\xff", "\xff"}
+            << "Comm Break Detected" << "x[FF]yz[FF]";
+        QTest::newRow("garbage: unknown options, stray commands, an endless subnegotiation")
+            << QList<QByteArray>{"\xff\xfb\x18\xff\xfd\x1f\xff\xf0\xff\xf1q", Sb + QByteArray(100000, 'j') + Se + "r"}
+            << "Porta COM5: 115200,n,8,1 OK" << "qr";
+    }
+    void notificationsAndData()
+    {
+        QFETCH(QList<QByteArray>, pieces);
+        ScriptedServer server(ScriptedServer::Mode::Rfc2217);
+        open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port()));
+        QFETCH(QString, status);
+        QFETCH(QString, shownEnd);
+        server.send(pieces);
+        QTRY_COMPARE(this->status(), status);
+        QTRY_VERIFY(shownEnd.isEmpty() || shown().endsWith(shownEnd));
+        QCOMPARE(dataBytesIn(server.received), QByteArray());
+        QVERIFY(server.received.contains(Sb + QByteArray("\x01\x00\x01\xc2\x00", 5) + Se)); // 115200 was asked
+    }
+
+    // Every failed open is reported as a local one is, naming host and cause.
+    void openFailures_data()
+    {
+        QTest::addColumn<int>("mode"); // -1: nobody listens
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("because"); // in the message box or the status detail
+        QTest::newRow("refused") << -1 << "" << "Errore Porta Seriale n.8015\r\n127.0.0.1 refused the connection to port";
+        QTest::newRow("no RFC 2217") << int(ScriptedServer::Mode::RefusesComPort) << "" << "refused the COM port option of RFC 2217, for COM5";
+        QTest::newRow("silent") << int(ScriptedServer::Mode::Silent) << "" << "took the connection but did not set up the port within 1 s";
+        QTest::newRow("rate kept") << int(ScriptedServer::Mode::Rfc2217) << "Vel. Baud Porta COM5 non valida"
+                                   << "did not take 115200,n,8,1 (it reports 9600,n,8,1)";
+    }
+    void openFailures()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, because);
+        ScriptedServer server(mode < 0 ? ScriptedServer::Mode::Rfc2217 : ScriptedServer::Mode(mode));
+        server.keptBaud = 9600;
+        quint16 port = server.port();
+        if (mode < 0) {
+            QTcpServer closed;
+            closed.listen(QHostAddress::LocalHost);
+            port = closed.serverPort(); // and closed again
+        }
+        m_window->port().setDeviceFactory([](const QString &) { return std::make_unique<RemoteDevice>(300); });
+        useComFile(QStringLiteral("rfc2217://127.0.0.1:%1").arg(port));
+        QTest::mouseClick(toggle(), Qt::LeftButton);
+        QVERIFY(status().startsWith("Porta COM5: connecting to rfc2217://127.0.0.1:"));
+        QCOMPARE(toggle()->text(), QStringLiteral("Cancel"));
+        QTRY_COMPARE(m_seam->beeps(), 1);
+        QTEST(status(), "status");
+        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        const auto boxes = m_seam->callsOf(test::ScriptedUi::Kind::Message);
+        const QString told = boxes.empty() ? child<StatusLine>("lblStatus")->detail() : boxes[0].text;
+        QVERIFY2(told.contains(because), qPrintable(told));
+        QCOMPARE(dataBytesIn(server.received), QByteArray());
+    }
+
+    // Cancel while it connects: closed at once, and nothing reported later.
+    void cancelWhileConnecting()
+    {
+        ScriptedServer server(ScriptedServer::Mode::Silent);
+        m_window->port().setDeviceFactory([](const QString &) { return std::make_unique<RemoteDevice>(200); });
+        useComFile(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port()));
+        QTest::mouseClick(toggle(), Qt::LeftButton);
+        QTRY_VERIFY(server.connected());
+        child<QLineEdit>("txtCom1")->setText("6");
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Stop connecting COM5"));
+        QTest::mouseClick(toggle(), Qt::LeftButton);
+        QCOMPARE(status(), QStringLiteral("Porta COM5: CLOSED"));
+        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM6"));
+        QTRY_VERIFY(!server.connected());
+        QCOMPARE(m_seam->calls.size(), 0u);
+    }
+
+    // The server closing is a device that went away, after everything it
+    // sent; plain TCP carries the bytes as they are and gets nothing back.
+    void serverCloses_data()
+    {
+        QTest::addColumn<bool>("raw");
+        QTest::newRow("RFC 2217") << false;
+        QTest::newRow("plain TCP") << true;
+    }
+    void serverCloses()
+    {
+        QFETCH(bool, raw);
+        ScriptedServer server(raw ? ScriptedServer::Mode::Raw : ScriptedServer::Mode::Rfc2217);
+        open(QStringLiteral("%1://127.0.0.1:%2").arg(raw ? "tcp" : "rfc2217").arg(server.port()));
+        QByteArray burst;
+        for (int i = 0; burst.size() < 300000; ++i)
+            burst += QByteArray::number(i) + "\n";
+        server.send({burst});
+        server.close();
+        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM5"));
+        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        QVERIFY(shown().endsWith(QString::number(burst.count('\n') - 1) + "[LF]\r\n"));
+        QCOMPARE(raw ? server.received : dataBytesIn(server.received), QByteArray());
+    }
+
+    // The real ser2net: the device's bytes, 0xFF too, and (over RFC 2217)
+    // the rate typed in the box on the terminal.
+    void throughSer2net_data()
+    {
+        QTest::addColumn<QString>("accepter");
+        QTest::addColumn<QString>("scheme");
+        QTest::newRow("RFC 2217") << "telnet(rfc2217),tcp" << "rfc2217";
+        QTest::newRow("plain TCP") << "tcp" << "tcp";
+    }
+    void throughSer2net()
+    {
+        QFETCH(QString, accepter);
+        QFETCH(QString, scheme);
+        Ser2net ser2net(m_dir->path(), accepter, m_device->slavePath());
+        QVERIFY(ser2net.start());
+        open(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(ser2net.port), "57600");
+        QVERIFY(m_device->writeAll("A\xff\xff" "B\r\n"));
+        QTRY_VERIFY(shown().endsWith("A[FF][FF]B[CR][LF]\r\n"));
+        QCOMPARE(m_device->lineSpeed() == B57600, scheme == "rfc2217");
+    }
+
+    // Stopping ser2net is a lost device; with --reconnect the port comes back
+    // once ser2net runs again, set up again, and goes on where it was.
+    void ser2netRestarts()
+    {
+        Ser2net ser2net(m_dir->path(), "telnet(rfc2217),tcp", m_device->slavePath());
+        QVERIFY(ser2net.start());
+        m_window->startLongSession({}, {}, true);
+        open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(ser2net.port), "57600");
+        QVERIFY(m_device->writeAll("before\n"));
+        QTRY_VERIFY(shown().endsWith("before[LF]\r\n"));
+        ser2net.stop();
+        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM5"));
+        QVERIFY(m_device->writeAll("away\n")); // ser2net sends it while the port is being set up
+        QVERIFY(ser2net.start());
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Porta COM5: 57600,n,8,1 OK"), 10000);
+        QCOMPARE(m_device->lineSpeed(), speed_t(B57600));
+        QVERIFY(m_device->writeAll("after\n"));
+        QTRY_VERIFY(shown().endsWith("before[LF]\r\naway[LF]\r\nafter[LF]\r\n"));
+        QCOMPARE(m_seam->calls.size(), 0u);
+    }
+};
+
+QTEST_MAIN(TestRemotePort)
+#include "tst_remote_port.moc"

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/clock.h"
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace quillar::test {
+
+// A clock the test moves. Timers made on it fire, earliest first, as
+// advance() passes their deadlines, each seeing the clock at its own
+// deadline; a thread waiting on it wakes as it moves.
+class ManualClock final : public Clock
+{
+public:
+    TimePoint now() const override;
+    std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock,
+                             TimePoint due) override;
+
+    void advance(std::chrono::milliseconds step);
+    // How many threads wait on the clock now: a test knows that a thread has
+    // reached its wait before it moves the clock past it.
+    [[nodiscard]] int waiters() const;
+    // Whether every waiting thread has looked at the clock since it last
+    // moved (and waits on): what it would do at this time, it has done.
+    [[nodiscard]] bool waitersCaughtUp() const;
+
+protected:
+    void schedule(ClockTimer &timer, TimePoint due) override;
+    void cancel(ClockTimer &timer) override;
+
+private:
+    mutable std::mutex m_mutex;
+    TimePoint m_now{std::chrono::hours(1)};
+    std::map<ClockTimer *, TimePoint> m_timers;
+    std::set<std::condition_variable *> m_waiting;
+    std::map<std::thread::id, quint64> m_seenBy; // each waiting thread: the move it last saw
+    quint64 m_moves = 0;
+};
+
+} // namespace quillar::test
