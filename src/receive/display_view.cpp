@@ -49,8 +49,8 @@ QAction *windowShortcut(QWidget &owner, const QKeySequence &keys, std::function<
 
 } // namespace
 
-DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
-    : QAbstractScrollArea(parent), m_buffer(buffer), m_cells(font())
+DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
+    : QAbstractScrollArea(parent), m_buffer(buffer), m_cells(font()), m_frame(clock)
 {
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
@@ -65,8 +65,9 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     m_cells = CellFont(font(), viewport());
-    m_frame.setSingleShot(true);
-    connect(&m_frame, &QTimer::timeout, this, &DisplayView::paintFrame);
+    m_frameNow.setSingleShot(true);
+    connect(&m_frame, &ClockTimer::timeout, this, &DisplayView::paintFrame);
+    connect(&m_frameNow, &QTimer::timeout, this, &DisplayView::paintFrame);
 
     m_finder = new TextFinder(m_buffer, this);
     m_gutter = new TimeGutter(*this);
@@ -231,12 +232,16 @@ void DisplayView::onSelectionChanged()
 
 void DisplayView::scheduleFrame()
 {
-    if (m_frame.isActive())
+    if (m_frame.isActive() || m_frameNow.isActive())
         return;
     // A frame's time after the last one: at once when data comes after a
     // rest, so it shows without delay and in the same wake-up as its read.
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameMs;
-    m_frame.start(static_cast<int>(std::max<qint64>(0, FrameMs - since)));
+    const Clock &clock = m_frame.clock();
+    const auto frame = std::chrono::milliseconds(FrameMs);
+    if (!m_lastFrame || clock.now() - *m_lastFrame >= frame)
+        m_frameNow.start(0);
+    else
+        m_frame.start(std::chrono::ceil<std::chrono::milliseconds>(*m_lastFrame + frame - clock.now()));
 }
 
 bool DisplayView::shown() const
@@ -251,9 +256,10 @@ bool DisplayView::shown() const
 void DisplayView::paintFrame()
 {
     m_frame.stop();
+    m_frameNow.stop();
     if (!shown())
         return; // the expose that shows the window again brings the frame
-    m_sinceFrame.start();
+    m_lastFrame = m_frame.clock().now();
     const Pending pending = std::exchange(m_pending, Pending{});
     updateScrollRanges();
     if (pending.appended) {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cell_font.h"
+#include "platform/clock.h"
 #include "time_column.h"
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
@@ -58,7 +58,8 @@ public:
     // and a busy line costs less than half the CPU.
     static constexpr int FrameMs = 40;
 
-    explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr);
+    // Frames are paced on `clock`.
+    explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr, Clock &clock = Clock::steady());
 
     [[nodiscard]] DisplayBuffer &buffer() const { return m_buffer; }
     [[nodiscard]] TextFinder &finder() const { return *m_finder; }
@@ -220,8 +221,11 @@ private:
     qint64 m_seenSelTo = 0;
     qint64 m_seenCaret = 0;
     Pending m_pending;
-    QTimer m_frame;
-    QElapsedTimer m_sinceFrame; // since the last painted frame
+    // The next frame: m_frame a frame's time after the last one, m_frameNow
+    // in the next pass of the event loop after a rest.
+    ClockTimer m_frame;
+    QTimer m_frameNow;
+    std::optional<Clock::TimePoint> m_lastFrame;
     QPointer<QWindow> m_watchedWindow;
 };
 

@@ -1,6 +1,7 @@
 #include "receive/display_buffer.h"
 #include "receive/display_view.h"
 #include "receive/text_finder.h"
+#include "support/manual_clock.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,9 +24,10 @@ const QColor BaseColour(0, 0, 0);
 struct Shown
 {
     DisplayBuffer buffer;
-    DisplayView view{buffer};
+    DisplayView view;
 
-    explicit Shown(const QString &text = {}, QSize size = {400, 200})
+    explicit Shown(const QString &text = {}, QSize size = {400, 200}, Clock &clock = Clock::steady())
+        : view(buffer, nullptr, clock)
     {
         QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPointSize(10);
@@ -269,10 +271,12 @@ private slots:
     }
 
     // Appends after a rest show in the same pass of the event loop as their
-    // read; many at once are one frame.
+    // read; those within a frame's time of it wait for the next frame, many
+    // at once one frame; with nothing new, no frame.
     void frames()
     {
-        Shown s;
+        test::ManualClock clock;
+        Shown s({}, {400, 200}, clock);
         int paints = 0;
         struct Count : QObject {
             int &paints;
@@ -280,17 +284,26 @@ private slots:
             bool eventFilter(QObject *, QEvent *e) override { paints += e->type() == QEvent::Paint; return false; }
         } count(paints);
         s.area()->installEventFilter(&count);
-        QTest::qWait(DisplayView::FrameMs + 10);
+        const auto settle = [] {
+            for (int pass = 0; pass < 3; ++pass) // the frame, then its paint
+                QCoreApplication::processEvents();
+        };
+        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs));
+        settle();
         paints = 0;
         s.buffer.append(QStringLiteral("after a rest"));
-        for (int pass = 0; pass < 3; ++pass) // the frame, then its paint; no waiting
-            QCoreApplication::processEvents();
+        settle();
         QCOMPARE(paints, 1);
-        QTest::qWait(DisplayView::FrameMs + 10);
         for (int i = 0; i < 50; ++i)
             s.buffer.append(QStringLiteral("line %1\r\n").arg(i));
-        QTRY_COMPARE(paints, 2);
-        QTest::qWait(2 * DisplayView::FrameMs);
+        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs - 1));
+        settle();
+        QCOMPARE(paints, 1);
+        clock.advance(std::chrono::milliseconds(1));
+        settle();
+        QCOMPARE(paints, 2);
+        clock.advance(std::chrono::milliseconds(10 * DisplayView::FrameMs));
+        settle();
         QCOMPARE(paints, 2);
     }
 
