@@ -224,6 +224,7 @@ def ser2net_alone(feeder_path, seconds):
 def run(program, feeder_path, name, pinger, scenario, seconds):
     title, rate, pattern, line_feed_time, baud = scenario[:5]
     path = scenario[5] if len(scenario) > 5 else 'terminal'
+    extra = scenario[6] if len(scenario) > 6 else {}
     if program == 'putty' and path != 'terminal':
         return None
     folder = tempfile.mkdtemp(prefix='quillar-bench-')
