@@ -77,6 +77,22 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
             m_findBar->setStatus(m_finder->status());
     });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &DisplayView::textColumnsMoved);
+    // An arrow of the bar moves the text by one column. A column is seldom a
+    // whole number of pixels: a fixed step of its rounded width drifted, and
+    // forty steps could move forty-one columns.
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) {
+        const int step = action == QAbstractSlider::SliderSingleStepAdd   ? 1
+                         : action == QAbstractSlider::SliderSingleStepSub ? -1
+                                                                          : 0;
+        if (step == 0)
+            return;
+        QScrollBar *bar = horizontalScrollBar();
+        const qreal cell = cellWidth();
+        // Within a pixel of a column's edge counts as at it.
+        const qint64 column = step > 0 ? qint64(std::floor((bar->value() + 1) / cell)) + 1
+                                       : qint64(std::ceil((bar->value() - 1) / cell)) - 1;
+        bar->setSliderPosition(int(std::clamp<qint64>(std::llround(column * cell), bar->minimum(), bar->maximum())));
+    });
     // Wherever the focus is in the window, as the window has no other use for them.
     windowShortcut(*this, QKeySequence::Find, [this] { openFind(); });
     windowShortcut(*this, QKeySequence::FindNext, [this] { findNext(); });

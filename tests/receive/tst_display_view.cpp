@@ -241,35 +241,6 @@ private slots:
         check("cleared");
     }
 
-    // Scrolled away from the end, appends and cuts leave the same lines in
-    // view and the caret where it was; back at the end, the view follows.
-    void staysWhereTheUserPutsIt()
-    {
-        Shown s({}, {400, 200});
-        QScrollBar *vertical = s.view.verticalScrollBar();
-        int sent = 0;
-        const auto send = [&](int lines) {
-            for (int i = 0; i < lines; ++i)
-                s.buffer.append(QString::number(sent++).leftJustified(98, u'.') + QStringLiteral("\r\n"));
-            s.view.flushFrame();
-        };
-        send(150);
-        QVERIFY(s.view.following());
-        vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
-        QVERIFY(!s.view.following());
-        const QString top = s.buffer.lineText(s.view.firstVisibleLine());
-        const qsizetype caret = s.buffer.caret() + s.buffer.removedCount();
-        send(100); // 25000 characters: the front is cut, the lines in view stay
-        QVERIFY(s.buffer.removedCount() > 0);
-        QCOMPARE(s.buffer.lineText(s.view.firstVisibleLine()), top);
-        QCOMPARE(s.buffer.caret() + s.buffer.removedCount(), caret);
-        vertical->triggerAction(QAbstractSlider::SliderToMaximum);
-        QVERIFY(s.view.following());
-        send(3);
-        QCOMPARE(vertical->value(), vertical->maximum());
-        QCOMPARE(s.buffer.caret(), s.buffer.length());
-    }
-
     // Appends after a rest show in the same pass of the event loop as their
     // read; those within a frame's time of it wait for the next frame, many
     // at once one frame; with nothing new, no frame.

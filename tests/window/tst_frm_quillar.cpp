@@ -326,7 +326,8 @@ private slots:
         const bool hundreds = label == QLatin1String("Label9");
         m_window->display().append(QString(RulerColumns + 100, u'0') + QStringLiteral("\r\n"));
         display->flushFrame();
-        display->horizontalScrollBar()->setValue(int(std::ceil(scrolled * display->cellWidth())));
+        for (int step = 0; step < scrolled; ++step) // the bar's right arrow, a column a click
+            display->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         const int index = column - 1 - scrolled - (hundreds ? HundredsFirstColumn - 1 : 0); // in the ruler's rows
         const double viewportX = display->x() + display->viewport()->x();
         QCOMPARE(ruler->x() + ruler->charLeft(index), viewportX + display->cellRect(column - 1).left());
