@@ -62,10 +62,10 @@ QString modelPiece(std::uint8_t byte, double lower, double higher, bool lineFeed
 struct Model
 {
     Scrollback limits;
-    QString text;
-    std::vector<qint64> lineTimeOf; // per character: the time of the line it came in
+    QString text{};
+    std::vector<qint64> lineTimeOf{}; // per character: the time of the line it came in
     bool frontJoined = false;       // the first character is an LF whose CR was cut
-    std::optional<qint64> beforeFirst;
+    std::optional<qint64> beforeFirst{};
     qsizetype anchor = 0, caret = 0;
     bool following = true;
 

@@ -35,26 +35,23 @@ void ManualClock::advance(std::chrono::milliseconds step)
 std::cv_status ManualClock::waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock, TimePoint due)
 {
     const auto self = std::this_thread::get_id();
-    const auto look = [&] {
+    {
         const std::lock_guard own(m_mutex);
+        if (m_now >= due)
+            return std::cv_status::timeout;
         m_waiting.insert(&wake);
         m_seenBy[self] = m_moves;
-        return m_now < due;
-    };
-    // Woken by the owner, or by advance(); a move that came between the look
-    // and the wait is caught at the next look.
-    std::cv_status status = std::cv_status::timeout;
-    while (look()) {
-        if (wake.wait_for(lock, std::chrono::milliseconds(2)) == std::cv_status::no_timeout) {
-            status = std::cv_status::no_timeout;
-            break;
-        }
     }
+    // Woken by the owner or by advance(), or not within a moment: then back
+    // to the caller as a spurious wake-up, so that it looks again at what it
+    // waits for. Waiting on here instead lost an owner's notification that
+    // came while this thread took the lock back after such a moment.
+    wake.wait_for(lock, std::chrono::milliseconds(2));
     const std::lock_guard own(m_mutex);
     m_seenBy.erase(self);
     if (m_seenBy.empty())
         m_waiting.clear();
-    return status;
+    return m_now >= due ? std::cv_status::timeout : std::cv_status::no_timeout;
 }
 
 int ManualClock::waiters() const
