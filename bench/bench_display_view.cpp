@@ -135,7 +135,7 @@ int main(int argc, char *argv[])
     for (const qsizetype chunkLength : {qsizetype(64), qsizetype(1024)}) {
         const QString chunk = rendered(chunkLength);
         // The largest line the display's safety limit lets stand after the append.
-        const qsizetype largest = DisplayBuffer::SafetyLimit - Prefix - chunkLength;
+        const qsizetype largest = buffer.limits().safety - Prefix - chunkLength;
         for (const qsizetype lineLength : {qsizetype(0), qsizetype(10000), largest}) {
             const QString line = rendered(lineLength);
             const auto prepareView = [&] {

@@ -61,6 +61,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     quillar::frmQuillar window(QDir::currentPath()); // the settings folder, entered above
+    window.display().setScrollback(options.scrollback);
     window.startLongSession({options.rawLog, options.textLog, options.reconnect});
     window.Form_Load();
     window.show();

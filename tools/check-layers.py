@@ -6,8 +6,9 @@ folders of lower layers only, so that the lower ones can be understood,
 tested and reused without the higher. Folders on one layer stay apart.
 
   platform                                 0  services every subsystem uses
-  settings, receive, port, help, app       1  the subsystems
-  capture                                  2  what a session keeps of the display and the port
+  settings, receive, port, help            1  the subsystems
+  capture, app                             2  what a session keeps of the display and the port;
+                                              the command line, which bounds the subsystems' options
   window                                   3  the main window, which wires them together
   main.cpp                                 4
 
@@ -19,7 +20,7 @@ import sys
 from pathlib import Path
 
 SRC = Path(__file__).resolve().parent.parent / "src"
-LAYERS = {"platform": 0, "settings": 1, "receive": 1, "port": 1, "help": 1, "app": 1,
+LAYERS = {"platform": 0, "settings": 1, "receive": 1, "port": 1, "help": 1, "app": 2,
           "capture": 2, "window": 3}
 TOP = 4  # main.cpp
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

@@ -12,6 +12,7 @@ packages=(
   # the desktop tier and the unplug soak: window managers, real input, the accessibility bus
   openbox icewm xdotool wmctrl x11-utils
   dbus-daemon dbus-bin at-spi2-core python3 python3-gi gir1.2-atspi-2.0
+  python3-xlib        # the desktop tier reads the screen's pixels and the clipboard
   dpkg-dev            # dpkg-shlibdeps: the package's dependencies from the binary
   desktop-file-utils  # desktop-file-validate for the menu entry
   appstream           # appstreamcli validate for the metadata

@@ -38,9 +38,14 @@ from Xlib import X, display as xdisplay, protocol
 
 CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
 
+# The display with the time column on and a scrollback of 100,000,000
+# characters, filled at full speed before the run.
+LONG_MEMORY = {'args': ['--scrollback', '100000000'], 'choices': 'time-column=time-of-day\n', 'fill': 90_000_000}
+
 SCENARIOS = [
-    # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud[, path]
+    # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud[, path[, extra]]
     # path: the terminal (default); 'rfc2217' or 'tcp' through ser2net; 'feeder-tcp' the feeder's own TCP port
+    # extra: the program's arguments, its display choices, a fill before the run, a find during it
     ('11.5 KB/s, 1 ms writes, timer mode', 11520, 'text', '150', 115200),
     ('11.5 KB/s, ser2net RFC 2217, timer mode', 11520, 'text', '150', 115200, 'rfc2217'),
     ('11.5 KB/s, ser2net plain TCP, timer mode', 11520, 'text', '150', 115200, 'tcp'),
@@ -48,12 +53,16 @@ SCENARIOS = [
     ('full speed, ser2net plain TCP, timer mode', 0, 'text', '150', 3000000, 'tcp'),
     ('full speed, own TCP port, timer mode', 0, 'text', '150', 3000000, 'feeder-tcp'),
     ('11.5 KB/s, 1 ms writes, line-feed mode', 11520, 'text', '0', 115200),
+    ('11.5 KB/s, line-feed mode, time column, 100M kept', 11520, 'text', '0', 115200, 'terminal', LONG_MEMORY),
     ('300 KB/s, 1 ms writes, timer mode', 300000, 'text', '150', 3000000),
     ('300 KB/s, 1 ms writes, line-feed mode', 300000, 'text', '0', 3000000),
     ('full speed, text lines, timer mode', 0, 'text', '150', 3000000),
     ('full speed, text lines, line-feed mode', 0, 'text', '0', 3000000),
+    ('full speed, line-feed mode, time column, 100M kept', 0, 'text', '0', 3000000, 'terminal', LONG_MEMORY),
     ('full speed, random bytes, timer mode', 0, 'random', '150', 3000000),
     ('idle, port open, no data', None, 'text', '150', 115200),
+    # Typing a text found nowhere: each key searches all 100M characters.
+    ('find over 100M kept, no data', None, 'text', '0', 115200, 'terminal', dict(LONG_MEMORY, find='no such text')),
 ]
 
 
@@ -215,6 +224,7 @@ def ser2net_alone(feeder_path, seconds):
 def run(program, feeder_path, name, pinger, scenario, seconds):
     title, rate, pattern, line_feed_time, baud = scenario[:5]
     path = scenario[5] if len(scenario) > 5 else 'terminal'
+    extra = scenario[6] if len(scenario) > 6 else {}
     if program == 'putty' and path != 'terminal':
         return None
     folder = tempfile.mkdtemp(prefix='quillar-bench-')
@@ -226,15 +236,26 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
     else:
         with open(os.path.join(folder, 'Quillar.ini'), 'wb') as f:
             f.write(f'"1","{baud}",0,0,14925,7500,"31","128","{line_feed_time}"\r\n'.encode())
-        args = [program]
+        if 'choices' in extra:
+            with open(os.path.join(folder, 'QuillarDisplay.ini'), 'w') as f:
+                f.write(extra['choices'])
+        args = [program] + extra.get('args', [])
     process = subprocess.Popen(args, cwd=folder, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         window = window_of(process.pid, name)
         time.sleep(1.5)  # the port opens at start-up
+        if 'fill' in extra:
+            feeder.stdin.write(f"fill {extra['fill']}\n")
+            feeder.stdin.flush()
+            feeder.stdout.readline()
+            time.sleep(2)  # the last reads taken in
         if rate is not None:
             feeder.stdin.write('start\n')
             feeder.stdin.flush()
             time.sleep(2)  # warm up: the display fills to its steady size
+        if 'find' in extra:
+            subprocess.Popen(['xdotool', 'windowactivate', '--sync', str(window), 'key', 'ctrl+f', 'type', '--delay', '100',
+                              extra['find']], env=env)
         cpu0, wake0, t0 = cpu_seconds(process.pid), wake_ups(process.pid), time.monotonic()
         pings = []
         while time.monotonic() - t0 < seconds:
@@ -289,11 +310,11 @@ def main():
     try:
         pinger = Pinger(name)
         print(f'{seconds:g} s a scenario; CPU as a share of one core; wake-ups a second; ping median/p90/max; rss peak/end')
-        print(f"{'scenario':40} | {'Quillar':79} | " + ' | '.join(f'{p:79}' for p in peers))
+        print(f"{'scenario':52} | {'Quillar':79} | " + ' | '.join(f'{p:79}' for p in peers))
         for scenario in [s for s in SCENARIOS if all(word in s[0] for word in sys.argv[4:])]:
             ours = run(program, feeder, name, pinger, scenario, seconds)
             theirs = [run(p, feeder, name, pinger, scenario, seconds) for p in peers]
-            print(f'{scenario[0]:40} | {cell(ours):79} | ' + ' | '.join(f'{cell(t):79}' for t in theirs),
+            print(f'{scenario[0]:52} | {cell(ours):79} | ' + ' | '.join(f'{cell(t):79}' for t in theirs),
                   flush=True)
         if all(word in 'ser2net alone' for word in sys.argv[4:]):
             print(f"{'ser2net alone, full speed, plain TCP':40} | {ser2net_alone(feeder, seconds) / 1e6:7.2f} MB/s", flush=True)

@@ -10,8 +10,9 @@
 // client that connects, as a raw TCP port of ser2net would.
 //
 // Prints "ready" once linked. Each line read on standard input is a command:
-// "start" begins writing, "stop" ends it and prints "<bytes> <seconds>".
-// End of input closes the terminal.
+// "start" begins writing, "stop" ends it and prints "<bytes> <seconds>";
+// "fill N" writes N bytes as fast as they are taken, before a run, and
+// prints "filled <seconds>". End of input closes the terminal.
 
 #include <algorithm>
 #include <atomic>
@@ -130,6 +131,7 @@ int main(int argc, char **argv)
     std::atomic<bool> running{false};
     std::atomic<bool> quit{false};
     std::atomic<long long> written{0};
+    std::atomic<long long> filling{0};
     std::thread writer([&] {
         std::size_t at = 0;
         auto put = [&](std::size_t n) {
@@ -143,7 +145,7 @@ int main(int argc, char **argv)
                 } else if (w < 0 && errno == EAGAIN) {
                     pollfd p{master, POLLOUT, 0};
                     ::poll(&p, 1, 20);
-                    if (!running.load())
+                    if (!running.load() && filling.load() == 0)
                         return;
                 } else if (w < 0 && errno != EINTR) {
                     return;
@@ -151,6 +153,12 @@ int main(int argc, char **argv)
             }
         };
         while (!quit.load()) {
+            if (const long long left = filling.load(); left > 0) {
+                const long long n = std::min<long long>(left, 65536);
+                put(std::size_t(n));
+                filling -= n;
+                continue;
+            }
             if (!running.load()) {
                 ::usleep(1000);
                 continue;
@@ -189,6 +197,13 @@ int main(int argc, char **argv)
             written = 0;
             started = now();
             running = true;
+        } else if (std::strncmp(line, "fill ", 5) == 0) {
+            const double began = now();
+            filling = std::atoll(line + 5);
+            while (filling.load() > 0)
+                ::usleep(10000);
+            std::printf("filled %.3f\n", now() - began);
+            std::fflush(stdout);
         } else if (std::strncmp(line, "stop", 4) == 0) {
             running = false;
             std::printf("%lld %.3f\n", written.load(), now() - started);

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <vector>
 
@@ -16,6 +17,8 @@ enum class Kind {
     // A file or folder: made absolute against the start directory, so that it
     // keeps naming the same place after --dir changes the current directory.
     Path,
+    // A whole number of characters for the display to keep.
+    Scrollback,
 };
 
 struct OptionRow
@@ -51,6 +54,10 @@ const OptionRow Options[] = {
      "Append each display line to <file> as shown ([CR], [LF], [XX], <NNN>), prefixed by the local time its "
      "first byte arrived, to the millisecond.",
      Kind::Path, [](CommandLine &c, const QString &v, const CommandLineContext &) { c.textLog = v; }},
+    {"scrollback", "characters",
+     "Keep the last <characters> received on the display (1000 to 1000000000; 20000 when not given). "
+     "Find, Copy all and Save take all of them.",
+     Kind::Scrollback, [](CommandLine &c, const QString &v, const CommandLineContext &) { c.scrollback = v.toLongLong(); }},
     {"reconnect", "",
      "When the open port's device vanishes, watch for the same device and reopen it with the same settings "
      "as soon as it comes back.",
@@ -94,6 +101,13 @@ QString helpText(const QCommandLineParser &parser, const QString &program)
     QString help = parser.helpText();
     help.replace(QStringLiteral("<executable_name>"), program);
     return help + QStringLiteral("\nQt's own options, such as -platform, -display and -style, also apply.\n");
+}
+
+bool isScrollback(const QString &value)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    const qint64 n = value.toLongLong();
+    return digits.match(value).hasMatch() && n >= Scrollback::Least && n <= Scrollback::Most;
 }
 
 CommandLine usageError(const QString &message, const QCommandLineParser &parser, const QString &program)
@@ -172,6 +186,12 @@ CommandLine parseCommandLine(const QStringList &arguments, const CommandLineCont
                                   parser, program);
             if (row.kind == Kind::Path)
                 value = QDir::cleanPath(QDir(context.startDirectory).absoluteFilePath(value));
+            if (row.kind == Kind::Scrollback && !isScrollback(value))
+                return usageError(QStringLiteral("--%1 takes a whole number of characters from %2 to %3.")
+                                      .arg(text(row.name))
+                                      .arg(Scrollback::Least)
+                                      .arg(Scrollback::Most),
+                                  parser, program);
             row.apply(result, value, context);
         }
     }

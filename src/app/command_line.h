@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receive/scrollback.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -51,6 +53,8 @@ struct CommandLine
     QString textLog;
     // --reconnect: reopen a vanished device when it comes back.
     bool reconnect = false;
+    // --scrollback: how many characters the display keeps.
+    qint64 scrollback = Scrollback::Default;
 };
 
 // Reads the program's arguments (arguments[0] is the program). Needs no

@@ -1,6 +1,5 @@
 #include "capture_save.h"
 
-#include "platform/codepage.h"
 #include "platform/modal_ui.h"
 #include "platform/numbered_error.h"
 #include "receive/display_buffer.h"
@@ -65,25 +64,29 @@ void CaptureSave::writeChosenFile()
     }
 
     // Read after the dialog and the question, so text that arrived meanwhile
-    // is written too.
-    QString text;
-    const QString selection = m_display.selectedText();
+    // is written too. The text goes out as the display's own bytes, a slice
+    // at a time: a long scrollback is never copied whole.
+    TextSlice text;
+    const TextSlice selection = m_display.selectedSlice();
     if (selection.isEmpty()) {
-        text = m_display.text();
+        text = m_display.slice(0, m_display.length());
     } else if (modalUi().askYesNo(m_ui.dialogParent(), QString::fromLatin1(SelectionQuestion),
                                   QString::fromLatin1(DialogTitle))) {
-        // Data arriving while the question was open removes the selection;
+        // A cut while the question was open may have taken the selection;
         // the user still asked for the text that was selected.
-        text = m_display.selectedText();
+        text = m_display.selectedSlice();
         if (text.isEmpty())
             text = selection;
     } else {
-        text = m_display.text();
+        text = m_display.slice(0, m_display.length());
     }
 
-    const QByteArray bytes = encodeText(text) + QByteArrayLiteral("\r\n");
     errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    bool written = true;
+    text.forEachPiece([&](const char *bytes, qsizetype count) {
+        written = written && file.write(bytes, count) == count;
+    });
+    if (!written || file.write("\r\n", 2) != 2 || !file.flush()) {
         const int err = errno;
         throw writeFailure(path, WritePhase::Write, err, file.errorString());
     }

@@ -21,18 +21,13 @@ QChar shown(QChar ch)
 
 } // namespace
 
-TextLog::TextLog(Sink sink, Clock clock)
-    : m_sink(std::move(sink)), m_clock(std::move(clock))
-{
-    if (!m_clock)
-        m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
-}
+TextLog::TextLog(Sink sink) : m_sink(std::move(sink)) {}
 
-void TextLog::startLine()
+void TextLog::startLine(qint64 arrivedMs)
 {
     // Lines that start in the same millisecond (a burst of short lines)
     // share one formatted time.
-    const qint64 now = m_clock();
+    const qint64 now = arrivedMs;
     if (now != m_stampTime) {
         m_stampTime = now;
         m_stamp = QDateTime::fromMSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz "));
@@ -41,7 +36,7 @@ void TextLog::startLine()
     m_inLine = true;
 }
 
-void TextLog::displayAppended(QStringView text)
+void TextLog::displayAppended(QStringView text, qint64 arrivedMs)
 {
     if (text.isEmpty())
         return;
@@ -58,7 +53,7 @@ void TextLog::displayAppended(QStringView text)
             m_out += shown(QLatin1Char('\r'));
         }
         if (!m_inLine)
-            startLine();
+            startLine(arrivedMs);
         if (ch == QLatin1Char('\r'))
             m_pendingCr = true;
         else

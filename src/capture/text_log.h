@@ -30,20 +30,19 @@ class TextLog final : public DisplayAppendObserver
 public:
     // Receives the UTF-8 text to append to the file.
     using Sink = std::function<void(QByteArray)>;
-    // Milliseconds since the epoch; the time of day is written in local time.
-    using Clock = std::function<qint64()>;
 
-    explicit TextLog(Sink sink, Clock clock = {});
+    explicit TextLog(Sink sink);
 
-    void displayAppended(QStringView text) override;
+    // arrivedMs: milliseconds since the epoch, written in local time; the
+    // display's time column shows the same times.
+    void displayAppended(QStringView text, qint64 arrivedMs) override;
     // The end of the session: a line still open is ended with a line feed.
     void finish();
 
 private:
-    void startLine();
+    void startLine(qint64 arrivedMs);
 
     Sink m_sink;
-    Clock m_clock;
     QString m_out; // reused between appends
     bool m_inLine = false;
     bool m_pendingCr = false; // a CR ended the last append; an LF may follow

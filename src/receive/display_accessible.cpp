@@ -2,23 +2,29 @@
 
 #include "display_buffer.h"
 #include "display_view.h"
+#include "menu_accessible.h"
+#include "platform/accessible_factory.h"
+#include "read_only_text_accessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 
 namespace quillar {
 
-TextDelta textDelta(const QString &announced, qint64 removedSince, const QString &now)
+TextDelta textDelta(const TextSlice &announced, qint64 announcedFrom, const DisplayBuffer &now)
 {
+    const qint64 removed = now.removedCount();
     TextDelta delta;
-    const qsizetype cut = static_cast<qsizetype>(std::clamp<qint64>(removedSince, 0, announced.size()));
-    delta.removed = announced.left(cut);
+    const qint64 cut = std::clamp<qint64>(removed - announcedFrom, 0, announced.size());
+    delta.removed = announced.mid(0, qsizetype(cut)).toString();
     // What is left of the old text stands at the start of the new one.
-    delta.insertAt = std::min(announced.size() - cut, now.size());
-    delta.inserted = now.mid(delta.insertAt);
+    const qint64 insertFrom = std::max(announcedFrom + announced.size(), removed);
+    delta.insertAt = std::min(qsizetype(insertFrom - removed), now.length());
+    delta.inserted = now.mid(delta.insertAt, now.length() - delta.insertAt);
     return delta;
 }
 
@@ -29,23 +35,48 @@ QString rgb(const QColor &c)
     return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
 }
 
-class DisplayAccessible final : public QAccessibleWidget, public QAccessibleTextInterface
+// A screen reader reads no more than this of a line around its place: a
+// line in timer mode may hold the whole scrollback.
+constexpr qsizetype LongestRead = 32768;
+
+// The stretch of the given kind that holds offset: a character, a word or a
+// sentence (within its line), a line with its CR LF, or all of the text.
+std::pair<int, int> around(const DisplayBuffer &buffer, int offset, QAccessible::TextBoundaryType boundary)
+{
+    const qsizetype length = buffer.length();
+    if (offset < 0 || offset > length)
+        return {-1, -1};
+    if (boundary == QAccessible::NoBoundary)
+        return {0, int(length)};
+    if (boundary == QAccessible::CharBoundary)
+        return {offset, int(std::min<qsizetype>(offset + 1, length))};
+    const qsizetype line = buffer.lineOfPosition(offset);
+    const qsizetype start = std::max(buffer.lineStart(line), offset - LongestRead);
+    const qsizetype lineEnd = line + 1 < buffer.lineCount() ? buffer.lineStart(line + 1) : length;
+    const qsizetype end = std::min(lineEnd, offset + LongestRead);
+    if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary)
+        return {int(start), int(end)};
+    const QString text = buffer.mid(start, end - start);
+    QTextBoundaryFinder finder(boundary == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
+                                                                      : QTextBoundaryFinder::Sentence,
+                               text);
+    finder.setPosition(offset - start);
+    const qsizetype from = finder.isAtBoundary() ? finder.position() : finder.toPreviousBoundary();
+    finder.setPosition(offset - start);
+    qsizetype to = finder.toNextBoundary();
+    if (to < 0)
+        to = text.size();
+    return {int(start + std::max<qsizetype>(from, 0)), int(start + to)};
+}
+
+class DisplayAccessible final : public ReadOnlyTextAccessible
 {
 public:
-    explicit DisplayAccessible(DisplayView *view) : QAccessibleWidget(view, QAccessible::EditableText) {}
-
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+    explicit DisplayAccessible(DisplayView *view) : ReadOnlyTextAccessible(view, QAccessible::EditableText) {}
 
     QAccessible::State state() const override
     {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.multiLine = true;
-        s.readOnly = true;
+        QAccessible::State s = ReadOnlyTextAccessible::state();
         s.selectableText = true;
         s.focusable = true;
         return s;
@@ -85,7 +116,23 @@ public:
         const qsizetype length = buffer().length();
         const qsizetype from = std::clamp<qsizetype>(start, 0, length);
         const qsizetype to = end < 0 ? length : std::clamp<qsizetype>(end, from, length);
-        return buffer().text().mid(from, to - from);
+        return buffer().mid(from, to - from);
+    }
+    // Qt's own answers to these read the whole text first.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int *start, int *end) const override
+    {
+        return stretch(around(buffer(), offset, boundary), start, end);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int *start, int *end) const override
+    {
+        const auto [from, to] = around(buffer(), offset, boundary);
+        return stretch(from <= 0 ? std::pair(-1, -1) : around(buffer(), from - 1, boundary), start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int *start, int *end) const override
+    {
+        const auto [from, to] = around(buffer(), offset, boundary);
+        return stretch(from < 0 || to >= buffer().length() ? std::pair(-1, -1) : around(buffer(), to, boundary), start,
+                       end);
     }
     int characterCount() const override { return int(buffer().length()); }
     QString text(QAccessible::Text t) const override { return QAccessibleWidget::text(t); }
@@ -131,35 +178,42 @@ public:
 private:
     DisplayView *view() const { return static_cast<DisplayView *>(widget()); }
     DisplayBuffer &buffer() const { return view()->buffer(); }
-};
 
-QAccessibleInterface *displayFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(DisplayView::staticMetaObject.className()) && object && object->isWidgetType())
-        return new DisplayAccessible(static_cast<DisplayView *>(object));
-    return nullptr;
-}
+    QString stretch(std::pair<int, int> range, int *start, int *end) const
+    {
+        *start = range.first;
+        *end = range.second;
+        return range.first < 0 ? QString() : buffer().mid(range.first, range.second - range.first);
+    }
+};
 
 } // namespace
 
 DisplayAnnouncer::DisplayAnnouncer(DisplayView &view) : QObject(&view), m_view(view)
 {
-    static const bool installed = (QAccessible::installFactory(displayFactory), true);
-    (void)installed;
+    installAccessibleFactory<DisplayView, DisplayAccessible>();
+    installMenuAccessibility();
     m_merge.setSingleShot(true);
     m_merge.setInterval(MergeMs);
     connect(&m_merge, &QTimer::timeout, this, &DisplayAnnouncer::flush);
     connect(&view.buffer(), &DisplayBuffer::textChanged, this, &DisplayAnnouncer::textChanged);
     connect(&view.buffer(), &DisplayBuffer::selectionChanged, this, &DisplayAnnouncer::selectionChanged);
-    m_announced = view.buffer().text();
-    m_announcedRemoved = view.buffer().removedCount();
+    m_announcedFrom = view.buffer().removedCount();
+    m_announced = view.buffer().slice(0, view.buffer().length());
 }
 
 void DisplayAnnouncer::textChanged()
 {
-    // While nobody listens nothing is done; the first announcement to a
-    // listener then tells everything that changed since the last one.
-    if (QAccessible::isActive() && !m_merge.isActive())
+    // While nobody listens nothing is done, and no old text is held; the
+    // first announcement to a listener tells what came since.
+    if (!QAccessible::isActive()) {
+        if (!m_announced.isEmpty()) {
+            m_announcedFrom += m_announced.size();
+            m_announced = {};
+        }
+        return;
+    }
+    if (!m_merge.isActive())
         m_merge.start();
 }
 
@@ -178,9 +232,9 @@ void DisplayAnnouncer::flush()
     if (!QAccessible::isActive())
         return;
     const DisplayBuffer &buffer = m_view.buffer();
-    const TextDelta delta = textDelta(m_announced, buffer.removedCount() - m_announcedRemoved, buffer.text());
-    m_announced = buffer.text();
-    m_announcedRemoved = buffer.removedCount();
+    const TextDelta delta = textDelta(m_announced, m_announcedFrom, buffer);
+    m_announcedFrom = buffer.removedCount();
+    m_announced = buffer.slice(0, buffer.length());
     if (!delta.removed.isEmpty()) {
         QAccessibleTextRemoveEvent event(&m_view, 0, delta.removed);
         QAccessible::updateAccessibility(&event);

@@ -1,28 +1,32 @@
 #pragma once
 
+#include "text_blocks.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 namespace quillar {
 
+class DisplayBuffer;
 class DisplayView;
 
 // How the display's text moved on between two announcements: removed
 // characters at the front (cuts and clears), then text added at the end.
 struct TextDelta
 {
-    QString removed;       // taken from the front of the old text
+    QString removed;        // taken from the front of the old text
     qsizetype insertAt = 0; // where the added text starts in the new text
     QString inserted;
 
     friend bool operator==(const TextDelta &, const TextDelta &) = default;
 };
 
-// From the text last announced, how many characters were cut from the front
-// since, and the text now. The display only ever loses characters at its
-// front and gains them at its end, so this is exact.
-[[nodiscard]] TextDelta textDelta(const QString &announced, qint64 removedSince, const QString &now);
+// From the text last announced, which started at position announcedFrom
+// (counted from the first character the display ever held), to the text
+// now. The display only ever loses characters at its front and gains them
+// at its end, so this is exact.
+[[nodiscard]] TextDelta textDelta(const TextSlice &announced, qint64 announcedFrom, const DisplayBuffer &now);
 
 // Tells assistive technology what the display shows (Text3 as an editable,
 // read-only, multi-line text with caret and selection), and what changes.
@@ -48,8 +52,10 @@ private:
 
     DisplayView &m_view;
     QTimer m_merge;
-    QString m_announced;
-    qint64 m_announcedRemoved = 0;
+    // The text as last announced, shared with the display, to tell what a
+    // cut took.
+    TextSlice m_announced;
+    qint64 m_announcedFrom = 0;
     qsizetype m_caret = 0;
     qsizetype m_selStart = 0;
     qsizetype m_selEnd = 0;

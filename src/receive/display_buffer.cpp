@@ -1,36 +1,65 @@
 #include "display_buffer.h"
 
+#include "platform/codepage.h"
+
+#include <QDateTime>
+
 #include <algorithm>
+#include <cstring>
 
 namespace quillar {
 
-DisplayBuffer::DisplayBuffer(QObject *parent)
-    : QObject(parent)
+DisplayBuffer::DisplayBuffer(QObject *parent, ArrivalClock clock)
+    : QObject(parent), m_clock(std::move(clock))
 {
+    if (!m_clock)
+        m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+}
+
+QString DisplayBuffer::mid(qsizetype from, qsizetype count) const
+{
+    from = std::clamp<qsizetype>(from, 0, length());
+    count = std::clamp<qsizetype>(count, 0, length() - from);
+    QString text(count, Qt::Uninitialized);
+    m_text.decode(from, count, text.data());
+    return text;
 }
 
 void DisplayBuffer::append(QString text)
 {
+    const qint64 arrived = m_clock();
     if (m_observer)
-        m_observer->displayAppended(text);
-    if (!text.isEmpty() && text.back() == QLatin1Char('\n') && m_text.size() > TrimThreshold)
-        cutFront(KeptLength);
+        m_observer->displayAppended(text, arrived);
+    const bool follow = m_following && selLength() == 0;
+    const qint64 anchorBefore = m_anchor + m_removedCount;
+    const qint64 caretBefore = m_caret + m_removedCount;
 
-    const qsizetype oldLength = m_text.size();
-    m_text.append(text);
-    indexFrom(oldLength);
-    if (m_text.size() > SafetyLimit)
-        cutFront(KeptLength);
+    if (!text.isEmpty() && text.back() == QLatin1Char('\n') && length() > m_limits.threshold)
+        cutFront(m_limits.kept);
+    if (!text.isEmpty()) {
+        const QByteArray bytes = encodeText(text);
+        const qsizetype oldLength = length();
+        m_lines.stampLast(arrived);
+        m_text.append(bytes.constData(), bytes.size());
+        indexFrom(oldLength, arrived);
+    }
+    if (length() > m_limits.safety)
+        cutFront(m_limits.kept);
 
-    m_anchor = m_caret = m_text.size();
+    if (follow)
+        m_anchor = m_caret = length();
     emit textChanged();
-    emit selectionChanged();
+    if (follow || m_anchor + m_removedCount != anchorBefore || m_caret + m_removedCount != caretBefore)
+        emit selectionChanged();
 }
 
 void DisplayBuffer::clear()
 {
-    cutFront(0);
+    m_removedCount += length();
+    m_text.clear();
+    ++m_cutCount;
     ++m_renumberings;
+    m_lines.clear(m_removedCount);
     m_anchor = m_caret = 0;
     emit textChanged();
     emit selectionChanged();
@@ -38,8 +67,8 @@ void DisplayBuffer::clear()
 
 void DisplayBuffer::setSelection(qsizetype anchor, qsizetype caret)
 {
-    anchor = std::clamp<qsizetype>(anchor, 0, m_text.size());
-    caret = std::clamp<qsizetype>(caret, 0, m_text.size());
+    anchor = std::clamp<qsizetype>(anchor, 0, length());
+    caret = std::clamp<qsizetype>(caret, 0, length());
     if (anchor == m_anchor && caret == m_caret)
         return;
     m_anchor = anchor;
@@ -50,72 +79,80 @@ void DisplayBuffer::setSelection(qsizetype anchor, qsizetype caret)
 qsizetype DisplayBuffer::lineLength(qsizetype line) const
 {
     const qsizetype start = lineStart(line);
-    const qsizetype end = line + 1 < lineCount() ? lineStart(line + 1) - 2 : m_text.size();
+    const qsizetype end = line + 1 < lineCount() ? lineStart(line + 1) - 2 : length();
     return end - start;
-}
-
-QStringView DisplayBuffer::lineText(qsizetype line) const
-{
-    return QStringView(m_text).mid(lineStart(line), lineLength(line));
 }
 
 qsizetype DisplayBuffer::lineOfPosition(qsizetype pos) const
 {
-    const qint64 at = std::clamp<qsizetype>(pos, 0, m_text.size()) + m_removedCount;
-    // The last line start that is <= pos.
-    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), at);
-    return static_cast<qsizetype>(it - m_lineStarts.begin()) - 1;
+    return m_lines.lineAt(std::clamp<qsizetype>(pos, 0, length()) + m_removedCount);
 }
 
 qsizetype DisplayBuffer::maxLineLength() const
 {
-    if (m_maxLineLength < 0) {
-        m_maxLineLength = 0;
-        for (qsizetype line = 0; line + 1 < lineCount(); ++line)
-            m_maxLineLength = std::max(m_maxLineLength, lineLength(line));
-    }
-    return std::max(m_maxLineLength, lineLength(lineCount() - 1));
+    return std::max(m_lines.longestEndedLine(), lineLength(lineCount() - 1));
+}
+
+void DisplayBuffer::markPortOpened()
+{
+    const qint64 now = m_clock();
+    // Opens before the first line's own are of no more use, but the last one.
+    const std::optional<qint64> first = m_lines.time(0);
+    while (first && m_opened.size() > 1 && m_opened[1] <= *first)
+        m_opened.erase(m_opened.begin());
+    if (!m_opened.empty() && now < m_opened.back())
+        m_opened.clear(); // the clock was set back: the older ones would answer wrongly
+    m_opened.push_back(now);
+}
+
+std::optional<qint64> DisplayBuffer::openedBefore(qint64 ms) const
+{
+    const auto after = std::upper_bound(m_opened.begin(), m_opened.end(), ms);
+    if (after == m_opened.begin())
+        return std::nullopt;
+    return *(after - 1);
 }
 
 void DisplayBuffer::cutFront(qsizetype keep)
 {
-    const qsizetype removed = m_text.size() - keep;
-    m_text.remove(0, removed);
+    const qsizetype removed = length() - keep;
+    m_text.removeFront(removed);
     m_removedCount += removed;
     ++m_cutCount;
     // The first kept character starts a line, perhaps in the middle of one,
-    // or between the CR and the LF of a break (then that LF is a character of
-    // its line).
-    qint64 taken = 0;
-    while (!m_lineStarts.empty() && m_lineStarts.front() <= m_removedCount) {
-        m_lineStarts.pop_front();
-        ++taken;
+    // which keeps its time.
+    m_lines.removeBefore(m_removedCount);
+    if (keep > 0 && m_text.at(0) == '\n' && lineCount() > 1 && m_lines.start(1) == m_removedCount + 1) {
+        // An LF left alone at the front no longer ends a break: it joins the
+        // line after it, which keeps its number and time.
+        m_lines.joinFirstTwo(m_removedCount);
     }
-    m_lineStarts.push_front(m_removedCount);
-    m_firstLineNumber += taken - 1; // the last line taken keeps its rest, or begins here
-    if (keep > 0 && m_text.front() == QLatin1Char('\n') && m_lineStarts.size() > 1
-        && m_lineStarts[1] == m_removedCount + 1) {
-        // An LF left alone at the front no longer ends a break.
-        m_lineStarts.erase(m_lineStarts.begin() + 1);
-        ++m_renumberings;
-    }
-    m_maxLineLength = -1;
+    m_anchor = std::max<qsizetype>(0, m_anchor - removed);
+    m_caret = std::max<qsizetype>(0, m_caret - removed);
 }
 
-void DisplayBuffer::indexFrom(qsizetype from)
+void DisplayBuffer::indexFrom(qsizetype from, qint64 arrived)
 {
     // A CR at the old end may pair with an LF at the start of the new text.
-    qsizetype i = std::max<qsizetype>(from - 1, lineStart(lineCount() - 1));
-    const qsizetype n = m_text.size();
-    const QChar *data = m_text.constData();
-    for (; i + 1 < n; ++i) {
-        if (data[i] == QLatin1Char('\r') && data[i + 1] == QLatin1Char('\n')) {
-            if (m_maxLineLength >= 0)
-                m_maxLineLength = std::max(m_maxLineLength, i - lineStart(lineCount() - 1));
-            m_lineStarts.push_back(i + 2 + m_removedCount);
-            ++i;
+    const qsizetype n = length();
+    const qsizetype begin = std::max<qsizetype>({from, lineStart(lineCount() - 1) + 1, 1});
+    if (begin >= n)
+        return;
+    m_text.forEachPiece(begin, n, [&, at = begin](const char *bytes, qsizetype count) mutable {
+        const char *p = bytes;
+        const char *end = bytes + count;
+        while (const void *found = std::memchr(p, '\n', std::size_t(end - p))) {
+            const auto *lf = static_cast<const char *>(found);
+            const qsizetype pos = at + (lf - bytes);
+            if (m_text.at(pos - 1) == '\r') {
+                m_lines.push(m_removedCount + pos + 1);
+                if (pos + 1 < n)
+                    m_lines.stampLast(arrived);
+            }
+            p = lf + 1;
         }
-    }
+        at += count;
+    });
 }
 
 } // namespace quillar

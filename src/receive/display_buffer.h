@@ -1,21 +1,32 @@
 #pragma once
 
+#include "line_index.h"
+#include "scrollback.h"
+#include "text_blocks.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringView>
 
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
 
 namespace quillar {
 
+// Where the display reads the time at which text arrives: milliseconds since
+// the epoch, from the wall clock, as the text log writes it. Tests set it.
+using ArrivalClock = std::function<qint64()>;
+
 // Sees every text the display appends, in order, whatever the display then
-// keeps of it: the text log's feed. Clear is not reported.
+// keeps of it, with the time it arrived: the text log's feed. Clear is not
+// reported.
 class DisplayAppendObserver
 {
 public:
-    virtual void displayAppended(QStringView text) = 0;
+    virtual void displayAppended(QStringView text, qint64 arrivedMs) = 0;
 
 protected:
     ~DisplayAppendObserver() = default;
@@ -23,35 +34,45 @@ protected:
 
 // The display's text as the program sees it: characters, lines separated by
 // CR LF, lengths and cuts counted in characters. A cut may fall inside a CR LF
-// pair; a lone CR or LF is an ordinary character of its line. The widget that
-// shows it (Text3) holds no text of its own.
+// pair; a lone CR or LF is an ordinary character of its line. Every
+// character is one of Windows-1252's (others are kept as '?', as Save would
+// write them). The widget that shows it (Text3) holds no text of its own.
 class DisplayBuffer : public QObject
 {
     Q_OBJECT
 
 public:
-    // Only an appended text that ends in a line feed may cut, and only a
-    // display longer than TrimThreshold is cut, to its last KeptLength characters.
-    static constexpr qsizetype TrimThreshold = 19999;
-    static constexpr qsizetype KeptLength = 19900;
-    // Safety net for a stream that never ends a text in a line feed (timer
-    // mode without quiet gaps): past this length after an append, the display
-    // is cut to its last KeptLength characters.
-    static constexpr qsizetype SafetyLimit = 100000;
+    // clock: nullptr for the wall clock.
+    explicit DisplayBuffer(QObject *parent = nullptr, ArrivalClock clock = {});
 
-    explicit DisplayBuffer(QObject *parent = nullptr);
+    void setScrollback(qsizetype characters) { m_limits = Scrollback::of(characters); }
+    [[nodiscard]] const Scrollback &limits() const { return m_limits; }
 
-    [[nodiscard]] const QString &text() const { return m_text; }
     [[nodiscard]] qsizetype length() const { return m_text.size(); }
+    [[nodiscard]] QChar at(qsizetype pos) const { return windows1252Table()[static_cast<unsigned char>(m_text.at(pos))]; }
+    [[nodiscard]] char byteAt(qsizetype pos) const { return m_text.at(pos); }
+    // Characters from..from+count, clamped.
+    [[nodiscard]] QString mid(qsizetype from, qsizetype count) const;
+    // All of it: for short texts and tests; Save, Copy and find go by slices.
+    [[nodiscard]] QString text() const { return mid(0, length()); }
+    [[nodiscard]] TextSlice slice(qsizetype from, qsizetype to) const { return m_text.slice(from, to); }
+    [[nodiscard]] const TextBlocks &blocks() const { return m_text; }
 
-    // AppendDisplay: trims as above, puts the caret at the end with nothing
-    // selected, and inserts text there. The text is taken by value, so
-    // appending the display's own text appends it as it was before any cut.
+    // AppendDisplay: trims as Scrollback says and inserts text at the end.
+    // With nothing selected, while following, the caret goes to the end;
+    // otherwise caret and selection stay on their characters. The text is
+    // taken by value, so appending the display's own text appends it as it
+    // was before any cut.
     void append(QString text);
     // Clear: the empty display.
     void clear();
     // One observer of appended texts, or none (nullptr); not owned.
     void setAppendObserver(DisplayAppendObserver *observer) { m_observer = observer; }
+
+    // Whether the view shows the end of the text, so that appends with
+    // nothing selected bring the caret there (the default).
+    void setFollowing(bool following) { m_following = following; }
+    [[nodiscard]] bool following() const { return m_following; }
 
     // Caret and selection, in characters. The selection runs between anchor
     // and caret.
@@ -59,23 +80,39 @@ public:
     [[nodiscard]] qsizetype anchor() const { return m_anchor; }
     [[nodiscard]] qsizetype selStart() const { return std::min(m_anchor, m_caret); }
     [[nodiscard]] qsizetype selLength() const { return std::abs(m_caret - m_anchor); }
-    [[nodiscard]] QString selectedText() const { return m_text.mid(selStart(), selLength()); }
+    [[nodiscard]] QString selectedText() const { return mid(selStart(), selLength()); }
+    [[nodiscard]] TextSlice selectedSlice() const { return slice(selStart(), selStart() + selLength()); }
     // Positions are clamped to the text.
     void setSelection(qsizetype anchor, qsizetype caret);
 
     // Lines: a line ends before a CR LF pair; the text after the last pair is
     // the last line (possibly empty). There is always at least one line.
-    [[nodiscard]] qsizetype lineCount() const { return static_cast<qsizetype>(m_lineStarts.size()); }
-    [[nodiscard]] qsizetype lineStart(qsizetype line) const
-    {
-        return static_cast<qsizetype>(m_lineStarts[static_cast<std::size_t>(line)] - m_removedCount);
-    }
+    [[nodiscard]] qsizetype lineCount() const { return m_lines.count(); }
+    [[nodiscard]] qsizetype lineStart(qsizetype line) const { return qsizetype(m_lines.start(line) - m_removedCount); }
     // Length without the CR LF that ends the line.
     [[nodiscard]] qsizetype lineLength(qsizetype line) const;
-    [[nodiscard]] QStringView lineText(qsizetype line) const;
+    [[nodiscard]] QString lineText(qsizetype line) const { return mid(lineStart(line), lineLength(line)); }
     // The line that holds position pos (clamped to 0..length()). A position
     // between the CR and the LF of a break belongs to the line the pair ends.
     [[nodiscard]] qsizetype lineOfPosition(qsizetype pos) const;
+    // The longest line, for the horizontal scroll range.
+    [[nodiscard]] qsizetype maxLineLength() const;
+
+    // When a line's first character arrived (ms since the epoch, the time the
+    // text log writes before it); none for an empty last line. A line that a
+    // cut shortened keeps its time.
+    [[nodiscard]] std::optional<qint64> lineTime(qsizetype line) const { return m_lines.time(line); }
+    // The time of the line before this one, also for the first line while
+    // the one before it was cut away; none after Clear.
+    [[nodiscard]] std::optional<qint64> previousLineTime(qsizetype line) const
+    {
+        return line > 0 ? m_lines.time(line - 1) : m_lines.timeBeforeFirst();
+    }
+    // The port opened now: times since then count from here.
+    void markPortOpened();
+    // When the port last opened at or before ms, if it did.
+    [[nodiscard]] std::optional<qint64> openedBefore(qint64 ms) const;
+
     // How often the text was cut at the front or cleared. A view compares it to
     // know whether the positions and lines it has seen still hold the same
     // characters, or whether everything moved.
@@ -83,42 +120,34 @@ public:
     // How many characters cuts and clears have taken from the front, in all.
     [[nodiscard]] qint64 removedCount() const { return m_removedCount; }
     // The number of line 0, counting every line the display ever held: a cut
-    // raises it by the lines it took whole, and the lines after the first one
-    // kept keep their numbers. A view that moves by that many lines without
-    // painting still shows the right lines.
-    [[nodiscard]] qint64 firstLineNumber() const { return m_firstLineNumber; }
-    // Rises when line numbers seen before no longer name the same lines: a
-    // clear, or a cut between the CR and the LF of a break (the LF joins the
-    // line after it).
+    // raises it by the lines it took whole, and the lines kept keep their
+    // numbers. A view that moves by that many lines without painting still
+    // shows the right lines.
+    [[nodiscard]] qint64 firstLineNumber() const { return m_lines.firstSequence(); }
+    // Rises when line numbers seen before no longer name the same lines: a clear.
     [[nodiscard]] quint64 renumberings() const { return m_renumberings; }
-    // The longest line, for the horizontal scroll range.
-    [[nodiscard]] qsizetype maxLineLength() const;
 
 signals:
     // The text changed: appended at the end (after an optional cut at the
-    // front) or emptied. Views repaint and follow the caret.
+    // front) or emptied.
     void textChanged();
     void selectionChanged();
 
 private:
     void cutFront(qsizetype keep);
-    void indexFrom(qsizetype from);
+    void indexFrom(qsizetype from, qint64 arrived);
 
-    QString m_text;
+    TextBlocks m_text;
+    LineIndex m_lines;
+    Scrollback m_limits = Scrollback::of(Scrollback::Default);
+    ArrivalClock m_clock;
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
-    // Where each line starts, counted from the first character the display
-    // ever held, so that a cut at the front only drops the lines it took
-    // instead of renumbering the rest.
-    std::deque<qint64> m_lineStarts{0};
-    // The longest line that already ends in CR LF (-1: to be measured again
-    // after a cut); the last line is measured when asked, since a CR at its
-    // end may yet pair with an LF.
-    mutable qsizetype m_maxLineLength = 0;
+    bool m_following = true;
     quint64 m_cutCount = 0;
     qint64 m_removedCount = 0;
-    qint64 m_firstLineNumber = 0;
     quint64 m_renumberings = 0;
+    std::vector<qint64> m_opened;
     DisplayAppendObserver *m_observer = nullptr;
 };
 

@@ -59,13 +59,12 @@ qsizetype nextWordPosition(const DisplayBuffer &buffer, qsizetype pos)
     const qsizetype end = lineEnd(buffer, line);
     if (pos >= end)
         return nextPosition(buffer, pos);
-    const QString &text = buffer.text();
-    const CharClass first = classOf(text[pos]);
+    const CharClass first = classOf(buffer.at(pos));
     if (first != CharClass::Separator) {
-        while (pos < end && classOf(text[pos]) == first)
+        while (pos < end && classOf(buffer.at(pos)) == first)
             ++pos;
     }
-    while (pos < end && classOf(text[pos]) == CharClass::Separator)
+    while (pos < end && classOf(buffer.at(pos)) == CharClass::Separator)
         ++pos;
     return pos;
 }
@@ -76,13 +75,12 @@ qsizetype previousWordPosition(const DisplayBuffer &buffer, qsizetype pos)
     const qsizetype start = buffer.lineStart(line);
     if (pos <= start)
         return previousPosition(buffer, pos);
-    const QString &text = buffer.text();
     pos = std::min(pos, lineEnd(buffer, line));
-    while (pos > start && classOf(text[pos - 1]) == CharClass::Separator)
+    while (pos > start && classOf(buffer.at(pos - 1)) == CharClass::Separator)
         --pos;
     if (pos > start) {
-        const CharClass last = classOf(text[pos - 1]);
-        while (pos > start && classOf(text[pos - 1]) == last)
+        const CharClass last = classOf(buffer.at(pos - 1));
+        while (pos > start && classOf(buffer.at(pos - 1)) == last)
             --pos;
     }
     return pos;
@@ -96,15 +94,14 @@ std::pair<qsizetype, qsizetype> wordAt(const DisplayBuffer &buffer, qsizetype in
     const qsizetype end = lineEnd(buffer, line);
     if (index >= end)
         return {end, end};
-    const QString &text = buffer.text();
-    const CharClass cls = classOf(text[index]);
+    const CharClass cls = classOf(buffer.at(index));
     if (cls == CharClass::Separator)
         return {index, index + 1};
     qsizetype from = index;
     qsizetype to = index + 1;
-    while (from > start && classOf(text[from - 1]) == cls)
+    while (from > start && classOf(buffer.at(from - 1)) == cls)
         --from;
-    while (to < end && classOf(text[to]) == cls)
+    while (to < end && classOf(buffer.at(to)) == cls)
         ++to;
     return {from, to};
 }

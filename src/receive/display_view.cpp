@@ -1,9 +1,14 @@
 #include "display_view.h"
 
+#include "clipboard_text.h"
 #include "display_accessible.h"
 #include "display_buffer.h"
 #include "display_navigation.h"
+#include "menu_accessible.h"
+#include "find_bar.h"
 #include "quiet_scroll_bar.h"
+#include "text_finder.h"
+#include "time_gutter.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -11,9 +16,12 @@
 #include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QWindow>
 
 #include <algorithm>
@@ -26,11 +34,23 @@ namespace quillar {
 namespace {
 
 constexpr int CaretWidth = 2;
+// The matches of a find that are not the current one (that one is selected).
+const QColor FoundColour(150, 120, 0);
+
+QAction *windowShortcut(QWidget &owner, const QKeySequence &keys, std::function<void()> run)
+{
+    auto *action = new QAction(&owner);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(action, &QAction::triggered, &owner, std::move(run));
+    owner.addAction(action);
+    return action;
+}
 
 } // namespace
 
-DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
-    : QAbstractScrollArea(parent), m_buffer(buffer), m_cells(font())
+DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
+    : QAbstractScrollArea(parent), m_buffer(buffer), m_cells(font()), m_frame(clock)
 {
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
@@ -45,14 +65,47 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     m_cells = CellFont(font(), viewport());
-    m_frame.setSingleShot(true);
-    connect(&m_frame, &QTimer::timeout, this, &DisplayView::paintFrame);
+    m_frameNow.setSingleShot(true);
+    connect(&m_frame, &ClockTimer::timeout, this, &DisplayView::paintFrame);
+    connect(&m_frameNow, &QTimer::timeout, this, &DisplayView::paintFrame);
+
+    m_finder = new TextFinder(m_buffer, this);
+    m_gutter = new TimeGutter(*this);
+    connect(m_finder, &TextFinder::currentChanged, this, &DisplayView::onFoundChanged);
+    connect(m_finder, &TextFinder::countChanged, this, [this] {
+        if (m_findBar)
+            m_findBar->setStatus(m_finder->status());
+    });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &DisplayView::textColumnsMoved);
+    // An arrow of the bar moves the text by one column. A column is seldom a
+    // whole number of pixels: a fixed step of its rounded width drifted, and
+    // forty steps could move forty-one columns.
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) {
+        const int step = action == QAbstractSlider::SliderSingleStepAdd   ? 1
+                         : action == QAbstractSlider::SliderSingleStepSub ? -1
+                                                                          : 0;
+        if (step == 0)
+            return;
+        QScrollBar *bar = horizontalScrollBar();
+        const qreal cell = cellWidth();
+        // Within a pixel of a column's edge counts as at it.
+        const qint64 column = step > 0 ? qint64(std::floor((bar->value() + 1) / cell)) + 1
+                                       : qint64(std::ceil((bar->value() - 1) / cell)) - 1;
+        bar->setSliderPosition(int(std::clamp<qint64>(std::llround(column * cell), bar->minimum(), bar->maximum())));
+    });
+    // Wherever the focus is in the window, as the window has no other use for them.
+    windowShortcut(*this, QKeySequence::Find, [this] { openFind(); });
+    windowShortcut(*this, QKeySequence::FindNext, [this] { findNext(); });
+    windowShortcut(*this, QKeySequence::FindPrevious, [this] { findPrevious(); });
 
     connect(&m_buffer, &DisplayBuffer::textChanged, this, &DisplayView::onTextChanged);
     connect(&m_buffer, &DisplayBuffer::selectionChanged, this, &DisplayView::onSelectionChanged);
     m_seenRenumberings = m_buffer.renumberings();
+    m_seenCuts = m_buffer.cutCount();
     m_seenFirstLine = m_buffer.firstLineNumber();
     m_seenLastLine = m_seenFirstLine + m_buffer.lineCount() - 1;
+    m_seenSelFrom = m_seenSelTo = m_seenCaret = m_buffer.removedCount() + m_buffer.caret();
+    m_buffer.setFollowing(true);
     updateScrollRanges();
     new DisplayAnnouncer(*this);
 }
@@ -60,6 +113,11 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent)
 qreal DisplayView::columnLeft(qsizetype column) const
 {
     return viewport()->mapTo(this, QPoint(0, 0)).x() + TextMargin + (column - 1) * cellWidth();
+}
+
+int DisplayView::sidewaysScroll() const
+{
+    return horizontalScrollBar()->value();
 }
 
 qreal DisplayView::columnX(qsizetype column) const
@@ -100,20 +158,48 @@ QRectF DisplayView::cellRect(qsizetype position) const
     position = std::clamp<qsizetype>(position, 0, m_buffer.length());
     const qsizetype line = m_buffer.lineOfPosition(position);
     const qsizetype column = position - m_buffer.lineStart(line);
-    const qreal y = TextMargin + (line - firstVisibleLine()) * lineHeight();
+    const qreal y = TextMargin + qreal(line - firstVisibleLine()) * lineHeight();
     return {columnX(column), y, cellWidth(), qreal(lineHeight())};
+}
+
+// --- following the end -------------------------------------------------------
+
+// The last line in view, and horizontally the place where the next
+// character will go.
+bool DisplayView::showsEnd() const
+{
+    const QScrollBar *vertical = verticalScrollBar();
+    if (vertical->value() < vertical->maximum())
+        return false;
+    const qsizetype last = m_buffer.lineCount() - 1;
+    const qreal left = m_buffer.lineLength(last) * cellWidth();
+    const qreal right = left + cellWidth() + 2 * TextMargin;
+    const int scrolled = horizontalScrollBar()->value();
+    return left >= scrolled - 0.5 && right <= scrolled + viewport()->width() + 0.5;
+}
+
+void DisplayView::setFollowing(bool following)
+{
+    m_following = following;
+    m_buffer.setFollowing(following);
 }
 
 // --- model changes and scrolling ---------------------------------------------
 
+qint64 DisplayView::lineNumberAt(qint64 absolutePosition) const
+{
+    const qint64 position = absolutePosition - m_buffer.removedCount();
+    return m_buffer.firstLineNumber() + (position <= 0 ? 0 : m_buffer.lineOfPosition(qsizetype(position)));
+}
+
 void DisplayView::onTextChanged()
 {
-    // Positions taken before a cut or a clear no longer name the same
-    // characters: a drag in progress ends here.
-    m_dragging = false;
-    m_goalColumn = -1;
     const qint64 first = m_buffer.firstLineNumber();
     if (m_buffer.renumberings() != m_seenRenumberings) {
+        // Positions taken before a clear no longer name any character: a
+        // drag in progress ends here.
+        m_dragging = false;
+        m_goalColumn = -1;
         m_pending.everything = true;
     } else {
         // Lines cut at the front: the same lines stay where they are on the
@@ -123,46 +209,55 @@ void DisplayView::onTextChanged()
         const qint64 cut = first - m_seenFirstLine;
         QScrollBar *vertical = verticalScrollBar();
         if (cut > 0 && vertical->value() >= cut) {
-            const bool partialFirst = vertical->value() == cut; // line 0 lost its front
             m_silentScroll = true;
             vertical->setValue(static_cast<int>(vertical->value() - cut));
             m_silentScroll = false;
-            if (partialFirst)
-                m_pending.fromLine = std::min(m_pending.fromLine, first);
         } else if (cut > 0) {
             m_pending.everything = true;
         }
+        // Line 0 may have lost its front.
+        if (m_buffer.cutCount() != m_seenCuts)
+            m_pending.fromLine = std::min(m_pending.fromLine, first);
         // The text grew at the end, from the old last line on.
         m_pending.fromLine = std::min(m_pending.fromLine, std::max(first, m_seenLastLine));
     }
     m_seenRenumberings = m_buffer.renumberings();
+    m_seenCuts = m_buffer.cutCount();
     m_seenFirstLine = first;
     m_seenLastLine = first + m_buffer.lineCount() - 1;
-    m_pending.followCaret = true;
+    m_pending.appended = true;
     scheduleFrame();
 }
 
 void DisplayView::onSelectionChanged()
 {
-    const qsizetype from = m_buffer.selStart();
-    const qsizetype to = from + m_buffer.selLength();
-    const qsizetype firstLine = m_buffer.lineOfPosition(std::min(from, std::min(m_seenSelFrom, m_buffer.length())));
-    const qsizetype lastLine = m_buffer.lineOfPosition(std::max(to, std::min(m_seenSelTo, m_buffer.length())));
+    const qint64 removed = m_buffer.removedCount();
+    const qint64 from = removed + m_buffer.selStart();
+    const qint64 to = from + m_buffer.selLength();
+    const qint64 caret = removed + m_buffer.caret();
+    // Lines that showed the old selection or caret, and those that show the new.
+    const qint64 lowest = std::min({from, m_seenSelFrom, m_seenCaret, caret});
+    const qint64 highest = std::max({to, m_seenSelTo, m_seenCaret, caret});
     m_seenSelFrom = from;
     m_seenSelTo = to;
-    m_pending.selectionFrom = std::min(m_pending.selectionFrom, m_buffer.firstLineNumber() + firstLine);
-    m_pending.selectionTo = std::max(m_pending.selectionTo, m_buffer.firstLineNumber() + lastLine);
+    m_seenCaret = caret;
+    m_pending.selectionFrom = std::min(m_pending.selectionFrom, lineNumberAt(lowest));
+    m_pending.selectionTo = std::max(m_pending.selectionTo, lineNumberAt(highest));
     scheduleFrame();
 }
 
 void DisplayView::scheduleFrame()
 {
-    if (m_frame.isActive())
+    if (m_frame.isActive() || m_frameNow.isActive())
         return;
     // A frame's time after the last one: at once when data comes after a
     // rest, so it shows without delay and in the same wake-up as its read.
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameMs;
-    m_frame.start(static_cast<int>(std::max<qint64>(0, FrameMs - since)));
+    const Clock &clock = m_frame.clock();
+    const auto frame = std::chrono::milliseconds(FrameMs);
+    if (!m_lastFrame || clock.now() - *m_lastFrame >= frame)
+        m_frameNow.start(0);
+    else
+        m_frame.start(std::chrono::ceil<std::chrono::milliseconds>(*m_lastFrame + frame - clock.now()));
 }
 
 bool DisplayView::shown() const
@@ -173,19 +268,24 @@ bool DisplayView::shown() const
 
 // Everything that changed since the last frame, at most once a frame, and
 // not at all while the window is hidden or minimized: the scroll ranges, the
-// caret followed into view, the lines to paint again.
+// view at the end (or left where the user put it), the lines to paint again.
 void DisplayView::paintFrame()
 {
     m_frame.stop();
+    m_frameNow.stop();
     if (!shown())
         return; // the expose that shows the window again brings the frame
-    m_sinceFrame.start();
+    m_lastFrame = m_frame.clock().now();
     const Pending pending = std::exchange(m_pending, Pending{});
     updateScrollRanges();
-    if (pending.followCaret)
-        followCaret();
+    if (pending.appended) {
+        if (m_following && m_buffer.selLength() == 0)
+            followCaret();
+        else
+            setFollowing(showsEnd());
+    }
     if (pending.everything) {
-        viewport()->update();
+        updateEverything();
         return;
     }
     // Lines by their numbers; those cut away since are gone from the screen.
@@ -235,10 +335,20 @@ void DisplayView::updateLines(qsizetype from, qsizetype to)
     const int upper = top == first ? 0 : y;
     const int lower = bottom + 1 >= m_buffer.lineCount() ? viewport()->height() : y + rows * height;
     viewport()->update(QRect(0, upper, viewport()->width(), lower - upper));
+    if (m_gutter->isVisible())
+        m_gutter->update(QRect(0, upper, m_gutter->width(), lower - upper));
+}
+
+void DisplayView::updateEverything()
+{
+    viewport()->update();
+    m_gutter->update();
 }
 
 void DisplayView::updateScrollRanges()
 {
+    // A range that shrinks under the scroll position moves it: no say of the user's.
+    const QScopedValueRollback self(m_selfScroll, true);
     const int lines = visibleLineCount();
     QScrollBar *vertical = verticalScrollBar();
     vertical->setRange(0, static_cast<int>(std::max<qsizetype>(0, m_buffer.lineCount() - lines)));
@@ -287,6 +397,7 @@ void DisplayView::ensureVisible(qsizetype caret)
 // in timer mode scrolls now and then rather than at every frame.
 void DisplayView::followCaret()
 {
+    const QScopedValueRollback self(m_selfScroll, true);
     const qsizetype caret = m_buffer.caret();
     const qsizetype line = m_buffer.lineOfPosition(caret);
     QScrollBar *vertical = verticalScrollBar();
@@ -307,9 +418,14 @@ void DisplayView::scrollContentsBy(int dx, int dy)
 {
     if (m_silentScroll)
         return; // the lines shown stay where they are
+    // Where the user scrolled to says whether appends may move the view.
+    if (!m_selfScroll && !m_dragging)
+        setFollowing(showsEnd());
     // The vertical scroll bar counts lines, the horizontal one pixels.
     if (dy != 0 || dx == 0) {
         viewport()->scroll(dx, dy * lineHeight());
+        if (dy != 0 && m_gutter->isVisible())
+            m_gutter->scroll(0, dy * lineHeight());
         return;
     }
     // Sideways, only the lines that reach into the columns shown before or
@@ -333,7 +449,27 @@ void DisplayView::scrollContentsBy(int dx, int dy)
 void DisplayView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    updateMargins();
+}
+
+// The time column left of the text and the find bar below it, in the
+// margins of the viewport.
+void DisplayView::updateMargins()
+{
+    const int left = m_gutter->preferredWidth();
+    const int bottom = m_findBar && m_findBar->isVisible() ? m_findBar->sizeHint().height() : 0;
+    const bool wasFollowing = m_following && m_buffer.selLength() == 0;
+    const int columnsBefore = viewport()->x();
+    setViewportMargins(left, 0, 0, bottom);
+    const QRect area = viewport()->geometry();
+    m_gutter->setGeometry(area.left() - left, area.top(), left, area.height());
+    if (m_findBar)
+        m_findBar->setGeometry(area.left() - left, area.bottom() + 1, area.width() + left, bottom);
     updateScrollRanges();
+    if (wasFollowing)
+        followCaret(); // a smaller view still shows the end
+    if (viewport()->x() != columnsBefore)
+        emit textColumnsMoved();
 }
 
 void DisplayView::changeEvent(QEvent *event)
@@ -341,9 +477,20 @@ void DisplayView::changeEvent(QEvent *event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_cells = CellFont(font(), viewport());
-        updateScrollRanges();
-        viewport()->update();
+        updateMargins();
+        updateEverything();
+        emit textColumnsMoved();
     }
+}
+
+void DisplayView::setTimeColumn(TimeColumn column)
+{
+    if (column == m_timeColumn)
+        return;
+    m_timeColumn = column;
+    m_gutter->setColumn(column);
+    updateMargins();
+    emit timeColumnChanged(column);
 }
 
 // --- painting ----------------------------------------------------------------
@@ -385,6 +532,17 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
     const qsizetype to = std::min(length, endColumn);
     const qsizetype from = std::min(firstColumn, to);
 
+    // What a find marks in these columns, under the selection.
+    const qsizetype found = m_finder->patternLength();
+    if (found > 0 && from < to) {
+        m_finder->matchesIn(start + std::max<qsizetype>(0, from - found + 1), start + to, [&](qsizetype at) {
+            const qsizetype a = std::max(at - start, from);
+            const qsizetype b = std::min(at - start + found, std::min(to, length));
+            if (a < b)
+                painter.fillRect(QRectF(columnX(a), y, (b - a) * cellWidth(), lineHeight()), FoundColour);
+        });
+    }
+
     // The selection in this line's columns.
     const qsizetype selStart = m_buffer.selStart();
     const qsizetype selEnd = selStart + m_buffer.selLength();
@@ -414,18 +572,20 @@ void DisplayView::paintRun(QPainter &painter, qsizetype lineStart, qsizetype fro
 {
     if (from >= to)
         return;
-    const QChar *chars = m_buffer.text().constData() + lineStart;
+    const auto count = std::size_t(to - from);
+    std::vector<QChar> chars(count);
+    m_buffer.blocks().decode(lineStart + from, to - from, chars.data());
     std::vector<quint32> glyphs;
     std::vector<QPointF> positions;
-    glyphs.reserve(static_cast<std::size_t>(to - from));
-    positions.reserve(static_cast<std::size_t>(to - from));
+    glyphs.reserve(count);
+    positions.reserve(count);
 
     painter.setPen(QPen(colour, 1));
     painter.setBrush(Qt::NoBrush);
     const qreal cell = cellWidth();
     const qreal baseline = y + m_cells.ascent();
     for (qsizetype column = from; column < to; ++column) {
-        const CellFont::Cell shape = m_cells.cellFor(chars[column]);
+        const CellFont::Cell shape = m_cells.cellFor(chars[std::size_t(column - from)]);
         const qreal x = columnX(column);
         if (shape.shape == CellFont::Shape::Glyph) {
             glyphs.push_back(shape.glyph);
@@ -478,6 +638,11 @@ void DisplayView::keyPressEvent(QKeyEvent *event)
     }
     if (event->matches(QKeySequence::SelectAll)) {
         selectAll();
+        return;
+    }
+    // The context menu's key where the keyboard has no Menu key.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        popUpMenu(caretMenuPoint(), true);
         return;
     }
     for (const Binding &binding : bindings) {
@@ -538,12 +703,20 @@ void DisplayView::move(Motion motion, bool extend)
     m_buffer.setSelection(extend ? m_buffer.anchor() : target, target);
     m_goalColumn = vertical ? goal : -1;
     ensureCaretVisible();
+    // Ctrl+End at the end follows again, whether the view had to move or not.
+    setFollowing(showsEnd());
 }
 
 void DisplayView::copy() const
 {
     if (m_buffer.selLength() > 0)
-        QGuiApplication::clipboard()->setText(m_buffer.selectedText());
+        QGuiApplication::clipboard()->setMimeData(new ClipboardText(m_buffer.selectedSlice()));
+}
+
+void DisplayView::copyAll() const
+{
+    if (m_buffer.length() > 0)
+        QGuiApplication::clipboard()->setMimeData(new ClipboardText(m_buffer.slice(0, m_buffer.length())));
 }
 
 void DisplayView::selectAll()
@@ -556,7 +729,109 @@ void DisplayView::setSelectionClipboard() const
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (clipboard->supportsSelection() && m_buffer.selLength() > 0)
-        clipboard->setText(m_buffer.selectedText(), QClipboard::Selection);
+        clipboard->setMimeData(new ClipboardText(m_buffer.selectedSlice()), QClipboard::Selection);
+}
+
+// --- find --------------------------------------------------------------------
+
+void DisplayView::openFind()
+{
+    if (!m_findBar) {
+        m_findBar = new FindBar(this);
+        // A bar of ordinary controls, not in the display's font and colours.
+        m_findBar->setFont(window()->font());
+        m_findBar->setPalette(QGuiApplication::palette());
+        connect(m_findBar, &FindBar::changed, this, &DisplayView::findFromBar);
+        connect(m_findBar, &FindBar::nextRequested, this, &DisplayView::findNext);
+        connect(m_findBar, &FindBar::previousRequested, this, &DisplayView::findPrevious);
+        connect(m_findBar, &FindBar::closeRequested, this, &DisplayView::closeFind);
+    }
+    // A short selection within a line is what the user wants to find.
+    const QString before = m_findBar->text();
+    const QString selected = m_buffer.selLength() <= 256 ? m_buffer.selectedText() : QString();
+    if (!selected.isEmpty() && !selected.contains(QLatin1Char('\r')) && !selected.contains(QLatin1Char('\n'))) {
+        const QSignalBlocker quiet(m_findBar->field());
+        m_findBar->field()->setText(selected);
+    }
+    const bool wasOpen = m_findBar->isVisible();
+    m_findBar->show();
+    updateMargins();
+    if (!wasOpen || m_findBar->text() != before)
+        findFromBar(m_findBar->text(), m_findBar->matchCase());
+    m_findBar->field()->setFocus(Qt::ShortcutFocusReason);
+    m_findBar->field()->selectAll();
+}
+
+void DisplayView::closeFind()
+{
+    if (!m_findBar || !m_findBar->isVisible())
+        return;
+    m_findBar->hide();
+    m_finder->find({}, false, 0);
+    updateMargins();
+    updateEverything();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void DisplayView::findFromBar(const QString &text, bool matchCase)
+{
+    // Typing on from the match found, or from the top of the view.
+    const std::optional<qsizetype> current = m_finder->current();
+    const qsizetype from = current ? *current : m_buffer.lineStart(firstVisibleLine());
+    m_finder->find(text, matchCase, from);
+    m_findBar->setStatus(m_finder->status());
+    updateEverything();
+}
+
+// Whether the bar is open with a text to find; if not, it opens.
+bool DisplayView::findBarReady()
+{
+    if (m_findBar && m_findBar->isVisible() && !m_findBar->text().isEmpty())
+        return true;
+    openFind();
+    return false;
+}
+
+// The match the user holds selected, if the selection is the current match;
+// otherwise the steps go from the caret.
+std::optional<qsizetype> DisplayView::heldMatch() const
+{
+    const std::optional<qsizetype> current = m_finder->current();
+    if (current && m_buffer.selStart() == *current && m_buffer.selLength() == m_finder->patternLength())
+        return current;
+    return std::nullopt;
+}
+
+void DisplayView::findNext()
+{
+    if (!findBarReady())
+        return;
+    const std::optional<qsizetype> held = heldMatch();
+    m_finder->next(held ? *held + 1 : m_buffer.caret());
+}
+
+void DisplayView::findPrevious()
+{
+    if (!findBarReady())
+        return;
+    const std::optional<qsizetype> held = heldMatch();
+    m_finder->previous(held ? *held : m_buffer.selStart());
+}
+
+// The match found is selected and brought into view, as the user would
+// select it: the view stays there while data arrives.
+void DisplayView::onFoundChanged()
+{
+    if (m_findBar)
+        m_findBar->setStatus(m_finder->status());
+    const std::optional<qsizetype> found = m_finder->current();
+    if (!found)
+        return;
+    const qsizetype end = *found + m_finder->patternLength();
+    m_buffer.setSelection(*found, end);
+    m_goalColumn = -1;
+    ensureVisible(end);
+    ensureVisible(*found);
 }
 
 // --- mouse -------------------------------------------------------------------
@@ -569,9 +844,11 @@ void DisplayView::mousePressEvent(QMouseEvent *event)
         return;
     const qsizetype pos = positionAt(event->position());
     const bool extend = event->modifiers() & Qt::ShiftModifier;
+    // Appends leave a drag alone: its anchor stays on its character.
+    setFollowing(false);
+    m_dragging = true;
     m_buffer.setSelection(extend ? m_buffer.anchor() : pos, pos);
     m_goalColumn = -1;
-    m_dragging = true;
     ensureCaretVisible();
 }
 
@@ -588,6 +865,7 @@ void DisplayView::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || !m_dragging)
         return;
     m_dragging = false;
+    setFollowing(showsEnd());
     setSelectionClipboard();
 }
 
@@ -603,22 +881,57 @@ void DisplayView::mouseDoubleClickEvent(QMouseEvent *event)
     setSelectionClipboard();
 }
 
+// --- the context menu ---------------------------------------------------------
+
 void DisplayView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const bool fromKeyboard = event->reason() != QContextMenuEvent::Mouse;
+    popUpMenu(fromKeyboard ? caretMenuPoint() : event->globalPos(), fromKeyboard);
+}
+
+// Under the caret when it is in view, else at the view's top left corner.
+QPoint DisplayView::caretMenuPoint() const
+{
+    const QRect caret = cellRect(m_buffer.caret()).toAlignedRect();
+    const QPoint at = viewport()->rect().contains(caret.center()) ? caret.bottomLeft() : QPoint(0, 0);
+    return viewport()->mapToGlobal(at);
+}
+
+void DisplayView::popUpMenu(const QPoint &globalPos, bool fromKeyboard)
 {
     QMenu *menu = createContextMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(event->globalPos());
+    announceWhenShown(*menu);
+    menu->popup(globalPos);
+    // From the keyboard, on its first item, which a screen reader then reads.
+    if (fromKeyboard) {
+        for (QAction *action : menu->actions()) {
+            if (action->isEnabled() && !action->isSeparator()) {
+                menu->setActiveAction(action);
+                break;
+            }
+        }
+    }
 }
 
 QMenu *DisplayView::createContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("displayMenu"));
+    // What a screen reader calls it.
+    menu->setWindowTitle(QStringLiteral("Received data"));
     QAction *copyAction = menu->addAction(tr("&Copy"), this, &DisplayView::copy);
     copyAction->setShortcut(QKeySequence::Copy);
     copyAction->setEnabled(m_buffer.selLength() > 0);
-    QAction *selectAllAction = menu->addAction(tr("Select &All"), this, &DisplayView::selectAll);
+    QAction *copyAllAction = menu->addAction(tr("Copy a&ll"), this, &DisplayView::copyAll);
+    copyAllAction->setEnabled(m_buffer.length() > 0);
+    QAction *selectAllAction = menu->addAction(tr("Select &all"), this, &DisplayView::selectAll);
     selectAllAction->setShortcut(QKeySequence::SelectAll);
     selectAllAction->setEnabled(m_buffer.length() > 0);
+    QAction *findAction = menu->addAction(tr("&Find\u2026"), this, &DisplayView::openFind);
+    findAction->setShortcut(QKeySequence::Find);
+    if (m_extendMenu)
+        m_extendMenu(*menu);
     return menu;
 }
 

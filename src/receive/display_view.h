@@ -1,15 +1,18 @@
 #pragma once
 
 #include "cell_font.h"
+#include "platform/clock.h"
+#include "time_column.h"
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
 #include <QTimer>
 
+#include <functional>
 #include <limits>
+#include <optional>
 
 class QMenu;
 class QWindow;
@@ -17,12 +20,15 @@ class QWindow;
 namespace quillar {
 
 class DisplayBuffer;
+class FindBar;
+class TextFinder;
+class TimeGutter;
 
 // The receive display (Text3): shows a DisplayBuffer in one fixed-pitch font,
 // without wrapping, with both scroll bars always shown. Read-only: the user
-// scrolls, selects (the selection lives in the buffer) and copies. Colours
-// come from the palette: Base and Text, Highlight and HighlightedText for the
-// selection.
+// scrolls, selects (the selection lives in the buffer), copies and finds.
+// Colours come from the palette: Base and Text, Highlight and HighlightedText
+// for the selection.
 //
 // It paints the buffer itself, only the visible lines and columns, so neither
 // an append nor a paint costs more for a longer line or a longer text. Every
@@ -30,11 +36,17 @@ class DisplayBuffer;
 // a lone CR or LF among them) is a hollow box, a character the font lacks a
 // hollow box with a diagonal; nothing can shift the columns after it.
 //
-// After appends the view follows the caret at the end: the last line comes
-// into view, and horizontally the caret's column. The model changes at every
-// read; the view catches up at most once a frame, FrameMs after the last
-// one or at once after a rest, and not at all while its window is hidden or
-// minimized.
+// While the view shows the end of the text and nothing is selected, it
+// follows appends: the last line comes into view, and horizontally the
+// caret's column. Once the user scrolls away or selects, appends move
+// neither the view nor the selection, and cuts at the front leave the same
+// lines in view; back at the end, it follows again. The model changes at
+// every read; the view catches up at most once a frame, FrameMs after the
+// last one or at once after a rest, and not at all while its window is
+// hidden or minimized.
+//
+// Beside the text, outside it, a column may show each line's time (see
+// TimeColumn); below it a find bar opens on Ctrl+F.
 class DisplayView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -46,17 +58,22 @@ public:
     // and a busy line costs less than half the CPU.
     static constexpr int FrameMs = 40;
 
-    explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr);
+    // Frames are paced on `clock`.
+    explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr, Clock &clock = Clock::steady());
 
     [[nodiscard]] DisplayBuffer &buffer() const { return m_buffer; }
+    [[nodiscard]] TextFinder &finder() const { return *m_finder; }
 
     // Geometry of the cell grid, from the widget's font.
     [[nodiscard]] qreal cellWidth() const { return m_cells.cellWidth(); }
     [[nodiscard]] int lineHeight() const { return m_cells.lineHeight(); }
+    [[nodiscard]] const CellFont &cells() const { return m_cells; }
     // The x of the left edge of column (1-based) in this widget's coordinates
     // when the view is scrolled fully left: columnLeft(1) + (column - 1) *
     // cellWidth(). Valid once the widget has its size.
     [[nodiscard]] qreal columnLeft(qsizetype column) const;
+    // How far the text is scrolled sideways, in pixels.
+    [[nodiscard]] int sidewaysScroll() const;
 
     // Mapping between the model and the viewport (viewport(): the area that
     // paints the text and receives the mouse), at the current scroll.
@@ -75,9 +92,18 @@ public:
     // The first line shown and how many whole lines fit.
     [[nodiscard]] qsizetype firstVisibleLine() const;
     [[nodiscard]] int visibleLineCount() const;
+    // Whether appends bring the caret and the view to the end.
+    [[nodiscard]] bool following() const { return m_following; }
 
-    // The context menu: Copy and Select All. The caller owns it.
+    [[nodiscard]] TimeColumn timeColumn() const { return m_timeColumn; }
+    void setTimeColumn(TimeColumn column);
+
+    // The context menu: Copy, Copy all, Select all, Find..., then what the
+    // extension adds. The caller owns it.
     [[nodiscard]] QMenu *createContextMenu(QWidget *parent);
+    void setMenuExtension(std::function<void(QMenu &)> extend) { m_extendMenu = std::move(extend); }
+
+    [[nodiscard]] FindBar *findBar() const { return m_findBar; }
 
     // Catches up with the model now rather than at the next frame.
     void flushFrame();
@@ -85,7 +111,21 @@ public:
 public slots:
     // Puts the selected characters, exactly, on the clipboard.
     void copy() const;
+    void copyAll() const;
     void selectAll();
+    // Opens the find bar (with the selection as the text to find, when one is
+    // held within a line) and gives it the focus.
+    void openFind();
+    // Closes it; the display takes the focus and the marks go.
+    void closeFind();
+    void findNext();
+    void findPrevious();
+
+signals:
+    // The text's columns moved on the screen (scrolled sideways, or the time
+    // column came or went): what stands over them follows.
+    void textColumnsMoved();
+    void timeColumnChanged(quillar::TimeColumn column);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -117,51 +157,75 @@ private:
         qint64 fromLine = std::numeric_limits<qint64>::max();
         qint64 selectionFrom = std::numeric_limits<qint64>::max();
         qint64 selectionTo = -1;
-        bool followCaret = false;
+        bool appended = false;
 
         [[nodiscard]] bool any() const
         {
-            return everything || followCaret || fromLine != std::numeric_limits<qint64>::max()
+            return everything || appended || fromLine != std::numeric_limits<qint64>::max()
                 || selectionFrom <= selectionTo;
         }
     };
 
     void onTextChanged();
     void onSelectionChanged();
+    void onFoundChanged();
     void scheduleFrame();
     void paintFrame();
     [[nodiscard]] bool shown() const;
+    [[nodiscard]] bool showsEnd() const;
+    void setFollowing(bool following);
     void followCaret();
     // Schedules a repaint of lines from..to (inclusive) where they are shown.
     void updateLines(qsizetype from, qsizetype to);
+    void updateEverything();
     void updateScrollRanges();
+    void updateMargins();
     void ensureCaretVisible();
     void move(Motion motion, bool extend);
-    void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn,
-                   qsizetype endColumn);
-    void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to,
-                  qreal y, const QColor &colour);
+    void popUpMenu(const QPoint &globalPos, bool fromKeyboard);
+    [[nodiscard]] QPoint caretMenuPoint() const;
+    void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn);
+    void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
+                  const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
+    [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
     void setSelectionClipboard() const;
+    void findFromBar(const QString &text, bool matchCase);
+    [[nodiscard]] bool findBarReady();
+    [[nodiscard]] std::optional<qsizetype> heldMatch() const;
 
     DisplayBuffer &m_buffer;
     CellFont m_cells;
+    TextFinder *m_finder = nullptr;
+    TimeGutter *m_gutter = nullptr;
+    FindBar *m_findBar = nullptr;
+    TimeColumn m_timeColumn = TimeColumn::Off;
+    std::function<void(QMenu &)> m_extendMenu;
     // The column that vertical moves aim for, kept across short lines.
     qsizetype m_goalColumn = -1;
     bool m_dragging = false;
-    // What the last paint requests were based on, so that an append repaints
-    // only what changed: the lines from the old last line on, and the lines
-    // the old and the new selection touch.
+    bool m_following = true;
+    // Scrolls the view makes itself, which say nothing of where the user
+    // wants to be.
+    bool m_selfScroll = false;
     // The model as the view last caught up with it, lines by their numbers.
     quint64 m_seenRenumberings = 0;
+    quint64 m_seenCuts = 0;
     qint64 m_seenFirstLine = 0;
     qint64 m_seenLastLine = 0;
     bool m_silentScroll = false;
-    qsizetype m_seenSelFrom = 0;
-    qsizetype m_seenSelTo = 0;
+    // The painted selection and caret, in positions that cuts do not move
+    // (counted from the first character ever), so that what no longer is
+    // selected is painted again even after the front was cut.
+    qint64 m_seenSelFrom = 0;
+    qint64 m_seenSelTo = 0;
+    qint64 m_seenCaret = 0;
     Pending m_pending;
-    QTimer m_frame;
-    QElapsedTimer m_sinceFrame; // since the last painted frame
+    // The next frame: m_frame a frame's time after the last one, m_frameNow
+    // in the next pass of the event loop after a rest.
+    ClockTimer m_frame;
+    QTimer m_frameNow;
+    std::optional<Clock::TimePoint> m_lastFrame;
     QPointer<QWindow> m_watchedWindow;
 };
 

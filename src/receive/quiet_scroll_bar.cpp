@@ -12,13 +12,29 @@ QuietScrollBar::Look QuietScrollBar::look() const
 {
     QStyleOptionSlider option;
     initStyleOption(&option);
+    const bool atMinimum = value() == minimum();
+    const bool atMaximum = value() == maximum();
+    QRect slider = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    // At an end the slider is at that end. Past half a million lines the
+    // style works its place out in floating point, a pixel one way or the
+    // other as the range grows: at the end of a long text following its
+    // stream, that was a whole drawing at every frame.
+    if (atMinimum || atMaximum)
+        slider.moveTopLeft(QPoint());
     return {size(),
-            style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
-            value() == minimum(),
-            value() == maximum(),
+            slider,
+            atMinimum,
+            atMaximum,
             isEnabled(),
             palette().cacheKey(),
             devicePixelRatioF()};
+}
+
+void QuietScrollBar::sliderChange(SliderChange change)
+{
+    if (m_drawn && !underMouse() && !isSliderDown() && look() == *m_drawn)
+        return;
+    QScrollBar::sliderChange(change);
 }
 
 void QuietScrollBar::paintEvent(QPaintEvent *event)

@@ -12,8 +12,9 @@ namespace quillar {
 // While data streams in, the display's ranges move at every frame by less
 // than a pixel of the slider, and its neighbours' repaints take it along;
 // drawing it each time, with the style's gradients, was most of what the
-// display cost. Otherwise it shows what it drew last. While the mouse is on
-// it (hover, drag), it draws as usual.
+// display cost. Otherwise it shows what it drew last, and a change of range
+// or value that moves no pixel asks for no paint at all: a long text grows
+// by a line a frame. While the mouse is on it (hover, drag), it draws as usual.
 class QuietScrollBar : public QScrollBar
 {
 public:
@@ -21,6 +22,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void sliderChange(SliderChange change) override;
 
 private:
     // What the style draws from, the pointer apart.

@@ -45,6 +45,11 @@ void SettingsFile::close() noexcept
 
 void SettingsFile::write(const QString &path, const SettingsRecord &record)
 {
+    replace(path, formatSettingsRecord(record));
+}
+
+void SettingsFile::replace(const QString &path, const QByteArray &bytes)
+{
     QSaveFile file(path);
     // A writable file in a folder where nothing new may be created cannot be
     // replaced by a rename; writing it in place beats losing the settings.
@@ -54,7 +59,6 @@ void SettingsFile::write(const QString &path, const SettingsRecord &record)
         const int err = errno;
         throw writeFailure(path, WritePhase::Open, err, file.errorString());
     }
-    const QByteArray bytes = formatSettingsRecord(record);
     errno = 0;
     // Flushed here, where a failure is seen: QSaveFile misses one that comes
     // from the buffer it flushes in commit() (a full disk), and would put an

@@ -35,6 +35,8 @@ public:
     // file as it was, never half written. Only where the folder allows no new
     // file but the file itself may be written is it written in place.
     static void write(const QString &path, const SettingsRecord &record);
+    // The same for any small file of settings: bytes in place of the whole file.
+    static void replace(const QString &path, const QByteArray &bytes);
 
 private:
     QFile m_file;

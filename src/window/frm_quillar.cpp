@@ -4,6 +4,7 @@
 #include "capture/capture_save.h"
 #include "capture/file_appender.h"
 #include "digit_filter.h"
+#include "display_menu.h"
 #include "enter_presses_button.h"
 #include "entry_box.h"
 #include "fitted_font.h"
@@ -24,6 +25,7 @@
 #include "ruler_placement.h"
 #include "ruler_text.h"
 #include "select_all_on_click.h"
+#include "settings/choices_file.h"
 #include "status_line.h"
 #include "system_colours.h"
 #include "window_fonts.h"
@@ -31,6 +33,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -76,8 +79,10 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
     createControls();
     m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), Clock::steady(), this);
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
-    // The settings folder: the program has made it the current directory.
     m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), m_settingsFolder);
+    Text3->setMenuExtension([this](QMenu &menu) {
+        addWindowItems(menu, *Text3, [this] { Command4_Click(); }, [this] { Command2_Click(); });
+    });
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     };
@@ -194,10 +199,6 @@ void frmQuillar::createControls()
     digitFilter->installOn(*txtBaud1);
     fitEntryBoxFont();
 
-    Label3->setText(label3Caption());
-    Label3->setRows({rulerRowA(), rulerRowB()});
-    Label9->setText(label9Caption());
-    Label9->setRows({label9Caption()});
     // The display is drawn over the bottom strip of Label3; Label9 stays under
     // the buttons should a wide font push it against them.
     Label9->lower();
@@ -236,10 +237,17 @@ void frmQuillar::placeRuler()
         return twipsRectToPixels(c.left, c.top, c.width, c.height, d);
     };
     const RulerPlacement p = rulerPlacement(rect("Label3"), rect("Label9"), column1Left, cellWidth);
+    // Scrolled sideways, the ruler counts the columns in view.
+    const RulerScroll scroll = rulerScroll(Text3->sidewaysScroll(), cellWidth);
     Label3->setGeometry(p.label3);
-    Label3->setGrid(p.label3FirstChar, cellWidth);
+    Label3->setRows({rulerRowA(scroll.firstColumn), rulerRowB(scroll.firstColumn)});
+    Label3->setText(label3Caption(scroll.firstColumn));
+    Label3->setGrid(p.label3FirstChar - scroll.shift, cellWidth);
+    Label3->setClipLeft(p.label3FirstChar - DisplayView::TextMargin);
     Label9->setGeometry(p.label9);
-    Label9->setGrid(p.label9FirstChar, cellWidth);
+    Label9->setRows({label9Caption(scroll.firstColumn)});
+    Label9->setText(label9Caption(scroll.firstColumn));
+    Label9->setGrid(p.label9FirstChar - scroll.shift, cellWidth);
 }
 
 void frmQuillar::connectHandlers()
@@ -267,6 +275,14 @@ void frmQuillar::connectHandlers()
     connect(Command5, &QPushButton::clicked, this, &frmQuillar::Command5_Click);
     connect(txtCom1, &QLineEdit::textChanged, this, &frmQuillar::txtCom1_Change);
     connect(Text1, &QLineEdit::textChanged, this, &frmQuillar::Text1_Change);
+    connect(Text3, &DisplayView::textColumnsMoved, this, &frmQuillar::placeRuler);
+    connect(Text3, &DisplayView::timeColumnChanged, this, &frmQuillar::rememberTimeColumn);
+    // Each opening, the user's or a reconnect's, is where "since the port
+    // opened" counts from for the lines that follow.
+    connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
+        if (open)
+            m_display.markPortOpened();
+    });
     paceReads();
 }
 
@@ -285,6 +301,26 @@ void frmQuillar::appendForcedLineFeed()
 {
     m_display.append(QStringLiteral("(LF)\r\n"));
     focusDisplay();
+}
+
+// Remembered at once, beside Quillar.ini, by a window that reads them there.
+void frmQuillar::rememberTimeColumn(TimeColumn column)
+{
+    if (!m_loaded)
+        return;
+    const QString path = QDir(m_settingsFolder).filePath(QString::fromLatin1(ChoicesFileName));
+    const QString key = QStringLiteral("time-column");
+    if (ChoicesFile::read(path, key) == timeColumnName(column))
+        return; // as start-up read it
+    try {
+        ChoicesFile::write(path, key, timeColumnName(column));
+    } catch (const NumberedError &e) {
+        const QString text = QStringLiteral("Impossibile scrivere il file delle impostazioni\r\n%1\r\nErrore n.%2: %3")
+                                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+                                 .arg(e.number())
+                                 .arg(e.description());
+        modalUi().messageBox(this, text, QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+    }
 }
 
 void frmQuillar::stopReconnecting()
@@ -328,6 +364,9 @@ void frmQuillar::Form_Load()
         if (const double width = restoredWidth(Width()); width != Width())
             setWidth(static_cast<float>(width));
     });
+    // Anything but a known name, the file's absence included, is no column.
+    const QString timeColumn = ChoicesFile::read(QDir(m_settingsFolder).filePath(QString::fromLatin1(ChoicesFileName)), QStringLiteral("time-column"));
+    Text3->setTimeColumn(timeColumnFromName(timeColumn).value_or(TimeColumn::Off));
     guarded("Form_Load: back onto a screen", [this] { bringOntoAScreen(); });
 }
 

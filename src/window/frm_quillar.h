@@ -9,6 +9,7 @@
 #include "platform/comm_events.h"
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
+#include "receive/time_column.h"
 #include "settings/settings_restore.h"
 
 #include <QWidget>
@@ -99,6 +100,7 @@ private:
     void connectHandlers();
     void paceReads();
     void appendForcedLineFeed();
+    void rememberTimeColumn(TimeColumn column);
     void stopReconnecting();
     void bringOntoAScreen();
 

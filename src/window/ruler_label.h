@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 #include <QStringList>
 
 namespace quillar {
@@ -24,14 +25,24 @@ public:
     // In the label's own coordinates.
     void setGrid(double firstCharLeft, double cellWidth);
     [[nodiscard]] double charLeft(int index) const { return m_firstCharLeft + index * m_cellWidth; }
+    // Nothing is drawn left of x (the display's text edge, once scrolled).
+    void setClipLeft(double x);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void redraw();
+
     QStringList m_rows;
     double m_firstCharLeft = 0;
     double m_cellWidth = 0;
+    double m_clipLeft = 0;
+    // What it shows, drawn once: a display that scrolls beside it repaints it
+    // at every frame, and shaping 240 digits each time cost more than the display.
+    QPixmap m_drawing;
 };
 
 } // namespace quillar

@@ -32,4 +32,10 @@ RulerPlacement rulerPlacement(const QRect &label3Design, const QRect &label9Desi
     return p;
 }
 
+RulerScroll rulerScroll(int scrolled, double cellWidth)
+{
+    const auto before = static_cast<qsizetype>(std::floor(std::max(0, scrolled) / cellWidth));
+    return {before + 1, std::max(0, scrolled) - before * cellWidth};
+}
+
 } // namespace quillar

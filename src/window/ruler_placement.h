@@ -21,4 +21,16 @@ struct RulerPlacement
 [[nodiscard]] RulerPlacement rulerPlacement(const QRect &label3Design, const QRect &label9Design, double column1Left,
                                         double cellWidth);
 
+// The ruler over a display scrolled sideways by scrolled pixels: the column
+// first (perhaps partly) in view, and how far its cell starts left of where
+// column 1 stands unscrolled.
+struct RulerScroll
+{
+    qsizetype firstColumn;
+    double shift;
+
+    friend bool operator==(const RulerScroll &, const RulerScroll &) = default;
+};
+[[nodiscard]] RulerScroll rulerScroll(int scrolled, double cellWidth);
+
 } // namespace quillar

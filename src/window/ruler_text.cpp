@@ -2,30 +2,47 @@
 
 namespace quillar {
 
-QString rulerRowA()
+namespace {
+
+QChar digit(qsizetype value)
+{
+    return QLatin1Char(static_cast<char>('0' + value % 10));
+}
+
+} // namespace
+
+QString rulerRowA(qsizetype firstColumn)
 {
     QString row(RulerColumns, QLatin1Char(' '));
-    row[0] = QLatin1Char('0');
-    for (int k = 1; k * 10 <= RulerColumns; ++k)
-        row[k * 10 - 1] = QLatin1Char(static_cast<char>('0' + k % 10));
+    for (int i = 0; i < RulerColumns; ++i) {
+        const qsizetype column = firstColumn + i;
+        if (i == 0 || column % 10 == 0)
+            row[i] = digit(column / 10);
+    }
     return row;
 }
 
-QString rulerRowB()
+QString rulerRowB(qsizetype firstColumn)
 {
-    return QStringLiteral("1234567890").repeated(RulerColumns / 10);
+    QString row(RulerColumns, QLatin1Char(' '));
+    for (int i = 0; i < RulerColumns; ++i)
+        row[i] = digit(firstColumn + i);
+    return row;
 }
 
-QString label3Caption()
+QString label3Caption(qsizetype firstColumn)
 {
-    return rulerRowA() + QLatin1Char(' ') + rulerRowB();
+    return rulerRowA(firstColumn) + QLatin1Char(' ') + rulerRowB(firstColumn);
 }
 
-QString label9Caption()
+QString label9Caption(qsizetype firstColumn)
 {
     QString row(RulerColumns - HundredsFirstColumn + 1, QLatin1Char(' '));
-    for (int column = HundredsFirstColumn; column <= RulerColumns; column += 10)
-        row[column - HundredsFirstColumn] = QLatin1Char('1');
+    for (int i = 0; i < row.size(); ++i) {
+        const qsizetype column = firstColumn + HundredsFirstColumn - 1 + i;
+        if (column % 10 == 0)
+            row[i] = digit(column / 100);
+    }
     return row;
 }
 

@@ -30,12 +30,14 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("printed"); // a pattern
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "^Usage: quillar \\[options\\]\n.*--dir <folder>.*--user-dir.*--list-ports.*-platform";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "^Usage: quillar \\[options\\]\n.*--dir <folder>.*--user-dir.*--list-ports.*--scrollback <characters>.*-platform";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "^quillar \\d+\\.\\d+\n$";
         QTest::newRow("Qt options, one dash and two") << QStringList{"-platform", "xcb", "--style=fusion", "-reverse", "-v"} << 0 << "^quillar ";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "^quillar: Unknown option 'bogus'\\.\n\nUsage: quillar";
         QTest::newRow("empty folder") << QStringList{"--dir", ""} << 2 << "^quillar: --dir needs a folder\\.\n";
         QTest::newRow("both logs in one file") << QStringList{"--log", "x", "--log-text", "./x"} << 2 << "^quillar: --log and --log-text name the same file";
+        QTest::newRow("scrollback too short") << QStringList{"--scrollback", "999"} << 2 << "^quillar: --scrollback takes a whole number of characters from 1000 to 1000000000\\.\n";
+        QTest::newRow("scrollback not a whole number") << QStringList{"--scrollback", "1e8"} << 2 << "^quillar: --scrollback takes a whole";
         QTest::newRow("argument") << QStringList{"COM3"} << 2 << "^quillar: unexpected argument 'COM3'\\.\n";
         QTest::newRow("two folders") << QStringList{"--dir", "a", "--user-dir"} << 2 << "^quillar: --dir and --user-dir";
         QTest::newRow("folder that cannot be made") << QStringList{"--dir", "/dev/null/q"} << 1 << "^quillar: cannot create the folder /dev/null/q: ";

@@ -49,7 +49,7 @@ private slots:
 
     // The display byte for byte and CR LF, replacing a longer file; with a
     // selection the question decides. Text arriving while the dialog is open
-    // is written too (it removed the selection, so nothing is asked).
+    // is written too, and leaves the selection as it was.
     void writes_data()
     {
         QTest::addColumn<QString>("text");
@@ -62,7 +62,8 @@ private slots:
             all[b] = char(b);
         QTest::newRow("every byte a device sends, unchanged") << decodeBytes(all) << 0 << QList<bool>() << false << all + "\r\n";
         QTest::newRow("selection, No") << "ab\r\ncd" << 5 << QList<bool>{false} << false << QByteArray("ab\r\ncd\r\n");
-        QTest::newRow("selection, text during the dialog") << "abcdef" << 4 << QList<bool>() << true << QByteArray("abcdef<003>\r\n\r\n");
+        QTest::newRow("text during the dialog") << "abcdef" << 0 << QList<bool>() << true << QByteArray("abcdef<003>\r\n\r\n");
+        QTest::newRow("a selection survives text during the dialog") << "abcdef" << 4 << QList<bool>{true} << true << QByteArray("bcd\r\n");
     }
     void writes()
     {

@@ -217,20 +217,22 @@ private slots:
         QTRY_COMPARE(QFileInfo(path).size(), 2 + 256 * 1024);
     }
 
-    // The text log's own lines, on a clock that says 21:43:07.123 UTC and
-    // moves one second at each line start: a line has the time of its first
-    // character, a CR LF split over two appends ends it, other control
+    // The text log's own lines, for appends that arrive a second apart from
+    // 21:43:07.123 UTC: a line has the time of the append that brought its
+    // first character, a CR LF split over two appends ends it, other control
     // characters show as their pictures, and a line left open ends the log.
     void textLogLines()
     {
-        qint64 now = 1796593387123 - 1000;
+        qint64 arrived = 1796593387123;
         QByteArray written;
-        TextLog log([&](QByteArray bytes) { written += bytes; }, [&] { return now += 1000; });
-        for (const char *text : {"ab", "c\xC2\xB0\xE2\x82\xAC\r", "\na\rb\nc\t\x1b\x7f\r\n\r\n", "y\r"})
-            log.displayAppended(QString::fromUtf8(text));
+        TextLog log([&](QByteArray bytes) { written += bytes; });
+        for (const char *text : {"ab", "c\xC2\xB0\xE2\x82\xAC\r", "\na\rb\nc\t\x1b\x7f\r\n\r\n", "y\r"}) {
+            log.displayAppended(QString::fromUtf8(text), arrived);
+            arrived += 1000;
+        }
         log.finish();
         QCOMPARE(QString::fromUtf8(written), QStringLiteral("2026-12-06 21:43:07.123 abc\u00B0\u20AC\n"
-                                                            "2026-12-06 21:43:08.123 a\u240Db\u240Ac\u2409\u241B\u2421\n"
+                                                            "2026-12-06 21:43:09.123 a\u240Db\u240Ac\u2409\u241B\u2421\n"
                                                             "2026-12-06 21:43:09.123 \n2026-12-06 21:43:10.123 y\u240D\n"));
     }
 };

@@ -1,6 +1,9 @@
 #include "receive/display_buffer.h"
 #include "receive/display_view.h"
+#include "receive/text_finder.h"
+#include "support/manual_clock.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QMenu>
@@ -21,9 +24,10 @@ const QColor BaseColour(0, 0, 0);
 struct Shown
 {
     DisplayBuffer buffer;
-    DisplayView view{buffer};
+    DisplayView view;
 
-    explicit Shown(const QString &text = {}, QSize size = {400, 200})
+    explicit Shown(const QString &text = {}, QSize size = {400, 200}, Clock &clock = Clock::steady())
+        : view(buffer, nullptr, clock)
     {
         QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPointSize(10);
@@ -83,6 +87,15 @@ struct Shown
     }
 };
 
+bool hasColour(const QImage &image, const QRect &rect, const QColor &colour)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
 bool hasInk(const QImage &image, const QRect &rect)
 {
     for (int y = rect.top(); y <= rect.bottom(); ++y)
@@ -124,9 +137,11 @@ private slots:
         QTest::newRow("Home, Ctrl+Shift+End") << lines << "sel 9 9;key Home, Ctrl+Shift+End" << 8 << 18;
         QTest::newRow("Ctrl+Right by words") << "ab [1B] cd" << "sel 0 0;key Ctrl+Right, Ctrl+Right" << 4 << 4;
         QTest::newRow("Ctrl+A") << lines << "key Ctrl+A" << 0 << 18;
-        QTest::newRow("menu: Select All") << lines << "menu 1" << 0 << 18;
+        QTest::newRow("menu: Select all") << lines << "menu 2" << 0 << 18;
         QTest::newRow("typing, pasting, cutting") << lines << "click 1;type typed x;key Return, Backspace, Del, Ctrl+V;key Ctrl+X, Shift+Ins" << 1 << 1;
-        QTest::newRow("an append mid-drag") << lines << "press 1;append 100000;release 3" << 19900 << 19900;
+        QTest::newRow("an append mid-drag") << lines << "press 1;append 5;release 3" << 1 << 3;
+        QTest::newRow("a selection survives appends; Ctrl+C copies it") << lines << "drag 8 10;append 7;append 3" << 8 << 10;
+        QTest::newRow("the caret follows appends") << lines << "click 9;append 3" << 21 << 21;
     }
     void interaction()
     {
@@ -148,21 +163,33 @@ private slots:
         }
     }
 
-    // What a run of appends, scrolls and selections leaves on the screen is
-    // what a full paint of the same state shows; appends bring the caret at
-    // the end into view.
+    // What a run of appends, scrolls, selections, finds and time columns
+    // leaves on the screen is what a full paint of the same state shows: no
+    // highlight, caret or mark outlives what it showed. Appends bring the end
+    // into view while the view follows, and leave it where the user put it
+    // while a selection is held.
     void incrementalPaintsMatchAFullPaint()
     {
         Shown s({}, {420, 220});
         QScrollBar *vertical = s.view.verticalScrollBar();
         QScrollBar *horizontal = s.view.horizontalScrollBar();
         const auto check = [&](const char *step) {
+            while (s.view.finder().searching())
+                QCoreApplication::processEvents();
             s.view.flushFrame();
             QCoreApplication::processEvents();
+            QWidget *gutter = s.view.findChild<QWidget *>(QStringLiteral("timeColumn"));
+            const QRect area = s.area()->geometry().united(gutter->isVisible() ? gutter->geometry() : QRect());
             const QPixmap window = s.view.screen()->grabWindow(s.view.winId());
-            const QImage shown = window.toImage().copy(QRect(s.area()->mapTo(&s.view, QPoint(0, 0)), s.area()->size()));
-            QVERIFY2(!shown.isNull() && shown == s.image(), step);
+            const QImage shown = window.toImage().copy(area);
+            const QImage painted = s.view.grab(area).toImage();
+            if (shown != painted) {
+                shown.save(QStringLiteral("/tmp/shown.png"));
+                painted.save(QStringLiteral("/tmp/painted.png"));
+            }
+            QVERIFY2(!shown.isNull() && shown == painted, step);
         };
+        s.view.setFocus();
         for (int i = 0; i < 30; ++i)
             s.buffer.append(QStringLiteral("[%1]").arg(i) + (i % 3 ? QStringLiteral("abc\r\n") : QString()));
         check("lines appended");
@@ -176,15 +203,38 @@ private slots:
         check("selected");
         QTest::keyClick(&s.view, Qt::Key_PageUp, Qt::ShiftModifier);
         check("page up");
+        const std::pair held(horizontal->value(), vertical->value());
         s.buffer.append(QStringLiteral("\r\n"));
         check("line end after a selection");
-        QCOMPARE(std::pair(horizontal->value(), vertical->value()), std::pair(0, vertical->maximum()));
+        QCOMPARE(std::pair(horizontal->value(), vertical->value()), held);
+        s.act(QStringLiteral("click %1").arg(s.buffer.lineStart(s.view.firstVisibleLine() + 1) + 1));
+        check("clicked elsewhere");
+        QTest::keyClick(&s.view, Qt::Key_End, Qt::ControlModifier);
         for (int i = 0; i < 120; ++i) { // each shown before the next comes
             s.buffer.append(QStringLiteral("%1 ").arg(i).repeated(100).left(198) + QStringLiteral("\r\n"));
             QCoreApplication::processEvents();
         }
         check("cut by the trim rule");
-        s.buffer.append(QString(DisplayBuffer::SafetyLimit, QLatin1Char('q')));
+        QCOMPARE(std::pair(horizontal->value(), vertical->value()), std::pair(0, vertical->maximum()));
+        s.view.setTimeColumn(TimeColumn::SincePrevious);
+        for (int i = 0; i < 5; ++i)
+            s.buffer.append(QStringLiteral("timed ZZ ZZ %1\r\n").arg(i));
+        check("time column");
+        s.view.openFind();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1 1"));
+        check("found far up, after the wrap");
+        QApplication::focusWidget()->setProperty("text", QString());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("zz"));
+        check("found");
+        // The match found is selected; the next one on its line is marked.
+        const qsizetype found = s.view.finder().current().value_or(0);
+        QCOMPARE(s.buffer.selectedText(), QStringLiteral("ZZ"));
+        QVERIFY(hasColour(s.image(), s.view.cellRect(found + 3).toAlignedRect(), QColor(150, 120, 0)));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        check("find closed");
+        QCOMPARE(QApplication::focusWidget(), &s.view);
+        QTest::keyClick(&s.view, Qt::Key_End, Qt::ControlModifier);
+        s.buffer.append(QString(s.buffer.limits().safety, QLatin1Char('q')));
         check("cut by the safety net");
         QVERIFY(hasInk(s.image(), s.view.cellRect(s.buffer.length() - 1).toAlignedRect()));
         s.buffer.clear();
@@ -192,10 +242,12 @@ private slots:
     }
 
     // Appends after a rest show in the same pass of the event loop as their
-    // read; many at once are one frame.
+    // read; those within a frame's time of it wait for the next frame, many
+    // at once one frame; with nothing new, no frame.
     void frames()
     {
-        Shown s;
+        test::ManualClock clock;
+        Shown s({}, {400, 200}, clock);
         int paints = 0;
         struct Count : QObject {
             int &paints;
@@ -203,17 +255,26 @@ private slots:
             bool eventFilter(QObject *, QEvent *e) override { paints += e->type() == QEvent::Paint; return false; }
         } count(paints);
         s.area()->installEventFilter(&count);
-        QTest::qWait(DisplayView::FrameMs + 10);
+        const auto settle = [] {
+            for (int pass = 0; pass < 3; ++pass) // the frame, then its paint
+                QCoreApplication::processEvents();
+        };
+        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs));
+        settle();
         paints = 0;
         s.buffer.append(QStringLiteral("after a rest"));
-        for (int pass = 0; pass < 3; ++pass) // the frame, then its paint; no waiting
-            QCoreApplication::processEvents();
+        settle();
         QCOMPARE(paints, 1);
-        QTest::qWait(DisplayView::FrameMs + 10);
         for (int i = 0; i < 50; ++i)
             s.buffer.append(QStringLiteral("line %1\r\n").arg(i));
-        QTRY_COMPARE(paints, 2);
-        QTest::qWait(2 * DisplayView::FrameMs);
+        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs - 1));
+        settle();
+        QCOMPARE(paints, 1);
+        clock.advance(std::chrono::milliseconds(1));
+        settle();
+        QCOMPARE(paints, 2);
+        clock.advance(std::chrono::milliseconds(10 * DisplayView::FrameMs));
+        settle();
         QCOMPARE(paints, 2);
     }
 

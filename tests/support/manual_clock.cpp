@@ -35,26 +35,23 @@ void ManualClock::advance(std::chrono::milliseconds step)
 std::cv_status ManualClock::waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock, TimePoint due)
 {
     const auto self = std::this_thread::get_id();
-    const auto look = [&] {
+    {
         const std::lock_guard own(m_mutex);
+        if (m_now >= due)
+            return std::cv_status::timeout;
         m_waiting.insert(&wake);
         m_seenBy[self] = m_moves;
-        return m_now < due;
-    };
-    // Woken by the owner, or by advance(), or after a short while in any case:
-    // a wake-up that comes as the short wait ends counts as a time-out for the
-    // condition variable, and must not be lost, so the caller looks at its own
-    // condition after each, as it does after a spurious wake-up.
-    std::cv_status status = std::cv_status::timeout;
-    if (look()) {
-        wake.wait_for(lock, std::chrono::milliseconds(2));
-        status = std::cv_status::no_timeout;
     }
+    // Woken by the owner or by advance(), or not within a moment: then back
+    // to the caller as a spurious wake-up, so that it looks again at what it
+    // waits for. Waiting on here instead lost an owner's notification that
+    // came while this thread took the lock back after such a moment.
+    wake.wait_for(lock, std::chrono::milliseconds(2));
     const std::lock_guard own(m_mutex);
     m_seenBy.erase(self);
     if (m_seenBy.empty())
         m_waiting.clear();
-    return status;
+    return m_now >= due ? std::cv_status::timeout : std::cv_status::no_timeout;
 }
 
 int ManualClock::waiters() const

@@ -3,6 +3,8 @@
 // written) with a pseudo-terminal linked as COM2.
 #include "platform/twips.h"
 #include "port/mscomm.h"
+#include "receive/time_column.h"
+#include "settings/choices_file.h"
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
 #include "settings/settings_format.h"
@@ -17,13 +19,18 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QAction>
 #include <QClipboard>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <cmath>
+#include <memory>
 
 using namespace quillar;
 using quillar::test::ScriptedUi;
@@ -63,7 +70,8 @@ class TestFrmQuillar : public quillar::test::WindowOnDevice
 private slots:
     void init()
     {
-        QVERIFY(startWindow(QTest::currentTestFunction() != QByteArrayView("startUp")));
+        const QByteArrayView test(QTest::currentTestFunction());
+        QVERIFY(startWindow(test != "startUp" && test != "timeColumnRemembered"));
         m_helpCalls = 0;
         m_window->setHelpOpener([this] { ++m_helpCalls; });
     }
@@ -284,35 +292,50 @@ private slots:
     }
 
     // Column k of the ruler over column k of the display, on the widgets'
-    // cell grids, with the display's font.
+    // cell grids, with the display's font: with the time column beside the
+    // text, and scrolled sideways, where the ruler counts the columns in view.
     void rulerStandsOverTheDisplayColumns_data()
     {
         QTest::addColumn<QString>("label");
         QTest::addColumn<int>("column");
-        for (int k : {1, 120})
-            QTest::addRow("Label3 column %d", k) << "Label3" << k;
-        for (int k : {100, 120})
-            QTest::addRow("Label9 column %d", k) << "Label9" << k;
+        QTest::addColumn<int>("scrolled"); // columns
+        QTest::addColumn<bool>("timeColumn");
+        QTest::addColumn<QString>("reads"); // Label3: tens over units; Label9: hundreds
+        QTest::newRow("Label3 column 1") << "Label3" << 1 << 0 << false << "01";
+        QTest::newRow("Label3 column 120") << "Label3" << 120 << 0 << false << "20";
+        QTest::newRow("Label9 column 100") << "Label9" << 100 << 0 << false << "1";
+        QTest::newRow("Label9 column 120") << "Label9" << 120 << 0 << false << "1";
+        QTest::newRow("time column: Label3 column 1") << "Label3" << 1 << 0 << true << "01";
+        QTest::newRow("scrolled 40: Label3 column 41") << "Label3" << 41 << 40 << false << "41";
+        QTest::newRow("scrolled 40: Label3 column 50") << "Label3" << 50 << 40 << true << "50";
+        QTest::newRow("scrolled 40: Label9 column 140") << "Label9" << 140 << 40 << false << "1";
     }
     void rulerStandsOverTheDisplayColumns()
     {
         QFETCH(QString, label);
         QFETCH(int, column);
+        QFETCH(int, scrolled);
+        QFETCH(bool, timeColumn);
         m_window->setWidth(11000); // the display shows some 90 columns, the ruler 120
         auto *ruler = child<RulerLabel>(qPrintable(label));
         auto *display = child<DisplayView>("Text3");
         QCOMPARE(ruler->font(), display->font());
         QVERIFY(QFontInfo(display->font()).fixedPitch());
+        display->setTimeColumn(timeColumn ? TimeColumn::TimeOfDay : TimeColumn::Off);
         const QRect placed = ruler->geometry();
         const bool hundreds = label == QLatin1String("Label9");
-        const int index = column - (hundreds ? HundredsFirstColumn : 1); // in the ruler's row
-        m_window->display().append(QString(RulerColumns, u'0') + QStringLiteral("\r\n"));
+        m_window->display().append(QString(RulerColumns + 100, u'0') + QStringLiteral("\r\n"));
         display->flushFrame();
-        display->horizontalScrollBar()->setValue(0);
+        for (int step = 0; step < scrolled; ++step) // the bar's right arrow, a column a click
+            display->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        const int index = column - 1 - scrolled - (hundreds ? HundredsFirstColumn - 1 : 0); // in the ruler's rows
         const double viewportX = display->x() + display->viewport()->x();
-        const double rulerCell = ruler->x() + ruler->charLeft(index);
-        QCOMPARE(rulerCell, display->x() + display->columnLeft(column));
-        QCOMPARE(rulerCell, viewportX + display->cellRect(column - 1).left());
+        QCOMPARE(ruler->x() + ruler->charLeft(index), viewportX + display->cellRect(column - 1).left());
+        const QStringList rows = ruler->rows();
+        QString reads;
+        for (const QString &row : rows)
+            reads += row.at(index);
+        QTEST(reads, "reads");
 
         // The ruler keeps its place and rows whatever the window's size.
         m_window->setWidth(6000);
@@ -321,6 +344,66 @@ private slots:
         QCOMPARE(ruler->geometry(), placed);
         const QFontMetricsF metrics(display->font());
         QVERIFY(hundreds ? metrics.ascent() <= ruler->height() : 2 * metrics.height() <= ruler->height() + 1);
+    }
+
+    // The display's menu: Save... and Clear run the buttons' handlers, so the
+    // display takes the focus as it does after them.
+    void menuRunsTheButtons()
+    {
+        m_window->display().append(QStringLiteral("abc"));
+        auto *display = child<DisplayView>("Text3");
+        const auto trigger = [&](const QString &text) {
+            box("txtBaud1")->setFocus();
+            const std::unique_ptr<QMenu> menu(display->createContextMenu(nullptr));
+            for (QAction *action : menu->actions()) {
+                if (action->text() == text)
+                    action->trigger();
+            }
+            QCOMPARE(QApplication::focusWidget(), display);
+        };
+        trigger(QStringLiteral("&Save\u2026"));
+        QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).size(), 1u); // cancelled: no answer
+        trigger(QStringLiteral("Clea&r"));
+        QCOMPARE(m_window->display().length(), 0);
+    }
+
+    // The time column's choice comes back from its own file beside
+    // Quillar.ini, whatever that holds; a choice in the menu is written there
+    // at once, and Quillar.ini keeps its record.
+    void timeColumnRemembered_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // empty: none
+        QTest::addColumn<int>("restored");
+        QTest::newRow("no file") << QByteArray() << int(TimeColumn::Off);
+        QTest::newRow("its choice") << QByteArray("other=1\ntime-column=since-open\n") << int(TimeColumn::SinceOpen);
+        QTest::newRow("an unknown choice") << QByteArray("time-column=yesterday\n") << int(TimeColumn::Off);
+        QTest::newRow("junk") << QByteArray("\xff\x00time-column\r\n=\x1b", 12) << int(TimeColumn::Off);
+    }
+    void timeColumnRemembered()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, restored);
+        QFile choices(QString::fromLatin1(ChoicesFileName));
+        QVERIFY(file.isEmpty() || (choices.open(QIODevice::WriteOnly) && choices.write(file) == file.size()));
+        choices.close();
+        QFile ini(QString::fromLatin1(SettingsFileName));
+        const QByteArray record("\"2\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n");
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(record) == record.size());
+        ini.close();
+        m_window->Form_Load();
+        auto *display = child<DisplayView>("Text3");
+        QCOMPARE(int(display->timeColumn()), restored);
+        const std::unique_ptr<QMenu> menu(display->createContextMenu(nullptr));
+        QMenu *times = menu->findChild<QMenu *>();
+        QVERIFY(times);
+        times->actions().at(1)->trigger();
+        QCOMPARE(display->timeColumn(), TimeColumn::TimeOfDay);
+        QVERIFY(choices.open(QIODevice::ReadOnly));
+        QCOMPARE(choices.readAll(), QByteArray(file.startsWith("other") ? "other=1\n" : "") + "time-column=time-of-day\n");
+        QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
+        QVERIFY(m_window->close());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QCOMPARE(ini.readAll(), record);
     }
 
     // A failed open marks its box red and says why on the status line; the

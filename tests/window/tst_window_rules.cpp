@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QTest>
 
+#include <cmath>
+
 #include <utility>
 
 using namespace quillar;
@@ -43,22 +45,36 @@ private slots:
         QCOMPARE(applyResizeRule(true, width, height), std::nullopt);
     }
 
-    // Every column k from 1 to 120 reads as its number: hundreds from Label9
-    // (its first character over column 100), tens from row A, units from row B.
+    // Every column of the 120 the ruler shows reads as its number: hundreds
+    // from Label9 (its first character over the 100th), tens from row A (in
+    // the first column and every tenth), units from row B; from column 1 the
+    // design's captions, scrolled sideways the columns in view.
+    void rulerText_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::newRow("from column 1") << 1;
+        QTest::newRow("scrolled 40 columns") << 41;
+        QTest::newRow("scrolled 994 columns") << 995;
+    }
     void rulerText()
     {
-        const QString a = rulerRowA();
-        const QString b = rulerRowB();
-        const QString h = label9Caption();
+        QFETCH(int, first);
+        const QString a = rulerRowA(first);
+        const QString b = rulerRowB(first);
+        const QString h = label9Caption(first);
         QCOMPARE(a.size(), RulerColumns);
         QCOMPARE(b.size(), RulerColumns);
-        QCOMPARE(label3Caption(), a + u' ' + b);
-        for (int k = 1; k <= RulerColumns; ++k) {
-            QCOMPARE(b[k - 1], QChar(u'0' + k % 10));
-            QCOMPARE(a[k - 1], k == 1 || k % 10 == 0 ? QChar(u'0' + (k / 10) % 10) : QChar(u' '));
-            const QChar hundreds = k >= HundredsFirstColumn ? h[k - HundredsFirstColumn] : QChar(u' ');
-            QCOMPARE(hundreds, k >= 100 && k % 10 == 0 ? QChar(u'1') : QChar(u' '));
+        QCOMPARE(label3Caption(first), a + u' ' + b);
+        for (int k = 0; k < RulerColumns; ++k) {
+            const int column = first + k;
+            QCOMPARE(b[k], QChar(u'0' + column % 10));
+            QCOMPARE(a[k], k == 0 || column % 10 == 0 ? QChar(u'0' + (column / 10) % 10) : QChar(u' '));
+            const QChar hundreds = k >= HundredsFirstColumn - 1 ? h[k - HundredsFirstColumn + 1] : QChar(u' ');
+            QCOMPARE(hundreds, k >= HundredsFirstColumn - 1 && column % 10 == 0 ? QChar(u'0' + (column / 100) % 10) : QChar(u' '));
         }
+        if (first == 1)
+            QCOMPARE(h, QStringLiteral("1         1         1"));
+        QCOMPARE(rulerScroll(int(std::ceil((first - 1) * 7.8125)), 7.8125).firstColumn, first);
     }
 
     void rulerPlacement_data()

@@ -1,0 +1,308 @@
+#include "text_finder.h"
+
+#include "display_buffer.h"
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quillar {
+
+TextFinder::TextFinder(DisplayBuffer &buffer, QObject *parent) : QObject(parent), m_buffer(buffer)
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (work())
+            schedule(0);
+    });
+    connect(&m_buffer, &DisplayBuffer::textChanged, this, &TextFinder::textChanged);
+    m_seenRemoved = m_buffer.removedCount();
+    resetCount();
+}
+
+void TextFinder::find(const QString &pattern, bool matchCase, qsizetype from)
+{
+    m_pattern = pattern;
+    m_matchCase = matchCase;
+    for (int b = 0; b < 256; ++b) {
+        const QChar ch = byteToChar(std::uint8_t(b));
+        m_fold[std::size_t(b)] = matchCase ? std::uint8_t(b) : charToByte(ch.toCaseFolded()).value_or(std::uint8_t(b));
+    }
+    m_needle.clear();
+    for (const QChar ch : pattern) {
+        const std::optional<std::uint8_t> byte = charToByte(ch);
+        if (!byte) { // not a character the display can hold: no match anywhere
+            m_needle.clear();
+            break;
+        }
+        m_needle += char(m_fold[*byte]);
+    }
+    m_current.reset();
+    m_seek.reset();
+    m_timer.stop();
+    resetCount();
+    if (m_needle.isEmpty()) {
+        emit countChanged();
+        emit currentChanged();
+        return;
+    }
+    startSeek(true, from);
+}
+
+void TextFinder::next(qsizetype from)
+{
+    if (!m_needle.isEmpty())
+        startSeek(true, from);
+}
+
+void TextFinder::previous(qsizetype before)
+{
+    if (!m_needle.isEmpty())
+        startSeek(false, before);
+}
+
+std::optional<qsizetype> TextFinder::current() const
+{
+    if (!m_current)
+        return std::nullopt;
+    return qsizetype(*m_current - m_buffer.removedCount());
+}
+
+qsizetype TextFinder::lastStart() const
+{
+    return std::max<qsizetype>(0, m_buffer.length() - m_needle.size() + 1);
+}
+
+bool TextFinder::counted() const
+{
+    return m_needle.isEmpty() || m_countedTo >= m_buffer.removedCount() + lastStart();
+}
+
+bool TextFinder::matchesAt(qsizetype position) const
+{
+    for (qsizetype k = 0; k < m_needle.size(); ++k) {
+        if (m_fold[static_cast<unsigned char>(m_buffer.byteAt(position + k))] != static_cast<unsigned char>(m_needle[k]))
+            return false;
+    }
+    return true;
+}
+
+template <typename Visit>
+void TextFinder::scan(qsizetype from, qsizetype to, Visit &&visit) const
+{
+    const qsizetype m = m_needle.size();
+    from = std::max<qsizetype>(from, 0);
+    to = std::min(to, lastStart());
+    if (m == 0 || from >= to)
+        return;
+    const auto *needle = reinterpret_cast<const unsigned char *>(m_needle.constData());
+    const unsigned char first = needle[0];
+    const auto &fold = m_fold;
+    bool going = true;
+    m_buffer.blocks().forEachPiece(from, to, [&, at = from](const char *bytes, qsizetype n) mutable {
+        const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+        for (qsizetype i = 0; going && i < n; ++i) {
+            if (m_matchCase) {
+                const void *found = std::memchr(p + i, first, std::size_t(n - i));
+                if (!found)
+                    break;
+                i = static_cast<const unsigned char *>(found) - p;
+            } else if (fold[p[i]] != first) {
+                continue;
+            }
+            bool same = true;
+            if (n - i >= m) { // the whole match within this block
+                for (qsizetype k = 1; same && k < m; ++k)
+                    same = fold[p[i + k]] == needle[k];
+            } else {
+                same = matchesAt(at + i);
+            }
+            if (same)
+                going = visit(at + i);
+        }
+        at += n;
+    });
+}
+
+void TextFinder::matchesIn(qsizetype from, qsizetype to, const std::function<void(qsizetype)> &visit) const
+{
+    scan(from, to, [&](qsizetype at) {
+        visit(at);
+        return true;
+    });
+}
+
+bool TextFinder::work(qsizetype budget)
+{
+    if (m_seek)
+        seekSlice(budget);
+    else if (!counted())
+        countSlice(budget);
+    return m_seek || !counted();
+}
+
+void TextFinder::startSeek(bool forward, qsizetype origin)
+{
+    const qint64 removed = m_buffer.removedCount();
+    const qint64 at = removed + std::clamp<qsizetype>(origin, 0, m_buffer.length());
+    m_seek = Seek{forward, at, at, false};
+    // The first slice at once: a short text answers before the key is let go.
+    if (work())
+        schedule(0);
+}
+
+void TextFinder::seekSlice(qsizetype budget)
+{
+    const qint64 removed = m_buffer.removedCount();
+    const qint64 end = removed + lastStart();
+    Seek &s = *m_seek;
+    std::optional<qint64> found;
+    bool more = true;
+    // Up to the budget, across the wrap: a short text answers at once.
+    while (!found && more && budget > 0) {
+        if (s.forward) {
+            const qint64 limit = s.wrapped ? std::min(s.origin, end) : end;
+            const qint64 to = std::min(limit, s.at + budget);
+            scan(s.at - removed, to - removed, [&](qsizetype at) {
+                found = at + removed;
+                return false;
+            });
+            budget -= std::max<qint64>(to - s.at, 1);
+            s.at = to;
+            more = s.at < limit || !s.wrapped;
+            if (!found && s.at >= limit && !s.wrapped) {
+                s.wrapped = true;
+                s.at = removed;
+            }
+        } else {
+            const qint64 limit = s.wrapped ? std::max(s.origin, removed) : removed;
+            const qint64 from = std::max(limit, s.at - budget);
+            scan(from - removed, s.at - removed, [&](qsizetype at) {
+                found = at + removed;
+                return true; // the last one in the stretch
+            });
+            budget -= std::max<qint64>(s.at - from, 1);
+            s.at = from;
+            more = s.at > limit || !s.wrapped;
+            if (!found && s.at <= limit && !s.wrapped) {
+                s.wrapped = true;
+                s.at = end;
+            }
+        }
+    }
+    if (!found && more)
+        return;
+    m_current = found;
+    m_seek.reset();
+    emit currentChanged();
+    emit countChanged();
+}
+
+void TextFinder::countSlice(qsizetype budget)
+{
+    const qint64 removed = m_buffer.removedCount();
+    const qint64 from = std::max(m_countedTo, removed);
+    const qint64 to = std::min(removed + lastStart(), from + budget);
+    scan(from - removed, to - removed, [&](qsizetype at) {
+        const qint64 chunk = (at + removed) / ChunkSize;
+        if (m_chunks.empty())
+            m_firstChunk = chunk;
+        while (m_firstChunk + qint64(m_chunks.size()) <= chunk)
+            m_chunks.push_back(0);
+        ++m_chunks[std::size_t(chunk - m_firstChunk)];
+        ++m_total;
+        return true;
+    });
+    m_countedTo = std::max(m_countedTo, to);
+    m_countedOnce = m_countedOnce || counted();
+    emit countChanged();
+}
+
+std::optional<qint64> TextFinder::currentNumber() const
+{
+    if (!m_current || *m_current >= m_countedTo)
+        return std::nullopt;
+    const qint64 removed = m_buffer.removedCount();
+    const qint64 chunk = *m_current / ChunkSize;
+    qint64 number = 1;
+    for (qint64 i = 0; i < chunk - m_firstChunk && i < qint64(m_chunks.size()); ++i)
+        number += m_chunks[std::size_t(i)];
+    const qint64 from = std::max(removed, chunk * ChunkSize);
+    scan(from - removed, *m_current - removed, [&](qsizetype) {
+        ++number;
+        return true;
+    });
+    return number;
+}
+
+QString TextFinder::status() const
+{
+    if (m_pattern.isEmpty())
+        return {};
+    const bool whole = m_countedOnce || counted();
+    if (m_needle.isEmpty() || (whole && m_total == 0 && !m_seek))
+        return QStringLiteral("No matches");
+    if (m_total == 0 || (m_seek && !m_current))
+        return QStringLiteral("Searching\u2026");
+    const QString total = QString::number(m_total) + (whole ? QString() : QStringLiteral("+"));
+    if (const std::optional<qint64> number = currentNumber())
+        return QStringLiteral("%1 of %2").arg(*number).arg(total);
+    return whole && m_total == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(total);
+}
+
+void TextFinder::textChanged()
+{
+    const qint64 removed = m_buffer.removedCount();
+    if (removed != m_seenRemoved) {
+        m_seenRemoved = removed;
+        // Matches cut from the front go, with the stretches that held them.
+        const qint64 firstKept = removed / ChunkSize;
+        while (!m_chunks.empty() && m_firstChunk < firstKept) {
+            m_total -= m_chunks.front();
+            m_chunks.pop_front();
+            ++m_firstChunk;
+        }
+        if (m_chunks.empty()) {
+            m_firstChunk = firstKept;
+        } else if (m_firstChunk == firstKept) {
+            // The first stretch lost its front: what is left of it is counted again.
+            quint32 left = 0;
+            const qint64 end = std::min((firstKept + 1) * ChunkSize, m_countedTo);
+            scan(0, end - removed, [&](qsizetype) {
+                ++left;
+                return true;
+            });
+            m_total += qint64(left) - qint64(m_chunks.front());
+            m_chunks.front() = left;
+        }
+        m_countedTo = std::max(m_countedTo, removed);
+        if (m_current && *m_current < removed)
+            m_current.reset();
+        if (m_seek) {
+            m_seek->origin = std::max(m_seek->origin, removed);
+            m_seek->at = std::max(m_seek->at, removed);
+        }
+        emit countChanged();
+    }
+    // A search or a count under way goes on at once; new text waits a frame.
+    if (!m_needle.isEmpty() && !m_timer.isActive())
+        schedule(CatchUpMs);
+}
+
+void TextFinder::schedule(int ms)
+{
+    if (!m_timer.isActive() || ms < m_timer.remainingTime())
+        m_timer.start(ms);
+}
+
+void TextFinder::resetCount()
+{
+    const qint64 removed = m_buffer.removedCount();
+    m_chunks.clear();
+    m_firstChunk = removed / ChunkSize;
+    m_countedTo = removed;
+    m_total = 0;
+    m_countedOnce = false;
+}
+
+} // namespace quillar

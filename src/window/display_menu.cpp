@@ -1,0 +1,30 @@
+#include "display_menu.h"
+
+#include "receive/display_view.h"
+#include "receive/time_column.h"
+
+#include <QActionGroup>
+#include <QMenu>
+
+namespace quillar {
+
+void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void()> &save,
+                    const std::function<void()> &clear)
+{
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Save\u2026"), &menu, save);
+    menu.addAction(QStringLiteral("Clea&r"), &menu, clear);
+    menu.addSeparator();
+    QMenu *times = menu.addMenu(QStringLiteral("&Time column"));
+    times->setWindowTitle(QStringLiteral("Time column"));
+    auto *choices = new QActionGroup(times);
+    for (const TimeColumn column : TimeColumns) {
+        QAction *choice = times->addAction(timeColumnLabel(column));
+        choice->setCheckable(true);
+        choice->setChecked(column == display.timeColumn());
+        choices->addAction(choice);
+        QObject::connect(choice, &QAction::triggered, &display, [&display, column] { display.setTimeColumn(column); });
+    }
+}
+
+} // namespace quillar
