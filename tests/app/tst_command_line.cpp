@@ -32,7 +32,7 @@ private slots:
         QTest::addColumn<QString>("printed"); // a pattern
         QTest::newRow("help") << QStringList{"--help"} << 0 << "^Usage: quillar \\[options\\]\n.*--dir <folder>.*--user-dir.*--list-ports.*--scrollback <characters>.*-platform";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "^quillar \\d+\\.\\d+\n$";
-        QTest::newRow("Qt options, one dash and two") << QStringList{"-platform", "xcb", "--style=fusion", "-reverse", "-v"} << 0 << "^quillar ";
+        QTest::newRow("Qt options, one dash and two") << QStringList{"-platform", "xcb", "-display", ":1", "--style=fusion", "-reverse", "-v"} << 0 << "^quillar ";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "^quillar: Unknown option 'bogus'\\.\n\nUsage: quillar";
         QTest::newRow("empty folder") << QStringList{"--dir", ""} << 2 << "^quillar: --dir needs a folder\\.\n";
         QTest::newRow("both logs in one file") << QStringList{"--log", "x", "--log-text", "./x"} << 2 << "^quillar: --log and --log-text name the same file";

@@ -26,6 +26,7 @@
 #include <thread>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace quillar;
@@ -261,6 +262,24 @@ private slots:
         other.kill();
         other.waitForFinished();
         lock.remove();
+    }
+
+    // A terminal as the system leaves it (CR to LF, XON/XOFF, seven bits,
+    // lines) gives every byte as it came once the port is open.
+    void everyByteAsItCame()
+    {
+        const int slave = ::open(QFile::encodeName(m_device.slavePath()).constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(slave >= 0);
+        termios cooked{};
+        QCOMPARE(::tcgetattr(slave, &cooked), 0);
+        cooked.c_iflag |= ICRNL | INLCR | IXON | ISTRIP | BRKINT;
+        cooked.c_lflag |= ICANON | ISIG | IEXTEN;
+        QCOMPARE(::tcsetattr(slave, TCSANOW, &cooked), 0);
+        ::close(slave);
+        QVERIFY(openAs(4));
+        const QByteArray bytes("a\rb\n\x11\x13\x03\x1a\xff\x80", 10);
+        QVERIFY(m_device.writeAll(bytes));
+        QTRY_COMPARE(m_bytes, bytes);
     }
 
     // A smoke test of tools/fake-device: it names its terminal once its

@@ -1,6 +1,7 @@
 // Port naming, the settings text and the line-condition rules, with no port.
 #include "port/comm_settings.h"
 #include "port/line_conditions.h"
+#include "port/port_list.h"
 #include "port/port_names.h"
 #include "port/read_pacing.h"
 
@@ -170,6 +171,15 @@ private slots:
     {
         QFETCH(qint64, lineFeedTime);
         QTEST(read_pacing::longestPause(lineFeedTime), "pause");
+    }
+
+    // --list-ports numbers the system's ports from 1, and says which numbers
+    // a COM<N> link takes over.
+    void portListNumbers()
+    {
+        const QString list = formatPortList(QStringLiteral("/s"), {ComLink{2, "/dev/ttyACM0", "/dev/ttyACM0", {}, {}}},
+                                            {{"ttyS0", "/dev/ttyS0"}, {"ttyUSB0", "/dev/ttyUSB0"}}, {});
+        QCOMPARE(list.split(u'\n').mid(3), (QStringList{"  1  /dev/ttyS0", "  2  /dev/ttyUSB0    (number 2 means COM2 above)", ""}));
     }
 };
 

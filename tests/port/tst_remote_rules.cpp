@@ -3,8 +3,14 @@
 #include "port/comm_settings.h"
 #include "port/remote_address.h"
 #include "port/rfc2217_stream.h"
+#include "port/tcp_keepalive.h"
 
 #include <QTest>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace quillar;
 
@@ -171,6 +177,25 @@ private slots:
         const auto line = stream.serverLine();
         QTEST(line ? line->text() : QString(), "server");
         QVERIFY(out.data.isEmpty());
+    }
+
+    // A peer gone without a word is given up after the idle time and the
+    // probes, as documented: the system holds the numbers it was handed.
+    void keepAliveAsDocumented()
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        QVERIFY(tcp_keepalive::enable(fd));
+        const auto option = [fd](int level, int name) {
+            int value = -1;
+            socklen_t size = sizeof value;
+            return ::getsockopt(fd, level, name, &value, &size) == 0 ? value : -1;
+        };
+        const QList<int> set{option(SOL_SOCKET, SO_KEEPALIVE) != 0, option(IPPROTO_TCP, TCP_KEEPIDLE),
+                             option(IPPROTO_TCP, TCP_KEEPINTVL), option(IPPROTO_TCP, TCP_KEEPCNT)};
+        ::close(fd);
+        QCOMPARE(set, (QList<int>{1, 10, 5, 3}));
+        QCOMPARE(tcp_keepalive::LossSeconds, 25);
     }
 };
 
