@@ -199,7 +199,7 @@ private slots:
         QTest::newRow("two fields") << QByteArray("\"1\",\"9600\"") << "" << QByteArray("\"1\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
         QTest::newRow("no number at field 3") << QByteArray("\"1\",\"9600\",abc") << "" << QByteArray("\"1\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
         QTest::newRow("a line end alone: an empty port box") << QByteArray("\r\n") << "" << QByteArray("\"\",\"4800\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
-        QTest::newRow("texts no box could hold") << QByteArray("\"-g\",\"96\x01\",20,30,9000,4000,\"a\x7f\",\"1234\"") << "" << QByteArray("\"1\",\"4800\",20,30,9000,4000,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("texts no box could hold") << QByteArray("\"-g\",\"96x0\",20,30,9000,4000,\"a\x7f\",\"1234\"") << "" << QByteArray("\"1\",\"4800\",20,30,9000,4000,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
         QTest::newRow("texts a box holds") << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\"") << "" << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\",\"128\",\"150\"\r\n") << DefaultBytes;
         QByteArray junk(1 << 20, Qt::Uninitialized);
         QRandomGenerator(18).fillRange(reinterpret_cast<quint32 *>(junk.data()), junk.size() / 4);
