@@ -39,7 +39,6 @@ LongSession::LongSession(const LongSessionOptions &options, MSComm &comm, PortTo
 
 LongSession::~LongSession()
 {
-    deliverPending();
     if (m_textLog) {
         m_display.setAppendObserver(nullptr);
         m_textLog->finish();

@@ -48,7 +48,8 @@ public:
     // The user pressed Open or Close, or edited the port box: no reopening.
     void userTookOver();
     // The program ends: what the port has read ahead of the display goes
-    // into the logs too.
+    // into the logs too. The owner calls it before the session goes, while
+    // its handler still hands the bytes on.
     void deliverPending();
 
     [[nodiscard]] const Reconnect *reconnect() const { return m_reconnect.get(); }

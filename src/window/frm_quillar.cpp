@@ -93,8 +93,11 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
 
 frmQuillar::~frmQuillar()
 {
-    // The session goes first: its end hands what the port read ahead of the
-    // display to the logs, also when the window goes without being closed.
+    // What the port read ahead of the display goes into the logs too, also
+    // when the window goes without being closed: handed over while the
+    // session still takes it, and only then the session goes.
+    if (m_session)
+        m_session->deliverPending();
     m_session.reset();
 }
 
