@@ -1,14 +1,8 @@
-// The byte renderer and the display buffer under any sequence of reads,
-// clears and timed line ends, against a small model written here: each byte
-// as its character, [CR], [LF] (with a line break in line-feed mode) or
-// [XX]; a text ending in a line feed first cuts a display longer than 19999
-// characters to its last 19900; past 100000 after an append, the display
-// is cut to its last 19900. The buffer's line index, longest line and caret
-// must agree with its text.
-//
-// Input: byte 0 picks the bounds, byte 1 the line-feed mode and how much
-// the display holds to begin with; then each byte is an operation, reads
-// taking the bytes that follow as the device's data.
+// The byte renderer and the display buffer under any reads, clears and timed
+// line ends, against a model written here (modelPiece, modelAppend); the line
+// index, longest line and caret must agree with the text. Byte 0 picks the
+// bounds, byte 1 the line-feed mode and the starting text; then each byte is
+// an operation, a read taking the bytes that follow.
 #include "receive/byte_renderer.h"
 #include "receive/display_buffer.h"
 #include "windows_1252.h"
@@ -30,9 +24,8 @@ namespace {
 }
 
 constexpr double Bounds[] = {31, 128, -1, 0, 9.5, 10, 13, 14, 64.9, 65.1, 127, 200, 255, 256};
-// What the display holds to begin with: mostly nothing, now and then just
-// below the trim threshold, rarely just below the safety limit (its long
-// strings are slow to copy under AddressSanitizer); the rest are 0.
+// Mostly empty at first, now and then just below the trim threshold, rarely
+// below the safety limit (slow to copy under AddressSanitizer).
 constexpr qsizetype StartLengths[16] = {19890, 19990, 19990, 99990};
 constexpr qsizetype Trim = 19999;
 constexpr qsizetype Kept = 19900;
