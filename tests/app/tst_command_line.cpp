@@ -21,10 +21,9 @@ class TestCommandLine : public QObject
     Q_OBJECT
 
 private slots:
-    // Leading NAME=value arguments go to the environment. The program starts
-    // in %START% with its home in %HOME%; %CONFIG% is a folder of its own. Exit
-    // code 0 prints on standard output only, any other on standard error only;
-    // -1: the window opens, and the row ends it once it wrote the file printed names.
+    // Leading NAME=value arguments go to the environment; it starts in %START%,
+    // home in %HOME%. Exit 0 prints on standard output only, others on standard
+    // error only; -1: the window opens, and is ended once it wrote `printed`.
     void run_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -41,8 +40,7 @@ private slots:
         QTest::newRow("argument") << QStringList{"COM3"} << 2 << "^quillar: unexpected argument 'COM3'\\.\n";
         QTest::newRow("two folders") << QStringList{"--dir", "a", "--user-dir"} << 2 << "^quillar: --dir and --user-dir";
         QTest::newRow("folder that cannot be made") << QStringList{"--dir", "/dev/null/q"} << 1 << "^quillar: cannot create the folder /dev/null/q: ";
-        // Listing reads the folder and creates nothing; a relative name means
-        // a place under the start directory.
+        // Listing creates nothing; a relative name is under the start directory.
         QTest::newRow("ports of a relative folder") << QStringList{"--dir", "x/../boards", "--list-ports"} << 0 << "^COM<N> links in %START%/boards: none\nSystem serial ports";
         QTest::newRow("ports of the user folder") << QStringList{"XDG_CONFIG_HOME=%CONFIG%", "--user-dir", "--list-ports"} << 0 << "^COM<N> links in %CONFIG%/quillar: none\n";
         QTest::newRow("relative XDG_CONFIG_HOME is ignored") << QStringList{"XDG_CONFIG_HOME=rel", "--list-ports", "--user-dir"} << 0 << "^COM<N> links in %HOME%/.config/quillar: none\n";

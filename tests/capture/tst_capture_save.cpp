@@ -4,6 +4,7 @@
 #include "receive/display_buffer.h"
 #include "support/real_faults.h"
 #include "support/scripted_ui.h"
+#include "support/test_fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,11 +29,7 @@ class TestCaptureSave : public QObject, private CaptureUi
     std::optional<ScriptedUi> m_ui;
 
     QString file(const QString &name) const { return m_tmp->filePath(name); }
-    QByteArray saved() const
-    {
-        QFile f(file("Debug.txt"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray saved() const { return test::fileBytes(file("Debug.txt")); }
 
 private slots:
     void init()
@@ -71,9 +68,7 @@ private slots:
         QFETCH(int, selectionEnd);
         QFETCH(QList<bool>, answers);
         QFETCH(bool, arrivesDuringDialog);
-        QFile old(file("Debug.txt")); // a longer capture, wholly replaced
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(500, 'o')) == 500);
-        old.close();
+        QVERIFY(test::writeFile(file("Debug.txt"), QByteArray(500, 'o'))); // a longer capture, wholly replaced
         m_ui->yesNoAnswers.assign(answers.begin(), answers.end());
         if (arrivesDuringDialog)
             m_ui->whileOpen = [&](Kind) { m_display.append(QStringLiteral("<003>\r\n")); };
@@ -82,8 +77,7 @@ private slots:
         m_save->save();
 
         QTEST(saved(), "written");
-        // Each dialog and question as "title: text", the dialog's text being its
-        // filter, proposed name and folder.
+        // "title: text", a dialog's text being its filter, folder and name.
         QStringList asked;
         for (const ScriptedUi::Call &c : m_ui->calls) {
             const auto &r = c.request;
@@ -109,8 +103,7 @@ private slots:
     }
 
     // The box "Errore n.<number>" with the description; the file is closed,
-    // so the next save works. (Which number for which failure is the file
-    // layer's rule, met by the settings tests.)
+    // so the next save works.
     void failures_data()
     {
         QTest::addColumn<QString>("target");

@@ -1,13 +1,8 @@
-// NumericValue on any text, against a reading of its rules written here from
-// their description: blanks, tabs and line feeds are dropped wherever they
-// stand; then the longest start of the form sign? (digits with at most one
-// period) (E sign? digits)? is the number, taken by strtod, with an exponent
-// marker that has no digits after it left out; no digit gives 0; a value
-// too large for a double is the largest double of its sign.
-//
-// Each input byte is one character: bytes below 0x80 are themselves, the
-// others stand for characters that look like parts of a number and are not
-// (full-width and Arabic-Indic digits, the minus sign, no-break spaces).
+// NumericValue on any text, against a reading of its rules written here:
+// blanks, tabs and line feeds dropped; the longest start of the form sign?
+// (digits, at most one period) (E sign? digits)? taken by strtod; no digit
+// gives 0; too large, the largest double of its sign. Bytes from 0x80 stand
+// for characters that look like parts of a number and are not.
 #include "platform/numeric_value.h"
 
 #include <QString>

@@ -1,13 +1,7 @@
-// The RTF reader on any bytes (with QUILLAR_FUZZ_LAYOUT: then laid out as
-// the help window lays it out). The sanitizers watch memory and undefined
-// behaviour; this target checks what the reader promises of the document:
-//  - it reads exactly the inputs that begin with "{\rtf" (after an optional
-//    byte-order mark and blanks), and leaves the document empty otherwise;
-//  - the document grows in proportion to the input: at most two characters
-//    per input byte, besides the cells of its tables;
-//  - its tables hold at most MaxTableCells cells in all;
-//  - no picture is decoded beyond MaxPicturePixels, nor all of them beyond
-//    MaxDocumentPixels; none is shown wider or higher than 4096 pixels.
+// The RTF reader on any bytes (with QUILLAR_FUZZ_LAYOUT also laid out): it
+// reads exactly the inputs that begin with "{\rtf" after a byte-order mark
+// and blanks; the document grows at most two characters a byte besides its
+// table cells, which are capped; pictures keep within their caps.
 #include "help/rtf_document_builder.h"
 #include "help/rtf_picture.h"
 #include "help/rtf_reader.h"

@@ -1,7 +1,6 @@
-// The settings reader on any bytes, held field by field against a reading of
-// the record's rules written here from their description; then every record
-// read is written and read back unchanged. Bit 0 of the first byte says
-// whether the rest is the whole file or only its start (a file too long).
+// The settings reader on any bytes, field by field against a reading of the
+// rules written here; each record read is written and read back unchanged.
+// Bit 0 of the first byte: the rest is the whole file, or only its start.
 #include "platform/numbered_error.h"
 #include "settings/settings_format.h"
 #include "settings/settings_parser.h"
@@ -119,8 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (error)
         return 0;
 
-    // Written as one record ending in CR LF and read back. A text holding a
-    // double quote is cut there on reading: such records do not come back.
+    // A text holding a double quote is cut there on reading: it cannot come back.
     const QByteArray written = formatSettingsRecord(record);
     if (!written.endsWith("\r\n"))
         fail("a written record does not end in CR LF");

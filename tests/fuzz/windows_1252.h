@@ -4,10 +4,8 @@
 
 namespace quillar::fuzz {
 
-// Windows-1252 as the WHATWG Encoding Standard defines it, written out here
-// rather than taken from the program, so that the oracles do not share its
-// code page: bytes 0x80 to 0x9F from the table, every other byte is the
-// character of the same value.
+// Windows-1252 as WHATWG defines it, written apart from the program's own
+// so that the oracles do not share its code page.
 [[nodiscard]] inline char16_t windows1252(std::uint8_t byte)
 {
     static constexpr char16_t High[32] = {

@@ -19,9 +19,7 @@ const QString Missing = QStringLiteral("Manca il file di help Term_Istr.rtf");
 
 void writeHelp(const QByteArray &bytes, const QString &path = HelpName)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    QVERIFY(test::writeFile(path, bytes));
 }
 
 void open() { frmIstruzioni::instance().Apri(HelpName, QStringLiteral("Quillar - Istruzioni")); }
@@ -44,8 +42,7 @@ private slots:
         m_ui.clear();
     }
 
-    // At 1440 DPI a pixel is a twip. Halves of the room around the window go
-    // to the even neighbour, and the screen's own origin is added.
+    // At 1440 DPI a pixel is a twip; halves go to the even neighbour.
     void geometry()
     {
         const QSizeF outer(8550, 4965);
@@ -71,8 +68,7 @@ private slots:
     }
 
     // A missing file is said so, each time. Found, the window opens centred
-    // at the design size; each open and each activation reloads it in place;
-    // when the file goes it says so and closes, and opens centred again.
+    // at the design size; each open and activation reloads it in place.
     void lifetime()
     {
         open();
@@ -127,10 +123,8 @@ private slots:
         QCOMPARE(help()->pos(), centred);
     }
 
-    // The view is the outer size less 120 x 480 twips (8 x 32 pixels); the
-    // outer size is the client's with the design frame (8 x 34 pixels) when
-    // the window system reports none. Minimized, the view keeps its size.
-    // F1 in the help window does nothing.
+    // The view is the outer size (the design frame added when there is
+    // none) less 8 x 32 pixels, kept while minimized; F1 does nothing here.
     void viewAndKeys()
     {
         writeHelp("{\\rtf1 text}");

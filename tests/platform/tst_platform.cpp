@@ -1,8 +1,8 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/file_errors.h"
-#include "platform/guarded.h"
 #include "platform/numbered_error.h"
+#include "platform/numeric_value.h"
 #include "platform/qt_modal_ui.h"
 #include "platform/rounding.h"
 #include "platform/twips.h"
@@ -23,8 +23,26 @@ class TestPlatform : public QObject
     Q_OBJECT
 
 private slots:
-    // The program's one rounding rule, halves to even, and its ranges: the
-    // 16-bit one fails outside, the clamped 32-bit one holds at its ends.
+    // The number dialect's corners; the fuzz target holds the rest.
+    void numericValue_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("zeros after the point") << "0.05" << 0.05;
+        QTest::newRow("leading point, zeros") << "-.007" << -0.007;
+        QTest::newRow("second point stops") << "1.2.3" << 1.2;
+        QTest::newRow("comma is no decimal point") << "1,5" << 1.0;
+        QTest::newRow("exponent e-2") << "5e-2" << 0.05;
+        QTest::newRow("blanks, tabs and LF anywhere") << "\t- 1\n2\t.\n5 e 1" << -125.0;
+        QTest::newRow("CR ends the number") << "1\r2" << 1.0;
+    }
+    void numericValue()
+    {
+        QFETCH(QString, text);
+        QTEST(NumericValue(text), "expected");
+    }
+
+    // Halves to even; the 16-bit range fails outside, the clamped 32-bit holds.
     void rounding_data()
     {
         QTest::addColumn<double>("value");
@@ -67,20 +85,12 @@ private slots:
         QCOMPARE(encodeText(QString::fromUtf16(u"\u20AC\u0081a\u03A9")), QByteArray("\x80\x81" "a?"));
     }
 
-    void guardedSwallowsAndCarriesOn()
-    {
-        guarded("test", [] { throw NumberedError(68, QStringLiteral("Device unavailable")); });
-        guarded("test", [] { throw 42; });
-    }
-
     void saveFilters()
     {
         QCOMPARE(QtModalUi::nameFilters(QStringLiteral("File di testo (*.txt)|*.txt|Tutti i file|*.*")),
                  QStringList({QStringLiteral("File di testo (*.txt) (*.txt)"), QStringLiteral("Tutti i file (*)")}));
     }
 
-    // On the program's clock a timer fires once, never before its time, and
-    // starting it again moves its deadline; stopped, it does not fire.
     // A full disk and a full quota are both "Disk full" to the user; other
     // write failures say what they can about the file.
     void writeFailures_data()
@@ -104,6 +114,7 @@ private slots:
         QTEST(writeFailure(file, WritePhase(phase), error, QStringLiteral("text")).number(), "number");
     }
 
+    // Fires once, never early; a restart moves the deadline; stopped, silent.
     void steadyClockTimer()
     {
         ClockTimer timer;

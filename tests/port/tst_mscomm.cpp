@@ -1,7 +1,4 @@
-// The serial control end to end, on pseudo-terminals linked as COM<N>, some
-// behind a driver that plays a UART's calls, and the fake-device tool that
-// streams to one.
-#include "platform/numbered_error.h"
+// The serial control end to end, on pseudo-terminals linked as COM<N>.
 #include "port/mscomm.h"
 #include "port/port_device.h"
 #include "port/read_pacing.h"
@@ -35,21 +32,7 @@ using quillar::test::PseudoTerminal;
 using Watch = SerialDevice::ModemWatch;
 Q_DECLARE_METATYPE(quillar::SerialDevice::ModemWatch)
 
-namespace {
-
-// What a step throws, as "<number> <description>"; empty for nothing.
-template <typename F>
-QString errorOf(F &&step)
-{
-    try {
-        step();
-    } catch (const NumberedError &e) {
-        return QString::number(e.number()) + u' ' + e.description();
-    }
-    return {};
-}
-
-} // namespace
+using quillar::test::errorOf;
 
 class TestMSComm : public QObject
 {
@@ -59,13 +42,11 @@ class TestMSComm : public QObject
     PseudoTerminal m_device;
     MSComm m_comm;
     std::unique_ptr<FakeSerialDriver> m_fake;
-    // What the handler took: each read, and every byte in order. While
-    // m_hold is set it hears dataReady but does not read Input.
+    // Each read the handler took, and every byte; while m_hold it reads nothing.
     QList<int> m_readSizes;
     QByteArray m_bytes;
     bool m_hold = false;
 
-    // The control on COM<number>, a link to this test's device.
     [[nodiscard]] bool openAs(int number, const QString &settings = QStringLiteral("9600,n,8,1"))
     {
         if (!m_device.linkAs(m_dir->path(), number))
@@ -76,8 +57,7 @@ class TestMSComm : public QObject
         return m_comm.portOpen();
     }
 
-    // Later openings go through a driver that plays a UART's calls; it
-    // lives until cleanup has closed the port.
+    // Later openings go through a driver that plays a UART's calls.
     FakeSerialDriver &useFakeDriver(FakeSerialDriver::Supports supports)
     {
         m_fake = std::make_unique<FakeSerialDriver>(supports);
@@ -85,9 +65,8 @@ class TestMSComm : public QObject
         return *m_fake;
     }
     [[nodiscard]] Watch modemWatch() const { return static_cast<const SerialDevice *>(m_comm.device())->modemWatch(); }
-    // Runs events until the port has closed itself.
-    // The scheduling state of this process's thread of that name (R: running
-    // or waiting for a processor, S: asleep), or 0 when there is none.
+    // The state of this process's thread of that name (R: running or
+    // runnable, S: asleep), or 0 when there is none.
     [[nodiscard]] static char threadState(const QByteArray &name)
     {
         for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -137,9 +116,8 @@ private slots:
         m_dir.reset();
     }
 
-    // Bytes that pile up while the handler does not read come back at most
-    // 32767 a read, each remainder announced by another event, none lost and
-    // no event without bytes; closing first hands over what reached the port.
+    // Held bytes come back at most 32767 a read, each remainder announced by
+    // another event, none lost; closing first hands over what reached the port.
     void receiveInCappedReadsAndClose()
     {
         QVERIFY(openAs(3));
@@ -155,8 +133,7 @@ private slots:
         QVERIFY(m_device.writeAll("!"));
         QTRY_COMPARE(m_bytes.size(), data.size() + 1);
         QVERIFY(m_bytes == data + "!");
-        // 100,000 waited when reading began; "!" joins the last read or, when
-        // the read of the held bytes began before it came, follows alone.
+        // "!" joins the last read, or follows alone when it came after that began.
         QVERIFY2(m_readSizes.mid(0, 3) == (QList<int>{32767, 32767, 32767})
                      && (m_readSizes.mid(3) == QList<int>{1700} || m_readSizes.mid(3) == (QList<int>{1699, 1})),
                  qPrintable(QDebug::toString(m_readSizes)));
@@ -172,9 +149,10 @@ private slots:
         m_comm.setPortOpen(false); // closing a closed port is harmless
     }
 
-    void portNumberErrors()
+    void errorsBeforeOpening()
     {
         QCOMPARE(errorOf([&] { m_comm.setCommPort(0); }), QStringLiteral("8002 Port numbers start at 1"));
+        QCOMPARE(errorOf([&] { m_comm.setSettings("0,n,8,1"); }), QStringLiteral("380 Invalid property value"));
         m_comm.setCommPort(99); // no COM99 here and no 99 serial ports on the system
         const QString none = errorOf([&] { m_comm.setPortOpen(true); });
         QVERIFY2(none.startsWith(QStringLiteral("8002 There is no COM99 in %1, and the system lists ").arg(m_dir->path()))
@@ -187,81 +165,77 @@ private slots:
         QCOMPARE(m_comm.commPort(), std::int16_t(6));
     }
 
-    // Settings refused when set, or by the device (pseudo-terminals carry
-    // eight bits with no parity) on opening; refused while open, the port
-    // stays open on what it had.
-    void settingsRefused()
+    // Settings the driver does not take, found by reading back (a 16550A keeps
+    // its old rate silently): refused on opening, and on the open port.
+    void refusedByTheDriver_data()
     {
-        const QString refused = QStringLiteral("380 Invalid property value");
-        QCOMPARE(errorOf([&] { m_comm.setSettings("0,n,8,1"); }), refused);
-        QCOMPARE(errorOf([&] { (void)openAs(9, "9600,e,7,1"); }),
-                 QStringLiteral("380 The driver of COM9 (%1) does not take 9600,e,7,1 (it kept 9600,n,8,1)")
-                     .arg(m_device.slavePath()));
+        QTest::addColumn<int>("fastest"); // 0: the pseudo-terminal's own driver
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("parity") << 0 << "9600,e,7,1" << "12000000,N,8,2"; // any rate the driver takes
+        QTest::newRow("a rate beyond a 16550A") << 115200 << "230400,n,8,1" << "115200,n,8,1";
+    }
+    void refusedByTheDriver()
+    {
+        QFETCH(int, fastest);
+        QFETCH(QString, refused);
+        QFETCH(QString, taken);
+        if (fastest)
+            useFakeDriver({}).setFastestRate(fastest);
+        const QString kept = errorOf([&] { (void)openAs(9, refused); });
+        QVERIFY2(kept.startsWith(QStringLiteral("380 The driver of COM9 (%1) does not take %2 (it kept ").arg(m_device.slavePath(), refused)),
+                 qPrintable(kept));
         QVERIFY(!m_comm.portOpen());
-        QVERIFY(openAs(9));
-        QCOMPARE(errorOf([&] { m_comm.setSettings("9600,e,7,1"); }), refused);
-        QCOMPARE(m_comm.settings(), QStringLiteral("9600,n,8,1"));
+        QVERIFY(openAs(9, "4800,n,8,1"));
+        QCOMPARE(errorOf([&] { m_comm.setSettings(refused); }), QStringLiteral("380 Invalid property value"));
+        QCOMPARE(m_comm.settings(), QStringLiteral("4800,n,8,1"));
         QVERIFY(m_device.writeAll("still"));
         QTRY_COMPARE(m_bytes, QByteArray("still"));
-        m_comm.setSettings(QStringLiteral("19200,N,8,2")); // applied at once
-        QCOMPARE(m_comm.settings(), QStringLiteral("19200,n,8,2"));
+        m_comm.setSettings(taken); // applied at once
+        QCOMPARE(m_comm.settings(), taken.toLower());
     }
 
-    // 8010 and its message while another holds the port; it opens once the
-    // holder has gone, even past the lock file a killed program left behind.
-    void busyIs8010_data()
+    // 8010 while another holds the port, and open once it has gone, past its
+    // lock file; a killed program's lock, its number reused, holds nothing.
+    void heldByAnother_data()
     {
         QTest::addColumn<bool>("exclusive");
-        QTest::newRow("another program, exclusive mode") << true;
-        QTest::newRow("another program, lock file") << false;
+        QTest::addColumn<QByteArray>("lock"); // %1: a live process's number; %10: that, 10 wide
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("exclusive mode") << true << QByteArray() << true;
+        QTest::newRow("lock file") << false << QByteArray("%10\n") << true;
+        QTest::newRow("a killed program's lock, its number reused")
+            << false << "%1\nquillar\n" + QSysInfo::machineHostName().toUtf8() + '\n' << false;
     }
-    void busyIs8010()
+    void heldByAnother()
     {
         QFETCH(bool, exclusive);
+        QFETCH(QByteArray, lock);
+        QFETCH(bool, busy);
         QVERIFY(m_device.linkAs(m_dir->path(), 10));
-        QFile lock("/run/lock/LCK.." + QString(m_device.slavePath()).remove("/dev/").replace(u'/', u'_'));
-        QProcess other; // a program that announces itself in the lock file
+        QFile lockFile("/run/lock/LCK.." + QString(m_device.slavePath()).remove("/dev/").replace(u'/', u'_'));
+        QProcess other;
         const int fd = exclusive ? ::open(QFile::encodeName(m_device.slavePath()).constData(), O_RDONLY | O_NOCTTY) : -1;
         if (exclusive) {
             QCOMPARE(::ioctl(fd, TIOCEXCL), 0);
         } else {
             other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
-            QVERIFY(other.waitForStarted() && lock.open(QIODevice::WriteOnly));
-            QCOMPARE(lock.write(QByteArray::number(other.processId()).rightJustified(10) + '\n'), 11);
-            lock.close();
+            QVERIFY(other.waitForStarted() && lockFile.open(QIODevice::WriteOnly));
+            const QByteArray pid = QByteArray::number(other.processId());
+            QVERIFY(lockFile.write(lock.replace("%10", pid.rightJustified(10)).replace("%1", pid)) > 0);
+            lockFile.close();
         }
         m_comm.setCommPort(10);
-        const QString busy = QStringLiteral("8010 The hardware is not available (locked by another device)");
-        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), busy);
-
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }),
+                 busy ? QStringLiteral("8010 The hardware is not available (locked by another device)") : QString());
+        m_comm.setPortOpen(false);
         if (exclusive)
             QVERIFY(::ioctl(fd, TIOCNXCL) == 0 && ::close(fd) == 0);
         other.kill();
         other.waitForFinished();
         m_comm.setPortOpen(true);
         QVERIFY(m_comm.portOpen());
-        m_comm.setPortOpen(false);
-        lock.remove();
-    }
-
-    // A Qt program killed while it held the port leaves its lock file; once
-    // its number belongs to another program, the port is free.
-    void lockOfAKilledProgramWithItsNumberReused()
-    {
-        QVERIFY(m_device.linkAs(m_dir->path(), 11));
-        QFile lock("/run/lock/LCK.." + QString(m_device.slavePath()).remove("/dev/").replace(u'/', u'_'));
-        QProcess other;
-        other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
-        QVERIFY(other.waitForStarted() && lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(other.processId()) + "\nquillar\n" + QSysInfo::machineHostName().toUtf8() + '\n');
-        lock.close();
-        m_comm.setCommPort(11);
-        m_comm.setPortOpen(true);
-        QVERIFY(m_comm.portOpen());
-        m_comm.setPortOpen(false);
-        other.kill();
-        other.waitForFinished();
-        lock.remove();
+        lockFile.remove();
     }
 
     // A terminal as the system leaves it (CR to LF, XON/XOFF, seven bits,
@@ -282,8 +256,7 @@ private slots:
         QTRY_COMPARE(m_bytes, bytes);
     }
 
-    // A smoke test of tools/fake-device: it names its terminal once its
-    // COM<N> link is in place, and streams its bytes there.
+    // tools/fake-device names its terminal once its COM<N> link is in place.
     void fakeDeviceStreamsToItsLink()
     {
         QProcess device;
@@ -303,13 +276,9 @@ private slots:
     }
 
     // A hang-up throws away what the system still holds, so the reader takes
-    // each arrival at once, whatever the program's own thread is doing: here
-    // it runs no events from the first byte to the hang-up, which comes from
-    // 2 ms after the last byte reached the terminal on (the system hands a
-    // write on a moment later, on a loaded machine even later). A reader that
-    // the arrival has woken but the machine has not yet given a processor is
-    // waited for: the delay is the machine's. One asleep while bytes wait is
-    // not. Every byte written before the hang-up is captured.
+    // each arrival at once, while this thread runs no events: the hang-up comes
+    // 2 ms or more after the last byte reached the terminal. A reader woken but
+    // not yet given a processor is waited for; one asleep while bytes wait is not.
     void hangUpsLoseNothing()
     {
         m_comm.setLongestReadPause(read_pacing::LongestPauseMs);
@@ -345,44 +314,8 @@ private slots:
         }
     }
 
-    // Any rate the driver takes: a pseudo-terminal takes all, and the
-    // settings are those read back from it.
-    void ratesTheDriverTakes_data()
-    {
-        QTest::addColumn<QString>("settings");
-        QTest::newRow("250000, 3D printers and DMX") << "250000,n,8,1";
-        QTest::newRow("1500000") << "1500000,n,8,2";
-        QTest::newRow("12000000, from a record") << "12000000,n,8,1";
-    }
-    void ratesTheDriverTakes()
-    {
-        QFETCH(QString, settings);
-        QVERIFY(openAs(13, settings));
-        QCOMPARE(m_comm.settings(), settings);
-    }
-
-    // A driver that keeps its old rate for one it cannot make, as a 16550A
-    // does, and says nothing: read back, it is a refused setting, on opening
-    // and on the open port, which runs on at the rate it had.
-    void rateTheDriverKeepsIsRefused()
-    {
-        useFakeDriver({}).setFastestRate(115200);
-        const QString refused = QStringLiteral("380 Invalid property value");
-        const QString kept = errorOf([&] { (void)openAs(14, "230400,n,8,1"); });
-        QVERIFY2(kept.startsWith(QStringLiteral("380 The driver of COM14 (%1) does not take 230400,n,8,1 (it kept ")
-                                     .arg(m_device.slavePath())),
-                 qPrintable(kept));
-        QVERIFY(!m_comm.portOpen());
-        QVERIFY(openAs(14, "4800,n,8,1"));
-        QCOMPARE(errorOf([&] { m_comm.setSettings("460800,n,8,1"); }), refused);
-        QCOMPARE(m_comm.settings(), QStringLiteral("4800,n,8,1"));
-        m_comm.setSettings(QStringLiteral("115200,n,8,1"));
-        QCOMPARE(m_comm.settings(), QStringLiteral("115200,n,8,1"));
-    }
-
-    // Line conditions as the driver allows: the error counters read with the
-    // data they come with, the modem lines waited for in the kernel, or
-    // looked at slowly where the driver can only be asked, or not at all.
+    // Counters read with the data they come with; modem lines waited for in
+    // the kernel, or looked at slowly, or not at all, as the driver allows.
     void lineConditionsAsTheDriverAllows_data()
     {
         QTest::addColumn<bool>("counters");
@@ -433,16 +366,13 @@ private slots:
         }
     }
 
-    // What the port number leads to, when it is no serial port, named with
-    // its path. Links are "name>target", files "kind:name".
+    // No serial port where the number leads. "name>target": a link.
     void notASerialPort_data()
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("error"); // %1: the folder
         QTest::newRow("/dev/null") << QStringList{"COM18>/dev/null"}
                                    << "8015 COM18 leads to /dev/null, which is not a serial port";
-        QTest::newRow("/dev/zero") << QStringList{"COM18>/dev/zero"}
-                                   << "8015 COM18 leads to /dev/zero, which is not a serial port";
         QTest::newRow("plain file") << QStringList{"file:f", "COM18>f"}
                                     << "8015 COM18 leads to %1/f, which is a plain file, not a serial port";
         QTest::newRow("COM18 itself a file") << QStringList{"file:COM18"}

@@ -1,9 +1,14 @@
-// Port naming, the settings text and the line-condition rules, with no port.
+// The port's rules with no port: naming, settings, line conditions, and a
+// remote port's address and RFC 2217 reader.
 #include "port/comm_settings.h"
 #include "port/line_conditions.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
 #include "port/read_pacing.h"
+#include "port/remote_address.h"
+#include "port/rfc2217_stream.h"
+#include "port/tcp_keepalive.h"
+#include "support/test_fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,9 +17,54 @@
 
 #include <optional>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace quillar;
 
 Q_DECLARE_METATYPE(quillar::LineSnapshot)
+
+namespace {
+
+struct Outcome
+{
+    QByteArray data;
+    QList<int> events;
+    QByteArray replies;
+    int comPort = 0;
+    friend bool operator==(const Outcome &, const Outcome &) = default;
+};
+
+// The server's bytes read in pieces that end at `cuts`.
+Outcome readInPieces(const QByteArray &server, const QList<qsizetype> &cuts)
+{
+    Rfc2217Stream stream;
+    (void)stream.start();
+    Rfc2217Stream::Output out;
+    qsizetype from = 0;
+    for (const qsizetype cut : cuts + QList<qsizetype>{server.size()}) {
+        stream.read(QByteArrayView(server).sliced(from, cut - from), out);
+        from = cut;
+    }
+    Outcome o{out.data, {}, out.replies, int(stream.comPort())};
+    for (const CommEvent event : out.events)
+        o.events << int(event);
+    return o;
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (const int v : values)
+        b.append(char(v));
+    return b;
+}
+
+const QByteArray Sb = bytes({255, 250, 44}), Se = bytes({255, 240});
+
+} // namespace
 
 // Counters break, frame, overrun, buffer, parity; modem lines CTS, DSR, CD, ring.
 using Look = LineSnapshot;
@@ -24,9 +74,8 @@ class TestPortRules : public QObject
     Q_OBJECT
 
 private slots:
-    // What each port number opens. A COM<N> link comes first and leads to the
-    // device itself (the lock is named after it); a dangling one is a device
-    // gone, never another port; the rest are the system's in natural order.
+    // A COM<N> link first, resolved to the device (the lock is named after
+    // it); a dangling one is a device gone; then the system's in natural order.
     void portNumbers()
     {
         QTemporaryDir tmp;
@@ -41,10 +90,7 @@ private slots:
         QVERIFY(link("dev/gone", "settings/COM3"));
         QVERIFY(link("dev/ttyUSB1", "settings/com2")); // not the name port 2 looks for
         // A plain file names a remote port by its first line; a link to one does not.
-        const auto write = [&](const QString &name, const QByteArray &text) {
-            QFile file(dir.filePath(name));
-            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-        };
+        const auto write = [&](const QString &name, const QByteArray &text) { return test::writeFile(dir.filePath(name), text); };
         QVERIFY(write("settings/COM4", "  rfc2217://lab:7000 \r\nthe bench supply\n"));
         QVERIFY(write("settings/COM5", "tcp://lab:0\n"));
         QVERIFY(write("settings/COM9", "notes\ntcp://lab:7000\n"));
@@ -104,7 +150,6 @@ private slots:
         QTest::addColumn<QList<int>>("events");
         const LineCounters zero{0, 0, 0, 0, 0};
         const ModemLines idle{false, false, false, false};
-        QTest::newRow("nothing moved") << Look{zero, idle} << Look{zero, idle} << QList<int>{};
         QTest::newRow("many frame errors are one event") << Look{zero, {}} << Look{LineCounters{0, 7, 0, 0, 0}, {}} << QList<int>{1004};
         QTest::newRow("every counter, in code order")
             << Look{zero, {}} << Look{LineCounters{1, 1, 1, 1, 1}, {}} << QList<int>{1001, 1004, 1006, 1008, 1009};
@@ -135,8 +180,7 @@ private slots:
         QTEST(got, "events");
     }
 
-    // What a driver reports having applied, against what was asked: the
-    // frame exactly, the rate within 2 %.
+    // Applied against asked: the frame exactly, the rate within 2 %.
     void settingsTaken_data()
     {
         QTest::addColumn<QString>("asked");
@@ -156,8 +200,7 @@ private slots:
         QTEST(takenAsAsked(*parseCommSettings(asked), *parseCommSettings(applied)), "taken");
     }
 
-    // Bytes are held at most a display frame, and never so long that a quiet
-    // time shorter than the line-feed time could appear between hand-overs.
+    // Held at most a frame, and at most half the line-feed time.
     void readPause_data()
     {
         QTest::addColumn<qint64>("lineFeedTime");
@@ -171,6 +214,143 @@ private slots:
     {
         QFETCH(qint64, lineFeedTime);
         QTEST(read_pacing::longestPause(lineFeedTime), "pause");
+    }
+
+    void address_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("readBack"); // or the problem
+        QTest::newRow("RFC 2217, IPv4") << "rfc2217://127.0.0.1:7000" << "rfc2217://127.0.0.1:7000";
+        QTest::newRow("raw TCP, host name") << "tcp://lab-pi.example:2001" << "tcp://lab-pi.example:2001";
+        QTest::newRow("IPv6 in brackets") << "rfc2217://[::1]:65535" << "rfc2217://[::1]:65535";
+        QTest::newRow("unknown scheme") << "telnet://h:23" << "does not start with rfc2217:// or tcp://";
+        QTest::newRow("port 0") << "tcp://h:0" << "has the port 0, which is not from 1 to 65535";
+        QTest::newRow("port 65536") << "tcp://h:65536" << "has the port 65536, which is not from 1 to 65535";
+        QTest::newRow("port with a sign") << "tcp://h:+80" << "has the port \"+80\", which is not a number";
+        QTest::newRow("no port") << "tcp://h" << "has no :PORT after the host";
+        QTest::newRow("no host") << "tcp://:80" << "names no host";
+        QTest::newRow("IPv6 without brackets") << "tcp://::1:80" << "has an IPv6 address without brackets: write [::1]";
+        QTest::newRow("IPv4 in brackets") << "tcp://[1.2.3.4]:80" << "has [1.2.3.4], which is no IPv6 address";
+        QTest::newRow("IPv4 number beyond 255") << "tcp://1.2.3.256:80" << "has 1.2.3.256, an IPv4 address with 256, beyond 255";
+        QTest::newRow("leading zero") << "tcp://1.02.3.4:80" << "has 1.02.3.4, an IPv4 address with a leading zero";
+        QTest::newRow("underscore") << "tcp://lab_pi:80" << "has the host name lab_pi, with \"_\", which no host name has";
+        QTest::newRow("hyphen at a label's end") << "tcp://lab-.pi:80" << "has the host name lab-.pi, with a part that starts or ends with a hyphen";
+    }
+    void address()
+    {
+        QFETCH(QString, text);
+        const auto parsed = parseRemoteAddress(text);
+        const auto *address = std::get_if<RemoteAddress>(&parsed);
+        QTEST(address ? address->text() : std::get<AddressProblem>(parsed).what, "readBack");
+    }
+
+    // Every split of the server's bytes, and one byte at a time, reads as the whole.
+    void serverBytes_data()
+    {
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QList<int>>("events");
+        QTest::addColumn<QByteArray>("replies");
+        QTest::addColumn<int>("comPort"); // 0 asked, 1 agreed, 2 refused
+        QTest::newRow("doubled IAC is one 0xFF") << QByteArray("a\xff\xff\xff\xff" "b") << QByteArray("a\xff\xff" "b") << QList<int>{} << QByteArray() << 0;
+        // What ser2net 4.3 sends first: SGA, ECHO offered and refused, binary and COM port agreed.
+        QTest::newRow("ser2net's greeting")
+            << bytes({255, 251, 3, 255, 253, 3, 255, 251, 1, 255, 254, 1, 255, 253, 0, 255, 251, 0, 255, 253, 44})
+            << QByteArray() << QList<int>{} << bytes({255, 254, 1}) << 1;
+        QTest::newRow("unknown options refused each way")
+            << bytes({255, 251, 24, 255, 253, 24, 255, 253, 1}) << QByteArray() << QList<int>{}
+            << bytes({255, 254, 24, 255, 252, 24, 255, 252, 1}) << 0;
+        QTest::newRow("COM port option refused") << bytes({255, 254, 44}) << QByteArray() << QList<int>{} << QByteArray() << 2;
+        QTest::newRow("binary agreed, then withdrawn") << bytes({255, 251, 0, 255, 252, 0}) << QByteArray() << QList<int>{} << bytes({255, 254, 0}) << 0;
+        QTest::newRow("each line condition, in a local port's order")
+            << Sb + bytes({106, 0x1e}) + Se << QByteArray() << QList<int>{1001, 1004, 1006, 1009} << QByteArray() << 0;
+        QTest::newRow("data ready and the transmitter are no event")
+            << Sb + bytes({106, 0xe1}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("each modem line change") << Sb + bytes({107, 0x0f}) + Se << QByteArray() << QList<int>{3, 4, 5, 6} << QByteArray() << 0;
+        QTest::newRow("modem levels alone are no event") << Sb + bytes({107, 0xf0}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("notification between data") << "x" + Sb + bytes({106, 0x10}) + Se + "y" << QByteArray("xy") << QList<int>{1001} << QByteArray() << 0;
+        QTest::newRow("a client's command from the server is ignored") << Sb + bytes({6, 0x10}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("notification of the wrong length") << Sb + bytes({106, 0x10, 0x10}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("endless subnegotiation dropped") << Sb + bytes({106}) + QByteArray(100000, '\x10') + Se + "z" << QByteArray("z") << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("command inside an unfinished subnegotiation")
+            << Sb + bytes({106, 0x10, 255, 251, 24}) + "z" << QByteArray("z") << QList<int>{} << bytes({255, 254, 24}) << 0;
+        QTest::newRow("NOP, GA, data mark and a lone SE skipped") << bytes({255, 241, 255, 249, 255, 242, 255, 240}) + "a" << QByteArray("a") << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("CR NUL is CR until the server sends binary")
+            << QByteArray("\r\0a", 3) + bytes({255, 251, 0}) + QByteArray("\r\0b", 3) << QByteArray("\ra\r\0b", 5) << QList<int>{} << QByteArray() << 0;
+    }
+    void serverBytes()
+    {
+        QFETCH(QByteArray, server);
+        const Outcome whole = readInPieces(server, {});
+        QTEST(whole.data, "data");
+        QTEST(whole.events, "events");
+        QTEST(whole.replies, "replies");
+        QTEST(whole.comPort, "comPort");
+        QList<qsizetype> everyByte;
+        for (qsizetype cut = 1; cut < std::min<qsizetype>(server.size(), 64); ++cut) {
+            QCOMPARE(readInPieces(server, {cut}), whole);
+            everyByte << cut;
+        }
+        QCOMPARE(readInPieces(server.left(64), everyByte), readInPieces(server.left(64), {}));
+    }
+
+    // The commands that set the line; the server's replies are the line.
+    void lineSetUp_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QByteArray>("baudCommand");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("server");
+        const QByteArray rest = Sb + bytes({102, 8}) + Se + Sb + bytes({103, 1}) + Se + Sb + bytes({104, 1}) + Se;
+        QTest::newRow("115200 taken") << "115200,n,8,1" << Sb + bytes({1, 0, 1, 0xc2, 0}) + Se
+                                      << Sb + bytes({101, 0, 1, 0xc2, 0}) + Se + rest << "115200,n,8,1";
+        QTest::newRow("65535: IAC doubled both ways") << "65535,n,8,1" << Sb + bytes({1, 0, 0, 255, 255, 255, 255}) + Se
+                                                      << Sb + bytes({101, 0, 0, 255, 255, 255, 255}) + Se + rest << "65535,n,8,1";
+        QTest::newRow("rate kept, reported") << "230400,n,8,1" << Sb + bytes({1, 0, 3, 0x84, 0}) + Se
+                                             << Sb + bytes({101, 0, 0, 0x25, 0x80}) + Se + rest << "9600,n,8,1";
+        QTest::newRow("unknown parity code") << "9600,n,8,1" << Sb + bytes({1, 0, 0, 0x25, 0x80}) + Se
+                                             << Sb + bytes({101, 0, 0, 0x25, 0x80, 255, 240}) + Sb + bytes({102, 8, 255, 240}) + Sb
+                                                    + bytes({103, 9, 255, 240}) + Sb + bytes({104, 1}) + Se
+                                             << "9600,parity 9,8,stop size 1";
+        QTest::newRow("one reply missing") << "9600,n,8,1" << Sb + bytes({1, 0, 0, 0x25, 0x80}) + Se
+                                           << Sb + bytes({101, 0, 0, 0x25, 0x80}) + Se + Sb + bytes({102, 8}) + Se << "";
+    }
+    void lineSetUp()
+    {
+        QFETCH(QString, asked);
+        QFETCH(QByteArray, reply);
+        Rfc2217Stream stream;
+        QCOMPARE(stream.start(), bytes({255, 251, 44, 255, 251, 0, 255, 253, 0, 255, 251, 3, 255, 253, 3}));
+        QFETCH(QByteArray, baudCommand);
+        const QByteArray commands = stream.setUp(*parseCommSettings(asked));
+        QVERIFY(commands.startsWith(baudCommand));
+        // 8 data bits, no parity, one stop; break, framing, parity, overrun; every modem change.
+        QVERIFY(commands.endsWith(bytes({255, 250, 44, 2, 8, 255, 240, 255, 250, 44, 3, 1, 255, 240, 255, 250, 44, 4, 1, 255, 240,
+                                         255, 250, 44, 10, 0x1e, 255, 240, 255, 250, 44, 11, 0x0f, 255, 240})));
+        Rfc2217Stream::Output out;
+        stream.read(reply, out);
+        const auto line = stream.serverLine();
+        QTEST(line ? line->text() : QString(), "server");
+        QVERIFY(out.data.isEmpty());
+    }
+
+    // A peer gone without a word is given up after the idle time and the
+    // probes, as documented: the system holds the numbers it was handed.
+    void keepAliveAsDocumented()
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        QVERIFY(tcp_keepalive::enable(fd));
+        const auto option = [fd](int level, int name) {
+            int value = -1;
+            socklen_t size = sizeof value;
+            return ::getsockopt(fd, level, name, &value, &size) == 0 ? value : -1;
+        };
+        const QList<int> set{option(SOL_SOCKET, SO_KEEPALIVE) != 0, option(IPPROTO_TCP, TCP_KEEPIDLE),
+                             option(IPPROTO_TCP, TCP_KEEPINTVL), option(IPPROTO_TCP, TCP_KEEPCNT)};
+        ::close(fd);
+        QCOMPARE(set, (QList<int>{1, 10, 5, 3}));
+        QCOMPARE(tcp_keepalive::LossSeconds, 25);
     }
 
     // --list-ports numbers the system's ports from 1, and says which numbers

@@ -1,6 +1,4 @@
-// The Open/Close toggle's rules against a scripted port and window: status
-// texts, button caption and tooltip, which box turns red, failure numbers,
-// the message box and the beep.
+// The Open/Close toggle's rules against a scripted port and window.
 #include "platform/numbered_error.h"
 #include "port/port_toggle.h"
 #include "support/scripted_ui.h"
@@ -55,8 +53,7 @@ public:
     QWidget *dialogParent() override { return nullptr; }
 };
 
-// One press of Open with these boxes. `red` is the box that ends red
-// ("port", "baud" or none); `message` the warning box's text, if any.
+// One press of Open; `red`: "port", "baud" or none; `message`: a box's text.
 struct OpenCase
 {
     QString portText, baudText;

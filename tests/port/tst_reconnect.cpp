@@ -1,5 +1,4 @@
-// Reopening a device that comes back: who the device is, and the real window
-// with --reconnect on pseudo-terminals unplugged and plugged back as COM2.
+// Reopening a device that comes back, in the real window with --reconnect.
 #include "port/device_identity.h"
 #include "port/device_watch.h"
 #include "port/mscomm.h"
@@ -49,8 +48,7 @@ private slots:
     }
     void cleanup() { stopWindow(); }
 
-    // The same device, found through its link by its by-id name when it
-    // comes back under another number.
+    // The same device, found by its by-id name under another number.
     void identityFollowsTheDevice()
     {
         const QString dev = m_dir->filePath("dev"), byId = dev + "/serial/by-id", com3 = m_dir->filePath("COM3");
@@ -64,8 +62,7 @@ private slots:
         QCOMPARE(board.byIdPaths, QStringList{byId + "/usb-Board_1234-if00"});
         QCOMPARE(returnedDevice(board), Found(dev + "/ttyUSB0"));
 
-        // Unplugged, the node and the by-id folder go: the watch waits for
-        // the folder's parent to get "serial" back.
+        // Unplugged, the by-id folder goes: its parent is watched.
         QVERIFY(QDir(dev + "/serial").removeRecursively() && QFile::remove(dev + "/ttyUSB0"));
         QCOMPARE(returnedDevice(board), std::nullopt);
         QVERIFY(watchPoints(board).contains(WatchPoint{dev, "serial"}));
@@ -85,9 +82,8 @@ private slots:
         QTRY_COMPARE(changed.count(), 1);
     }
 
-    // Each unplug and replug at the same COM2 reopens by itself, with the
-    // button and the status in step and no failure reported. (The processor
-    // time while waiting, and many cycles, are bench/soak_unplug's part.)
+    // Each replug reopens by itself, button and status in step, nothing
+    // reported (many cycles are bench/soak_unplug's part).
     void unplugAndPlugBack()
     {
         for (const QString line : {"first ", "second "}) {
@@ -103,8 +99,7 @@ private slots:
         QCOMPARE(m_seam->beeps(), 0);
     }
 
-    // Back but held by another program: tried quietly for a second, then one
-    // error as a failed Open gives, then quiet tries until it is free.
+    // Back but held: quiet tries for a second, one error, then quiet tries.
     void deviceBackButBusy()
     {
         unplug();

@@ -7,11 +7,8 @@
 
 namespace quillar::test {
 
-// A serial driver for tests and benchmarks: the system's own calls on a
-// pseudo-terminal, with the UART calls a pseudo-terminal lacks played by the
-// test (counters, modem lines, waiting for them) or refused, as a driver
-// without them refuses them. It may also keep its old rate for a fast one,
-// as a 16550A does.
+// The system's calls on a pseudo-terminal, with the UART calls it lacks
+// (counters, modem lines, waiting for them) played by the test or refused.
 class FakeSerialDriver : public LinuxSerialDriver
 {
 public:
@@ -27,15 +24,13 @@ public:
     FakeSerialDriver(const FakeSerialDriver &) = delete;
     FakeSerialDriver &operator=(const FakeSerialDriver &) = delete;
 
-    // A faster rate is not taken, and the call still succeeds: the line keeps
-    // the rate it had (a 16550A with baud base 115200 asked for 230400).
+    // A faster rate is not taken, silently, as a 16550A keeps its old one.
     void setFastestRate(std::int32_t baud) { m_fastest = baud; }
 
     // The line as the test makes it; a change of the modem lines ends a wait.
     void setCounters(const LineCounters &counters);
     void setModemLines(const ModemLines &lines);
 
-    // How often each was asked.
     [[nodiscard]] int counterReads() const { return m_counterReads; }
     [[nodiscard]] int modemReads() const { return m_modemReads; }
 

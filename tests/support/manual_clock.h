@@ -21,11 +21,9 @@ public:
                              TimePoint due) override;
 
     void advance(std::chrono::milliseconds step);
-    // How many threads wait on the clock now: a test knows that a thread has
-    // reached its wait before it moves the clock past it.
+    // Threads waiting on it now: a test knows a thread reached its wait.
     [[nodiscard]] int waiters() const;
-    // Whether every waiting thread has looked at the clock since it last
-    // moved (and waits on): what it would do at this time, it has done.
+    // Every waiting thread has looked since the clock last moved.
     [[nodiscard]] bool waitersCaughtUp() const;
     // When the earliest timer made on it is due; none when no timer runs.
     [[nodiscard]] std::optional<TimePoint> nextDue() const;

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "platform/numbered_error.h"
+
 #include <QDir>
+#include <QFile>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
 
 namespace quillar::test {
 
-// A fresh temporary directory that is the current directory while it lives,
-// since the program finds Quillar.ini, COM<N> links and the help document
-// there. The previous current directory comes back afterwards.
+// A fresh temporary directory, the current one while it lives: the program
+// finds Quillar.ini, COM<N> links and the help document there.
 class TemporaryWorkingDir
 {
 public:
@@ -31,8 +33,7 @@ private:
     bool m_valid = false;
 };
 
-// The child of parent with this object name; a test that names a control the
-// window lacks stops at once.
+// The child of that name; a test naming a control the window lacks stops.
 template <typename T>
 T *namedChild(const QObject &parent, const char *name)
 {
@@ -40,6 +41,31 @@ T *namedChild(const QObject &parent, const char *name)
     if (!child)
         qFatal("no child %s", name);
     return child;
+}
+
+// A file's bytes, or "<unreadable>".
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
+}
+
+[[nodiscard]] inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// What a step throws, as "<number> <description>"; empty for nothing.
+template <typename F>
+QString errorOf(F &&step)
+{
+    try {
+        step();
+    } catch (const NumberedError &e) {
+        return QString::number(e.number()) + u' ' + e.description();
+    }
+    return {};
 }
 
 } // namespace quillar::test

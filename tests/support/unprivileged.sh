@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# unprivileged.sh PROGRAM [ARGS...]: runs a test program as a user's program
-# runs, not as root, so that folder, file and device permissions bind. Run by
-# root (as CI does), it runs a copy of the program as nobody (who may not reach
-# a build tree under /root), with a small filesystem of its own mounted in a
-# private mount namespace where mounting is allowed; its folder is handed over
-# in QUILLAR_SMALL_DISK for the tests that fill it.
+# unprivileged.sh PROGRAM [ARGS...]: runs a test so that permissions bind.
+# As root (CI), a copy runs as nobody, with a small filesystem mounted in a
+# private namespace where it can be, its folder in QUILLAR_SMALL_DISK.
 set -euo pipefail
 program=$1
 shift
