@@ -169,16 +169,21 @@ private slots:
         }
     }
     // A text too long for the line even in its narrowest font ends in an
-    // ellipsis and shows whole in the tooltip.
+    // ellipsis and shows whole in the tooltip; a short one after it is in
+    // the window's own font again.
     void longStatusElided()
     {
         auto *line = static_cast<StatusLine *>(child<QLabel>("lblStatus"));
+        line->setStatus(QStringLiteral("Comm Frame Error"));
+        const QFont design = line->font();
         const QString text = QStringLiteral("Errore n.1003 su COM") + QString(60, u'7');
         line->setStatus(text);
         QCOMPARE(line->text(), text);
         QCOMPARE(line->toolTip(), text);
-        line->setStatus(QStringLiteral("Comm Frame Error"));
+        QVERIFY(line->font() != design);
+        line->setStatus(QStringLiteral("Comm Frame Error")); // back in the window's own font
         QVERIFY(line->toolTip().isEmpty());
+        QCOMPARE(line->font(), design);
     }
 
     // Enter, on the main keys or the keypad, presses a focused button as

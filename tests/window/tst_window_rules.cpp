@@ -175,6 +175,7 @@ private slots:
         QTest::newRow("right of every screen") << QRect(3300, 200, 700, 300) << QRect(1280, 0, 700, 300);
         QTest::newRow("in the gap below the narrow screen") << QRect(100, 900, 100, 100) << QRect(1280, 0, 100, 100);
         QTest::newRow("no size, off screen") << QRect(9000, 9000, 0, 0) << QRect(1280, 0, 0, 0);
+        QTest::newRow("no size, on a screen") << QRect(300, 200, 0, 0) << QRect(300, 200, 0, 0);
     }
     void keepOnScreens()
     {
