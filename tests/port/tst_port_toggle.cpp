@@ -107,7 +107,8 @@ private slots:
         const bool opened = c.status.endsWith(QLatin1String("OK"));
         m_ui.portRed = m_ui.baudRed = opened; // a success clears both boxes
 
-        PortToggle(m_port, m_ui).toggle();
+        PortToggle toggle(m_port, m_ui);
+        toggle.toggle();
 
         QCOMPARE(m_port.open, opened);
         QCOMPARE(int(m_port.commPort()), c.commPort);
@@ -126,6 +127,12 @@ private slots:
         expected.removeAll(QString());
         QCOMPARE(calls, expected);
         QVERIFY(m_seam.callsOf(ScriptedUi::Kind::Message).empty() || m_seam.calls[0].icon == ModalUi::Icon::Warning);
+        if (opened) { // closed again, the keys go to the data, not back to a box
+            m_ui.focus.clear();
+            toggle.toggle();
+            QCOMPARE(m_port.open, false);
+            QCOMPARE(m_ui.focus, QStringLiteral("display"));
+        }
     }
 };
 
