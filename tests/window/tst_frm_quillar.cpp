@@ -168,6 +168,19 @@ private slots:
             QVERIFY(textWidth(wider, widestDigits(wider, 6, edit), edit) > static_cast<EntryBox *>(edit)->textRoom(wider));
         }
     }
+    // A screen reader is told the selection as the display holds it, and
+    // the whole text for the range to the end.
+    void displayReadAsSelected()
+    {
+        m_window->display().append(QStringLiteral("hello world"));
+        m_window->display().setSelection(6, 11);
+        QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(child("Text3"))->textInterface();
+        int start = -1, end = -1;
+        text->selection(0, &start, &end);
+        QCOMPARE(QList<int>({start, end}), QList<int>({6, 11}));
+        QCOMPARE(text->text(0, -1), QStringLiteral("hello world"));
+    }
+
     // A text too long for the line even in its narrowest font ends in an
     // ellipsis and shows whole in the tooltip; a short one after it is in
     // the window's own font again.
