@@ -1,4 +1,5 @@
 #include "help/rtf_document_builder.h"
+#include "help/rtf_picture.h"
 #include "help/rtf_reader.h"
 #include "support/hostile_rtf.h"
 #include "support/test_fixtures.h"
@@ -224,6 +225,16 @@ private slots:
             QCOMPARE(data.value<QImage>().size(), i++ < placeholders ? QSize(1, 1) : QSize(4, 3));
         }
         QCOMPARE(i, shown.size());
+    }
+
+    // Pictures share one budget across a document: two of the largest, then
+    // nothing more, however small.
+    void pictureBudgetAcrossADocument()
+    {
+        RtfPictureBudget budget;
+        QVERIFY(!RtfPictureBudget().take(RtfPictureBudget::MaxPicturePixels + 1));
+        QVERIFY(budget.take(RtfPictureBudget::MaxPicturePixels) && budget.take(RtfPictureBudget::MaxPicturePixels));
+        QVERIFY(!budget.take(1));
     }
 
     // Past the cell cap, the rest of a table comes out as plain paragraphs.
