@@ -18,7 +18,7 @@ import warnings
 import gi
 gi.require_version('Atspi', '2.0')
 from gi.repository import Atspi, GLib  # noqa: E402
-from Xlib import X, Xatom, display as xdisplay  # noqa: E402
+from Xlib import X, display as xdisplay  # noqa: E402
 
 PROGRAM = None
 DISPLAY = None
@@ -68,6 +68,10 @@ def x(*args):
     if done.returncode != 0:
         raise AssertionError(f'{" ".join(args)}: {done.stderr.strip()}')
     return done.stdout
+
+
+def children(accessible):
+    return [accessible.get_child_at_index(i) for i in range(accessible.get_child_count())]
 
 
 def screen_pixels(left, top, width, height):
@@ -183,20 +187,15 @@ class Quillar:
     # -- AT-SPI
     def app(self):
         if self._app is None:
-            def find():
-                desktop = Atspi.get_desktop(0)
-                for i in range(desktop.get_child_count()):
-                    a = desktop.get_child_at_index(i)
-                    if a is not None and a.get_process_id() == self.process.pid:
-                        return a
-                return None
-            self._app = until(find, message='quillar on the accessibility bus')
+            self._app = until(lambda: next((a for a in filter(None, children(Atspi.get_desktop(0)))
+                                            if a.get_process_id() == self.process.pid), None),
+                              message='quillar on the accessibility bus')
         return self._app
 
     def find_all(self, role, root=None):
         """Depth first, in the tree's order."""
         found, root = [], root or self.app()
-        for a in filter(None, (root.get_child_at_index(i) for i in range(root.get_child_count()))):
+        for a in filter(None, children(root)):
             found += [a] * (a.get_role_name() == role) + self.find_all(role, a)
         return found
 
@@ -205,8 +204,7 @@ class Quillar:
                      message=f'{role} {name!r}')
 
     def menu_open(self):
-        return any(self.app().get_child_at_index(i).get_role_name() == 'popup menu'
-                   for i in range(self.app().get_child_count()))
+        return any(a.get_role_name() == 'popup menu' for a in children(self.app()))
 
     def display(self):
         return self.find('text', 'Received data')
@@ -470,7 +468,7 @@ class WorkingDisplay(unittest.TestCase):
         return Atspi.Text.get_text(column, 0, -1).split('\n')
 
     def test_time_column_in_each_way_read_over_atspi(self):
-        x('xdotool', 'mousemove', '--sync', *map(str, self.q.centre(self.display)), 'click', '1')
+        self.q.click(self.display)
         for keys, pattern in ((('t', 'd'), TIME_OF_DAY), (('t', 'p'), ELAPSED), (('t', 'r'), ELAPSED)):
             self.menu(*keys)
             pump(0.5)
@@ -528,11 +526,11 @@ class WorkingDisplay(unittest.TestCase):
         self.assertEqual(Atspi.Text.get_n_selections(self.display), 1)
 
     def find_status(self):
-        bars = [bar for bar in self.q.find_all('filler', self.display) if bar.get_child_count() > 3]
-        return next((label.get_name() for bar in bars for label in self.q.find_all('label', bar) if label.get_name()), '')
+        bars = [a for a in children(self.display) if a.get_role_name() == 'filler' and a.get_child_count() > 3]
+        return next((a.get_name() for bar in bars for a in children(bar) if a.get_role_name() == 'label' and a.get_name()), '')
 
     def test_context_menu_from_the_keyboard_is_read(self):
-        x('xdotool', 'mousemove', '--sync', *map(str, self.q.centre(self.display)), 'click', '1')
+        self.q.click(self.display)
         focused = Events('object:state-changed:focused')
         self.addCleanup(focused.stop)
         for key in ('Menu', 'shift+F10'):
@@ -540,7 +538,7 @@ class WorkingDisplay(unittest.TestCase):
                 focused.heard.clear()
                 x('xdotool', 'key', key)
                 menu = self.q.find('popup menu', 'Received data')
-                names = [menu.get_child_at_index(i).get_name() for i in range(menu.get_child_count())]
+                names = [a.get_name() for a in children(menu)]
                 self.assertEqual([n for n in names if n], ['Copy', 'Copy all', 'Select all', 'Find\u2026', 'Save\u2026',
                                                           'Clear', 'Time column'])
                 until(lambda: any(e[0] == 'menu item' and e[1] == 1 for e in focused.heard),
