@@ -252,9 +252,11 @@ private slots:
         s.buffer.append(QStringLiteral("after a rest"));
         settle();
         QCOMPARE(paints, 1);
+        const int into = DisplayView::FrameMs / 2; // the next frame waits only what is left of this one
+        clock.advance(std::chrono::milliseconds(into));
         for (int i = 0; i < 50; ++i)
             s.buffer.append(QStringLiteral("line %1\r\n").arg(i));
-        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs - 1));
+        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs - into - 1));
         settle();
         QCOMPARE(paints, 1);
         clock.advance(std::chrono::milliseconds(1));
