@@ -1,11 +1,6 @@
 #!/usr/bin/python3
-"""Quillar as people use it: the real program on an X server (Xvfb) with a
-real window manager, driven by real input (XTest, through xdotool) and read
-the way assistive technology reads it (AT-SPI). Data comes from a
-pseudo-terminal linked as COM<N> in the program's working directory.
-
-Run under dbus-run-session; tests/desktop/run.sh does that. Argument: the
-quillar program."""
+"""Quillar on Xvfb under real window managers, driven through XTest (xdotool),
+read over AT-SPI, fed by a pseudo-terminal linked as COM<N>. Run by run.sh."""
 
 import os
 import re
@@ -23,15 +18,14 @@ import warnings
 import gi
 gi.require_version('Atspi', '2.0')
 from gi.repository import Atspi, GLib  # noqa: E402
-from Xlib import X, Xatom, display as xdisplay  # noqa: E402
+from Xlib import X, display as xdisplay  # noqa: E402
 
 PROGRAM = None
 DISPLAY = None
 TWIPS = 15  # per pixel at the 96 dots per inch the server is started with
 
 
-def pump(seconds=0.0):
-    """Lets AT-SPI events in while waiting."""
+def pump(seconds=0.0):  # lets AT-SPI events in while waiting
     end = time.monotonic() + seconds
     context = GLib.MainContext.default()
     while True:
@@ -56,21 +50,36 @@ def until(what, timeout=10.0, message='condition'):
         pump(0.05)
 
 
+def on_display():
+    return dict(os.environ, DISPLAY=DISPLAY)
+
+
+def end(process):
+    process.terminate()
+    try:
+        process.wait(timeout=5)
+    except subprocess.TimeoutExpired:  # e.g. a manager busy with its own restart
+        process.kill()
+        process.wait()
+
+
 def x(*args):
-    done = subprocess.run(args, env=dict(os.environ, DISPLAY=DISPLAY), capture_output=True, text=True)
+    done = subprocess.run(args, env=on_display(), capture_output=True, text=True)
     if done.returncode != 0:
         raise AssertionError(f'{" ".join(args)}: {done.stderr.strip()}')
     return done.stdout
 
 
+def children(accessible):
+    return [accessible.get_child_at_index(i) for i in range(accessible.get_child_count())]
+
+
 def screen_pixels(left, top, width, height):
-    """The screen's pixels in a rectangle, as rows of (red, green, blue)."""
+    """Rows of (red, green, blue)."""
     d = xdisplay.Display(DISPLAY)
     try:
-        image = d.screen().root.get_image(left, top, width, height, X.ZPixmap, 0xffffffff)
-        data = image.data
-        return [[(data[(y * width + x) * 4 + 2], data[(y * width + x) * 4 + 1], data[(y * width + x) * 4])
-                 for x in range(width)] for y in range(height)]
+        data = d.screen().root.get_image(left, top, width, height, X.ZPixmap, 0xffffffff).data
+        return [[tuple(data[(y * width + x) * 4 + 2 - c] for c in range(3)) for x in range(width)] for y in range(height)]
     finally:
         d.close()
 
@@ -102,9 +111,7 @@ class Streamer(threading.Thread):
 
     def __init__(self, device, period, line):
         super().__init__(daemon=True)
-        self.device, self.period, self.line = device, period, line
-        self.sent = 0
-        self.halt = threading.Event()
+        self.device, self.period, self.line, self.sent, self.halt = device, period, line, 0, threading.Event()
 
     def run(self):
         while not self.halt.is_set():
@@ -125,42 +132,32 @@ class WindowManager:
         if cls.current and cls.current[0] == name:
             return
         if cls.current and cls.current[1]:
-            cls.current[1].terminate()
-            try:
-                cls.current[1].wait(timeout=5)
-            except subprocess.TimeoutExpired:  # a manager busy with its own restart
-                cls.current[1].kill()
-                cls.current[1].wait()
+            end(cls.current[1])
         # What the manager before announced must not pass for the next one.
         for stale in ('_NET_SUPPORTED', '_NET_SUPPORTING_WM_CHECK'):
             x('xprop', '-root', '-remove', stale)
         process = None
         for _ in range(10 if name else 0):
-            # The manager before may not have let go of the screen yet: then a
-            # new one gives up at once, and is started again.
-            process = subprocess.Popen([name], env=dict(os.environ, DISPLAY=DISPLAY),
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            # A new manager gives up at once while the one before still holds the screen.
+            process = subprocess.Popen([name], env=on_display(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             if until(lambda: process.poll() is not None
                      or '_NET_FRAME_EXTENTS' in x('xprop', '-root', '_NET_SUPPORTED'),
                      timeout=30, message=f'{name} to run') and process.poll() is None:
                 break
             time.sleep(0.5)
         else:
-            if name:
-                raise AssertionError(f'{name} does not start')
+            assert not name, f'{name} does not start'
         cls.current = (name, process)
 
 
 class Device:
-    """A pseudo-terminal playing a serial device, linked as folder/COM<port>."""
+    """A pseudo-terminal playing a serial device, linked as folder/COM3."""
 
-    def __init__(self, folder, port):
+    def __init__(self, folder):
         self.master, self.slave = os.openpty()
         tty.setraw(self.slave)
-        os.symlink(os.ttyname(self.slave), os.path.join(folder, f'COM{port}'))
-
-    def write(self, data):
-        os.write(self.master, data)
+        os.symlink(os.ttyname(self.slave), os.path.join(folder, 'COM3'))
+        self.write = lambda data: os.write(self.master, data)
 
     def close(self):
         os.close(self.master)
@@ -170,14 +167,12 @@ class Device:
 class Quillar:
     """One run of the program in a folder of its own."""
 
-    def __init__(self, settings=None, port=3, device=True):
+    def __init__(self, settings, device=True):
         self.folder = tempfile.mkdtemp(prefix='quillar-desktop-')
-        self.port = port
-        self.device = Device(self.folder, port) if device else None
-        if settings is not None:
-            with open(os.path.join(self.folder, 'Quillar.ini'), 'wb') as f:
-                f.write(settings)
-        env = dict(os.environ, DISPLAY=DISPLAY, QT_QPA_PLATFORM='xcb')
+        self.device = Device(self.folder) if device else None
+        with open(os.path.join(self.folder, 'Quillar.ini'), 'wb') as f:
+            f.write(settings)
+        env = dict(on_display(), QT_QPA_PLATFORM='xcb')
         env.pop('QT_LINUX_ACCESSIBILITY_ALWAYS_ON', None)
         self.process = subprocess.Popen([PROGRAM], cwd=self.folder, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -185,66 +180,52 @@ class Quillar:
         self._app = None
 
     def _window(self):
-        out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--pid', str(self.process.pid),
-                              '--name', '^Quillar v1$'], env=dict(os.environ, DISPLAY=DISPLAY),
-                             capture_output=True, text=True).stdout.split()
+        out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--pid', str(self.process.pid), '--name',
+                              '^Quillar v1$'], env=on_display(), capture_output=True, text=True).stdout.split()
         return out[0] if out else None
 
     # -- AT-SPI
     def app(self):
         if self._app is None:
-            def find():
-                desktop = Atspi.get_desktop(0)
-                for i in range(desktop.get_child_count()):
-                    a = desktop.get_child_at_index(i)
-                    if a is not None and a.get_process_id() == self.process.pid:
-                        return a
-                return None
-            self._app = until(find, message='quillar on the accessibility bus')
+            self._app = until(lambda: next((a for a in filter(None, children(Atspi.get_desktop(0)))
+                                            if a.get_process_id() == self.process.pid), None),
+                              message='quillar on the accessibility bus')
         return self._app
 
-    def find(self, role, name=None, root=None):
-        def search(a, depth=0):
-            if a is None or depth > 12:
-                return None
-            if a.get_role_name() == role and (name is None or a.get_name() == name):
-                return a
-            for i in range(a.get_child_count()):
-                found = search(a.get_child_at_index(i), depth + 1)
-                if found:
-                    return found
-            return None
-        return until(lambda: search(root or self.app()), message=f'{role} {name!r}')
-
     def find_all(self, role, root=None):
-        root = root or self.app()
-        children = [root.get_child_at_index(i) for i in range(root.get_child_count())]
-        return [a for a in children if a.get_role_name() == role] + sum((self.find_all(role, a) for a in children), [])
+        """Depth first, in the tree's order."""
+        found, root = [], root or self.app()
+        for a in filter(None, children(root)):
+            found += [a] * (a.get_role_name() == role) + self.find_all(role, a)
+        return found
+
+    def find(self, role, name=None, root=None):
+        return until(lambda: next((a for a in self.find_all(role, root) if name is None or a.get_name() == name), None),
+                     message=f'{role} {name!r}')
+
+    def menu_open(self):
+        return any(a.get_role_name() == 'popup menu' for a in children(self.app()))
 
     def display(self):
         return self.find('text', 'Received data')
 
-    def status(self):
-        return self.find('status bar').get_name()
-
     def wait_status(self, text):
         seen = []
-        until(lambda: seen.append(self.status()) or seen[-1] == text, message=f'the status {text!r}, seen {seen[-1:]}')
+        until(lambda: seen.append(self.find('status bar').get_name()) or seen[-1] == text,
+              message=f'the status {text!r}, seen {seen[-1:]}')
 
     def centre(self, accessible):
         r = accessible.get_extents(Atspi.CoordType.SCREEN)
         return r.x + r.width // 2, r.y + r.height // 2
 
     def click(self, accessible):
-        cx, cy = self.centre(accessible)
-        x('xdotool', 'mousemove', '--sync', str(cx), str(cy), 'click', '1')
+        x('xdotool', 'mousemove', '--sync', *map(str, self.centre(accessible)), 'click', '1')
 
     # -- X11
     def client_geometry(self):
         info = x('xwininfo', '-id', self.window)
-        value = {k: int(re.search(k + r':\s+(-?\d+)', info).group(1))
-                 for k in ('Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height')}
-        return (value['Absolute upper-left X'], value['Absolute upper-left Y'], value['Width'], value['Height'])
+        return tuple(int(re.search(k + r':\s+(-?\d+)', info).group(1))
+                     for k in ('Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height'))
 
     def frame_extents(self):
         out = x('xprop', '-id', self.window, '_NET_FRAME_EXTENTS')
@@ -267,16 +248,10 @@ class Quillar:
             return f.read()
 
     def dispose(self):
-        # Ended as a session ends, so that it removes the port's lock file:
-        # a killed holder's file outlives it and can keep a later terminal
-        # with the same number busy for another user.
+        # Ended as a session ends, so that it removes the port's lock file,
+        # which would keep a later terminal with the same number busy.
         if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+            end(self.process)
         self.process.stderr.close()
         if self.device:
             self.device.close()
@@ -291,10 +266,9 @@ class Events:
     """AT-SPI events of one kind, as a screen reader hears them."""
 
     def __init__(self, kind):
-        self.heard = []
+        self.heard, self.kind = [], kind
         self.listener = Atspi.EventListener.new(self._heard)
         self.listener.register(kind)
-        self.kind = kind
 
     def _heard(self, event):
         try:
@@ -374,9 +348,7 @@ ELAPSED = re.compile(r'^ *\+\d+\.\d{3}$')
 
 
 class WorkingDisplay(unittest.TestCase):
-    """The display as a user works with it under openbox, while a device
-    sends: it stays where it is put, a selection survives and is copied,
-    nothing stale is painted, the time column is shown and read, find."""
+    """The display as a user works with it under openbox while a device sends."""
 
     def setUp(self):
         WindowManager.use('openbox')
@@ -395,6 +367,11 @@ class WorkingDisplay(unittest.TestCase):
 
     def extents(self, offset):
         return Atspi.Text.get_character_extents(self.display, offset, Atspi.CoordType.SCREEN)
+
+    def point(self, offset):
+        """Where the mouse goes for a character: inside its left edge."""
+        r = self.extents(offset)
+        return str(r.x + 1), str(r.y + r.height // 2)
 
     def line_at(self, offset):
         # (Qt 6.4's bridge answers the older call only.)
@@ -439,14 +416,12 @@ class WorkingDisplay(unittest.TestCase):
         pump(1.0)
         text = self.text()
         start = [m.start() for m in re.finditer(r'L\d{6}', text[:-200])][-1]
-        a = self.extents(start)
         # The press stops the view, which may have moved a line since: the
         # drag ends seven characters after wherever the press landed.
-        x('xdotool', 'mousemove', '--sync', str(a.x + 1), str(a.y + a.height // 2), 'mousedown', '1')
+        x('xdotool', 'mousemove', '--sync', *self.point(start), 'mousedown', '1')
         anchor = until(lambda: (lambda caret: caret < Atspi.Text.get_character_count(self.display) - 100 and caret)(
             Atspi.Text.get_caret_offset(self.display)), message='the press taken')
-        b = self.extents(anchor + 7)
-        x('xdotool', 'mousemove', '--sync', str(b.x + 1), str(b.y + b.height // 2), 'mouseup', '1')
+        x('xdotool', 'mousemove', '--sync', *self.point(anchor + 7), 'mouseup', '1')
         selection = until(lambda: Atspi.Text.get_n_selections(self.display) == 1
                           and Atspi.Text.get_selection(self.display, 0), message='a selection')
         selected = Atspi.Text.get_text(self.display, selection.start_offset, selection.end_offset)
@@ -459,8 +434,7 @@ class WorkingDisplay(unittest.TestCase):
         x('xdotool', 'key', 'ctrl+c')
         self.assertEqual(until(clipboard_text, message='the clipboard'), selected)
         # A click elsewhere: the highlight goes with the selection.
-        c = self.extents(anchor - 40)
-        x('xdotool', 'mousemove', '--sync', str(c.x + 1), str(c.y + c.height // 2), 'click', '1')
+        x('xdotool', 'mousemove', '--sync', *self.point(anchor - 40), 'click', '1')
         until(lambda: Atspi.Text.get_n_selections(self.display) == 0, message='the selection gone')
         pump(0.3)
         self.assertEqual(self.highlighted(), 0)
@@ -477,7 +451,7 @@ class WorkingDisplay(unittest.TestCase):
         r = bar.get_extents(Atspi.CoordType.SCREEN)
         x('xdotool', 'mousemove', '--sync', str(r.x + r.width - r.height // 2), str(r.y + r.height // 2),
           'click', '--repeat', '40', '--delay', '40', '1')
-        y = self.extents(line).y + self.extents(line).height // 2
+        y = int(self.point(line)[1])
         left = self.display.get_extents(Atspi.CoordType.SCREEN).x
         until(lambda: Atspi.Value.get_current_value(bar) > 0, message='the text scrolled')
         pump(0.3)
@@ -486,8 +460,7 @@ class WorkingDisplay(unittest.TestCase):
     def menu(self, *keys):
         """Opens the display's menu from the keyboard and presses keys in it."""
         x('xdotool', 'key', 'Menu')
-        until(lambda: any(self.q.app().get_child_at_index(i).get_role_name() == 'popup menu'
-                          for i in range(self.q.app().get_child_count())), message='the menu')
+        until(self.q.menu_open, message='the menu')
         x('xdotool', 'key', *keys)
 
     def times(self):
@@ -495,7 +468,7 @@ class WorkingDisplay(unittest.TestCase):
         return Atspi.Text.get_text(column, 0, -1).split('\n')
 
     def test_time_column_in_each_way_read_over_atspi(self):
-        x('xdotool', 'mousemove', '--sync', *map(str, self.q.centre(self.display)), 'click', '1')
+        self.q.click(self.display)
         for keys, pattern in ((('t', 'd'), TIME_OF_DAY), (('t', 'p'), ELAPSED), (('t', 'r'), ELAPSED)):
             self.menu(*keys)
             pump(0.5)
@@ -553,17 +526,11 @@ class WorkingDisplay(unittest.TestCase):
         self.assertEqual(Atspi.Text.get_n_selections(self.display), 1)
 
     def find_status(self):
-        for i in range(self.display.get_child_count()):
-            bar = self.display.get_child_at_index(i)
-            if bar.get_role_name() == 'filler' and bar.get_child_count() > 3:
-                for j in range(bar.get_child_count()):
-                    child = bar.get_child_at_index(j)
-                    if child.get_role_name() == 'label' and child.get_name():
-                        return child.get_name()
-        return ''
+        bars = [a for a in children(self.display) if a.get_role_name() == 'filler' and a.get_child_count() > 3]
+        return next((a.get_name() for bar in bars for a in children(bar) if a.get_role_name() == 'label' and a.get_name()), '')
 
     def test_context_menu_from_the_keyboard_is_read(self):
-        x('xdotool', 'mousemove', '--sync', *map(str, self.q.centre(self.display)), 'click', '1')
+        self.q.click(self.display)
         focused = Events('object:state-changed:focused')
         self.addCleanup(focused.stop)
         for key in ('Menu', 'shift+F10'):
@@ -571,14 +538,13 @@ class WorkingDisplay(unittest.TestCase):
                 focused.heard.clear()
                 x('xdotool', 'key', key)
                 menu = self.q.find('popup menu', 'Received data')
-                names = [menu.get_child_at_index(i).get_name() for i in range(menu.get_child_count())]
+                names = [a.get_name() for a in children(menu)]
                 self.assertEqual([n for n in names if n], ['Copy', 'Copy all', 'Select all', 'Find\u2026', 'Save\u2026',
                                                           'Clear', 'Time column'])
                 until(lambda: any(e[0] == 'menu item' and e[1] == 1 for e in focused.heard),
                       message='a menu item focused')
                 x('xdotool', 'key', 'Escape')
-                until(lambda: all(self.q.app().get_child_at_index(i).get_role_name() != 'popup menu'
-                                  for i in range(self.q.app().get_child_count())), message='the menu closed')
+                until(lambda: not self.q.menu_open(), message='the menu closed')
 
 
 class Placement(unittest.TestCase):
@@ -633,16 +599,10 @@ def main():
     server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1280x800x24', '-dpi', '96',
                                '-nolisten', 'tcp', '-noreset'], pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
-    number = b''
-    while not number.endswith(b'\n'):
-        chunk = os.read(read, 16)
-        if not chunk:
-            sys.exit('Xvfb did not start')
-        number += chunk
-    os.close(read)
-    DISPLAY = ':' + number.decode().strip()
-    until(lambda: subprocess.run(['xprop', '-root'], env=dict(os.environ, DISPLAY=DISPLAY),
-                                 capture_output=True).returncode == 0, message='the X server')
+    with os.fdopen(read) as announced:
+        DISPLAY = ':' + (announced.readline().strip() or sys.exit('Xvfb did not start'))
+    until(lambda: subprocess.run(['xprop', '-root'], env=on_display(), capture_output=True).returncode == 0,
+          message='the X server')
     bus = subprocess.Popen(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately'],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:

@@ -109,18 +109,6 @@ private slots:
         QCOMPARE(d.selectedText(), before.mid(from, to - from));
     }
 
-    // A cut that falls between CR and LF leaves the LF as an ordinary
-    // character at the start of the first line.
-    void cutSplitsLineBreak()
-    {
-        DisplayBuffer d;
-        d.append(filler(99) + QStringLiteral("\r\n") + filler(19899));
-        d.append(QStringLiteral("[LF]\r\n"));
-        QVERIFY(d.text().startsWith(QLatin1Char('\n')));
-        QCOMPARE(d.lineCount(), qsizetype(2));
-        QCOMPARE(d.lineText(0).size(), qsizetype(19900 + 4));
-    }
-
     // Each line has the time of the append that brought its first
     // character (its CR, for an empty line); the last line has none until
     // it has a character. Cuts keep the times of the lines they shorten; a
@@ -143,7 +131,7 @@ private slots:
         QTest::newRow("the first line counts from the line cut before it")
             << QStringList{"{100}\r\n", "+7", "{19900}", "+1000", "x\r\n", "+1", "more"}
             << QStringList{"12:00:00.007|+0.007|", "12:00:01.008|+1.001|"};
-        QTest::newRow("a lone LF joins the next line, which keeps its time")
+        QTest::newRow("cut between CR and LF: the lone LF joins the next line, which keeps its time")
             << QStringList{"{99}\r", "+9", "\n", "{19899}", "+1", "[LF]\r\n"}
             << QStringList{"12:00:00.009|+0.009|", ""};
         QTest::newRow("cleared: nothing to count from")

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 using namespace quillar;
 
@@ -87,20 +88,12 @@ struct Shown
     }
 };
 
-bool hasColour(const QImage &image, const QRect &rect, const QColor &colour)
+// Whether the rectangle holds ink: of the colour given, or of any but the ground.
+bool hasInk(const QImage &image, const QRect &rect, const std::optional<QColor> &colour = {})
 {
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.pixelColor(x, y) == colour)
-                return true;
-    return false;
-}
-
-bool hasInk(const QImage &image, const QRect &rect)
-{
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.pixelColor(x, y) != BaseColour)
+            if (colour ? image.pixelColor(x, y) == *colour : image.pixelColor(x, y) != BaseColour)
                 return true;
     return false;
 }
@@ -140,7 +133,6 @@ private slots:
         QTest::newRow("menu: Select all") << lines << "menu 2" << 0 << 18;
         QTest::newRow("typing, pasting, cutting") << lines << "click 1;type typed x;key Return, Backspace, Del, Ctrl+V;key Ctrl+X, Shift+Ins" << 1 << 1;
         QTest::newRow("an append mid-drag") << lines << "press 1;append 5;release 3" << 1 << 3;
-        QTest::newRow("a selection survives appends; Ctrl+C copies it") << lines << "drag 8 10;append 7;append 3" << 8 << 10;
         QTest::newRow("the caret follows appends") << lines << "click 9;append 3" << 21 << 21;
     }
     void interaction()
@@ -182,12 +174,7 @@ private slots:
             const QRect area = s.area()->geometry().united(gutter->isVisible() ? gutter->geometry() : QRect());
             const QPixmap window = s.view.screen()->grabWindow(s.view.winId());
             const QImage shown = window.toImage().copy(area);
-            const QImage painted = s.view.grab(area).toImage();
-            if (shown != painted) {
-                shown.save(QStringLiteral("/tmp/shown.png"));
-                painted.save(QStringLiteral("/tmp/painted.png"));
-            }
-            QVERIFY2(!shown.isNull() && shown == painted, step);
+            QVERIFY2(!shown.isNull() && shown == s.view.grab(area).toImage(), step);
         };
         s.view.setFocus();
         for (int i = 0; i < 30; ++i)
@@ -229,7 +216,7 @@ private slots:
         // The match found is selected; the next one on its line is marked.
         const qsizetype found = s.view.finder().current().value_or(0);
         QCOMPARE(s.buffer.selectedText(), QStringLiteral("ZZ"));
-        QVERIFY(hasColour(s.image(), s.view.cellRect(found + 3).toAlignedRect(), QColor(150, 120, 0)));
+        QVERIFY(hasInk(s.image(), s.view.cellRect(found + 3).toAlignedRect(), QColor(150, 120, 0)));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         check("find closed");
         QCOMPARE(QApplication::focusWidget(), &s.view);
@@ -265,9 +252,11 @@ private slots:
         s.buffer.append(QStringLiteral("after a rest"));
         settle();
         QCOMPARE(paints, 1);
+        const int into = DisplayView::FrameMs / 2; // the next frame waits only what is left of this one
+        clock.advance(std::chrono::milliseconds(into));
         for (int i = 0; i < 50; ++i)
             s.buffer.append(QStringLiteral("line %1\r\n").arg(i));
-        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs - 1));
+        clock.advance(std::chrono::milliseconds(DisplayView::FrameMs - into - 1));
         settle();
         QCOMPARE(paints, 1);
         clock.advance(std::chrono::milliseconds(1));

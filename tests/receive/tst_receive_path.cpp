@@ -86,6 +86,7 @@ private slots:
         QTest::newRow("change of Text1 restarts the count") << "150" << QStringList{"12345", "T=200", "+150"} << "12345<000>\r\n";
         QTest::newRow("a read after a change counts from it") << "150" << QStringList{"12", "T=200", "xyz", "+200"} << "12xyz<003>\r\n";
         QTest::newRow("read at 0 cancels a pending end") << "150" << QStringList{"a", "T=0.3", "b", "+99999"} << "ab";
+        QTest::newRow("a shorter T does not wait for a longer one") << "600000" << QStringList{"ab", "T=20", "c", "+20"} << "abc<001>\r\n";
         QTest::newRow("line-feed mode, then timed") << "0" << QStringList{"a\n", "bc\n", "T=20", "d\n", "+20"} << "a[LF]\r\nbc[LF]\r\nd[LF]<002>\r\n";
     }
     void reads()
@@ -96,14 +97,6 @@ private slots:
         Rig rig(lineFeedTime);
         rig.play(steps);
         QCOMPARE(rig.display.text(), display);
-    }
-
-    // A shorter T does not wait for the end of a longer one armed before it.
-    void shorterTimeDoesNotWaitForTheLonger()
-    {
-        Rig rig(QStringLiteral("600000"));
-        rig.play({"ab", "T=20", "c", "+20"});
-        QCOMPARE(rig.display.text(), QStringLiteral("abc<001>\r\n"));
     }
 
     // One read is one append, whatever its size.

@@ -7,7 +7,7 @@
 #include "settings/choices_file.h"
 #include "receive/display_view.h"
 #include "receive/receive_path.h"
-#include "settings/settings_format.h"
+#include "settings/settings_restore.h"
 #include "window/entry_box.h"
 #include "window/fitted_font.h"
 #include "window/layout_table.h"
@@ -33,7 +33,7 @@
 #include <memory>
 
 using namespace quillar;
-using quillar::test::ScriptedUi;
+using namespace quillar::test;
 
 namespace {
 // Counts the F1 presses that reach a widget's own handling.
@@ -61,11 +61,6 @@ class TestFrmQuillar : public quillar::test::WindowOnDevice
     QString status() const { return child<QLabel>("lblStatus")->text(); }
     static QColor colour(QLineEdit *box) { return box->palette().color(QPalette::Base); }
     void click(const char *button) { QTest::mouseClick(child(button), Qt::LeftButton); }
-    // The display's width as the resize rule makes it for the window's width.
-    int ruledDisplayWidth() const
-    {
-        return twipsRectToPixels(20, 740, m_window->Width() - 135, 1, m_window->logicalDpiX()).width();
-    }
 
 private slots:
     void init()
@@ -156,10 +151,8 @@ private slots:
         edit->setCursorPosition(int(text.size()));
         edit->repaint();
         const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
-        QVERIFY2(qAbs(end - start - QFontMetricsF(edit->font(), edit).horizontalAdvance(text)) <= 1,
-                 qPrintable(QStringLiteral("the caret moves %1 px over a text %2 px wide")
-                                .arg(end - start)
-                                .arg(QFontMetricsF(edit->font(), edit).horizontalAdvance(text))));
+        const double width = QFontMetricsF(edit->font(), edit).horizontalAdvance(text);
+        QVERIFY2(qAbs(end - start - width) <= 1, qPrintable(QStringLiteral("the caret moves %1 px over %2 px").arg(end - start).arg(width)));
         // Narrowed no more than the tightest box needs: a step wider, six
         // digits no longer fit the baud box.
         if (control == QLatin1String("txtBaud1") && edit->font().stretch() < 100) {
@@ -270,19 +263,6 @@ private slots:
         QCOMPARE(m_helpCalls, 4);
     }
 
-    void clearAndLineFeed()
-    {
-        m_window->display().append(QStringLiteral("abc"));
-        box("txtBaud1")->setFocus();
-        click("Command3");
-        QCOMPARE(m_window->display().text(), QStringLiteral("abc(LF)\r\n"));
-        QCOMPARE(QApplication::focusWidget(), child("Text3"));
-        box("txtBaud1")->setFocus();
-        click("Command2");
-        QCOMPARE(m_window->display().text(), QString());
-        QCOMPARE(QApplication::focusWidget(), child("Text3"));
-    }
-
     // The rule snaps the size; maximized or minimized, the display keeps its
     // size, and back to normal the rule applies again.
     void resizeSnapsUnlessMaximized()
@@ -296,7 +276,7 @@ private slots:
         QCOMPARE(display->geometry(), twipsRectToPixels(20, 740, 14925 - 135, 1825 - 1290, m_window->logicalDpiX()));
         m_window->setWidth(9000);
         m_window->setHeight(3000);
-        QTRY_COMPARE(display->width(), ruledDisplayWidth());
+        QTRY_COMPARE(display->width(), twipsRectToPixels(20, 740, m_window->Width() - 135, 1, m_window->logicalDpiX()).width());
         const QSize before = display->size();
         const QSize normal = m_window->size();
         m_window->showMaximized();
@@ -364,25 +344,32 @@ private slots:
         QVERIFY(hundreds ? metrics.ascent() <= ruler->height() : 2 * metrics.height() <= ruler->height() + 1);
     }
 
-    // The display's menu: Save... and Clear run the buttons' handlers, so the
-    // display takes the focus as it does after them.
-    void menuRunsTheButtons()
+    // The buttons, and the display's menu items that run their handlers,
+    // leave the focus on the display.
+    void commandsFocusTheDisplay_data()
     {
+        QTest::addColumn<QString>("command"); // a button, or a menu item's text
+        QTest::addColumn<QString>("text");
+        QTest::newRow("line feed") << "Command3" << "abc(LF)\r\n";
+        QTest::newRow("clear") << "Command2" << "";
+        QTest::newRow("menu: clear") << "Clea&r" << "";
+        QTest::newRow("menu: save, cancelled") << "&Save\u2026" << "abc";
+    }
+    void commandsFocusTheDisplay()
+    {
+        QFETCH(QString, command);
         m_window->display().append(QStringLiteral("abc"));
         auto *display = child<DisplayView>("Text3");
-        const auto trigger = [&](const QString &text) {
-            box("txtBaud1")->setFocus();
-            const std::unique_ptr<QMenu> menu(display->createContextMenu(nullptr));
-            for (QAction *action : menu->actions()) {
-                if (action->text() == text)
-                    action->trigger();
-            }
-            QCOMPARE(QApplication::focusWidget(), display);
-        };
-        trigger(QStringLiteral("&Save\u2026"));
-        QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).size(), 1u); // cancelled: no answer
-        trigger(QStringLiteral("Clea&r"));
-        QCOMPARE(m_window->display().length(), 0);
+        box("txtBaud1")->setFocus();
+        const std::unique_ptr<QMenu> menu(display->createContextMenu(nullptr));
+        if (command.startsWith(QLatin1String("Command")))
+            click(qPrintable(command));
+        for (QAction *action : menu->actions())
+            if (action->text() == command)
+                action->trigger();
+        QTEST(m_window->display().text(), "text");
+        QCOMPARE(QApplication::focusWidget(), display);
+        QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).size(), std::size_t(command.contains(QLatin1String("Save"))));
     }
 
     // The time column's choice comes back from its own file beside
@@ -401,13 +388,10 @@ private slots:
     {
         QFETCH(QByteArray, file);
         QFETCH(int, restored);
-        QFile choices(QString::fromLatin1(ChoicesFileName));
-        QVERIFY(file.isEmpty() || (choices.open(QIODevice::WriteOnly) && choices.write(file) == file.size()));
-        choices.close();
-        QFile ini(QString::fromLatin1(SettingsFileName));
+        const QString choices = QString::fromLatin1(ChoicesFileName), ini = QString::fromLatin1(SettingsFileName);
+        QVERIFY(file.isEmpty() || writeFile(choices, file));
         const QByteArray record("\"2\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n");
-        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(record) == record.size());
-        ini.close();
+        QVERIFY(writeFile(ini, record));
         m_window->Form_Load();
         auto *display = child<DisplayView>("Text3");
         QCOMPARE(int(display->timeColumn()), restored);
@@ -416,12 +400,10 @@ private slots:
         QVERIFY(times);
         times->actions().at(1)->trigger();
         QCOMPARE(display->timeColumn(), TimeColumn::TimeOfDay);
-        QVERIFY(choices.open(QIODevice::ReadOnly));
-        QCOMPARE(choices.readAll(), QByteArray(file.startsWith("other") ? "other=1\n" : "") + "time-column=time-of-day\n");
+        QCOMPARE(fileBytes(choices), QByteArray(file.startsWith("other") ? "other=1\n" : "") + "time-column=time-of-day\n");
         QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
         QVERIFY(m_window->close());
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QCOMPARE(ini.readAll(), record);
+        QCOMPARE(fileBytes(ini), record);
     }
 
     // A failed open marks its box red and says why on the status line; the
@@ -485,51 +467,41 @@ private slots:
         m_seam->saveAnswers = {path};
         m_seam->yesNoAnswers = {true};
         click("Command4");
-        QFile saved(path);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), QByteArray("h\xE9llo\r\n"));
+        QCOMPARE(fileBytes(path), QByteArray("h\xE9llo\r\n"));
         // Proposed in the settings folder, whatever folder the program is in.
         QCOMPARE(QDir(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).at(0).request.directory), QDir(m_dir->path()));
         QCOMPARE(QApplication::focusWidget(), display);
     }
     void startUp_data()
     {
-        QTest::addColumn<QByteArray>("file"); // empty: none
-        QTest::addColumn<int>("port");
-        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QList<float>>("outer");
-        const QStringList texts{"2", "9600", "40", "200", "0"};
-        QTest::newRow("no file: defaults") << QByteArray() << 1 << QStringList{"1", "4800", "31", "128", "150"} << QList<float>{0, 0, 11000, 4500};
-        QTest::newRow("its file") << QByteArray("\"2\",\"9600\",1500,900,12000,5100,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{1500, 900, 12000, 5100};
+        QTest::newRow("its file") << QByteArray("\"2\",\"9600\",1500,900,12000,5100,\"40\",\"200\",\"0\"\r\n") << QList<float>{1500, 900, 12000, 5100};
         // A monitor unplugged since: the window comes back to the primary
         // screen's corner (the offscreen screen's is 0, 0) with its size.
         // A window stored too small to use comes up wide enough for the
         // strip and as high as the resize rule allows.
-        QTest::newRow("no usable size") << QByteArray("\"2\",\"9600\",0,0,45,0,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{0, 0, 10965, 1825};
-        QTest::newRow("off every screen") << QByteArray("\"2\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n") << 2 << texts << QList<float>{0, 0, 12000, 5100};
+        QTest::newRow("no usable size") << QByteArray("\"2\",\"9600\",0,0,45,0,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 10965, 1825};
+        QTest::newRow("off every screen") << QByteArray("\"2\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 12000, 5100};
     }
     // The file's values in the boxes and the frame, the port opened, the line
-    // byte count left at 0, the file kept or written; a second call does nothing.
+    // byte count left at 0, the file kept; a second call does nothing. (What
+    // start-up reads, and writes without a file, is the settings tests'.)
     void startUp()
     {
         QFETCH(QByteArray, file);
-        QFETCH(int, port);
-        QFETCH(QStringList, boxes);
         QFETCH(QList<float>, outer);
-        QFile ini(QStringLiteral("Quillar.ini"));
-        QVERIFY(file.isEmpty() || (ini.open(QIODevice::WriteOnly) && ini.write(file) == file.size()));
-        ini.close();
-        QVERIFY(port == 2 || m_device->linkAs(m_dir->path(), port));
+        const QString ini = QString::fromLatin1(SettingsFileName);
+        QVERIFY(writeFile(ini, file));
         m_window->receivePath().setLineByteCount(9);
         m_window->Form_Load();
         QStringList texts;
         for (const char *name : {"txtCom1", "txtBaud1", "Text4", "Text2", "Text1"})
             texts << box(name)->text();
-        QCOMPARE(texts, boxes);
-        QCOMPARE(status(), QStringLiteral("Porta COM%1: %2,n,8,1 OK").arg(port).arg(boxes[1]));
+        QCOMPARE(texts, (QStringList{"2", "9600", "40", "200", "0"}));
+        QCOMPARE(status(), QStringLiteral("Porta COM2: 9600,n,8,1 OK"));
         QCOMPARE(m_window->receivePath().lineByteCount(), 0);
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QCOMPARE(ini.readAll(), file.isEmpty() ? formatSettingsRecord(SettingsRecord::defaults()) : file);
+        QCOMPARE(fileBytes(ini), file);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         const double halfPixel = 720.0 / m_window->logicalDpiX(); // within the pixel the frame rounds to
