@@ -124,6 +124,22 @@ class Streamer(threading.Thread):
         self.join()
 
 
+class Trickle(Streamer):
+    """A slow device: the same lines a byte at a time, rate bytes a second."""
+
+    def __init__(self, device, rate, line):
+        super().__init__(device, 1 / rate, line)
+        self.bytes = b''
+
+    def run(self):
+        while not self.halt.is_set():
+            if not self.bytes:
+                self.bytes, self.sent = self.line(self.sent), self.sent + 1
+            self.device.write(self.bytes[:1])
+            self.bytes = self.bytes[1:]
+            self.halt.wait(self.period)
+
+
 class WindowManager:
     current = None
 
@@ -438,6 +454,45 @@ class WorkingDisplay(unittest.TestCase):
         until(lambda: Atspi.Text.get_n_selections(self.display) == 0, message='the selection gone')
         pump(0.3)
         self.assertEqual(self.highlighted(), 0)
+
+    def test_a_press_starts_the_selection_where_it_was_pressed(self):
+        """At 300 B/s, with the view following: a press held still before it
+        drags, or a click, a wait and a Shift+click, select the two lines
+        from the press down, whatever arrives meanwhile."""
+        self.stream.stop()
+        trickle = Trickle(self.q.device, 300, lambda n: b'L%04d %s\r\n' % (n, b'abcdefghij' * 4))
+        trickle.start()
+        self.addCleanup(trickle.stop)
+        two_lines = r'(L\d{4} (abcdefghij){4}\[CR\]\[LF\]\r\n){2}'
+        until(lambda: trickle.sent > 20, message='a screenful of lines')
+        for by in ('press held', 'Shift+click'):
+            with self.subTest(by=by):
+                x('xdotool', 'key', 'ctrl+End')
+                until(lambda: Atspi.Text.get_caret_offset(self.display) == Atspi.Text.get_character_count(self.display),
+                      message='the view following')
+                start = [m.start() for m in re.finditer(r'L\d{4} ', self.text())][-4]
+                px, py = self.point(start)
+                below = str(int(py) + 2 * self.extents(start).height)
+                x('xdotool', 'mousemove', '--sync', px, py, 'mousedown' if by == 'press held' else 'click', '1')
+                try:
+                    # The view may have moved a line before the press: it starts a line all the same.
+                    anchor = until(lambda: (lambda caret: caret < Atspi.Text.get_character_count(self.display) - 100
+                                            and caret)(Atspi.Text.get_caret_offset(self.display)),
+                                   message='the press taken')
+                    pump(0.7)
+                    self.assertEqual(Atspi.Text.get_caret_offset(self.display), anchor)
+                finally:
+                    if by == 'press held':
+                        x('xdotool', 'mousemove', '--sync', px, below, 'mouseup', '1')
+                    else:
+                        x('xdotool', 'mousemove', '--sync', px, below, 'keydown', 'shift', 'click', '1', 'keyup', 'shift')
+                selection = until(lambda: Atspi.Text.get_n_selections(self.display) == 1
+                                  and Atspi.Text.get_selection(self.display, 0), message='a selection')
+                selected = Atspi.Text.get_text(self.display, selection.start_offset, selection.end_offset)
+                self.assertEqual(selection.start_offset, anchor)
+                self.assertRegex(selected, '^' + two_lines + '$')
+                x('xdotool', 'key', 'ctrl+c')
+                self.assertEqual(until(clipboard_text, message='the clipboard'), selected)
 
     def test_the_arrow_scrolls_a_column_a_click(self):
         """A column is seldom a whole number of pixels on a real screen: forty
