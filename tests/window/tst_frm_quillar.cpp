@@ -174,19 +174,27 @@ private slots:
         QCOMPARE(text->text(0, -1), QStringLiteral("hello world"));
     }
 
-    // A text too long for the line even in its narrowest font ends in an
-    // ellipsis and shows whole in the tooltip; a short one after it is in
-    // the window's own font again.
+    // A long text is condensed no further than a readable floor, and ends
+    // in an ellipsis when it still does not fit, whole in the tooltip; a
+    // short one after it is in the window's own font again.
+    void longStatusElided_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a remote port connecting") << "Porta COM9: connecting to rfc2217://127.0.0.1:17100";
+        QTest::newRow("far too long") << QStringLiteral("Errore n.1003 su COM") + QString(60, u'7');
+    }
     void longStatusElided()
     {
+        QFETCH(QString, text);
         auto *line = static_cast<StatusLine *>(child<QLabel>("lblStatus"));
         line->setStatus(QStringLiteral("Comm Frame Error"));
         const QFont design = line->font();
-        const QString text = QStringLiteral("Errore n.1003 su COM") + QString(60, u'7');
         line->setStatus(text);
         QCOMPARE(line->text(), text);
-        QCOMPARE(line->toolTip(), text);
         QVERIFY(line->font() != design);
+        QVERIFY(line->font().stretch() >= StatusLine::ReadableStretch);
+        QCOMPARE(line->toolTip(), textWidth(line->font(), text, line) > line->contentsRect().width() ? text : QString());
+        QCOMPARE(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name), text);
         line->setStatus(QStringLiteral("Comm Frame Error")); // back in the window's own font
         QVERIFY(line->toolTip().isEmpty());
         QCOMPARE(line->font(), design);
