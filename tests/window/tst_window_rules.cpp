@@ -45,35 +45,50 @@ private slots:
         QCOMPARE(applyResizeRule(true, width, height), std::nullopt);
     }
 
-    // Every column of the 120 the ruler shows reads as its number: hundreds
-    // from Label9 (its first character over the 100th), tens from row A (in
-    // the first column and every tenth), units from row B; from column 1 the
-    // design's captions, scrolled sideways the columns in view.
+    // Every column the ruler shows reads as its number: hundreds from Label9
+    // (its first character over the 100th), tens from row A (in every tenth
+    // column, and in the first unless the next tenth is too near to read
+    // apart), units from row B; from column 1 the design's captions, scrolled
+    // sideways the columns in view, in a maximized window more of them.
     void rulerText_data()
     {
         QTest::addColumn<int>("first");
-        QTest::newRow("from column 1") << 1;
-        QTest::newRow("scrolled 40 columns") << 41;
-        QTest::newRow("scrolled 994 columns") << 995;
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QChar>("overFirst"); // row A's first character
+        QTest::newRow("from column 1") << 1 << RulerColumns << QChar(u'0');
+        QTest::newRow("scrolled 40 columns") << 41 << RulerColumns << QChar(u'4');
+        QTest::newRow("4 blanks before the next tenth") << 45 << RulerColumns << QChar(u'4');
+        QTest::newRow("3 blanks: not \"5   6\"") << 56 << RulerColumns << QChar(u' ');
+        QTest::newRow("next to the next tenth: not \"78\"") << 79 << RulerColumns << QChar(u' ');
+        QTest::newRow("at a tenth") << 80 << RulerColumns << QChar(u'8');
+        QTest::newRow("scrolled 994 columns") << 995 << RulerColumns << QChar(u'9');
+        QTest::newRow("a maximized window's 163") << 1 << 163 << QChar(u'0');
     }
     void rulerText()
     {
         QFETCH(int, first);
-        const QString a = rulerRowA(first);
-        const QString b = rulerRowB(first);
-        const QString h = label9Caption(first);
-        QCOMPARE(a.size(), RulerColumns);
-        QCOMPARE(b.size(), RulerColumns);
-        QCOMPARE(label3Caption(first), a + u' ' + b);
-        for (int k = 0; k < RulerColumns; ++k) {
+        QFETCH(int, columns);
+        QFETCH(QChar, overFirst);
+        const QString a = rulerRowA(first, columns);
+        const QString b = rulerRowB(first, columns);
+        const QString h = label9Caption(first, columns);
+        QCOMPARE(a.size(), columns);
+        QCOMPARE(b.size(), columns);
+        QCOMPARE(h.size(), columns - HundredsFirstColumn + 1);
+        QCOMPARE(label3Caption(first, columns), a + u' ' + b);
+        QCOMPARE(a[0], overFirst);
+        for (int k = 0; k < columns; ++k) {
             const int column = first + k;
             QCOMPARE(b[k], QChar(u'0' + column % 10));
-            QCOMPARE(a[k], k == 0 || column % 10 == 0 ? QChar(u'0' + (column / 10) % 10) : QChar(u' '));
+            if (k > 0)
+                QCOMPARE(a[k], column % 10 == 0 ? QChar(u'0' + (column / 10) % 10) : QChar(u' '));
             const QChar hundreds = k >= HundredsFirstColumn - 1 ? h[k - HundredsFirstColumn + 1] : QChar(u' ');
             QCOMPARE(hundreds, k >= HundredsFirstColumn - 1 && column % 10 == 0 ? QChar(u'0' + (column / 100) % 10) : QChar(u' '));
         }
-        if (first == 1)
+        if (first == 1 && columns == RulerColumns) {
             QCOMPARE(h, QStringLiteral("1         1         1"));
+            QCOMPARE(a.left(10), QStringLiteral("0        1"));
+        }
         QCOMPARE(rulerScroll(int(std::ceil((first - 1) * 7.8125)), 7.8125).firstColumn, first);
     }
 
