@@ -271,30 +271,79 @@ private slots:
         QCOMPARE(m_helpCalls, 4);
     }
 
-    // The rule snaps the size; maximized or minimized, the display keeps its
-    // size, and back to normal the rule applies again.
-    void resizeSnapsUnlessMaximized()
+    // The rule snaps a normal window's size; maximized or full-screen, the
+    // display fills the window and the ruler numbers every column it shows;
+    // minimized, nothing changes; back to normal, the rule applies again.
+    void resizeRuleByWindowState()
     {
         m_window->setWidth(20000);
         m_window->setHeight(1000);
         const double halfPixel = 720.0 / m_window->logicalDpiX(); // within the pixel the size rounds to
         QTRY_VERIFY(qAbs(m_window->Height() - 1825) <= halfPixel);
         QTRY_VERIFY(qAbs(m_window->Width() - 14925) <= halfPixel);
-        auto *display = child("Text3");
+        auto *display = child<DisplayView>("Text3");
         QCOMPARE(display->geometry(), twipsRectToPixels(20, 740, 14925 - 135, 1825 - 1290, m_window->logicalDpiX()));
-        m_window->setWidth(9000);
+        m_window->setWidth(11000);
         m_window->setHeight(3000);
         QTRY_COMPARE(display->width(), twipsRectToPixels(20, 740, m_window->Width() - 135, 1, m_window->logicalDpiX()).width());
-        const QSize before = display->size();
         const QSize normal = m_window->size();
-        m_window->showMaximized();
-        QTRY_VERIFY(m_window->isMaximized() && m_window->size() != normal);
-        QCOMPARE(display->size(), before);
+        const QRect before = display->geometry();
+        const auto *ruler = child<RulerLabel>("Label3");
+        for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+            m_window->setWindowState(state);
+            QTRY_VERIFY(m_window->size() != normal);
+            QTRY_COMPARE(display->geometry().bottomRight(), m_window->rect().bottomRight());
+            QCOMPARE(display->pos(), before.topLeft());
+            const int shown = int(std::ceil(display->viewport()->width() / display->cellWidth()));
+            QVERIFY(ruler->rows().at(1).size() >= shown);
+            QVERIFY(ruler->geometry().right() >= display->geometry().right() - display->verticalScrollBar()->width());
+        }
         m_window->setWindowState(Qt::WindowMinimized);
-        QCOMPARE(display->size(), before);
+        const QSize minimized = display->size();
+        m_window->setWidth(9000);
+        QCOMPARE(display->size(), minimized);
         m_window->showNormal();
         QTRY_COMPARE(m_window->size(), normal);
-        QCOMPARE(display->size(), before);
+        QCOMPARE(display->geometry(), before);
+        QCOMPARE(ruler->rows().at(1).size(), RulerColumns);
+    }
+
+    // In a window narrower than the strip, its groups of controls wrap onto
+    // further rows: every control shows whole, none covers another, and the
+    // ruler and the display stand below them, the display no less high.
+    void narrowWindowWrapsTheStrip_data()
+    {
+        QTest::addColumn<double>("width"); // outer, twips
+        QTest::newRow("the status line and Help on a second row") << 9000.0;
+        QTest::newRow("as narrow as the window may be") << 0.0;
+    }
+    void narrowWindowWrapsTheStrip()
+    {
+        QFETCH(double, width);
+        m_window->setWidth(width);
+        m_window->setHeight(0);
+        QTRY_VERIFY(m_window->Height() > 0 && m_window->width() == std::max(m_window->minimumWidth(), m_window->width()));
+        QVERIFY(m_window->Width() <= std::max(width, 4000.0));
+        QList<const ControlLayout *> strip;
+        for (const ControlLayout &c : windowControls())
+            if (c.top < 300 && c.kind != ControlKind::RulerLabel)
+                strip << &c;
+        const auto designed = [](const ControlLayout *c) { return QRect(c->left, c->top, c->width, c->height); };
+        int lowest = 0;
+        for (const ControlLayout *c : strip) {
+            const QRect placed = child(c->name)->geometry();
+            QVERIFY2(m_window->rect().contains(placed), c->name);
+            for (const ControlLayout *other : strip) // a label may reach under its box, as designed
+                QVERIFY2(c == other || designed(c).intersects(designed(other)) || !placed.intersects(child(other->name)->geometry()),
+                         qPrintable(QStringLiteral("%1 over %2").arg(c->name, other->name)));
+            lowest = std::max(lowest, placed.bottom());
+        }
+        const QRect ruler = child("Label3")->geometry();
+        const QRect display = child("Text3")->geometry();
+        QVERIFY(ruler.top() > lowest);
+        QCOMPARE(display.top() - ruler.top(), twipsToPixels(740 - 300, m_window->logicalDpiX()));
+        QVERIFY(display.height() >= twipsToPixels(535, m_window->logicalDpiX()) - 1);
+        QVERIFY(display.bottom() < m_window->height());
     }
 
     // Column k of the ruler over column k of the display, on the widgets'
@@ -343,10 +392,11 @@ private slots:
             reads += row.at(index);
         QTEST(reads, "reads");
 
-        // The ruler keeps its place and rows whatever the window's size.
-        m_window->setWidth(6000);
+        // The ruler keeps its place and rows whatever the window's size, as
+        // long as the strip above it keeps to one row.
+        m_window->setWidth(10965);
         m_window->setHeight(2500);
-        QTRY_VERIFY(m_window->Width() < 6100);
+        QTRY_VERIFY(m_window->Width() < 11000);
         QCOMPARE(ruler->geometry(), placed);
         const QFontMetricsF metrics(display->font());
         QVERIFY(hundreds ? metrics.ascent() <= ruler->height() : 2 * metrics.height() <= ruler->height() + 1);
@@ -491,6 +541,8 @@ private slots:
         // strip and as high as the resize rule allows.
         QTest::newRow("no usable size") << QByteArray("\"2\",\"9600\",0,0,45,0,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 10965, 1825};
         QTest::newRow("off every screen") << QByteArray("\"2\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 12000, 5100};
+        // Restored from a larger screen: as large as this one (800 by 800).
+        QTest::newRow("larger than its screen") << QByteArray("\"2\",\"9600\",1500,900,14925,13000,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 12000, 12000};
     }
     // The file's values in the boxes and the frame, the port opened, the line
     // byte count left at 0, the file kept; a second call does nothing. (What

@@ -5,6 +5,8 @@
 #include "window/resize_rule.h"
 #include "window/ruler_placement.h"
 #include "window/ruler_text.h"
+#include "window/strip_flow.h"
+#include "window/layout_table.h"
 #include "window/window_placement.h"
 
 #include <QKeyEvent>
@@ -28,21 +30,24 @@ private slots:
     {
         QTest::addColumn<double>("width");
         QTest::addColumn<double>("height");
+        QTest::addColumn<double>("stripExtra");
         QTest::addColumn<ResizeOutcome>("expected");
-        QTest::newRow("both at once") << 15000.0 << 0.0 << ResizeOutcome{14925, 1825, 14790, 535};
-        QTest::newRow("just below the minimum height") << 11000.0 << 1824.9 << ResizeOutcome{11000, 1825, 10865, 535};
-        QTest::newRow("no maximum height") << 11000.0 << 90000.0 << ResizeOutcome{11000, 90000, 10865, 88710};
-        QTest::newRow("width 135 keeps a display") << 135.0 << 4500.0 << ResizeOutcome{135, 4500, 1, 3210};
+        QTest::newRow("both at once") << 15000.0 << 0.0 << 0.0 << ResizeOutcome{14925, 1825, 14790, 535};
+        QTest::newRow("just below the minimum height") << 11000.0 << 1824.9 << 0.0 << ResizeOutcome{11000, 1825, 10865, 535};
+        QTest::newRow("no maximum height") << 11000.0 << 90000.0 << 0.0 << ResizeOutcome{11000, 90000, 10865, 88710};
+        QTest::newRow("width 135 keeps a display") << 135.0 << 4500.0 << 0.0 << ResizeOutcome{135, 4500, 1, 3210};
+        // The strip on two more rows: the display lower, its least height kept.
+        QTest::newRow("strip on three rows") << 4000.0 << 2000.0 << 660.0 << ResizeOutcome{4000, 2485, 3865, 535};
     }
     void resizeRule()
     {
         QFETCH(double, width);
         QFETCH(double, height);
+        QFETCH(double, stripExtra);
         QFETCH(ResizeOutcome, expected);
-        QCOMPARE(applyResizeRule(false, width, height), expected);
+        QCOMPARE(applyResizeRule(width, height, stripExtra), expected);
         // Stable: applied to its own result it changes nothing.
-        QCOMPARE(applyResizeRule(false, expected.outerWidth, expected.outerHeight), expected);
-        QCOMPARE(applyResizeRule(true, width, height), std::nullopt);
+        QCOMPARE(applyResizeRule(expected.outerWidth, expected.outerHeight, stripExtra), expected);
     }
 
     // Every column the ruler shows reads as its number: hundreds from Label9
@@ -199,6 +204,65 @@ private slots:
         const QRect primary(1280, 0, 1920, 1080);
         QCOMPARE(keptOnScreens(window, {QRect(0, 0, 1280, 800), primary}, primary), expected);
         QCOMPARE(keptOnScreens(window, {}, primary), window);
+    }
+
+    // A window larger than the screen's free area (here below a 30-pixel
+    // panel) takes its size, from its edge; a smaller one stays where it is.
+    void fitToScreen_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("fits") << QRect(700, 400, 500, 300) << QRect(700, 400, 500, 300);
+        QTest::newRow("partly off, as the user left it") << QRect(1000, 600, 500, 300) << QRect(1000, 600, 500, 300);
+        QTest::newRow("wider, at a scale of two") << QRect(100, 60, 1462, 666) << QRect(0, 60, 1280, 666);
+        QTest::newRow("taller") << QRect(100, 60, 800, 900) << QRect(100, 30, 800, 770);
+    }
+    void fitToScreen()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, expected);
+        QCOMPARE(fittedToScreen(window, QRect(0, 30, 1280, 770)), expected);
+    }
+
+    // The top strip as wide as designed stays as designed; narrower, its
+    // groups wrap: in order, wholly inside, a row lower each time, the ruler
+    // and display lower by the rows added.
+    void stripWraps_data()
+    {
+        QTest::addColumn<double>("clientWidth");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("the design's width") << 10845.0 << 1;
+        QTest::newRow("a twip less: Help wraps") << 10844.0 << 2;
+        QTest::newRow("at a scale of two on 1280 pixels") << 9570.0 << 2;
+        QTest::newRow("the narrowest") << narrowestStrip() << 6;
+        QTest::newRow("narrower than that") << 1000.0 << 8;
+    }
+    void stripWraps()
+    {
+        QFETCH(double, clientWidth);
+        QFETCH(int, rows);
+        const StripLayout strip = stripLayout(clientWidth);
+        QCOMPARE(strip.extraHeight, (rows - 1) * StripFlow::RowPitch);
+        QCOMPARE(strip.moves.size(), 18u);
+        const ControlLayout *before = nullptr;
+        double right = 0, dy = 0;
+        for (const StripMove &move : strip.moves) {
+            const ControlLayout &c = controlLayout(move.name);
+            const double left = c.left + move.dx;
+            if (rows == 1)
+                QCOMPARE(std::pair(move.dx, move.dy), std::pair(0.0, 0.0));
+            if (move.dy > dy) { // a new row, from its start
+                QCOMPARE(move.dy, dy + StripFlow::RowPitch);
+                QCOMPARE(left, StripFlow::RowLeft);
+                dy = move.dy;
+            } else if (before) { // beside the one before as designed
+                QCOMPARE(left - right, double(c.left - before->left - before->width));
+            }
+            QCOMPARE(move.dy, dy);
+            QVERIFY2(left + c.width <= std::max(clientWidth, narrowestStrip()), qPrintable(move.name));
+            right = left + c.width;
+            before = &c;
+        }
     }
 };
 
