@@ -308,35 +308,21 @@ private slots:
         QCOMPARE(ruler->rows().at(1).size(), RulerColumns);
     }
 
-    // In a window narrower than the strip, its groups of controls wrap onto
-    // further rows: every control shows whole, none covers another, and the
-    // ruler and the display stand below them, the display no less high.
-    void narrowWindowWrapsTheStrip_data()
-    {
-        QTest::addColumn<double>("width"); // outer, twips
-        QTest::newRow("the status line and Help on a second row") << 9000.0;
-        QTest::newRow("as narrow as the window may be") << 0.0;
-    }
+    // In the narrowest window the strip's controls, wrapped onto more rows,
+    // all show whole; the ruler and the display stand below them, as far
+    // apart as designed, the display no less high. (Where the rows go is
+    // the window rules' test; how it looks on X, the desktop tier's.)
     void narrowWindowWrapsTheStrip()
     {
-        QFETCH(double, width);
-        m_window->setWidth(width);
+        m_window->setWidth(0);
         m_window->setHeight(0);
-        QTRY_VERIFY(m_window->Height() > 0 && m_window->width() == std::max(m_window->minimumWidth(), m_window->width()));
-        QVERIFY(m_window->Width() <= std::max(width, 4000.0));
-        QList<const ControlLayout *> strip;
-        for (const ControlLayout &c : windowControls())
-            if (c.top < 300 && c.kind != ControlKind::RulerLabel)
-                strip << &c;
-        const auto designed = [](const ControlLayout *c) { return QRect(c->left, c->top, c->width, c->height); };
+        QTRY_COMPARE(m_window->width(), m_window->minimumWidth());
         int lowest = 0;
-        for (const ControlLayout *c : strip) {
-            const QRect placed = child(c->name)->geometry();
-            QVERIFY2(m_window->rect().contains(placed), c->name);
-            for (const ControlLayout *other : strip) // a label may reach under its box, as designed
-                QVERIFY2(c == other || designed(c).intersects(designed(other)) || !placed.intersects(child(other->name)->geometry()),
-                         qPrintable(QStringLiteral("%1 over %2").arg(c->name, other->name)));
-            lowest = std::max(lowest, placed.bottom());
+        for (const ControlLayout &c : windowControls()) {
+            if (c.top >= 300 || c.kind == ControlKind::RulerLabel)
+                continue;
+            QVERIFY2(m_window->rect().contains(child(c.name)->geometry()), c.name);
+            lowest = std::max(lowest, child(c.name)->geometry().bottom());
         }
         const QRect ruler = child("Label3")->geometry();
         const QRect display = child("Text3")->geometry();
