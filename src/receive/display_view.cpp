@@ -239,6 +239,10 @@ void DisplayView::onTextChanged()
 
 void DisplayView::onSelectionChanged()
 {
+    // The caret put anywhere but the end, by whoever (a screen reader too),
+    // stays there as data arrives.
+    if (m_buffer.selLength() > 0 || m_buffer.caret() != m_buffer.length())
+        setFollowing(false);
     const qint64 removed = m_buffer.removedCount();
     const qint64 from = removed + m_buffer.selStart();
     const qint64 to = from + m_buffer.selLength();

@@ -139,6 +139,7 @@ private slots:
         QTest::newRow("a press held while data arrives") << lines << "press 9;append 5;append 5;release 3" << 9 << 3;
         QTest::newRow("click, data, Shift+click") << lines << "click 9;append 5;append 5;shift 3" << 9 << 3;
         QTest::newRow("Up, data") << lines << "key Ctrl+End, Up;append 3" << 10 << 10;
+        QTest::newRow("a caret a screen reader put") << lines << "sel 9 9;append 3" << 9 << 9;
         QTest::newRow("a click at the end follows") << lines << "click 18;append 3" << 21 << 21;
         QTest::newRow("Ctrl+End follows again") << lines << "click 9;key Ctrl+End;append 3" << 21 << 21;
     }
