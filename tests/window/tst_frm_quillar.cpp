@@ -293,7 +293,7 @@ private slots:
             m_window->setWindowState(state);
             QTRY_VERIFY(m_window->size() != normal);
             QTRY_COMPARE(display->geometry().bottomRight(), m_window->rect().bottomRight());
-            QCOMPARE(display->pos(), before.topLeft());
+            QCOMPARE(display->x(), before.x());
             const int shown = int(std::ceil(display->viewport()->width() / display->cellWidth()));
             QVERIFY(ruler->rows().at(1).size() >= shown);
             QVERIFY(ruler->geometry().right() >= display->geometry().right() - display->verticalScrollBar()->width());
