@@ -178,6 +178,14 @@ bool DisplayView::showsEnd() const
     return left >= scrolled - 0.5 && right <= scrolled + viewport()->width() + 0.5;
 }
 
+// Appends may carry the caret along only while it stands at the end in
+// view: a caret the user put anywhere else, with a click or a key, starts
+// what a drag or Shift+click selects and stays on its character.
+bool DisplayView::atEnd() const
+{
+    return showsEnd() && m_buffer.caret() == m_buffer.length();
+}
+
 void DisplayView::setFollowing(bool following)
 {
     m_following = following;
@@ -231,6 +239,10 @@ void DisplayView::onTextChanged()
 
 void DisplayView::onSelectionChanged()
 {
+    // The caret put anywhere but the end, by whoever (a screen reader too),
+    // stays there as data arrives.
+    if (m_buffer.selLength() > 0 || m_buffer.caret() != m_buffer.length())
+        setFollowing(false);
     const qint64 removed = m_buffer.removedCount();
     const qint64 from = removed + m_buffer.selStart();
     const qint64 to = from + m_buffer.selLength();
@@ -281,8 +293,8 @@ void DisplayView::paintFrame()
     if (pending.appended) {
         if (m_following && m_buffer.selLength() == 0)
             followCaret();
-        else
-            setFollowing(showsEnd());
+        else if (!m_dragging)
+            setFollowing(atEnd());
     }
     if (pending.everything) {
         updateEverything();
@@ -704,7 +716,7 @@ void DisplayView::move(Motion motion, bool extend)
     m_goalColumn = vertical ? goal : -1;
     ensureCaretVisible();
     // Ctrl+End at the end follows again, whether the view had to move or not.
-    setFollowing(showsEnd());
+    setFollowing(atEnd());
 }
 
 void DisplayView::copy() const
@@ -865,7 +877,7 @@ void DisplayView::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || !m_dragging)
         return;
     m_dragging = false;
-    setFollowing(showsEnd());
+    setFollowing(atEnd());
     setSelectionClipboard();
 }
 

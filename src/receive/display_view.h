@@ -36,11 +36,12 @@ class TimeGutter;
 // a lone CR or LF among them) is a hollow box, a character the font lacks a
 // hollow box with a diagonal; nothing can shift the columns after it.
 //
-// While the view shows the end of the text and nothing is selected, it
-// follows appends: the last line comes into view, and horizontally the
-// caret's column. Once the user scrolls away or selects, appends move
-// neither the view nor the selection, and cuts at the front leave the same
-// lines in view; back at the end, it follows again. The model changes at
+// While the view shows the end of the text and the caret stands there with
+// nothing selected, it follows appends: the last line comes into view, and
+// horizontally the caret's column. Once the user scrolls away, selects or
+// puts the caret elsewhere (a press, even before it drags), appends move
+// neither the view, the caret nor the selection, and cuts at the front leave
+// the same lines in view; scrolled back to the end, it follows again. The model changes at
 // every read; the view catches up at most once a frame, FrameMs after the
 // last one or at once after a rest, and not at all while its window is
 // hidden or minimized.
@@ -173,6 +174,7 @@ private:
     void paintFrame();
     [[nodiscard]] bool shown() const;
     [[nodiscard]] bool showsEnd() const;
+    [[nodiscard]] bool atEnd() const;
     void setFollowing(bool following);
     void followCaret();
     // Schedules a repaint of lines from..to (inclusive) where they are shown.

@@ -14,12 +14,12 @@ namespace FittedFont {
 inline constexpr int NarrowestStretch = 60;
 } // namespace FittedFont
 
-// `font`, condensed just enough (down to FittedFont::NarrowestStretch per cent)
-// for `text` to take at most `width` pixels on `device`; when even that is too
-// wide and `mayShrink` is set, also smaller. A text that fits already leaves
-// the font as it is.
+// `font`, condensed just enough (down to `narrowest` per cent) for `text` to
+// take at most `width` pixels on `device`; when even that is too wide and
+// `mayShrink` is set, also smaller. A text that fits already leaves the font
+// as it is.
 [[nodiscard]] QFont fittedFont(const QFont &font, const QString &text, qreal width, const QPaintDevice *device,
-                               bool mayShrink);
+                               bool mayShrink, int narrowest = FittedFont::NarrowestStretch);
 
 // How wide `text` is in `font` on `device`, in pixels.
 [[nodiscard]] qreal textWidth(const QFont &font, const QString &text, const QPaintDevice *device);

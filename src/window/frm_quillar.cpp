@@ -42,6 +42,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillar {
 
@@ -72,6 +73,9 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
     setAutoFillBackground(true);
     setColour(*this, QPalette::Window, systemColour(SystemColour::AppWorkspace));
     resize(twipsToPixels(DesignClientWidth, dpi()), twipsToPixels(DesignClientHeight, dpi()));
+    // Narrower, a control of the top strip would be cut off even with each
+    // group of them on a row of its own.
+    setMinimumWidth(twipsToPixels(narrowestStrip(), dpi()));
     m_placement = new WindowPlacement(*this);
 
     MSComm1 = new MSComm(m_settingsFolder, this);
@@ -235,22 +239,42 @@ void frmQuillar::placeRuler()
     const double column1Left = Text3->x() + Text3->columnLeft(1);
     const double cellWidth = Text3->cellWidth();
     const double d = dpi();
-    const auto rect = [d](const char *name) {
+    const double below = m_strip.extraHeight; // the ruler stands on the display
+    const auto rect = [d, below](const char *name) {
         const ControlLayout &c = controlLayout(QString::fromLatin1(name));
-        return twipsRectToPixels(c.left, c.top, c.width, c.height, d);
+        return twipsRectToPixels(c.left, c.top + below, c.width, c.height, d);
     };
-    const RulerPlacement p = rulerPlacement(rect("Label3"), rect("Label9"), column1Left, cellWidth);
+    // A display wider than the design's, in a maximized window, has every
+    // column it shows numbered.
+    const int shown = static_cast<int>(std::ceil((Text3->viewport()->width() - DisplayView::TextMargin) / cellWidth));
+    const int columns = filled() ? std::max(RulerColumns, shown) : RulerColumns;
+    const RulerPlacement p = rulerPlacement(rect("Label3"), rect("Label9"), column1Left, cellWidth, columns);
     // Scrolled sideways, the ruler counts the columns in view.
     const RulerScroll scroll = rulerScroll(Text3->sidewaysScroll(), cellWidth);
     Label3->setGeometry(p.label3);
-    Label3->setRows({rulerRowA(scroll.firstColumn), rulerRowB(scroll.firstColumn)});
-    Label3->setText(label3Caption(scroll.firstColumn));
+    Label3->setRows({rulerRowA(scroll.firstColumn, columns), rulerRowB(scroll.firstColumn, columns)});
+    Label3->setText(label3Caption(scroll.firstColumn, columns));
     Label3->setGrid(p.label3FirstChar - scroll.shift, cellWidth);
     Label3->setClipLeft(p.label3FirstChar - DisplayView::TextMargin);
     Label9->setGeometry(p.label9);
-    Label9->setRows({label9Caption(scroll.firstColumn)});
-    Label9->setText(label9Caption(scroll.firstColumn));
+    Label9->setRows({label9Caption(scroll.firstColumn, columns)});
+    Label9->setText(label9Caption(scroll.firstColumn, columns));
     Label9->setGrid(p.label9FirstChar - scroll.shift, cellWidth);
+}
+
+// In a window narrower than the design, the top strip's groups of controls
+// wrap onto further rows, so that each can be reached and read.
+void frmQuillar::placeStrip(const StripLayout &strip)
+{
+    if (strip.moves == m_strip.moves)
+        return;
+    const double d = dpi();
+    for (const StripMove &move : strip.moves) {
+        const ControlLayout &c = controlLayout(move.name);
+        findChild<QWidget *>(move.name)->setGeometry(
+            twipsRectToPixels(c.left + move.dx, c.top + move.dy, c.width, c.height, d));
+    }
+    m_strip = strip;
 }
 
 void frmQuillar::connectHandlers()
@@ -385,10 +409,17 @@ void frmQuillar::bringOntoAScreen()
     const double d = dpi();
     const QRect restored = twipsRectToPixels(o.left, o.top, o.width, o.height, d);
     const QRect kept = keptOnScreens(restored, screens, primary->availableGeometry());
-    if (kept.topLeft() == restored.topLeft())
-        return;
-    setLeft(static_cast<float>(pixelsToTwips(kept.left(), d)));
-    setTop(static_cast<float>(pixelsToTwips(kept.top(), d)));
+    const QScreen *screen = QGuiApplication::screenAt(kept.center());
+    const QRect fitted = fittedToScreen(kept, (screen ? screen : primary)->availableGeometry());
+    // Only what moved: the rest keeps the twips the file gave.
+    const auto set = [this, d](int now, int was, void (frmQuillar::*field)(float)) {
+        if (now != was)
+            (this->*field)(static_cast<float>(pixelsToTwips(now, d)));
+    };
+    set(fitted.left(), restored.left(), &frmQuillar::setLeft);
+    set(fitted.top(), restored.top(), &frmQuillar::setTop);
+    set(fitted.width(), restored.width(), &frmQuillar::setWidth);
+    set(fitted.height(), restored.height(), &frmQuillar::setHeight);
 }
 
 void frmQuillar::closeEvent(QCloseEvent *event)
@@ -425,19 +456,42 @@ void frmQuillar::setOuterField(double OuterGeometry::*field, float twips)
     m_placement->setOuter(o);
 }
 
+bool frmQuillar::filled() const
+{
+    return isMaximized() || isFullScreen();
+}
+
+// Minimized, nothing changes. Maximized or full-screen, the display fills
+// the window; in the normal state the design's rule sizes the window and the
+// display.
 void frmQuillar::Form_Resize()
 {
-    guarded("Form_Resize", [this] {
+    guarded("Form_Resize", [this] { layOut(true); });
+}
+
+// snap: whether the rule may set the window's size. Not as the state
+// changes: the window manager gives the size that goes with the new state
+// only afterwards, and a size set before it would win over the restored one.
+void frmQuillar::layOut(bool snap)
+{
+    if (isMinimized())
+        return;
+    const double d = dpi();
+    placeStrip(stripLayout(pixelsToTwips(width(), d)));
+    const ControlLayout &display = controlLayout(QStringLiteral("Text3"));
+    const double top = display.top + m_strip.extraHeight;
+    QRect r;
+    if (filled()) {
+        r = filledDisplay(twipsRectToPixels(display.left, top, 0, 0, d).topLeft(), size());
+    } else {
         const OuterGeometry o = m_placement->outer();
-        const auto rule = applyResizeRule(isMinimized() || isMaximized() || isFullScreen(), o.width, o.height);
-        if (!rule)
-            return;
-        if (rule->outerHeight != o.height || rule->outerWidth != o.width)
-            m_placement->setOuter({o.left, o.top, rule->outerWidth, rule->outerHeight});
-        const ControlLayout &display = controlLayout(QStringLiteral("Text3"));
-        const QRect r = twipsRectToPixels(display.left, display.top, rule->displayWidth, rule->displayHeight, dpi());
-        Text3->setGeometry(r.x(), r.y(), std::max(1, r.width()), std::max(1, r.height()));
-    });
+        const ResizeOutcome rule = applyResizeRule(o.width, o.height, m_strip.extraHeight);
+        if (snap && (rule.outerHeight != o.height || rule.outerWidth != o.width))
+            m_placement->setOuter({o.left, o.top, rule.outerWidth, rule.outerHeight});
+        r = twipsRectToPixels(display.left, top, rule.displayWidth, rule.displayHeight, d);
+    }
+    Text3->setGeometry(r.x(), r.y(), std::max(1, r.width()), std::max(1, r.height()));
+    placeRuler();
 }
 
 void frmQuillar::resizeEvent(QResizeEvent *event)
@@ -450,7 +504,7 @@ void frmQuillar::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
+        guarded("Form_Resize", [this] { layOut(false); });
 }
 
 void frmQuillar::showEvent(QShowEvent *event)

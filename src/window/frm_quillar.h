@@ -4,6 +4,7 @@
 #include "capture/long_session.h"
 #include "layout_table.h"
 #include "outer_geometry.h"
+#include "strip_flow.h"
 #include "window_placement.h"
 #include "port/port_toggle.h"
 #include "platform/comm_events.h"
@@ -77,9 +78,10 @@ public:
 
     // Start-up: restores the settings from Quillar.ini in the current
     // directory, widens a window too narrow for its controls, brings one
-    // restored off every screen back onto the primary one, and opens the port. The program runs it once, before the
-    // window is first shown; later calls do nothing. Only a window started
-    // this way writes the file back when it closes.
+    // restored off every screen back onto the primary one and fits one
+    // larger than its screen into it, and opens the port. The program runs
+    // it once, before the window is first shown; later calls do nothing.
+    // Only a window started this way writes the file back when it closes.
     void Form_Load();
 
 protected:
@@ -97,6 +99,9 @@ private:
     void createControls();
     void fitEntryBoxFont();
     void placeRuler();
+    void placeStrip(const StripLayout &strip);
+    void layOut(bool snap);
+    [[nodiscard]] bool filled() const;
     void connectHandlers();
     void paceReads();
     void appendForcedLineFeed();
@@ -175,6 +180,7 @@ private:
 
     bool m_loaded = false;
     WindowPlacement *m_placement = nullptr;
+    StripLayout m_strip; // as the controls of the top strip stand now
 };
 
 } // namespace quillar

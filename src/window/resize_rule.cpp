@@ -4,19 +4,22 @@
 
 namespace quillar {
 
-std::optional<ResizeOutcome> applyResizeRule(bool minimizedOrMaximized, double outerWidth, double outerHeight)
+ResizeOutcome applyResizeRule(double outerWidth, double outerHeight, double stripExtra)
 {
     using namespace ResizeRule;
-    if (minimizedOrMaximized)
-        return std::nullopt;
     ResizeOutcome out{outerWidth, outerHeight, 0, 0};
-    if (out.outerHeight < MinimumHeight)
-        out.outerHeight = MinimumHeight;
+    if (out.outerHeight < MinimumHeight + stripExtra)
+        out.outerHeight = MinimumHeight + stripExtra;
     if (out.outerWidth > MaximumWidth)
         out.outerWidth = MaximumWidth;
-    out.displayHeight = out.outerHeight - HeightAllowance;
+    out.displayHeight = out.outerHeight - HeightAllowance - stripExtra;
     out.displayWidth = std::max(out.outerWidth - WidthAllowance, MinimumDisplayWidth);
     return out;
+}
+
+QRect filledDisplay(const QPoint &topLeft, const QSize &client)
+{
+    return {topLeft, QSize(std::max(1, client.width() - topLeft.x()), std::max(1, client.height() - topLeft.y()))};
 }
 
 double restoredWidth(double outerWidth)

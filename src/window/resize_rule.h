@@ -1,6 +1,8 @@
 #pragma once
 
-#include <optional>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 
 namespace quillar {
 
@@ -32,9 +34,16 @@ inline constexpr double MinimumRestoredWidth = 10845 + 2 * 60;
 // The width start-up gives a window stored outerWidth twips wide.
 [[nodiscard]] double restoredWidth(double outerWidth);
 
-// The window size the rule snaps to and the display size that follows, or
-// nullopt while minimized or maximized (nothing is adjusted then).
-[[nodiscard]] std::optional<ResizeOutcome> applyResizeRule(bool minimizedOrMaximized, double outerWidth,
-                                                           double outerHeight);
+// A window in the normal state: the window size the rule snaps to and the
+// display size that follows. stripExtra: how much lower than designed the
+// display stands, as the top strip takes more rows in a narrow window; the
+// least height grows with it, so that the display keeps its least height.
+[[nodiscard]] ResizeOutcome applyResizeRule(double outerWidth, double outerHeight, double stripExtra = 0);
+
+// A maximized or full-screen window is as large as the window manager makes
+// it, and the display fills it from its designed corner (topLeft, pixels) to
+// the client area's right and bottom edges; the width cap is a normal
+// window's. At least a pixel each way.
+[[nodiscard]] QRect filledDisplay(const QPoint &topLeft, const QSize &client);
 
 } // namespace quillar

@@ -1,7 +1,5 @@
 #include "ruler_placement.h"
 
-#include "ruler_text.h"
-
 #include <cmath>
 
 namespace quillar {
@@ -22,11 +20,11 @@ QRect spanColumns(const QRect &design, double column1Left, double cellWidth, int
 } // namespace
 
 RulerPlacement rulerPlacement(const QRect &label3Design, const QRect &label9Design, double column1Left,
-                          double cellWidth)
+                              double cellWidth, int columns)
 {
     RulerPlacement p;
-    p.label3 = spanColumns(label3Design, column1Left, cellWidth, 1, RulerColumns);
-    p.label9 = spanColumns(label9Design, column1Left, cellWidth, HundredsFirstColumn, RulerColumns);
+    p.label3 = spanColumns(label3Design, column1Left, cellWidth, 1, columns);
+    p.label9 = spanColumns(label9Design, column1Left, cellWidth, HundredsFirstColumn, columns);
     p.label3FirstChar = column1Left - p.label3.left();
     p.label9FirstChar = column1Left + (HundredsFirstColumn - 1) * cellWidth - p.label9.left();
     return p;

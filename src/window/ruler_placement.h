@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ruler_text.h"
+
 #include <QRect>
 
 namespace quillar {
@@ -18,8 +20,9 @@ struct RulerPlacement
 // label keeps its designed rectangle, widened where needed so that every
 // column it numbers lies inside it: the design assumed one particular font's
 // cell, and the ruler must follow the display's real one.
+// columns: how many columns the ruler numbers.
 [[nodiscard]] RulerPlacement rulerPlacement(const QRect &label3Design, const QRect &label9Design, double column1Left,
-                                        double cellWidth);
+                                            double cellWidth, int columns = RulerColumns);
 
 // The ruler over a display scrolled sideways by scrolled pixels: the column
 // first (perhaps partly) in view, and how far its cell starts left of where

@@ -80,7 +80,7 @@ qreal StatusLine::textRoom() const
 
 void StatusLine::fit()
 {
-    const QFont fitted = fittedFont(m_designFont, text(), textRoom(), this, false);
+    const QFont fitted = fittedFont(m_designFont, text(), textRoom(), this, false, ReadableStretch);
     if (fitted != font())
         setFont(fitted);
     m_elided = textWidth(fitted, text(), this) > textRoom();

@@ -10,8 +10,9 @@ namespace quillar {
 // so that "Porta COM1: 4800,n,8,1 OK" or an error is announced.
 //
 // The line is as wide as it was drawn; a text too wide for it is shown in a
-// narrower font, and one too wide even then ends in an ellipsis, whole in the
-// tooltip (text() and what assistive technology reads stay whole). A detail
+// narrower font, no narrower than a condensed face (ReadableStretch), and
+// one too wide even then ends in an ellipsis, whole in the tooltip (text()
+// and what assistive technology reads stay whole). A detail
 // (why a port did not open) shows in the tooltip and as the accessible
 // description until the next text.
 class StatusLine : public QLabel
@@ -19,6 +20,11 @@ class StatusLine : public QLabel
     Q_OBJECT
 
 public:
+    // Condensed further (as far as the entry boxes go for their digits), the
+    // window's small font reads as a 7-pixel one: a longer text ends in an
+    // ellipsis instead.
+    static constexpr int ReadableStretch = QFont::Condensed;
+
     explicit StatusLine(const QString &text, QWidget *parent = nullptr);
 
     void setStatus(const QString &text);

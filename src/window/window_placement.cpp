@@ -137,4 +137,20 @@ QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRec
     return QRect(primary.topLeft(), window.size());
 }
 
+QRect fittedToScreen(const QRect &window, const QRect &available)
+{
+    if (available.isEmpty())
+        return window;
+    QRect fitted = window;
+    if (window.width() > available.width()) {
+        fitted.setLeft(available.left());
+        fitted.setWidth(available.width());
+    }
+    if (window.height() > available.height()) {
+        fitted.setTop(available.top());
+        fitted.setHeight(available.height());
+    }
+    return fitted;
+}
+
 } // namespace quillar

@@ -69,4 +69,10 @@ private:
 // other window is left where it is. Rectangles in one coordinate system.
 [[nodiscard]] QRect keptOnScreens(const QRect &window, const QList<QRect> &screens, const QRect &primary);
 
+// A window wider than the screen's free area (its size restored from a
+// larger screen, or a larger scale) becomes as wide as that area and starts
+// at its left edge, so that no control is out of reach; the same for the
+// height. Any other window is left as it is.
+[[nodiscard]] QRect fittedToScreen(const QRect &window, const QRect &available);
+
 } // namespace quillar

@@ -124,6 +124,22 @@ class Streamer(threading.Thread):
         self.join()
 
 
+class Trickle(Streamer):
+    """A slow device: the same lines a byte at a time, rate bytes a second."""
+
+    def __init__(self, device, rate, line):
+        super().__init__(device, 1 / rate, line)
+        self.bytes = b''
+
+    def run(self):
+        while not self.halt.is_set():
+            if not self.bytes:
+                self.bytes, self.sent = self.line(self.sent), self.sent + 1
+            self.device.write(self.bytes[:1])
+            self.bytes = self.bytes[1:]
+            self.halt.wait(self.period)
+
+
 class WindowManager:
     current = None
 
@@ -167,12 +183,12 @@ class Device:
 class Quillar:
     """One run of the program in a folder of its own."""
 
-    def __init__(self, settings, device=True):
+    def __init__(self, settings, device=True, **env):
         self.folder = tempfile.mkdtemp(prefix='quillar-desktop-')
         self.device = Device(self.folder) if device else None
         with open(os.path.join(self.folder, 'Quillar.ini'), 'wb') as f:
             f.write(settings)
-        env = dict(on_display(), QT_QPA_PLATFORM='xcb')
+        env = dict(on_display(), QT_QPA_PLATFORM='xcb', **env)
         env.pop('QT_LINUX_ACCESSIBILITY_ALWAYS_ON', None)
         self.process = subprocess.Popen([PROGRAM], cwd=self.folder, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -412,32 +428,54 @@ class WorkingDisplay(unittest.TestCase):
         until(lambda: self.stream.sent > before + 5 and Atspi.Text.get_caret_offset(self.display)
               == Atspi.Text.get_character_count(self.display), message='the caret at the end')
 
-    def test_selection_survives_arrivals_is_copied_and_leaves_no_trace(self):
-        pump(1.0)
-        text = self.text()
-        start = [m.start() for m in re.finditer(r'L\d{6}', text[:-200])][-1]
-        # The press stops the view, which may have moved a line since: the
-        # drag ends seven characters after wherever the press landed.
-        x('xdotool', 'mousemove', '--sync', *self.point(start), 'mousedown', '1')
-        anchor = until(lambda: (lambda caret: caret < Atspi.Text.get_character_count(self.display) - 100 and caret)(
-            Atspi.Text.get_caret_offset(self.display)), message='the press taken')
-        x('xdotool', 'mousemove', '--sync', *self.point(anchor + 7), 'mouseup', '1')
-        selection = until(lambda: Atspi.Text.get_n_selections(self.display) == 1
-                          and Atspi.Text.get_selection(self.display, 0), message='a selection')
-        selected = Atspi.Text.get_text(self.display, selection.start_offset, selection.end_offset)
-        self.assertEqual((selection.start_offset, selection.end_offset), (anchor, anchor + 7))
-        self.assertEqual(selected, self.text()[anchor:anchor + 7])
-        pump(1.5)  # more lines arrive
-        selection = Atspi.Text.get_selection(self.display, 0)
-        self.assertEqual(Atspi.Text.get_text(self.display, selection.start_offset, selection.end_offset), selected)
-        self.assertGreater(self.highlighted(), 20)
-        x('xdotool', 'key', 'ctrl+c')
-        self.assertEqual(until(clipboard_text, message='the clipboard'), selected)
-        # A click elsewhere: the highlight goes with the selection.
-        x('xdotool', 'mousemove', '--sync', *self.point(anchor - 40), 'click', '1')
-        until(lambda: Atspi.Text.get_n_selections(self.display) == 0, message='the selection gone')
-        pump(0.3)
-        self.assertEqual(self.highlighted(), 0)
+    def test_a_press_starts_the_selection_where_it_was_pressed(self):
+        """At 300 B/s, with the view following: a press held still before it
+        drags, or a click, a wait and a Shift+click, select the two lines
+        from the press down, whatever arrives meanwhile; the selection stays
+        on them as more arrives, is copied, and leaves no highlight once a
+        click elsewhere ends it."""
+        self.stream.stop()
+        trickle = Trickle(self.q.device, 300, lambda n: b'L%04d %s\r\n' % (n, b'abcdefghij' * 4))
+        trickle.start()
+        self.addCleanup(trickle.stop)
+        two_lines = r'(L\d{4} (abcdefghij){4}\[CR\]\[LF\]\r\n){2}'
+        until(lambda: trickle.sent > 20, message='a screenful of lines')
+        for by in ('press held', 'Shift+click'):
+            with self.subTest(by=by):
+                x('xdotool', 'key', 'ctrl+End')
+                until(lambda: Atspi.Text.get_caret_offset(self.display) == Atspi.Text.get_character_count(self.display),
+                      message='the view following')
+                start = [m.start() for m in re.finditer(r'L\d{4} ', self.text())][-4]
+                px, py = self.point(start)
+                below = str(int(py) + 2 * self.extents(start).height)
+                x('xdotool', 'mousemove', '--sync', px, py, 'mousedown' if by == 'press held' else 'click', '1')
+                try:
+                    # The view may have moved a line before the press: it starts a line all the same.
+                    anchor = until(lambda: (lambda caret: caret < Atspi.Text.get_character_count(self.display) - 100
+                                            and caret)(Atspi.Text.get_caret_offset(self.display)),
+                                   message='the press taken')
+                    pump(0.7)
+                    self.assertEqual(Atspi.Text.get_caret_offset(self.display), anchor)
+                finally:
+                    if by == 'press held':
+                        x('xdotool', 'mousemove', '--sync', px, below, 'mouseup', '1')
+                    else:
+                        x('xdotool', 'mousemove', '--sync', px, below, 'keydown', 'shift', 'click', '1', 'keyup', 'shift')
+                selection = until(lambda: Atspi.Text.get_n_selections(self.display) == 1
+                                  and Atspi.Text.get_selection(self.display, 0), message='a selection')
+                selected = Atspi.Text.get_text(self.display, selection.start_offset, selection.end_offset)
+                self.assertEqual(selection.start_offset, anchor)
+                self.assertRegex(selected, '^' + two_lines + '$')
+                pump(1.0)  # more lines arrive
+                selection = Atspi.Text.get_selection(self.display, 0)
+                self.assertEqual(Atspi.Text.get_text(self.display, selection.start_offset, selection.end_offset), selected)
+                self.assertGreater(self.highlighted(), 20)
+                x('xdotool', 'key', 'ctrl+c')
+                self.assertEqual(until(clipboard_text, message='the clipboard'), selected)
+                x('xdotool', 'mousemove', '--sync', *self.point(anchor - 30), 'click', '1')
+                until(lambda: Atspi.Text.get_n_selections(self.display) == 0, message='the selection gone')
+                pump(0.3)
+                self.assertEqual(self.highlighted(), 0)
 
     def test_the_arrow_scrolls_a_column_a_click(self):
         """A column is seldom a whole number of pixels on a real screen: forty
@@ -547,6 +585,95 @@ class WorkingDisplay(unittest.TestCase):
                       message='a menu item focused')
                 x('xdotool', 'key', 'Escape')
                 until(lambda: not self.q.menu_open(), message='the menu closed')
+
+
+def extents(accessible):
+    r = accessible.get_extents(Atspi.CoordType.SCREEN)
+    return (r.x, r.y, r.x + r.width, r.y + r.height)
+
+
+def inside(inner, outer):
+    return outer[0] <= inner[0] and outer[1] <= inner[1] and inner[2] <= outer[2] and inner[3] <= outer[3]
+
+
+class WindowSizes(unittest.TestCase):
+    """Maximized, full-screen, very small and scaled under openbox, as AT-SPI
+    and the screen show it: every control whole in the window and on the
+    screen, none over another; the display fills a window as large as the
+    screen."""
+
+    SCREEN = (0, 0, 1280, 800)
+
+    def setUp(self):
+        WindowManager.use('openbox')
+
+    def start(self, settings=record(lf='0'), **env):
+        q = Quillar(settings, **env)
+        self.addCleanup(q.dispose)
+        q.wait_status('Porta COM3: 9600,n,8,1 OK')
+        return q
+
+    def client(self, q):
+        cx, cy, w, h = q.client_geometry()
+        return (cx, cy, cx + w, cy + h)
+
+    def controls(self, q):
+        """Buttons, entry boxes, the status line and the display, by name."""
+        found = {a.get_name(): a for role in ('push button', 'text', 'status bar') for a in q.find_all(role)}
+        self.assertEqual(len(found), 12, sorted(found))
+        return found
+
+    def check_reachable(self, q, size, scale=1):
+        """scale: Qt's bridge (6.4) gives AT-SPI its own pixels, not the screen's."""
+        controls = until(lambda: (lambda c: all(extents(a)[2] > extents(a)[0] for a in c.values()) and c)(self.controls(q)),
+                         message='the controls placed')
+        client = tuple(v // scale for v in self.client(q))
+        strip = {name: extents(a) for name, a in controls.items() if name != 'Received data'}
+        for name, rect in strip.items():
+            self.assertTrue(inside(rect, client), (size, name, rect, client))
+            self.assertTrue(all(other == name or r[2] <= rect[0] or rect[2] <= r[0] or r[3] <= rect[1] or rect[3] <= r[1]
+                                for other, r in strip.items()), (size, name, strip))
+        display = extents(controls['Received data'])
+        self.assertGreater(display[1], max(r[3] for r in strip.values()), size)
+        for bar in q.find_all('scroll bar', controls['Received data']):
+            self.assertTrue(inside(extents(bar), client), (size, extents(bar), client))
+        return display, client
+
+    def test_maximized_and_full_screen_the_display_fills_the_window(self):
+        q = self.start()
+        x('xdotool', 'windowactivate', '--sync', q.window)
+        until(lambda: q.outer_pixels()[2:] == (800, 333), message='the start-up size')
+        normal = q.client_geometry()
+        for state in ('maximized_vert,maximized_horz', 'fullscreen'):
+            x('wmctrl', '-i', '-r', q.window, '-b', 'add,' + state)
+            until(lambda: q.client_geometry()[2] > 1200, message=f'{state}')
+            display, client = until(lambda: (lambda d, c: d[3] == c[3] and (d, c))(*self.check_reachable(q, state)),
+                                    message=f'the display at the bottom, {state}')
+            self.assertEqual(display[2], client[2])
+            ruler = extents(q.find('label', 'Column ruler'))
+            self.assertGreaterEqual(ruler[2], display[2] - 20)  # over every column up to the scroll bar
+            # Drawn: the display's ground right up to its scroll bar and its bottom one.
+            self.assertEqual(screen_pixels(display[2] - 24, display[3] - 24, 1, 1)[0][0], (0, 0, 0))
+            x('wmctrl', '-i', '-r', q.window, '-b', 'remove,' + state)
+            until(lambda: q.client_geometry() == normal, message=f'the size before {state}, is {q.client_geometry()}')
+
+    def test_very_small_and_scaled_windows_keep_every_control_in_reach(self):
+        q = self.start()
+        x('xdotool', 'windowsize', q.window, '200', '80')
+        until(lambda: q.client_geometry()[2] == 200, message='the small size')
+        pump(0.5)
+        self.check_reachable(q, '200 by 80')
+        x('xdotool', 'windowsize', q.window, '20', '20')
+        until(lambda: q.client_geometry()[2] < 200, message='narrower')
+        pump(0.5)
+        self.check_reachable(q, 'narrowest')
+
+    def test_twice_the_scale_starts_within_the_screen(self):
+        # The first run's window, 11000 twips wide: 1466 pixels at this scale.
+        q = self.start(settings=record(lf='0', left=0, top=0, width=11000, height=4500), QT_SCALE_FACTOR='2')
+        left, top, width, height = q.outer_pixels()
+        self.assertTrue(inside((left, top, left + width, top + height), self.SCREEN), q.outer_pixels())
+        self.check_reachable(q, 'scale 2', scale=2)
 
 
 class Placement(unittest.TestCase):

@@ -81,8 +81,10 @@ struct Shown
             QTest::keyClicks(&view, arg);
         if (is("sel"))
             buffer.setSelection(arg.section(QLatin1Char(' '), 0, 0).toInt(), to.toInt());
-        if (is("append"))
+        if (is("append")) { // and the frame that shows it
             buffer.append(QString(arg.toInt(), QLatin1Char('z')));
+            view.flushFrame();
+        }
         if (is("menu"))
             std::unique_ptr<QMenu>(view.createContextMenu(nullptr))->actions().at(arg.toInt())->trigger();
     }
@@ -132,8 +134,14 @@ private slots:
         QTest::newRow("Ctrl+A") << lines << "key Ctrl+A" << 0 << 18;
         QTest::newRow("menu: Select all") << lines << "menu 2" << 0 << 18;
         QTest::newRow("typing, pasting, cutting") << lines << "click 1;type typed x;key Return, Backspace, Del, Ctrl+V;key Ctrl+X, Shift+Ins" << 1 << 1;
-        QTest::newRow("an append mid-drag") << lines << "press 1;append 5;release 3" << 1 << 3;
-        QTest::newRow("the caret follows appends") << lines << "click 9;append 3" << 21 << 21;
+        // A press, a click or a key puts the caret where the user wants it,
+        // in a view that shows the end: appends leave it there.
+        QTest::newRow("a press held while data arrives") << lines << "press 9;append 5;append 5;release 3" << 9 << 3;
+        QTest::newRow("click, data, Shift+click") << lines << "click 9;append 5;append 5;shift 3" << 9 << 3;
+        QTest::newRow("Up, data") << lines << "key Ctrl+End, Up;append 3" << 10 << 10;
+        QTest::newRow("a caret a screen reader put") << lines << "sel 9 9;append 3" << 9 << 9;
+        QTest::newRow("a click at the end follows") << lines << "click 18;append 3" << 21 << 21;
+        QTest::newRow("Ctrl+End follows again") << lines << "click 9;key Ctrl+End;append 3" << 21 << 21;
     }
     void interaction()
     {

@@ -5,6 +5,8 @@
 #include "window/resize_rule.h"
 #include "window/ruler_placement.h"
 #include "window/ruler_text.h"
+#include "window/strip_flow.h"
+#include "window/layout_table.h"
 #include "window/window_placement.h"
 
 #include <QKeyEvent>
@@ -28,52 +30,70 @@ private slots:
     {
         QTest::addColumn<double>("width");
         QTest::addColumn<double>("height");
+        QTest::addColumn<double>("stripExtra");
         QTest::addColumn<ResizeOutcome>("expected");
-        QTest::newRow("both at once") << 15000.0 << 0.0 << ResizeOutcome{14925, 1825, 14790, 535};
-        QTest::newRow("just below the minimum height") << 11000.0 << 1824.9 << ResizeOutcome{11000, 1825, 10865, 535};
-        QTest::newRow("no maximum height") << 11000.0 << 90000.0 << ResizeOutcome{11000, 90000, 10865, 88710};
-        QTest::newRow("width 135 keeps a display") << 135.0 << 4500.0 << ResizeOutcome{135, 4500, 1, 3210};
+        QTest::newRow("both at once") << 15000.0 << 0.0 << 0.0 << ResizeOutcome{14925, 1825, 14790, 535};
+        QTest::newRow("just below the minimum height") << 11000.0 << 1824.9 << 0.0 << ResizeOutcome{11000, 1825, 10865, 535};
+        QTest::newRow("no maximum height") << 11000.0 << 90000.0 << 0.0 << ResizeOutcome{11000, 90000, 10865, 88710};
+        QTest::newRow("width 135 keeps a display") << 135.0 << 4500.0 << 0.0 << ResizeOutcome{135, 4500, 1, 3210};
+        // The strip on two more rows: the display lower, its least height kept.
+        QTest::newRow("strip on three rows") << 4000.0 << 2000.0 << 660.0 << ResizeOutcome{4000, 2485, 3865, 535};
     }
     void resizeRule()
     {
         QFETCH(double, width);
         QFETCH(double, height);
+        QFETCH(double, stripExtra);
         QFETCH(ResizeOutcome, expected);
-        QCOMPARE(applyResizeRule(false, width, height), expected);
+        QCOMPARE(applyResizeRule(width, height, stripExtra), expected);
         // Stable: applied to its own result it changes nothing.
-        QCOMPARE(applyResizeRule(false, expected.outerWidth, expected.outerHeight), expected);
-        QCOMPARE(applyResizeRule(true, width, height), std::nullopt);
+        QCOMPARE(applyResizeRule(expected.outerWidth, expected.outerHeight, stripExtra), expected);
     }
 
-    // Every column of the 120 the ruler shows reads as its number: hundreds
-    // from Label9 (its first character over the 100th), tens from row A (in
-    // the first column and every tenth), units from row B; from column 1 the
-    // design's captions, scrolled sideways the columns in view.
+    // Every column the ruler shows reads as its number: hundreds from Label9
+    // (its first character over the 100th), tens from row A (in every tenth
+    // column, and in the first unless the next tenth is too near to read
+    // apart), units from row B; from column 1 the design's captions, scrolled
+    // sideways the columns in view, in a maximized window more of them.
     void rulerText_data()
     {
         QTest::addColumn<int>("first");
-        QTest::newRow("from column 1") << 1;
-        QTest::newRow("scrolled 40 columns") << 41;
-        QTest::newRow("scrolled 994 columns") << 995;
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QChar>("overFirst"); // row A's first character
+        QTest::newRow("from column 1") << 1 << RulerColumns << QChar(u'0');
+        QTest::newRow("scrolled 40 columns") << 41 << RulerColumns << QChar(u'4');
+        QTest::newRow("4 blanks before the next tenth") << 45 << RulerColumns << QChar(u'4');
+        QTest::newRow("3 blanks: not \"5   6\"") << 56 << RulerColumns << QChar(u' ');
+        QTest::newRow("next to the next tenth: not \"78\"") << 79 << RulerColumns << QChar(u' ');
+        QTest::newRow("at a tenth") << 80 << RulerColumns << QChar(u'8');
+        QTest::newRow("scrolled 994 columns") << 995 << RulerColumns << QChar(u'9');
+        QTest::newRow("a maximized window's 163") << 1 << 163 << QChar(u'0');
     }
     void rulerText()
     {
         QFETCH(int, first);
-        const QString a = rulerRowA(first);
-        const QString b = rulerRowB(first);
-        const QString h = label9Caption(first);
-        QCOMPARE(a.size(), RulerColumns);
-        QCOMPARE(b.size(), RulerColumns);
-        QCOMPARE(label3Caption(first), a + u' ' + b);
-        for (int k = 0; k < RulerColumns; ++k) {
+        QFETCH(int, columns);
+        QFETCH(QChar, overFirst);
+        const QString a = rulerRowA(first, columns);
+        const QString b = rulerRowB(first, columns);
+        const QString h = label9Caption(first, columns);
+        QCOMPARE(a.size(), columns);
+        QCOMPARE(b.size(), columns);
+        QCOMPARE(h.size(), columns - HundredsFirstColumn + 1);
+        QCOMPARE(label3Caption(first, columns), a + u' ' + b);
+        QCOMPARE(a[0], overFirst);
+        for (int k = 0; k < columns; ++k) {
             const int column = first + k;
             QCOMPARE(b[k], QChar(u'0' + column % 10));
-            QCOMPARE(a[k], k == 0 || column % 10 == 0 ? QChar(u'0' + (column / 10) % 10) : QChar(u' '));
+            if (k > 0)
+                QCOMPARE(a[k], column % 10 == 0 ? QChar(u'0' + (column / 10) % 10) : QChar(u' '));
             const QChar hundreds = k >= HundredsFirstColumn - 1 ? h[k - HundredsFirstColumn + 1] : QChar(u' ');
             QCOMPARE(hundreds, k >= HundredsFirstColumn - 1 && column % 10 == 0 ? QChar(u'0' + (column / 100) % 10) : QChar(u' '));
         }
-        if (first == 1)
+        if (first == 1 && columns == RulerColumns) {
             QCOMPARE(h, QStringLiteral("1         1         1"));
+            QCOMPARE(a.left(10), QStringLiteral("0        1"));
+        }
         QCOMPARE(rulerScroll(int(std::ceil((first - 1) * 7.8125)), 7.8125).firstColumn, first);
     }
 
@@ -184,6 +204,65 @@ private slots:
         const QRect primary(1280, 0, 1920, 1080);
         QCOMPARE(keptOnScreens(window, {QRect(0, 0, 1280, 800), primary}, primary), expected);
         QCOMPARE(keptOnScreens(window, {}, primary), window);
+    }
+
+    // A window larger than the screen's free area (here below a 30-pixel
+    // panel) takes its size, from its edge; a smaller one stays where it is.
+    void fitToScreen_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("fits") << QRect(700, 400, 500, 300) << QRect(700, 400, 500, 300);
+        QTest::newRow("partly off, as the user left it") << QRect(1000, 600, 500, 300) << QRect(1000, 600, 500, 300);
+        QTest::newRow("wider, at a scale of two") << QRect(100, 60, 1462, 666) << QRect(0, 60, 1280, 666);
+        QTest::newRow("taller") << QRect(100, 60, 800, 900) << QRect(100, 30, 800, 770);
+    }
+    void fitToScreen()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, expected);
+        QCOMPARE(fittedToScreen(window, QRect(0, 30, 1280, 770)), expected);
+    }
+
+    // The top strip as wide as designed stays as designed; narrower, its
+    // groups wrap: in order, wholly inside, a row lower each time, the ruler
+    // and display lower by the rows added.
+    void stripWraps_data()
+    {
+        QTest::addColumn<double>("clientWidth");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("the design's width") << 10845.0 << 1;
+        QTest::newRow("a twip less: Help wraps") << 10844.0 << 2;
+        QTest::newRow("at a scale of two on 1280 pixels") << 9570.0 << 2;
+        QTest::newRow("the narrowest") << narrowestStrip() << 6;
+        QTest::newRow("narrower than that") << 1000.0 << 8;
+    }
+    void stripWraps()
+    {
+        QFETCH(double, clientWidth);
+        QFETCH(int, rows);
+        const StripLayout strip = stripLayout(clientWidth);
+        QCOMPARE(strip.extraHeight, (rows - 1) * StripFlow::RowPitch);
+        QCOMPARE(strip.moves.size(), 18u);
+        const ControlLayout *before = nullptr;
+        double right = 0, dy = 0;
+        for (const StripMove &move : strip.moves) {
+            const ControlLayout &c = controlLayout(move.name);
+            const double left = c.left + move.dx;
+            if (rows == 1)
+                QCOMPARE(std::pair(move.dx, move.dy), std::pair(0.0, 0.0));
+            if (move.dy > dy) { // a new row, from its start
+                QCOMPARE(move.dy, dy + StripFlow::RowPitch);
+                QCOMPARE(left, StripFlow::RowLeft);
+                dy = move.dy;
+            } else if (before) { // beside the one before as designed
+                QCOMPARE(left - right, double(c.left - before->left - before->width));
+            }
+            QCOMPARE(move.dy, dy);
+            QVERIFY2(left + c.width <= std::max(clientWidth, narrowestStrip()), qPrintable(move.name));
+            right = left + c.width;
+            before = &c;
+        }
     }
 };
 
