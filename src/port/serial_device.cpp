@@ -71,13 +71,11 @@ void SerialDevice::openOrThrow(const QString &path, const QString &link, const C
         m_lock->setStaleLockTime(0); // only a holder that is gone makes it stale
         if (!m_lock->tryLock(0)) {
             const bool held = m_lock->error() == QLockFile::LockFailedError;
-            std::optional<serial_linux::LockHolder> holder;
-            if (held) {
-                holder.emplace();
-                QString host;
-                (void)m_lock->getLockInfo(&holder->pid, &host, &holder->program);
-                holder->lockFile = lockPath;
-            }
+            // Its holder as Qt reads it; none (pid 0) when it cannot.
+            serial_linux::LockHolder holder{0, QString(), lockPath};
+            QString host;
+            if (held)
+                (void)m_lock->getLockInfo(&holder.pid, &host, &holder.program);
             m_lock.reset();
             if (held)
                 throw serial_errors::busy(path, link, holder);
