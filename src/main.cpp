@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/settings_folder.h"
+#include "platform/qt_italian.h"
 #include "port/port_list.h"
 #include "window/frm_quillar.h"
 #include "window/quit_signals.h"
@@ -60,6 +61,7 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
 
     QApplication app(argc, argv);
+    quillar::installQtItalian(app);
     quillar::frmQuillar window(QDir::currentPath()); // the settings folder, entered above
     window.display().setScrollback(options.scrollback);
     window.startLongSession({options.rawLog, options.textLog, options.reconnect});

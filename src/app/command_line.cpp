@@ -181,7 +181,8 @@ CommandLine parseCommandLine(const QStringList &arguments, const CommandLineCont
             continue;
         }
         for (QString value : parser.values(own[i])) {
-            if (value.isEmpty())
+            // An empty number is a number out of range, said as such below.
+            if (value.isEmpty() && row.kind == Kind::Path)
                 return usageError(QStringLiteral("--%1 needs a %2.").arg(text(row.name), text(row.valueName)),
                                   parser, program);
             if (row.kind == Kind::Path)

@@ -50,7 +50,7 @@ void CaptureSave::writeChosenFile()
 
     const std::optional<QString> chosen = modalUi().getSaveFileName(m_ui.dialogParent(), request);
     if (!chosen)
-        throw NumberedError(ErrorNumber::DialogCancelled, QStringLiteral("Cancel was selected."));
+        throw NumberedError(ErrorNumber::DialogCancelled, QStringLiteral("È stato scelto Annulla."));
     const QString &path = *chosen;
 
     // Created or emptied before the question, as the name was chosen; the

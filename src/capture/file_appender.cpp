@@ -2,6 +2,7 @@
 
 #include "platform/file_errors.h"
 #include "platform/numbered_error.h"
+#include "platform/system_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <mutex>
@@ -32,11 +32,6 @@ struct Command
     enum class Kind { Open, Data, Close } kind;
     QByteArray data;
 };
-
-QString systemText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 } // namespace
 
@@ -142,7 +137,7 @@ void FileAppender::append(QByteArray bytes)
         m_open = false;
         m_shared->push({Command::Kind::Close, {}});
         m_shared->fail(ErrorNumber::DeviceIoError,
-                       QStringLiteral("The disk did not keep up: more than %1 bytes waited to be written")
+                       QStringLiteral("Il disco non ha tenuto il passo: più di %1 byte attendevano di essere scritti")
                            .arg(m_shared->capacity),
                        true);
         return;
@@ -288,7 +283,7 @@ private:
                 || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev)) {
             closeFile();
             std::lock_guard lock(m_shared.mutex);
-            m_shared.fail(ErrorNumber::FileNotFound, QStringLiteral("The file was removed or replaced while being written"));
+            m_shared.fail(ErrorNumber::FileNotFound, QStringLiteral("Il file è stato rimosso o sostituito durante la scrittura"));
             return false;
         }
         return true;

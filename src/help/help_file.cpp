@@ -2,11 +2,15 @@
 
 #include "rtf_reader.h"
 
+#include "platform/system_text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <cerrno>
 
 namespace quillar {
 
@@ -56,8 +60,12 @@ std::unique_ptr<QTextDocument> loadHelpDocument(const QString &path, double dpi)
 {
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return messageDocument(name, QStringLiteral("Il file non può essere letto: %1.").arg(file.errorString()));
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int error = errno;
+        return messageDocument(name, QStringLiteral("Il file non può essere letto: %1.")
+                                         .arg(error != 0 ? systemText(error) : file.errorString()));
+    }
     if (file.size() > MaxHelpFileBytes)
         return messageDocument(name, QStringLiteral("Il file è troppo grande (%1 byte).").arg(file.size()));
     const QByteArray bytes = file.read(MaxHelpFileBytes + 1);

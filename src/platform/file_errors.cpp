@@ -1,5 +1,7 @@
 #include "file_errors.h"
 
+#include "platform/system_text.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,18 +14,18 @@ NumberedError fileError(int number)
     using namespace ErrorNumber;
     switch (number) {
     case Overflow: return {number, QStringLiteral("Overflow")};
-    case TypeMismatch: return {number, QStringLiteral("Type mismatch")};
-    case BadFileNameOrNumber: return {number, QStringLiteral("Bad file name or number")};
-    case FileNotFound: return {number, QStringLiteral("File not found")};
-    case DeviceIoError: return {number, QStringLiteral("Device I/O error")};
-    case DiskFull: return {number, QStringLiteral("Disk full")};
-    case InputPastEndOfFile: return {number, QStringLiteral("Input past end of file")};
-    case PermissionDenied: return {number, QStringLiteral("Permission denied")};
-    case PathFileAccessError: return {number, QStringLiteral("Path/File access error")};
-    case PathNotFound: return {number, QStringLiteral("Path not found")};
+    case TypeMismatch: return {number, QStringLiteral("Tipo non corrispondente")};
+    case BadFileNameOrNumber: return {number, QStringLiteral("Nome o numero di file non valido")};
+    case FileNotFound: return {number, QStringLiteral("Impossibile trovare il file")};
+    case DeviceIoError: return {number, QStringLiteral("Errore di I/O della periferica")};
+    case DiskFull: return {number, QStringLiteral("Disco pieno")};
+    case InputPastEndOfFile: return {number, QStringLiteral("Input oltre la fine del file")};
+    case PermissionDenied: return {number, QStringLiteral("Permesso negato")};
+    case PathFileAccessError: return {number, QStringLiteral("Errore di accesso al percorso o al file")};
+    case PathNotFound: return {number, QStringLiteral("Impossibile trovare il percorso")};
     default: break;
     }
-    return {number, QStringLiteral("Application-defined or object-defined error")};
+    return {number, QStringLiteral("Errore definito dall'applicazione o dall'oggetto")};
 }
 
 namespace {
@@ -68,7 +70,8 @@ NumberedError writeFailure(const QString &path, WritePhase phase, int savedErrno
     if (savedErrno == EACCES || savedErrno == EPERM || savedErrno == EROFS || !folder.isWritable()
         || (info.exists() && !info.isWritable()))
         return fileError(PermissionDenied);
-    return withSystemText(PathFileAccessError, systemText);
+    // The system's text follows the user's locale; the window's is Italian.
+    return withSystemText(PathFileAccessError, savedErrno != 0 ? quillar::systemText(savedErrno) : systemText);
 }
 
 } // namespace quillar

@@ -8,7 +8,7 @@ namespace quillar {
 
 // File failures, shared by the settings file and Save.
 
-// The error for a number with its fixed description ("Disk full", ...).
+// The error for a number with its fixed description ("Disco pieno", ...).
 [[nodiscard]] NumberedError fileError(int number);
 
 // Why a file could not be opened for reading: 53 when it does not exist, 75

@@ -23,7 +23,7 @@ namespace {
 
 [[noreturn]] void failAlreadyOpen()
 {
-    fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Port already open"));
+    fail(ErrorNumber::PortAlreadyOpen, QStringLiteral("Porta già aperta"));
 }
 
 } // namespace

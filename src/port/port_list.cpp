@@ -59,7 +59,7 @@ QList<ComLink> comLinksIn(const QString &directory)
             if (file.kind == RemoteFile::Kind::Address)
                 link.remote = file.address.text();
             if (file.kind == RemoteFile::Kind::Bad)
-                link.remoteProblem = QStringLiteral("holds \"%1\", which %2").arg(file.firstLine, file.problem);
+                link.remoteProblem = QStringLiteral("holds \"%1\", which %2").arg(file.firstLine, file.problem.what);
         }
         links.append(link);
     }

@@ -104,7 +104,7 @@ resolvePort(int number, const QString &directory,
                 port.path = file.address.text();
             if (file.kind == RemoteFile::Kind::Bad) {
                 port.badAddress = file.firstLine;
-                port.addressProblem = file.problem;
+                port.addressProblem = file.problem.italian; // for the window
             }
         }
         return port;

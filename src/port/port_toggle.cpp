@@ -79,9 +79,9 @@ void PortToggle::open()
 
 void PortToggle::showConnecting(const QString &portText)
 {
-    m_ui.setStatus(PortPrefix + portText + QStringLiteral(": connecting to ") + m_port.devicePath());
-    m_ui.setButtonCaption(QStringLiteral("Cancel"));
-    m_ui.setButtonToolTip(QStringLiteral("Stop connecting COM") + portText);
+    m_ui.setStatus(PortPrefix + portText + QStringLiteral(": connessione a ") + m_port.devicePath() + QStringLiteral("\u2026"));
+    m_ui.setButtonCaption(QStringLiteral("Annulla"));
+    m_ui.setButtonToolTip(QStringLiteral("Annulla la connessione COM") + portText);
 }
 
 void PortToggle::connectFinished(const NumberedError *failure)

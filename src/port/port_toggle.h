@@ -67,7 +67,7 @@ public:
     // Opens the port named by the boxes, or closes the open one, and reports
     // the outcome on the status line, the button and the boxes. Failures
     // outside the opening steps are not caught. A remote port that is still
-    // connecting says so on the status line, and the button (Cancel) gives up.
+    // connecting says so on the status line, and the button (Annulla) gives up.
     void toggle(); // the click of Command1
     // The end of a connect that toggle or reopen started: reported as the
     // open it finishes (none for a failure: the port opened).

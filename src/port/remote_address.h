@@ -29,10 +29,12 @@ struct RemoteAddress
 };
 
 // What is wrong with a text that means to be an address; said so that it
-// can follow "COM5 holds <text>, which ".
+// can follow "COM5 holds <text>, which " on the terminal, and "COM5 contiene
+// <text>, che " in the window.
 struct AddressProblem
 {
     QString what;
+    QString italian;
 };
 
 // Reads rfc2217://HOST:PORT or tcp://HOST:PORT, strictly: the scheme in
@@ -54,7 +56,7 @@ struct RemoteFile
     Kind kind = Kind::NotAnAddress;
     RemoteAddress address;
     QString firstLine;
-    QString problem; // for Bad
+    AddressProblem problem; // for Bad
 };
 [[nodiscard]] RemoteFile readRemoteFile(const QString &path);
 

@@ -35,7 +35,7 @@ void RemoteDevice::open(const QString &path, const QString &link, const CommSett
     close();
     const auto parsed = parseRemoteAddress(path);
     if (const auto *problem = std::get_if<AddressProblem>(&parsed))
-        throw remote_errors::badAddress(link.isEmpty() ? path : link, path, problem->what);
+        throw remote_errors::badAddress(link.isEmpty() ? path : link, path, problem->italian);
     m_address = std::get<RemoteAddress>(parsed);
     m_link = link;
     m_asked = m_settings = settings;

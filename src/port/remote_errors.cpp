@@ -25,8 +25,8 @@ NumberedError failure(const QString &description)
 
 NumberedError badAddress(const QString &comFile, const QString &firstLine, const QString &problem)
 {
-    return failure(QStringLiteral("%1 holds \"%2\", which %3; a remote port is written rfc2217://HOST:PORT or "
-                                  "tcp://HOST:PORT")
+    return failure(QStringLiteral("%1 contiene \"%2\", che %3; una porta remota si scrive rfc2217://HOST:PORTA o "
+                                  "tcp://HOST:PORTA")
                        .arg(comFile, firstLine, problem));
 }
 
@@ -37,27 +37,27 @@ NumberedError connectFailure(const RemoteAddress &address, const QString &comFil
     QString text;
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
-        text = QStringLiteral("%1 refused the connection to port %2 for %3: is ser2net running there, with this "
-                              "port in its configuration?")
+        text = QStringLiteral("%1 ha rifiutato la connessione alla porta %2 per %3: ser2net è in esecuzione là, con "
+                              "questa porta nella sua configurazione?")
                    .arg(address.host)
                    .arg(address.port)
                    .arg(who);
         break;
     case QAbstractSocket::HostNotFoundError:
-        text = QStringLiteral("The host %1 is not known, for %2: check its name, and the network").arg(address.host, who);
+        text = QStringLiteral("L'host %1 è sconosciuto, per %2: controllarne il nome, e la rete").arg(address.host, who);
         break;
     case QAbstractSocket::NetworkError:
-        text = QStringLiteral("%1 cannot be reached (%2), for %3").arg(address.host, systemText, who);
+        text = QStringLiteral("%1 non è raggiungibile (%2), per %3").arg(address.host, systemText, who);
         break;
     case QAbstractSocket::RemoteHostClosedError:
-        text = QStringLiteral("%1 closed the connection before the port was set up, for %2").arg(address.hostAndPort(), who);
+        text = QStringLiteral("%1 ha chiuso la connessione prima che la porta fosse impostata, per %2").arg(address.hostAndPort(), who);
         break;
     default:
-        text = QStringLiteral("The connection to %1 failed (%2), for %3").arg(address.hostAndPort(), systemText, who);
+        text = QStringLiteral("La connessione a %1 non è riuscita (%2), per %3").arg(address.hostAndPort(), systemText, who);
         break;
     }
     if (!said.isEmpty())
-        text += QStringLiteral("; it said \"%1\"").arg(said);
+        text += QStringLiteral("; ha risposto \"%1\"").arg(said);
     return failure(text);
 }
 
@@ -65,12 +65,12 @@ NumberedError timedOut(const RemoteAddress &address, const QString &comFile, int
 {
     const QString who = port(address, comFile);
     if (!connected)
-        return failure(QStringLiteral("%1 did not answer within %2 s, for %3: is the host on, and on this network?")
+        return failure(QStringLiteral("%1 non ha risposto entro %2 s, per %3: l'host è acceso, e su questa rete?")
                            .arg(address.hostAndPort())
                            .arg(seconds)
                            .arg(who));
-    return failure(QStringLiteral("%1 took the connection but did not set up the port within %2 s, for %3: is it an "
-                                  "RFC 2217 server? A plain TCP port is written tcp://%1")
+    return failure(QStringLiteral("%1 ha accettato la connessione ma non ha impostato la porta entro %2 s, per %3: è un "
+                                  "server RFC 2217? Una porta TCP semplice si scrive tcp://%1")
                        .arg(address.hostAndPort())
                        .arg(seconds)
                        .arg(who));
@@ -78,8 +78,8 @@ NumberedError timedOut(const RemoteAddress &address, const QString &comFile, int
 
 NumberedError notRfc2217(const RemoteAddress &address, const QString &comFile)
 {
-    return failure(QStringLiteral("%1 refused the COM port option of RFC 2217, for %2: for a plain TCP port write "
-                                  "tcp://%1 (in ser2net, the accepter telnet(rfc2217),tcp,... serves RFC 2217)")
+    return failure(QStringLiteral("%1 ha rifiutato l'opzione COM port di RFC 2217, per %2: per una porta TCP semplice "
+                                  "scrivere tcp://%1 (in ser2net, RFC 2217 lo serve l'accepter telnet(rfc2217),tcp,...)")
                        .arg(address.hostAndPort(), port(address, comFile)));
 }
 
@@ -87,14 +87,14 @@ NumberedError refusedSettings(const RemoteAddress &address, const QString &comFi
                               const QString &kept)
 {
     return NumberedError(ErrorNumber::InvalidPropertyValue,
-                         QStringLiteral("The server of %1 did not take %2 (it reports %3)")
+                         QStringLiteral("Il server di %1 non ha accettato %2 (riporta %3)")
                              .arg(port(address, comFile), asked, kept));
 }
 
 NumberedError settingsWhileOpen(const RemoteAddress &address)
 {
     return NumberedError(ErrorNumber::InvalidPropertyValue,
-                         QStringLiteral("The settings of %1 are sent as it opens: close it and open it again")
+                         QStringLiteral("Le impostazioni di %1 si inviano all'apertura: chiudere la porta e riaprirla")
                              .arg(address.text()));
 }
 

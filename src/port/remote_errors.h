@@ -11,7 +11,7 @@
 namespace quillar::remote_errors {
 
 // The COM<N> file at `comFile` holds `firstLine`, which `problem` (said as
-// parseRemoteAddress says it).
+// parseRemoteAddress says it in Italian).
 [[nodiscard]] NumberedError badAddress(const QString &comFile, const QString &firstLine, const QString &problem);
 
 // The connection could not be made, or ended before the port was set up.

@@ -53,8 +53,8 @@ void SerialDevice::openOrThrow(const QString &path, const QString &link, const C
     const PathKind kind = serial_linux::pathKind(path);
     if (kind != PathKind::CharDevice)
         throw serial_errors::notAPort(kind, path, link);
-    if (serial_linux::lockedByAnotherProgram(path))
-        throw serial_errors::busy();
+    if (const auto holder = serial_linux::lockHolder(path))
+        throw serial_errors::busy(path, link, holder);
 
     int fd = -1;
     if (const int error = m_driver.open(path, fd))
@@ -71,9 +71,14 @@ void SerialDevice::openOrThrow(const QString &path, const QString &link, const C
         m_lock->setStaleLockTime(0); // only a holder that is gone makes it stale
         if (!m_lock->tryLock(0)) {
             const bool held = m_lock->error() == QLockFile::LockFailedError;
+            // Its holder as Qt reads it; none (pid 0) when it cannot.
+            serial_linux::LockHolder holder{0, QString(), lockPath};
+            QString host;
+            if (held)
+                (void)m_lock->getLockInfo(&holder.pid, &host, &holder.program);
             m_lock.reset();
             if (held)
-                throw serial_errors::busy();
+                throw serial_errors::busy(path, link, holder);
         }
     }
     (void)m_driver.setExclusive(m_fd, true);

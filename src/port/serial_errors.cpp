@@ -1,5 +1,7 @@
 #include "serial_errors.h"
 
+#include "platform/system_text.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -21,49 +23,58 @@ struct ErrnoRow
     const char *description; // nullptr: made for the path at hand
 };
 constexpr ErrnoRow ErrnoTable[] = {
-    {ENOENT, ErrorNumber::DeviceUnavailable, "Device unavailable"},
-    {ENODEV, ErrorNumber::DeviceUnavailable, "Device unavailable"},
-    {ENXIO, ErrorNumber::DeviceUnavailable, "Device unavailable"},
-    {EIO, ErrorNumber::DeviceUnavailable, "Device unavailable"}, // a terminal whose other end is gone
-    {EBUSY, ErrorNumber::PortBusy, "The hardware is not available (locked by another device)"},
+    {ENOENT, ErrorNumber::DeviceUnavailable, "Periferica non disponibile"},
+    {ENODEV, ErrorNumber::DeviceUnavailable, "Periferica non disponibile"},
+    {ENXIO, ErrorNumber::DeviceUnavailable, "Periferica non disponibile"},
+    {EIO, ErrorNumber::DeviceUnavailable, "Periferica non disponibile"}, // a terminal whose other end is gone
+    {EBUSY, ErrorNumber::PortBusy, nullptr},
     {EACCES, ErrorNumber::PermissionDenied, nullptr},
     {EPERM, ErrorNumber::PermissionDenied, nullptr},
     {ENOTTY, OtherOpenFailure, nullptr}, // not a terminal at all
 };
 
 // How the user knows the file: the COM<N> link's name and where it leads.
+// `what` is said of it: "non è una porta seriale".
 QString leadsTo(const QString &path, const QString &link, const QString &what)
 {
     if (link.isEmpty() || QFileInfo(link).absoluteFilePath() == path)
-        return QStringLiteral("%1 is %2").arg(link.isEmpty() ? path : QFileInfo(link).absoluteFilePath(), what);
-    return QStringLiteral("%1 leads to %2, which is %3").arg(QFileInfo(link).fileName(), path, what);
+        return QStringLiteral("%1 %2").arg(link.isEmpty() ? path : QFileInfo(link).absoluteFilePath(), what);
+    return QStringLiteral("%1 porta a %2, che %3").arg(QFileInfo(link).fileName(), path, what);
 }
 
-// A link that leads nowhere, hop by hop: "COM1 is a link to A, which leads
-// to B, which does not exist".
+// The port as the user knows it: "COM1 (/dev/ttyS0)", or the path alone.
+QString deviceName(const QString &path, const QString &link)
+{
+    if (link.isEmpty() || QFileInfo(link).absoluteFilePath() == path)
+        return path;
+    return QStringLiteral("%1 (%2)").arg(QFileInfo(link).fileName(), path);
+}
+
+// A link that leads nowhere, hop by hop: "COM1 è un collegamento a A, che
+// porta a B, che non esiste".
 QString brokenLink(const QString &link, PathKind kind)
 {
-    QString text = QFileInfo(link).fileName() + QStringLiteral(" is a link");
+    QString text = QFileInfo(link).fileName() + QStringLiteral(" è un collegamento");
     QFileInfo at(link);
     QStringList seen;
     for (bool first = true; at.isSymLink() && !seen.contains(at.absoluteFilePath()); first = false) {
         seen << at.absoluteFilePath();
         at.setFile(at.symLinkTarget());
-        text += (first ? QStringLiteral(" to ") : QStringLiteral(", which leads to ")) + QDir::cleanPath(at.absoluteFilePath());
+        text += (first ? QStringLiteral(" a ") : QStringLiteral(", che porta a ")) + QDir::cleanPath(at.absoluteFilePath());
     }
-    return text + (kind == PathKind::Loop ? QStringLiteral(", which leads round in a circle")
-                                          : QStringLiteral(", which does not exist"));
+    return text + (kind == PathKind::Loop ? QStringLiteral(", che riporta in cerchio al punto di partenza")
+                                          : QStringLiteral(", che non esiste"));
 }
 
 QString kindText(PathKind kind)
 {
     switch (kind) {
-    case PathKind::RegularFile: return QStringLiteral("a plain file, not a serial port");
-    case PathKind::Directory: return QStringLiteral("a folder, not a serial port");
-    case PathKind::Fifo: return QStringLiteral("a named pipe, not a serial port");
-    case PathKind::Socket: return QStringLiteral("a socket, not a serial port");
-    case PathKind::BlockDevice: return QStringLiteral("a disk, not a serial port");
-    default: return QStringLiteral("not a serial port");
+    case PathKind::RegularFile: return QStringLiteral("è un file normale, non una porta seriale");
+    case PathKind::Directory: return QStringLiteral("è una cartella, non una porta seriale");
+    case PathKind::Fifo: return QStringLiteral("è una pipe con nome, non una porta seriale");
+    case PathKind::Socket: return QStringLiteral("è un socket, non una porta seriale");
+    case PathKind::BlockDevice: return QStringLiteral("è un disco, non una porta seriale");
+    default: return QStringLiteral("non è una porta seriale");
     }
 }
 
@@ -78,9 +89,11 @@ NumberedError openFailure(int errnoValue, const QString &path, const QString &li
             return NumberedError(row.number, QString::fromLatin1(row.description));
         if (row.number == ErrorNumber::PermissionDenied)
             return NumberedError(row.number, serial_linux::permissionAdvice(path));
+        if (row.number == ErrorNumber::PortBusy)
+            return busy(path, link, std::nullopt);
         return notAPort(PathKind::NotTerminal, path, link);
     }
-    return NumberedError(OtherOpenFailure, serial_linux::systemText(errnoValue));
+    return NumberedError(OtherOpenFailure, systemText(errnoValue));
 }
 
 NumberedError notAPort(PathKind kind, const QString &path, const QString &link)
@@ -88,7 +101,7 @@ NumberedError notAPort(PathKind kind, const QString &path, const QString &link)
     if (kind == PathKind::Missing || kind == PathKind::Loop) {
         if (!link.isEmpty() && QFileInfo(link).isSymLink())
             return NumberedError(ErrorNumber::DeviceUnavailable, brokenLink(link, kind));
-        return NumberedError(ErrorNumber::DeviceUnavailable, path + QStringLiteral(" does not exist"));
+        return NumberedError(ErrorNumber::DeviceUnavailable, path + QStringLiteral(" non esiste"));
     }
     return NumberedError(OtherOpenFailure, leadsTo(path, link, kindText(kind)));
 }
@@ -96,12 +109,12 @@ NumberedError notAPort(PathKind kind, const QString &path, const QString &link)
 NumberedError noSuchPort(int number, const QString &folder, qsizetype systemPorts)
 {
     if (number < 1)
-        return NumberedError(ErrorNumber::InvalidPortNumber, QStringLiteral("Port numbers start at 1"));
-    const QString listed = systemPorts == 0 ? QStringLiteral("no serial port")
-        : systemPorts == 1                  ? QStringLiteral("only 1 serial port")
-                                            : QStringLiteral("only %1 serial ports").arg(systemPorts);
+        return NumberedError(ErrorNumber::InvalidPortNumber, QStringLiteral("I numeri di porta partono da 1"));
+    const QString listed = systemPorts == 0 ? QStringLiteral("non elenca porte seriali")
+        : systemPorts == 1                  ? QStringLiteral("elenca una sola porta seriale")
+                                            : QStringLiteral("elenca solo %1 porte seriali").arg(systemPorts);
     return NumberedError(ErrorNumber::InvalidPortNumber,
-                         QStringLiteral("There is no COM%1%2, and the system lists %3 (quillar --list-ports)")
+                         QStringLiteral("Non c'è COM%1%2, e il sistema %3 (quillar --list-ports)")
                              .arg(number)
                              .arg(folder.isEmpty() ? QString() : QStringLiteral(" in ") + QDir::toNativeSeparators(folder),
                                   listed));
@@ -109,24 +122,35 @@ NumberedError noSuchPort(int number, const QString &folder, qsizetype systemPort
 
 NumberedError invalidSettings()
 {
-    return NumberedError(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
+    return NumberedError(ErrorNumber::InvalidPropertyValue, QStringLiteral("Valore di proprietà non valido"));
 }
 
 NumberedError refusedSettings(const QString &path, const QString &link, const QString &asked, const QString &kept)
 {
-    const QString device = link.isEmpty() || QFileInfo(link).absoluteFilePath() == path
-        ? path
-        : QStringLiteral("%1 (%2)").arg(QFileInfo(link).fileName(), path);
+    const QString device = deviceName(path, link);
     if (kept.isEmpty())
         return NumberedError(ErrorNumber::InvalidPropertyValue,
-                             QStringLiteral("The driver of %1 does not take %2").arg(device, asked));
+                             QStringLiteral("Il driver di %1 non accetta %2").arg(device, asked));
     return NumberedError(ErrorNumber::InvalidPropertyValue,
-                         QStringLiteral("The driver of %1 does not take %2 (it kept %3)").arg(device, asked, kept));
+                         QStringLiteral("Il driver di %1 non accetta %2 (ha mantenuto %3)").arg(device, asked, kept));
 }
 
-NumberedError busy()
+NumberedError busy(const QString &path, const QString &link, const std::optional<serial_linux::LockHolder> &holder)
 {
-    return NumberedError(ErrorNumber::PortBusy, QStringLiteral("The hardware is not available (locked by another device)"));
+    const QString device = deviceName(path, link);
+    if (!holder)
+        return NumberedError(ErrorNumber::PortBusy,
+                             QStringLiteral("La porta %1 è già in uso: un altro programma la tiene aperta per sé").arg(device));
+    if (holder->pid <= 0)
+        return NumberedError(ErrorNumber::PortBusy,
+                             QStringLiteral("La porta %1 risulta in uso secondo il file di lock %2, che non si può leggere "
+                                            "né togliere")
+                                 .arg(device, holder->lockFile));
+    const QString who = holder->program.isEmpty() ? QStringLiteral("dal processo %1").arg(holder->pid)
+                                                  : QStringLiteral("da %1 (pid %2)").arg(holder->program).arg(holder->pid);
+    return NumberedError(ErrorNumber::PortBusy,
+                         QStringLiteral("La porta %1 è già in uso %2, secondo il file di lock %3")
+                             .arg(device, who, holder->lockFile));
 }
 
 } // namespace quillar::serial_errors

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // How the serial device's failures are reported: the number the program
 // gives each cause, and a description that says what to fix.
 namespace quillar::serial_errors {
@@ -29,6 +31,9 @@ inline constexpr int OtherOpenFailure = 8015;
 // `kept`, or refused outright when `kept` is empty.
 [[nodiscard]] NumberedError refusedSettings(const QString &path, const QString &link, const QString &asked,
                                             const QString &kept);
-[[nodiscard]] NumberedError busy();
+// Another program holds `path` (found through `link`): the one its lock file
+// names, or, without one, a program that opened it for itself alone.
+[[nodiscard]] NumberedError busy(const QString &path, const QString &link,
+                                 const std::optional<serial_linux::LockHolder> &holder);
 
 } // namespace quillar::serial_errors

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/serial.h>
@@ -146,30 +148,61 @@ QString lockName(const QString &path)
     return QStringLiteral("LCK..") + name;
 }
 
+QByteArray firstLineOf(const QByteArray &bytes)
+{
+    const qsizetype end = bytes.indexOf('\n');
+    return (end < 0 ? bytes : bytes.left(end)).trimmed();
+}
+
+// The process number a lock file holds: ASCII digits (blanks around them
+// allowed, a program's name on the next line in Qt's files), or the four
+// bytes of a binary int as some old programs write it. 0 when neither.
+qint64 lockPid(const QByteArray &content)
+{
+    bool number = false;
+    const qint64 pid = firstLineOf(content).toLongLong(&number);
+    if (number)
+        return pid;
+    if (content.size() == 4) {
+        std::int32_t binary = 0;
+        std::memcpy(&binary, content.constData(), sizeof binary);
+        return binary;
+    }
+    return 0;
+}
+
 } // namespace
 
-bool lockedByAnotherProgram(const QString &path)
+std::optional<LockHolder> lockHolder(const QString &path)
 {
     for (const char *folder : {"/run/lock", "/var/lock"}) {
         QFile lock(QString::fromLatin1(folder) + u'/' + lockName(path));
         if (!lock.open(QIODevice::ReadOnly))
             continue;
-        bool number = false;
-        const qint64 pid = lock.readLine(64).trimmed().toLongLong(&number);
-        if (!number || pid <= 0 || pid == ::getpid() || (::kill(pid_t(pid), 0) != 0 && errno != EPERM))
+        const QByteArray content = lock.read(4096);
+        const qint64 pid = lockPid(content);
+        if (pid <= 0 || pid > std::numeric_limits<pid_t>::max() || pid == ::getpid())
             continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) {
+            // Its holder is gone without removing it; Qt's own lock would
+            // keep a file it cannot read (a binary one) for ever.
+            lock.remove();
+            continue;
+        }
         // Qt programs write their name on the next line. A holder killed
         // without removing its file leaves a number that, once reused by
         // another program, must not keep the port busy for ever.
-        const QString holder = QFileInfo(QString::fromLocal8Bit(lock.readLine(4096).trimmed())).fileName();
+        const qsizetype newline = content.indexOf('\n');
+        const QString holder =
+            newline < 0 ? QString() : QFileInfo(QString::fromLocal8Bit(firstLineOf(content.mid(newline + 1)))).fileName();
         // The kernel's name of the process (any user may read it) is the
         // program's file name, cut to 15 characters.
         QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        const QString running = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed()) : QString();
+        const QString running = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(firstLineOf(comm.readAll())) : QString();
         if (holder.isEmpty() || running.isEmpty() || holder.left(15) == running)
-            return true;
+            return LockHolder{pid, running.isEmpty() ? holder : running, lock.fileName()};
     }
-    return false;
+    return std::nullopt;
 }
 
 QString lockFilePath(const QString &path)
@@ -190,15 +223,10 @@ QString permissionAdvice(const QString &path)
         if (const group *g = ::getgrgid(st.st_gid); g && g->gr_gid != 0)
             groupName = QString::fromLocal8Bit(g->gr_name);
     }
-    return QStringLiteral("Permission denied: %1 may not be opened by this user. "
-                          "Add the user to the group %2 (sudo usermod -aG %2 $USER), "
-                          "then log out and in again.")
+    return QStringLiteral("Permesso negato: questo utente non può aprire %1. "
+                          "Aggiungere l'utente al gruppo %2 (sudo usermod -aG %2 $USER), "
+                          "poi uscire dalla sessione e rientrare.")
         .arg(path, groupName);
-}
-
-QString systemText(int errnoValue)
-{
-    return QString::fromLocal8Bit(::strerror(errnoValue));
 }
 
 int makeWakeHandle()

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <thread>
 
 // The Linux calls of the serial device that no test needs to bend: what a
@@ -23,11 +24,18 @@ enum class PathKind {
 };
 [[nodiscard]] PathKind pathKind(const QString &path);
 
-// True when another running program has announced that it holds the device
-// with a lock file ("LCK..ttyUSB0" in /run/lock, the holder's process number
-// on its first line), as serial programs on Linux do. A lock whose holder is
-// gone, or this process's own, does not count.
-[[nodiscard]] bool lockedByAnotherProgram(const QString &path);
+// Another running program that has announced that it holds the device with
+// a lock file ("LCK..ttyUSB0" in /run/lock), as serial programs on Linux do:
+// the holder's process number on its first line, or as a binary int in old
+// programs' files. A lock whose holder is gone is removed, as serial programs
+// do; this process's own does not count.
+struct LockHolder
+{
+    qint64 pid = 0;
+    QString program; // as the system names the process; empty when unknown
+    QString lockFile;
+};
+[[nodiscard]] std::optional<LockHolder> lockHolder(const QString &path);
 
 // Where this program announces that it holds the device: the lock folder's
 // LCK..<name> as Qt programs name it; empty when no lock folder can be written.
@@ -35,9 +43,6 @@ enum class PathKind {
 
 // What to do about a refused device: names it and the group that owns it.
 [[nodiscard]] QString permissionAdvice(const QString &path);
-
-// The system's text for an errno.
-[[nodiscard]] QString systemText(int errnoValue);
 
 // A handle that wakes a thread waiting for input (an eventfd); -1 when none
 // could be made.

@@ -931,16 +931,16 @@ QMenu *DisplayView::createContextMenu(QWidget *parent)
     auto *menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("displayMenu"));
     // What a screen reader calls it.
-    menu->setWindowTitle(QStringLiteral("Received data"));
-    QAction *copyAction = menu->addAction(tr("&Copy"), this, &DisplayView::copy);
+    menu->setWindowTitle(QStringLiteral("Dati ricevuti"));
+    QAction *copyAction = menu->addAction(QStringLiteral("&Copia"), this, &DisplayView::copy);
     copyAction->setShortcut(QKeySequence::Copy);
     copyAction->setEnabled(m_buffer.selLength() > 0);
-    QAction *copyAllAction = menu->addAction(tr("Copy a&ll"), this, &DisplayView::copyAll);
+    QAction *copyAllAction = menu->addAction(QStringLiteral("Copia t&utto"), this, &DisplayView::copyAll);
     copyAllAction->setEnabled(m_buffer.length() > 0);
-    QAction *selectAllAction = menu->addAction(tr("Select &all"), this, &DisplayView::selectAll);
+    QAction *selectAllAction = menu->addAction(QStringLiteral("&Seleziona tutto"), this, &DisplayView::selectAll);
     selectAllAction->setShortcut(QKeySequence::SelectAll);
     selectAllAction->setEnabled(m_buffer.length() > 0);
-    QAction *findAction = menu->addAction(tr("&Find\u2026"), this, &DisplayView::openFind);
+    QAction *findAction = menu->addAction(QStringLiteral("&Trova\u2026"), this, &DisplayView::openFind);
     findAction->setShortcut(QKeySequence::Find);
     if (m_extendMenu)
         m_extendMenu(*menu);

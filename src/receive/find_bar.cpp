@@ -25,24 +25,24 @@ QToolButton *button(const QString &text, const QString &name, QWidget *parent)
 } // namespace
 
 FindBar::FindBar(QWidget *parent)
-    : QWidget(parent), m_field(new QLineEdit(this)), m_matchCase(new QCheckBox(QStringLiteral("Match case"), this)),
+    : QWidget(parent), m_field(new QLineEdit(this)), m_matchCase(new QCheckBox(QStringLiteral("Maiuscole/minuscole"), this)),
       m_status(new QLabel(this))
 {
     setObjectName(QStringLiteral("findBar"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
     m_field->setObjectName(QStringLiteral("findText"));
-    m_field->setAccessibleName(QStringLiteral("Find"));
-    m_field->setPlaceholderText(QStringLiteral("Find"));
+    m_field->setAccessibleName(QStringLiteral("Trova"));
+    m_field->setPlaceholderText(QStringLiteral("Trova"));
     m_field->setClearButtonEnabled(true);
     m_field->installEventFilter(this);
     m_matchCase->setObjectName(QStringLiteral("matchCase"));
     m_status->setObjectName(QStringLiteral("findStatus"));
-    m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(QStringLiteral("0000000 of 0000000+")));
+    m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(QStringLiteral("0000000 di 0000000+")));
 
-    auto *previous = button(QStringLiteral("\u25B2"), QStringLiteral("Previous match (Shift+F3)"), this);
-    auto *next = button(QStringLiteral("\u25BC"), QStringLiteral("Next match (F3)"), this);
-    auto *close = button(QStringLiteral("\u2715"), QStringLiteral("Close find (Escape)"), this);
+    auto *previous = button(QStringLiteral("\u25B2"), QStringLiteral("Occorrenza precedente (Maiusc+F3)"), this);
+    auto *next = button(QStringLiteral("\u25BC"), QStringLiteral("Occorrenza successiva (F3)"), this);
+    auto *close = button(QStringLiteral("\u2715"), QStringLiteral("Chiudi la ricerca (Esc)"), this);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(2, 1, 2, 1);
     row->setSpacing(4);

@@ -9,8 +9,8 @@ class QToolButton;
 
 namespace quillar {
 
-// The find bar under the display's text: the text to find, "Match case",
-// how many matches ("3 of 17"), previous and next, close. Enter finds the
+// The find bar under the display's text: the text to find, "Maiuscole/minuscole",
+// how many matches ("3 di 17"), previous and next, close. Enter finds the
 // next match, Shift+Enter the previous one, Escape closes it. It only
 // reports what the user asks for; the display does the finding.
 class FindBar : public QWidget
@@ -27,7 +27,7 @@ public:
     [[nodiscard]] QString status() const;
 
 signals:
-    // The text or Match case changed.
+    // The text or "Maiuscole/minuscole" changed.
     void changed(const QString &text, bool matchCase);
     void nextRequested();
     void previousRequested();

@@ -241,13 +241,13 @@ QString TextFinder::status() const
         return {};
     const bool whole = m_countedOnce || counted();
     if (m_needle.isEmpty() || (whole && m_total == 0 && !m_seek))
-        return QStringLiteral("No matches");
+        return QStringLiteral("Nessuna occorrenza");
     if (m_total == 0 || (m_seek && !m_current))
-        return QStringLiteral("Searching\u2026");
+        return QStringLiteral("Ricerca\u2026");
     const QString total = QString::number(m_total) + (whole ? QString() : QStringLiteral("+"));
     if (const std::optional<qint64> number = currentNumber())
-        return QStringLiteral("%1 of %2").arg(*number).arg(total);
-    return whole && m_total == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(total);
+        return QStringLiteral("%1 di %2").arg(*number).arg(total);
+    return whole && m_total == 1 ? QStringLiteral("1 occorrenza") : QStringLiteral("%1 occorrenze").arg(total);
 }
 
 void TextFinder::textChanged()

@@ -56,7 +56,7 @@ public:
     [[nodiscard]] qint64 count() const { return m_total; }
     // The current match's number from 1, once the count has passed it.
     [[nodiscard]] std::optional<qint64> currentNumber() const;
-    // "3 of 17", "No matches", ... for the find bar.
+    // "3 di 17", "Nessuna occorrenza", ... for the find bar.
     [[nodiscard]] QString status() const;
 
     // Calls visit(position) for each match that starts in from..to.

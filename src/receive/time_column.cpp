@@ -20,10 +20,10 @@ struct Names
 };
 
 constexpr Names Table[] = {
-    {TimeColumn::Off, "off", "&Off"},
-    {TimeColumn::TimeOfDay, "time-of-day", "Time of &day"},
-    {TimeColumn::SincePrevious, "since-previous", "Since &previous line"},
-    {TimeColumn::SinceOpen, "since-open", "Since po&rt opened"},
+    {TimeColumn::Off, "off", "&Nessuna"},
+    {TimeColumn::TimeOfDay, "time-of-day", "&Ora del giorno"},
+    {TimeColumn::SincePrevious, "since-previous", "Dalla riga &precedente"},
+    {TimeColumn::SinceOpen, "since-open", "Dall'&apertura della porta"},
 };
 
 const Names &namesOf(TimeColumn column)
@@ -49,7 +49,7 @@ std::optional<TimeColumn> timeColumnFromName(QStringView name)
 
 QString timeColumnLabel(TimeColumn column)
 {
-    return QString::fromLatin1(namesOf(column).label);
+    return QString::fromUtf8(namesOf(column).label);
 }
 
 QString timeOfDayText(qint64 msSinceEpoch)

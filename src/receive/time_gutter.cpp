@@ -44,7 +44,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
-            return QStringLiteral("Time column");
+            return QStringLiteral("Colonna dell'ora");
         if (t == QAccessible::Description)
             return timeColumnLabel(gutter()->column()).remove(QLatin1Char('&'));
         return QAccessibleWidget::text(t);

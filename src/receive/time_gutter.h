@@ -11,7 +11,7 @@ class DisplayView;
 // The time column: a strip left of the display's text that shows, on each
 // line's row, that line's time (TimeColumn), and is no part of the text, so
 // selection, Copy and Save never see it. Assistive technology reads it as
-// a text of its own named "Time column", one line per display line.
+// a text of its own named "Colonna dell'ora", one line per display line.
 class TimeGutter : public QWidget
 {
     Q_OBJECT

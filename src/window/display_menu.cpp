@@ -12,11 +12,11 @@ void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void(
                     const std::function<void()> &clear)
 {
     menu.addSeparator();
-    menu.addAction(QStringLiteral("&Save\u2026"), &menu, save);
-    menu.addAction(QStringLiteral("Clea&r"), &menu, clear);
+    menu.addAction(QStringLiteral("Sal&va\u2026"), &menu, save);
+    menu.addAction(QStringLiteral("&Pulisci"), &menu, clear);
     menu.addSeparator();
-    QMenu *times = menu.addMenu(QStringLiteral("&Time column"));
-    times->setWindowTitle(QStringLiteral("Time column"));
+    QMenu *times = menu.addMenu(QStringLiteral("Colonna dell'&ora"));
+    times->setWindowTitle(QStringLiteral("Colonna dell'ora"));
     auto *choices = new QActionGroup(times);
     for (const TimeColumn column : TimeColumns) {
         QAction *choice = times->addAction(timeColumnLabel(column));

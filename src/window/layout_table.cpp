@@ -30,9 +30,9 @@ std::span<const ControlLayout> windowControls()
         {"txtBaud1",  K::EntryBox,     "9600",      "Baud rate (110 - 256000)",                         1220,    0,   540,  285,  2, 6, false, false, "Baud", &frmQuillar::txtBaud1},
         {"Command1",  K::PushButton,   "Open",      "Open COM",                                         1900,   15,   615,  285,  3, 0, false, false, "", &frmQuillar::Command1},
         {"Label7",    K::PlainLabel,   ">",         "",                                                 2690,   30,   135,  255, 18, 0, true, true},
-        {"Text4",     K::EntryBox,     "31",        "Lower ASCII  code to display as is",               2810,    0,   375,  285,  4, 3, false, false, "Lower bound", &frmQuillar::Text4},
+        {"Text4",     K::EntryBox,     "31",        "Lower ASCII  code to display as is",               2810,    0,   375,  285,  4, 3, false, false, "Limite inferiore", &frmQuillar::Text4},
         {"Label8",    K::PlainLabel,   "Car",       "",                                                 3210,   30,   255,  255, 19},
-        {"Text2",     K::EntryBox,     "128",       "Higher ASCII  code to display as is",              3480,    0,   495,  285,  5, 3, false, false, "Higher bound", &frmQuillar::Text2},
+        {"Text2",     K::EntryBox,     "128",       "Higher ASCII  code to display as is",              3480,    0,   495,  285,  5, 3, false, false, "Limite superiore", &frmQuillar::Text2},
         {"Label6",    K::PlainLabel,   "<",         "",                                                 3970,   30,   135,  255, 17, 0, false, true},
         {"Label4",    K::PlainLabel,   "Timer",     "",                                                 4245,   30,   495,  255, 15},
         {"Text1",     K::EntryBox,     "150",       "Time for line feed. 0=line feed if LF detected",   4680,    0,   495,  285,  6, 4, false, false, "Timer", &frmQuillar::Text1},
@@ -41,10 +41,10 @@ std::span<const ControlLayout> windowControls()
         {"Command2",  K::PushButton,   "Clear",     "Clear Display",                                    6000,   15,   615,  285,  8, 0, false, false, "", &frmQuillar::Command2},
         {"Command4",  K::PushButton,   "Save",      "Save all or selected Text",                        6720,   15,   550,  285,  9, 0, false, false, "", &frmQuillar::Command4},
         {"lblStatus", K::StatusLabel,  "Label1",    "",                                                 7360,   30,  2535,  255, 11, 0, false, false, "", &frmQuillar::lblStatus},
-        {"Command5",  K::PushButton,   "Help (F1)", "Open the instructions (F1)",                      10080,   15,   765,  285, 10, 0, false, false, "", &frmQuillar::Command5},
-        {"Label9",    K::RulerLabel,   "",          "",                                                11935,   70,  2600,  245, 20, 0, false, false, "Column ruler, hundreds", &frmQuillar::Label9},
-        {"Label3",    K::RulerLabel,   "",          "",                                                   60,  300, 14425,  495, 14, 0, false, false, "Column ruler", &frmQuillar::Label3},
-        {"Text3",     K::Display,      "",          "",                                                   20,  740,  9975, 3255,  0, 0, false, false, "Received data", &frmQuillar::Text3},
+        {"Command5",  K::PushButton,   "Help (F1)", "Apri le istruzioni (F1)",                         10080,   15,   765,  285, 10, 0, false, false, "", &frmQuillar::Command5},
+        {"Label9",    K::RulerLabel,   "",          "",                                                11935,   70,  2600,  245, 20, 0, false, false, "Righello delle colonne, centinaia", &frmQuillar::Label9},
+        {"Label3",    K::RulerLabel,   "",          "",                                                   60,  300, 14425,  495, 14, 0, false, false, "Righello delle colonne", &frmQuillar::Label3},
+        {"Text3",     K::Display,      "",          "",                                                   20,  740,  9975, 3255,  0, 0, false, false, "Dati ricevuti", &frmQuillar::Text3},
     }};
     // clang-format on
     return Controls;

@@ -37,6 +37,7 @@ private slots:
         QTest::newRow("both logs in one file") << QStringList{"--log", "x", "--log-text", "./x"} << 2 << "^quillar: --log and --log-text name the same file";
         QTest::newRow("scrollback too short") << QStringList{"--scrollback", "999"} << 2 << "^quillar: --scrollback takes a whole number of characters from 1000 to 1000000000\\.\n";
         QTest::newRow("scrollback at its least") << QStringList{"--scrollback", "1000", "--list-ports"} << 0 << "^COM<N> links in ";
+        QTest::newRow("scrollback empty") << QStringList{"--scrollback", ""} << 2 << "^quillar: --scrollback takes a whole number of characters from 1000 to 1000000000\\.\n";
         QTest::newRow("scrollback not a whole number") << QStringList{"--scrollback", "1e8"} << 2 << "^quillar: --scrollback takes a whole";
         QTest::newRow("argument") << QStringList{"COM3"} << 2 << "^quillar: unexpected argument 'COM3'\\.\n";
         QTest::newRow("two folders") << QStringList{"--dir", "a", "--user-dir"} << 2 << "^quillar: --dir and --user-dir";

@@ -109,8 +109,8 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("description");
-        QTest::newRow("read-only folder") << "locked/Debug.txt" << 70 << "Permission denied";
-        QTest::newRow("disk full") << "/dev/full" << 61 << "Disk full";
+        QTest::newRow("read-only folder") << "locked/Debug.txt" << 70 << "Permesso negato";
+        QTest::newRow("disk full") << "/dev/full" << 61 << "Disco pieno";
     }
     void failures()
     {

@@ -223,7 +223,7 @@ class Quillar:
         return any(a.get_role_name() == 'popup menu' for a in children(self.app()))
 
     def display(self):
-        return self.find('text', 'Received data')
+        return self.find('text', 'Dati ricevuti')
 
     def wait_status(self, text):
         seen = []
@@ -344,10 +344,30 @@ class AssistiveTechnology(unittest.TestCase):
         self.assertEqual(heard[-1], 'Porta COM3: 9600,n,8,1 OK')
         # The entry boxes by the labels beside them, tooltips as descriptions.
         for name, description in (('Com', 'Serial Port # (1-16)'), ('Baud', 'Baud rate (110 - 256000)'),
-                                  ('Lower bound', 'Lower ASCII  code to display as is'),
-                                  ('Higher bound', 'Higher ASCII  code to display as is'),
+                                  ('Limite inferiore', 'Lower ASCII  code to display as is'),
+                                  ('Limite superiore', 'Higher ASCII  code to display as is'),
                                   ('Timer', 'Time for line feed. 0=line feed if LF detected')):
             self.assertEqual(self.q.find('text', name).get_description(), description)
+
+    def test_save_asks_in_italian(self):
+        """Qt's own dialog and question speak the window's language."""
+        self.q.wait_status('Porta COM3: 9600,n,8,1 OK')
+        self.q.device.write(b'uno\r\ndue\r\n')
+        display = self.q.display()
+        until(lambda: Atspi.Text.get_text(display, 0, -1).endswith('due[CR][LF]\r\n'), message='the bytes on the display')
+        self.q.click(display)
+        x('xdotool', 'key', 'ctrl+a')
+        self.q.click(self.q.find('push button', 'Save'))
+        dialog = self.q.find('dialog', 'Salva File')
+        self.q.find('label', 'Cerca in:', root=dialog)
+        x('xdotool', 'key', 'Return')  # Debug.txt in the settings folder
+        self.q.find('label', 'Salvare solo il testo selezionato ?')
+        self.q.find('push button', 'S\u00ec')
+        self.q.click(self.q.find('push button', 'No'))
+        path = os.path.join(self.q.folder, 'Debug.txt')
+        until(lambda: os.path.exists(path) and os.path.getsize(path) > 0, message='Debug.txt written')
+        with open(path, 'rb') as f:
+            self.assertEqual(f.read(), b'uno[CR][LF]\r\ndue[CR][LF]\r\n\r\n')
 
     def test_f1_opens_the_help_read_over_atspi(self):
         x('xdotool', 'windowactivate', '--sync', self.q.window)
@@ -502,12 +522,12 @@ class WorkingDisplay(unittest.TestCase):
         x('xdotool', 'key', *keys)
 
     def times(self):
-        column = self.q.find('label', 'Time column', root=self.display)
+        column = self.q.find('label', "Colonna dell'ora", root=self.display)
         return Atspi.Text.get_text(column, 0, -1).split('\n')
 
     def test_time_column_in_each_way_read_over_atspi(self):
         self.q.click(self.display)
-        for keys, pattern in ((('t', 'd'), TIME_OF_DAY), (('t', 'p'), ELAPSED), (('t', 'r'), ELAPSED)):
+        for keys, pattern in ((('o', 'o'), TIME_OF_DAY), (('o', 'p'), ELAPSED), (('o', 'a'), ELAPSED)):
             self.menu(*keys)
             pump(0.5)
             times = self.times()
@@ -521,7 +541,7 @@ class WorkingDisplay(unittest.TestCase):
             column = screen_pixels(r.x + 4, r.y + 4, 80, r.height - 40)
             self.assertTrue(any(p != (0, 0, 0) for row in column for p in row), 'the column is painted')
         now = time.localtime()
-        self.menu('t', 'd')
+        self.menu('o', 'o')
         pump(0.3)
         shown = self.times()[-2].strip()
         self.assertAlmostEqual(int(shown[:2]) * 3600 + int(shown[3:5]) * 60 + float(shown[6:]),
@@ -540,7 +560,7 @@ class WorkingDisplay(unittest.TestCase):
         totals = set()
         def another_total():
             # When the match found is trimmed away, the bar says only how many are left.
-            found = reads(r'^(?:\d+ of (\d+)|(\d+) matches)$')
+            found = reads(r'^(?:\d+ di (\d+)|(\d+) occorrenze)$')
             totals.add(int(found.group(1) or found.group(2)))
             return len(totals) > 1
         # A steady stream into a full display may keep the count at a couple
@@ -554,13 +574,13 @@ class WorkingDisplay(unittest.TestCase):
         self.stream.stop()
         pump(0.3)
         x('xdotool', 'key', 'F3')  # a match of its own again, should its own have been trimmed
-        first = reads(r'^(\d+) of (\d+)$')
+        first = reads(r'^(\d+) di (\d+)$')
         x('xdotool', 'key', 'Return')
-        reads(rf'^{int(first.group(1)) % int(first.group(2)) + 1} of {first.group(2)}$')
+        reads(rf'^{int(first.group(1)) % int(first.group(2)) + 1} di {first.group(2)}$')
         selection = Atspi.Text.get_selection(self.display, 0)
         self.assertEqual(Atspi.Text.get_text(self.display, selection.start_offset, selection.end_offset), '[1B]')
         x('xdotool', 'key', 'shift+Return')
-        reads(rf'^{first.group(1)} of {first.group(2)}$')
+        reads(rf'^{first.group(1)} di {first.group(2)}$')
         x('xdotool', 'key', 'Escape')
         until(lambda: self.display.get_state_set().contains(Atspi.StateType.FOCUSED), message='the display focused')
         self.assertEqual(Atspi.Text.get_n_selections(self.display), 1)
@@ -577,10 +597,10 @@ class WorkingDisplay(unittest.TestCase):
             with self.subTest(key=key):
                 focused.heard.clear()
                 x('xdotool', 'key', key)
-                menu = self.q.find('popup menu', 'Received data')
+                menu = self.q.find('popup menu', 'Dati ricevuti')
                 names = [a.get_name() for a in children(menu)]
-                self.assertEqual([n for n in names if n], ['Copy', 'Copy all', 'Select all', 'Find\u2026', 'Save\u2026',
-                                                          'Clear', 'Time column'])
+                self.assertEqual([n for n in names if n], ['Copia', 'Copia tutto', 'Seleziona tutto', 'Trova\u2026',
+                                                          'Salva\u2026', 'Pulisci', "Colonna dell'ora"])
                 until(lambda: any(e[0] == 'menu item' and e[1] == 1 for e in focused.heard),
                       message='a menu item focused')
                 x('xdotool', 'key', 'Escape')

@@ -91,27 +91,38 @@ private slots:
                  QStringList({QStringLiteral("File di testo (*.txt) (*.txt)"), QStringLiteral("Tutti i file (*)")}));
     }
 
-    // A full disk and a full quota are both "Disk full" to the user; other
-    // write failures say what they can about the file.
+    // A full disk and a full quota are both "Disco pieno" to the user; other
+    // write failures say what they can about the file, in the window's
+    // Italian whatever the system's language.
     void writeFailures_data()
     {
         QTest::addColumn<int>("phase");
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("description");
         const QString temp = QDir::tempPath() + QStringLiteral("/quillar-any.txt");
-        QTest::newRow("disk full") << int(WritePhase::Write) << ENOSPC << temp << int(ErrorNumber::DiskFull);
-        QTest::newRow("quota full") << int(WritePhase::Write) << EDQUOT << temp << int(ErrorNumber::DiskFull);
-        QTest::newRow("quota full at open") << int(WritePhase::Open) << EDQUOT << temp << int(ErrorNumber::DiskFull);
-        QTest::newRow("no folder") << int(WritePhase::Open) << ENOENT << "/nonexistent-quillar/a.txt" << int(ErrorNumber::PathNotFound);
-        QTest::newRow("write fails") << int(WritePhase::Write) << EIO << temp << int(ErrorNumber::DeviceIoError);
+        QTest::newRow("disk full") << int(WritePhase::Write) << ENOSPC << temp << int(ErrorNumber::DiskFull) << "Disco pieno";
+        QTest::newRow("quota full") << int(WritePhase::Write) << EDQUOT << temp << int(ErrorNumber::DiskFull) << "Disco pieno";
+        QTest::newRow("quota full at open") << int(WritePhase::Open) << EDQUOT << temp << int(ErrorNumber::DiskFull) << "Disco pieno";
+        QTest::newRow("no folder") << int(WritePhase::Open) << ENOENT << "/nonexistent-quillar/a.txt"
+                                   << int(ErrorNumber::PathNotFound) << "Impossibile trovare il percorso";
+        QTest::newRow("write fails") << int(WritePhase::Write) << EIO << temp << int(ErrorNumber::DeviceIoError)
+                                     << "Errore di I/O della periferica";
+        QTest::newRow("the system's reason") << int(WritePhase::Open) << ETXTBSY << temp
+                                             << int(ErrorNumber::PathFileAccessError) << "File di testo occupato";
+        QTest::newRow("a reason named by its symbol") << int(WritePhase::Open) << EHWPOISON << temp
+                                                      << int(ErrorNumber::PathFileAccessError)
+                                                      << "Errore di sistema EHWPOISON (133)";
     }
     void writeFailures()
     {
         QFETCH(int, phase);
         QFETCH(int, error);
         QFETCH(QString, file);
-        QTEST(writeFailure(file, WritePhase(phase), error, QStringLiteral("text")).number(), "number");
+        const NumberedError failure = writeFailure(file, WritePhase(phase), error, QStringLiteral("the system's own"));
+        QTEST(failure.number(), "number");
+        QTEST(failure.description(), "description");
     }
 
     // Fires once, never early; a restart moves the deadline; stopped, silent.

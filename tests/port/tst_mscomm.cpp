@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <memory>
 #include <thread>
@@ -151,17 +152,17 @@ private slots:
 
     void errorsBeforeOpening()
     {
-        QCOMPARE(errorOf([&] { m_comm.setCommPort(0); }), QStringLiteral("8002 Port numbers start at 1"));
-        QCOMPARE(errorOf([&] { m_comm.setSettings("0,n,8,1"); }), QStringLiteral("380 Invalid property value"));
+        QCOMPARE(errorOf([&] { m_comm.setCommPort(0); }), QStringLiteral("8002 I numeri di porta partono da 1"));
+        QCOMPARE(errorOf([&] { m_comm.setSettings("0,n,8,1"); }), QStringLiteral("380 Valore di proprietà non valido"));
         m_comm.setCommPort(99); // no COM99 here and no 99 serial ports on the system
         const QString none = errorOf([&] { m_comm.setPortOpen(true); });
-        QVERIFY2(none.startsWith(QStringLiteral("8002 There is no COM99 in %1, and the system lists ").arg(m_dir->path()))
+        QVERIFY2(none.startsWith(QStringLiteral("8002 Non c'è COM99 in %1, e il sistema ").arg(m_dir->path()))
                      && none.endsWith(QLatin1String(" (quillar --list-ports)")),
                  qPrintable(none));
         // While open, neither the number nor a second open.
         QVERIFY(openAs(6));
-        QCOMPARE(errorOf([&] { m_comm.setCommPort(2); }), QStringLiteral("8005 Port already open"));
-        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), QStringLiteral("8005 Port already open"));
+        QCOMPARE(errorOf([&] { m_comm.setCommPort(2); }), QStringLiteral("8005 Porta già aperta"));
+        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }), QStringLiteral("8005 Porta già aperta"));
         QCOMPARE(m_comm.commPort(), std::int16_t(6));
     }
 
@@ -183,11 +184,11 @@ private slots:
         if (fastest)
             useFakeDriver({}).setFastestRate(fastest);
         const QString kept = errorOf([&] { (void)openAs(9, refused); });
-        QVERIFY2(kept.startsWith(QStringLiteral("380 The driver of COM9 (%1) does not take %2 (it kept ").arg(m_device.slavePath(), refused)),
+        QVERIFY2(kept.startsWith(QStringLiteral("380 Il driver di COM9 (%1) non accetta %2 (ha mantenuto ").arg(m_device.slavePath(), refused)),
                  qPrintable(kept));
         QVERIFY(!m_comm.portOpen());
         QVERIFY(openAs(9, "4800,n,8,1"));
-        QCOMPARE(errorOf([&] { m_comm.setSettings(refused); }), QStringLiteral("380 Invalid property value"));
+        QCOMPARE(errorOf([&] { m_comm.setSettings(refused); }), QStringLiteral("380 Valore di proprietà non valido"));
         QCOMPARE(m_comm.settings(), QStringLiteral("4800,n,8,1"));
         QVERIFY(m_device.writeAll("still"));
         QTRY_COMPARE(m_bytes, QByteArray("still"));
@@ -195,23 +196,30 @@ private slots:
         QCOMPARE(m_comm.settings(), taken.toLower());
     }
 
-    // 8010 while another holds the port, and open once it has gone, past its
-    // lock file; a killed program's lock, its number reused, holds nothing.
+    // 8010 while another holds the port, naming the holder its lock file
+    // names, and open once it has gone; a killed program's lock, its number
+    // reused or gone, holds nothing.
     void heldByAnother_data()
     {
         QTest::addColumn<bool>("exclusive");
-        QTest::addColumn<QByteArray>("lock"); // %1: a live process's number; %10: that, 10 wide
-        QTest::addColumn<bool>("busy");
-        QTest::newRow("exclusive mode") << true << QByteArray() << true;
-        QTest::newRow("lock file") << false << QByteArray("%10\n") << true;
+        QTest::addColumn<QByteArray>("lock"); // %1: a live process's number; %10: that, 10 wide; %b: binary
+        QTest::addColumn<QString>("error");   // %1 the port's device, %2 the number, %3 the lock file
+        const QString named = QStringLiteral("8010 La porta COM10 (%1) è già in uso da sleep (pid %2), secondo il file di lock %3");
+        QTest::newRow("exclusive mode") << true << QByteArray()
+                                        << "8010 La porta COM10 (%1) è già in uso: un altro programma la tiene aperta per sé";
+        QTest::newRow("lock file") << false << QByteArray("%10\n") << named;
+        QTest::newRow("binary lock file") << false << QByteArray("%b") << named;
+        QTest::newRow("Qt's lock file") << false << "%1\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n' << named;
         QTest::newRow("a killed program's lock, its number reused")
-            << false << "%1\nquillar\n" + QSysInfo::machineHostName().toUtf8() + '\n' << false;
+            << false << "%1\nquillar\n" + QSysInfo::machineHostName().toUtf8() + '\n' << QString();
+        QTest::newRow("a killed program's lock, its number free") << false << QByteArray("2147483000\n") << QString();
+        QTest::newRow("a killed program's binary lock") << false << QByteArray("\x78\x56\x34\x12", 4) << QString();
     }
     void heldByAnother()
     {
         QFETCH(bool, exclusive);
         QFETCH(QByteArray, lock);
-        QFETCH(bool, busy);
+        QFETCH(QString, error);
         QVERIFY(m_device.linkAs(m_dir->path(), 10));
         QFile lockFile("/run/lock/LCK.." + QString(m_device.slavePath()).remove("/dev/").replace(u'/', u'_'));
         QProcess other;
@@ -222,12 +230,16 @@ private slots:
             other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
             QVERIFY(other.waitForStarted() && lockFile.open(QIODevice::WriteOnly));
             const QByteArray pid = QByteArray::number(other.processId());
-            QVERIFY(lockFile.write(lock.replace("%10", pid.rightJustified(10)).replace("%1", pid)) > 0);
+            const auto binary = static_cast<std::int32_t>(other.processId());
+            QVERIFY(lockFile.write(lock.replace("%b", QByteArray(reinterpret_cast<const char *>(&binary), sizeof binary))
+                                       .replace("%10", pid.rightJustified(10))
+                                       .replace("%1", pid))
+                    > 0);
             lockFile.close();
         }
         m_comm.setCommPort(10);
         QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }),
-                 busy ? QStringLiteral("8010 The hardware is not available (locked by another device)") : QString());
+                 error.isEmpty() ? error : error.arg(m_device.slavePath()).arg(other.processId()).arg(lockFile.fileName()));
         m_comm.setPortOpen(false);
         if (exclusive)
             QVERIFY(::ioctl(fd, TIOCNXCL) == 0 && ::close(fd) == 0);
@@ -372,22 +384,22 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("error"); // %1: the folder
         QTest::newRow("/dev/null") << QStringList{"COM18>/dev/null"}
-                                   << "8015 COM18 leads to /dev/null, which is not a serial port";
+                                   << "8015 COM18 porta a /dev/null, che non è una porta seriale";
         QTest::newRow("plain file") << QStringList{"file:f", "COM18>f"}
-                                    << "8015 COM18 leads to %1/f, which is a plain file, not a serial port";
+                                    << "8015 COM18 porta a %1/f, che è un file normale, non una porta seriale";
         QTest::newRow("COM18 itself a file") << QStringList{"file:COM18"}
-                                             << "8015 %1/COM18 is a plain file, not a serial port";
+                                             << "8015 %1/COM18 è un file normale, non una porta seriale";
         QTest::newRow("folder") << QStringList{"folder:d", "COM18>d"}
-                                << "8015 COM18 leads to %1/d, which is a folder, not a serial port";
+                                << "8015 COM18 porta a %1/d, che è una cartella, non una porta seriale";
         QTest::newRow("named pipe") << QStringList{"fifo:p", "COM18>p"}
-                                    << "8015 COM18 leads to %1/p, which is a named pipe, not a serial port";
+                                    << "8015 COM18 porta a %1/p, che è una pipe con nome, non una porta seriale";
         QTest::newRow("dangling link") << QStringList{"COM18>/dev/ttyUSB99"}
-                                       << "68 COM18 is a link to /dev/ttyUSB99, which does not exist";
+                                       << "68 COM18 è un collegamento a /dev/ttyUSB99, che non esiste";
         QTest::newRow("link to a dangling link")
             << QStringList{"byid>/dev/ttyUSB99", "COM18>byid"}
-            << "68 COM18 is a link to %1/byid, which leads to /dev/ttyUSB99, which does not exist";
+            << "68 COM18 è un collegamento a %1/byid, che porta a /dev/ttyUSB99, che non esiste";
         QTest::newRow("links in a circle") << QStringList{"a>COM18", "COM18>a"}
-                                           << "68 COM18 is a link to %1/a, which leads to %1/COM18, which leads round in a circle";
+                                           << "68 COM18 è un collegamento a %1/a, che porta a %1/COM18, che riporta in cerchio al punto di partenza";
     }
     void notASerialPort()
     {

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -104,7 +105,7 @@ private slots:
             const auto port = resolvePort(number, settings, [&] { return system; });
             return !port ? QString("none")
                          : QString(port->fromLink ? "link " : "") + (port->exists ? "" : "gone ") + port->path
-                    + (port->badAddress.isEmpty() ? "" : " holds " + port->badAddress + ", which " + port->addressProblem);
+                    + (port->badAddress.isEmpty() ? "" : " contiene " + port->badAddress + ", che " + port->addressProblem);
         };
         QCOMPARE(opens(0), QStringLiteral("none"));
         QCOMPARE(opens(1), "link " + root + "/dev/ttyUSB1");
@@ -114,7 +115,7 @@ private slots:
         QCOMPARE(opens(7), QStringLiteral("/dev/ttyUSB10"));
         QCOMPARE(opens(8), QStringLiteral("none"));
         QCOMPARE(opens(4), QStringLiteral("link rfc2217://lab:7000"));
-        QCOMPARE(opens(5), "link " + settings + "/COM5 holds tcp://lab:0, which has the port 0, which is not from 1 to 65535");
+        QCOMPARE(opens(5), "link " + settings + "/COM5 contiene tcp://lab:0, che ha la porta 0, che non è fra 1 e 65535");
         QCOMPARE(opens(9), "link " + settings + "/COM9");
         QCOMPARE(opens(10), "link " + root + "/address");
     }
@@ -242,6 +243,15 @@ private slots:
         const auto parsed = parseRemoteAddress(text);
         const auto *address = std::get_if<RemoteAddress>(&parsed);
         QTEST(address ? address->text() : std::get<AddressProblem>(parsed).what, "readBack");
+        // The window says it in Italian, with the same host, port or character.
+        if (const auto *problem = std::get_if<AddressProblem>(&parsed)) {
+            for (QString word : problem->what.split(u' ')) {
+                while (word.endsWith(u',') || word.endsWith(u':'))
+                    word.chop(1);
+                if (!word.isEmpty() && !QRegularExpression(QStringLiteral("^[a-z]+$")).match(word).hasMatch())
+                    QVERIFY2(problem->italian.contains(word), qPrintable(problem->italian + " lacks " + word));
+            }
+        }
     }
 
     // Every split of the server's bytes, and one byte at a time, reads as the whole.

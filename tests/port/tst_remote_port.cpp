@@ -200,11 +200,11 @@ private slots:
         QTest::addColumn<int>("mode"); // -1: nobody listens
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("because"); // in the message box or the status detail
-        QTest::newRow("refused") << -1 << "" << "Errore Porta Seriale n.8015\r\n127.0.0.1 refused the connection to port";
-        QTest::newRow("no RFC 2217") << int(ScriptedServer::Mode::RefusesComPort) << "" << "refused the COM port option of RFC 2217, for COM5";
-        QTest::newRow("silent") << int(ScriptedServer::Mode::Silent) << "" << "took the connection but did not set up the port within 1 s";
+        QTest::newRow("refused") << -1 << "" << "Errore Porta Seriale n.8015\r\n127.0.0.1 ha rifiutato la connessione alla porta";
+        QTest::newRow("no RFC 2217") << int(ScriptedServer::Mode::RefusesComPort) << "" << "ha rifiutato l'opzione COM port di RFC 2217, per COM5";
+        QTest::newRow("silent") << int(ScriptedServer::Mode::Silent) << "" << "ha accettato la connessione ma non ha impostato la porta entro 1 s";
         QTest::newRow("rate kept") << int(ScriptedServer::Mode::Rfc2217) << "Vel. Baud Porta COM5 non valida"
-                                   << "did not take 115200,n,8,1 (it reports 9600,n,8,1)";
+                                   << "non ha accettato 115200,n,8,1 (riporta 9600,n,8,1)";
     }
     void openFailures()
     {
@@ -221,8 +221,8 @@ private slots:
         m_window->port().setDeviceFactory([](const QString &) { return std::make_unique<RemoteDevice>(300); });
         useComFile(QStringLiteral("rfc2217://127.0.0.1:%1").arg(port));
         QTest::mouseClick(toggle(), Qt::LeftButton);
-        QVERIFY(status().startsWith("Porta COM5: connecting to rfc2217://127.0.0.1:"));
-        QCOMPARE(toggle()->text(), QStringLiteral("Cancel"));
+        QCOMPARE(status(), QStringLiteral("Porta COM5: connessione a rfc2217://127.0.0.1:%1\u2026").arg(port));
+        QCOMPARE(toggle()->text(), QStringLiteral("Annulla"));
         QTRY_COMPARE(m_seam->beeps(), 1);
         QTEST(status(), "status");
         QCOMPARE(toggle()->text(), QStringLiteral("Open"));
@@ -241,7 +241,7 @@ private slots:
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QTRY_VERIFY(server.connected());
         child<QLineEdit>("txtCom1")->setText("6");
-        QCOMPARE(toggle()->toolTip(), QStringLiteral("Stop connecting COM5"));
+        QCOMPARE(toggle()->toolTip(), QStringLiteral("Annulla la connessione COM5"));
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QCOMPARE(status(), QStringLiteral("Porta COM5: CLOSED"));
         QCOMPARE(toggle()->text(), QStringLiteral("Open"));

@@ -36,16 +36,16 @@ private slots:
         QTest::addColumn<int>("found"); // -1: none
         QTest::addColumn<QString>("status");
         const QString escapes = QStringLiteral("[1B][32mOK[1B][0m\r\n[1B][31mERR[1B][0m<012>\r\n");
-        QTest::newRow("markers, as shown") << escapes << "[1B]" << false << 0 << 0 << "1 of 4";
-        QTest::newRow("from the middle") << escapes << "[1b]" << false << 5 << 10 << "2 of 4";
-        QTest::newRow("wraps to the start") << escapes << "<012>" << false << 40 << 37 << "1 of 1";
-        QTest::newRow("case asked for") << escapes << "[1b]" << true << 0 << -1 << "No matches";
-        QTest::newRow("the line break as the text shows it") << QStringLiteral("a[CR][LF]\r\nb") << "[cr][lf]" << false << 0 << 1 << "1 of 1";
-        QTest::newRow("code page letters fold") << QStringLiteral("\u00C9t\u00E9 \u0160\u0161") << "\u00E9T\u00C9 \u0161\u0160" << false << 0 << 0 << "1 of 1";
-        QTest::newRow("every position") << QStringLiteral("[00][00][00][00]") << "[00][00]" << false << 1 << 4 << "2 of 3";
-        QTest::newRow("a character the display never holds") << QStringLiteral("abc") << "\u4e00" << false << 0 << -1 << "No matches";
+        QTest::newRow("markers, as shown") << escapes << "[1B]" << false << 0 << 0 << "1 di 4";
+        QTest::newRow("from the middle") << escapes << "[1b]" << false << 5 << 10 << "2 di 4";
+        QTest::newRow("wraps to the start") << escapes << "<012>" << false << 40 << 37 << "1 di 1";
+        QTest::newRow("case asked for") << escapes << "[1b]" << true << 0 << -1 << "Nessuna occorrenza";
+        QTest::newRow("the line break as the text shows it") << QStringLiteral("a[CR][LF]\r\nb") << "[cr][lf]" << false << 0 << 1 << "1 di 1";
+        QTest::newRow("code page letters fold") << QStringLiteral("\u00C9t\u00E9 \u0160\u0161") << "\u00E9T\u00C9 \u0161\u0160" << false << 0 << 0 << "1 di 1";
+        QTest::newRow("every position") << QStringLiteral("[00][00][00][00]") << "[00][00]" << false << 1 << 4 << "2 di 3";
+        QTest::newRow("a character the display never holds") << QStringLiteral("abc") << "\u4e00" << false << 0 << -1 << "Nessuna occorrenza";
         QTest::newRow("nothing to find") << QStringLiteral("abc") << "" << false << 0 << -1 << "";
-        QTest::newRow("longer than the text") << QStringLiteral("ab") << "abc" << false << 0 << -1 << "No matches";
+        QTest::newRow("longer than the text") << QStringLiteral("ab") << "abc" << false << 0 << -1 << "Nessuna occorrenza";
     }
     void find()
     {
@@ -86,7 +86,7 @@ private slots:
         finder.previous(65535);
         finish(finder, 1000);
         QCOMPARE(finder.current(), std::optional<qsizetype>(196607));
-        QCOMPARE(finder.status(), QStringLiteral("3 of 3"));
+        QCOMPARE(finder.status(), QStringLiteral("3 di 3"));
     }
 
     // A big text is counted a slice at a time: the status says the count
@@ -101,10 +101,10 @@ private slots:
         QCOMPARE(finder.current(), std::optional<qsizetype>(399992));
         QVERIFY(finder.work(100000));
         QVERIFY(!finder.counted());
-        QCOMPARE(finder.status(), QStringLiteral("12500+ matches"));
+        QCOMPARE(finder.status(), QStringLiteral("12500+ occorrenze"));
         finish(finder, 100000);
         QCOMPARE(finder.count(), 50000);
-        QCOMPARE(finder.status(), QStringLiteral("50000 of 50000"));
+        QCOMPARE(finder.status(), QStringLiteral("50000 di 50000"));
     }
 
     // Matches cut from the front go, with the current one; new text is
@@ -119,16 +119,16 @@ private slots:
         QSignalSpy counted(&finder, &TextFinder::countChanged);
         finder.find(QStringLiteral("[1b]"), false, 0);
         finish(finder);
-        QCOMPARE(finder.status(), QStringLiteral("1 of 249"));
+        QCOMPARE(finder.status(), QStringLiteral("1 di 249"));
         display.append(line); // 19920 + 80: no cut yet
         display.append(line); // 20000: cut to 19900 first, two lines go
         QCOMPARE(finder.current(), std::nullopt);
         finish(finder);
         QCOMPARE(finder.count(), 249);
-        QCOMPARE(finder.status(), QStringLiteral("249 matches"));
+        QCOMPARE(finder.status(), QStringLiteral("249 occorrenze"));
         finder.next(100);
         finish(finder);
-        QCOMPARE(finder.status(), QStringLiteral("2 of 249"));
+        QCOMPARE(finder.status(), QStringLiteral("2 di 249"));
         display.append(QStringLiteral("[1"));
         finish(finder);
         QCOMPARE(finder.count(), 249);
@@ -138,7 +138,7 @@ private slots:
         QVERIFY(!counted.isEmpty());
         display.clear();
         finish(finder);
-        QCOMPARE(finder.status(), QStringLiteral("No matches"));
+        QCOMPARE(finder.status(), QStringLiteral("Nessuna occorrenza"));
     }
 };
 

@@ -210,11 +210,11 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("there"); // the record already there
         QTest::addColumn<QString>("reason");
-        QTest::newRow("name taken by a folder") << "Quillar.ini" << QByteArray() << "Errore n.75: Path/File access error";
-        QTest::newRow("folder missing") << "gone/Quillar.ini" << QByteArray() << "Errore n.76: Path not found";
-        QTest::newRow("read-only folder") << "locked/Quillar.ini" << QByteArray() << "Errore n.70: Permission denied";
+        QTest::newRow("name taken by a folder") << "Quillar.ini" << QByteArray() << "Errore n.75: Errore di accesso al percorso o al file";
+        QTest::newRow("folder missing") << "gone/Quillar.ini" << QByteArray() << "Errore n.76: Impossibile trovare il percorso";
+        QTest::newRow("read-only folder") << "locked/Quillar.ini" << QByteArray() << "Errore n.70: Permesso negato";
         // The new record is written beside the old and would only then take its place.
-        QTest::newRow("full filesystem keeps the record there") << "<full>/Quillar.ini" << GoodBytes << "Errore n.61: Disk full";
+        QTest::newRow("full filesystem keeps the record there") << "<full>/Quillar.ini" << GoodBytes << "Errore n.61: Disco pieno";
     }
     // One message naming the file and the reason, however many steps fail;
     // start-up goes on with what it has, and the file is left closed.
