@@ -74,7 +74,7 @@ echo "== command line, with no display, in empty folders"
 program="$root/usr/bin/quillar"
 # The tests' port guard refuses the machine's own serial ports and consoles,
 # and lists every attempt: the installed program is run under it too.
-guard="$build/tests/port_guard/libquillar_port_guard.so"
+guard="$PWD/$build/tests/port_guard/libquillar_port_guard.so"
 [ -f "$guard" ] || fail "no port guard at $guard: build the tests first"
 export QUILLAR_PORT_GUARD_LOG="$work/port-guard.log"
 run() { # expected-status arguments...
