@@ -61,7 +61,7 @@ deb=$(echo "$build"/quillar_*.deb)
 packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort)
 diff <(echo "$expected") <(echo "$packaged") || fail "the package's files differ from the expected list"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6network6 qt6-qpa-plugins; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 qt6-qpa-plugins; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 status=0
