@@ -72,10 +72,10 @@ echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 
 echo "== command line, with no display, in empty folders"
 program="$root/usr/bin/quillar"
-# The tests' port guard refuses the machine's own serial ports and consoles,
-# and lists every attempt: the installed program is run under it too.
-guard="$PWD/$build/tests/port_guard/libquillar_port_guard.so"
-[ -f "$guard" ] || fail "no port guard at $guard: build the tests first"
+# The port guard refuses the machine's own serial ports and consoles, and
+# lists every attempt: the installed program runs under it, as the tests do.
+guard="$PWD/$build/tools/port-guard/libquillar_port_guard.so"
+[ -f "$guard" ] || fail "no port guard at $guard"
 export QUILLAR_PORT_GUARD_LOG="$work/port-guard.log"
 run() { # expected-status arguments...
   local want=$1

@@ -354,20 +354,12 @@ private slots:
         QCOMPARE(tcp_keepalive::LossSeconds, 25);
     }
 
-    // --list-ports numbers the system's ports from 1, and says which numbers
-    // a COM<N> link takes over.
-    void portListNumbers()
-    {
-        const QString list = formatPortList(QStringLiteral("/s"), {ComLink{2, "/dev/ttyACM0", "/dev/ttyACM0", {}, {}}},
-                                            {{"ttyS0", "/dev/ttyS0"}, {"ttyUSB0", "/dev/ttyUSB0"}}, {}, {});
-        QCOMPARE(list.split(u'\n').mid(3), (QStringList{"  1  /dev/ttyS0", "  2  /dev/ttyUSB0    (number 2 means COM2 above)", ""}));
-    }
-
     // The system's ports and consoles as a kernel publishes them, here in a
     // folder of the test's, read without opening a device. A port is a
     // terminal with a device behind it, and for a serial slot a UART; a
     // console is any name of the console list or the active list, and
-    // /dev/console. --list-ports marks a console, also through a link.
+    // /dev/console. --list-ports numbers the ports from 1, says which numbers
+    // a COM<N> link takes over, and marks a console, also through a link.
     void systemPortsAndConsoles()
     {
         QTemporaryDir tmp;

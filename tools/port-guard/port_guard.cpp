@@ -1,13 +1,13 @@
-// The port guard: preloaded (LD_PRELOAD) into every process the test suite
+// The port guard: preloaded (LD_PRELOAD) into a program and whatever it
 // starts, it refuses to open the machine's own serial ports and consoles and
-// writes each attempt to the file QUILLAR_PORT_GUARD_LOG names, which the
-// suite's last test reads. On a machine whose first serial port is the
-// console, one open from a test can reset the console's speed; on another,
-// it raises the lines of a board that resets on them. Pseudo-terminals,
-// /dev/tty and /dev/ptmx stay open to all.
+// writes each attempt to the file QUILLAR_PORT_GUARD_LOG names. The test
+// suite runs under it and fails when that file is not empty. On a machine
+// whose first serial port is the console, one open from a test can reset the
+// console's speed; on another, it raises the lines of a board that resets on
+// them. Pseudo-terminals, /dev/tty and /dev/ptmx stay open to all.
 //
 // Only the C library's open calls are seen: a program that makes the system
-// call itself, or is linked statically, passes unseen. Never shipped.
+// call itself, or is linked statically, passes unseen. Never installed.
 #undef _FORTIFY_SOURCE // its inline open wrappers would clash with these
 
 #include <dlfcn.h>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# port_guard.sh arm LOG GUARD: empties the list of attempts and checks that
+# port-guard.sh arm LOG GUARD: empties the list of attempts and checks that
 # the guard library refuses and lists one (a name no device has).
-# port_guard.sh verdict LOG: fails when a test tried to open a system port.
+# port-guard.sh verdict LOG: fails when anything tried to open a system port.
 set -euo pipefail
 log=$2
 case $1 in
