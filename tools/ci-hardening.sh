@@ -60,11 +60,19 @@ done
 [ "$status" = 0 ] || exit "$status"
 
 echo "== unplug soak, 10 cycles, on Xvfb with openbox ($SECONDS s)"
+# Under the port guard, as the tests run: the soak opens pseudo-terminals only.
+guard_log=$(mktemp)
 xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" bash -c '
   openbox > /dev/null 2>&1 &
   sleep 1
-  build/bench/soak_unplug 10
+  LD_PRELOAD="$PWD/build/tools/port-guard/libquillar_port_guard.so" QUILLAR_PORT_GUARD_LOG="$1" build/bench/soak_unplug 10
   status=$?
   kill %1
-  exit $status'
+  exit $status' bash "$guard_log"
+if [ -s "$guard_log" ]; then
+  echo "The soak tried to open the machine's serial ports or consoles:"
+  cat "$guard_log"
+  exit 1
+fi
+rm -f "$guard_log"
 echo "== hardening stages done ($SECONDS s)"

@@ -61,7 +61,7 @@ deb=$(echo "$build"/quillar_*.deb)
 packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort)
 diff <(echo "$expected") <(echo "$packaged") || fail "the package's files differ from the expected list"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6network6 qt6-qpa-plugins qt6-translations-l10n; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 qt6-qpa-plugins qt6-translations-l10n; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 status=0
@@ -72,6 +72,11 @@ echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 
 echo "== command line, with no display, in empty folders"
 program="$root/usr/bin/quillar"
+# The port guard refuses the machine's own serial ports and consoles, and
+# lists every attempt: the installed program runs under it, as the tests do.
+guard="$PWD/$build/tools/port-guard/libquillar_port_guard.so"
+[ -f "$guard" ] || fail "no port guard at $guard"
+export QUILLAR_PORT_GUARD_LOG="$work/port-guard.log"
 run() { # expected-status arguments...
   local want=$1
   shift
@@ -79,7 +84,7 @@ run() { # expected-status arguments...
   mkdir "$work/cwd" "$work/home"
   local status=0
   (cd "$work/cwd" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_CONFIG_HOME HOME="$work/home" \
-    "$program" "$@" >"$work/out" 2>"$work/err") || status=$?
+    LD_PRELOAD="$guard" "$program" "$@" >"$work/out" 2>"$work/err") || status=$?
   [ "$status" = "$want" ] || fail "quillar $* exited with $status, not $want: $(cat "$work/err")"
   local written
   written=$(find "$work/cwd" "$work/home" -mindepth 1)
@@ -93,4 +98,5 @@ grep -qx 'quillar [0-9.]*' "$work/out" || fail "--version prints $(cat "$work/ou
 run 0 --list-ports --user-dir
 run 2 --no-such-option
 grep -q "^quillar: Unknown option 'no-such-option'" "$work/err" || fail "a bad option gives no clear error"
+[ ! -s "$QUILLAR_PORT_GUARD_LOG" ] || fail "the program tried to open a system serial port: $(cat "$QUILLAR_PORT_GUARD_LOG")"
 echo "ci-package-checks: all passed"

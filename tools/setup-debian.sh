@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-serialport-dev libgl-dev libxcb1-dev
+  qt6-base-dev libgl-dev libxcb1-dev
   qt6-translations-l10n   # Qt's own dialogs and buttons in the window's Italian
   libbenchmark-dev
   fonts-dejavu-core

@@ -99,13 +99,21 @@ void MSComm::setPortOpen(bool open)
     if (m_device)
         failAlreadyOpen();
 
-    const auto resolved = resolvePort(m_commPort, m_settingsFolder, systemSerialPorts);
+    const auto resolved = resolvePort(m_commPort, m_settingsFolder, [this] { return systemPorts(); });
     if (!resolved)
-        throw serial_errors::noSuchPort(m_commPort, m_settingsFolder, systemSerialPorts().size());
+        throw serial_errors::noSuchPort(m_commPort, m_settingsFolder, systemPorts().size());
     m_commLink = resolved->fromLink ? QDir(m_settingsFolder).absoluteFilePath(comLinkName(m_commPort)) : QString();
     if (!resolved->badAddress.isEmpty())
         throw remote_errors::badAddress(m_commLink, resolved->badAddress, resolved->addressProblem);
     openResolved(resolved->path);
+}
+
+QString MSComm::consoleBehind() const
+{
+    const auto resolved = resolvePort(m_commPort, m_settingsFolder, [this] { return systemPorts(); });
+    if (!resolved || isRemoteAddress(resolved->path) || !carriesConsole(resolved->path, systemConsoles(m_sources)))
+        return {};
+    return resolved->path;
 }
 
 void MSComm::openDevice(const QString &path)

@@ -2,6 +2,7 @@
 
 #include "port/comm_settings.h"
 #include "port/port_toggle.h"
+#include "port/system_ports.h"
 #include "platform/comm_events.h"
 
 #include <QByteArray>
@@ -86,6 +87,12 @@ public:
     // when the system's list named the device.
     [[nodiscard]] QString commLink() const { return m_commLink; }
     void setSettingsFolder(QString folder) { m_settingsFolder = std::move(folder); }
+    // Where the system's serial ports and consoles are read; tests give
+    // their own.
+    void setSystemSources(SystemSources sources) { m_sources = std::move(sources); }
+    // The system console's device that opening CommPort would lead to;
+    // empty when it leads elsewhere, nowhere or to a remote port.
+    [[nodiscard]] QString consoleBehind() const override;
     // The open device (none while closed).
     [[nodiscard]] PortDevice *device() const { return m_device.get(); }
 
@@ -116,6 +123,7 @@ private:
     void deviceGone();
     void openResolved(const QString &path);
     void finishOpen();
+    [[nodiscard]] QList<SystemPort> systemPorts() const { return systemSerialPorts(m_sources); }
 
     DeviceFactory m_factory;
     std::unique_ptr<PortDevice> m_device;
@@ -128,6 +136,7 @@ private:
     QString m_devicePath;
     QString m_commLink;
     QString m_settingsFolder;
+    SystemSources m_sources;
     bool m_receiveScheduled = false;
     bool m_vanishing = false;
     qint64 m_vanishWaiting = -1;

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 
@@ -34,6 +33,8 @@ QString columns(const QList<QStringList> &rows)
     }
     return out;
 }
+
+const QString ConsoleMark = QStringLiteral("(system console: not opened at start-up)");
 
 } // namespace
 
@@ -67,15 +68,6 @@ QList<ComLink> comLinksIn(const QString &directory)
     return links;
 }
 
-QList<SystemPort> systemSerialPorts()
-{
-    QList<SystemPort> ports;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        ports.append({info.portName(), info.systemLocation()});
-    return ports;
-}
-
 QHash<QString, QString> stableNames(const QString &byIdDirectory)
 {
     QHash<QString, QString> names;
@@ -90,7 +82,7 @@ QHash<QString, QString> stableNames(const QString &byIdDirectory)
 }
 
 QString formatPortList(const QString &directory, const QList<ComLink> &links, const QList<SystemPort> &sortedPorts,
-                       const QHash<QString, QString> &stable)
+                       const QHash<QString, QString> &stable, const QStringList &consoles)
 {
     QString out;
     if (links.isEmpty()) {
@@ -107,7 +99,8 @@ QString formatPortList(const QString &directory, const QList<ComLink> &links, co
             else if (!link.remoteProblem.isEmpty())
                 rows.append({comLinkName(link.number), QStringLiteral("unusable"), link.remoteProblem});
             else
-                rows.append({comLinkName(link.number), link.device, stable.value(link.device)});
+                rows.append({comLinkName(link.number), link.device, stable.value(link.device),
+                             carriesConsole(link.device, consoles) ? ConsoleMark : QString()});
         }
         out += columns(rows);
     }
@@ -124,9 +117,13 @@ QString formatPortList(const QString &directory, const QList<ComLink> &links, co
                                        [number](const ComLink &link) { return link.number == number; });
         const QString location = sortedPorts[i].location;
         const QString device = QFileInfo(location).canonicalFilePath();
+        QStringList notes;
+        if (taken)
+            notes << QStringLiteral("(number %1 means %2 above)").arg(number).arg(comLinkName(number));
+        if (carriesConsole(location, consoles))
+            notes << ConsoleMark;
         rows.append({QString::number(number), location, stable.value(device.isEmpty() ? location : device),
-                     taken ? QStringLiteral("(number %1 means %2 above)").arg(number).arg(comLinkName(number))
-                           : QString()});
+                     notes.join(u' ')});
     }
     out += columns(rows);
     return out;
@@ -135,7 +132,7 @@ QString formatPortList(const QString &directory, const QList<ComLink> &links, co
 QString portListReport(const QString &directory)
 {
     return formatPortList(QDir(directory).absolutePath(), comLinksIn(directory), naturallySorted(systemSerialPorts()),
-                          stableNames(QStringLiteral("/dev/serial/by-id")));
+                          stableNames(QStringLiteral("/dev/serial/by-id")), systemConsoles());
 }
 
 } // namespace quillar

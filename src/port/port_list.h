@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/port_names.h"
+#include "port/system_ports.h"
 
 #include <QHash>
 #include <QList>
@@ -26,17 +27,16 @@ struct ComLink
 // Names the port box can never reach (COM0, COM01, com2) are left out.
 [[nodiscard]] QList<ComLink> comLinksIn(const QString &directory);
 
-// The serial ports the system lists, in no particular order.
-[[nodiscard]] QList<SystemPort> systemSerialPorts();
-
 // For each device reachable through a stable name in byIdDirectory (such as
 // /dev/serial/by-id), that name, keyed by the device's canonical path.
 [[nodiscard]] QHash<QString, QString> stableNames(const QString &byIdDirectory);
 
 // What each port number leads to: the links of `directory`, then `sortedPorts`
-// numbered from 1, each with its stable name where there is one.
+// numbered from 1, each with its stable name where there is one, and marked
+// where it carries one of `consoles`, which start-up leaves closed.
 [[nodiscard]] QString formatPortList(const QString &directory, const QList<ComLink> &links,
-                                     const QList<SystemPort> &sortedPorts, const QHash<QString, QString> &stable);
+                                     const QList<SystemPort> &sortedPorts, const QHash<QString, QString> &stable,
+                                     const QStringList &consoles);
 
 // formatPortList for `directory` and the machine's own ports.
 [[nodiscard]] QString portListReport(const QString &directory);

@@ -35,11 +35,21 @@ QString PortToggle::settingsFor(const QString &baudBoxText)
 
 void PortToggle::toggle()
 {
+    toggle(false);
+}
+
+void PortToggle::toggleAtStartUp()
+{
+    toggle(true);
+}
+
+void PortToggle::toggle(bool atStartUp)
+{
     m_ui.setStatus(QString());
     if (m_port.portOpen() || m_port.portConnecting())
         close();
     else
-        open();
+        open(atStartUp);
 }
 
 void PortToggle::close()
@@ -52,7 +62,7 @@ void PortToggle::close()
     m_ui.focusDisplay();
 }
 
-void PortToggle::open()
+void PortToggle::open(bool atStartUp)
 {
     m_waiting = Waiting::None;
     const QString portText = m_ui.portBoxText();
@@ -62,6 +72,10 @@ void PortToggle::open()
             throw NumberedError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
         m_port.setCommPort(*port);
         m_port.setSettings(settingsFor(m_ui.baudBoxText()));
+        if (const QString console = atStartUp ? m_port.consoleBehind() : QString(); !console.isEmpty()) {
+            showConsoleLeftClosed(portText, console);
+            return;
+        }
         m_port.setPortOpen(true);
     } catch (const NumberedError &error) {
         reportOpenFailure(error, portText);
@@ -75,6 +89,13 @@ void PortToggle::open()
     }
     showOpened(portText);
     m_ui.focusDisplay();
+}
+
+void PortToggle::showConsoleLeftClosed(const QString &portText, const QString &console)
+{
+    m_ui.setStatus(PortPrefix + portText + QStringLiteral(" non aperta: è la console"));
+    m_ui.setStatusDetail(console + QStringLiteral(" è la console di sistema e aprirla ne cambierebbe la velocità; "
+                                                  "Open la apre comunque."));
 }
 
 void PortToggle::showConnecting(const QString &portText)

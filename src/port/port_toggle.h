@@ -28,6 +28,9 @@ public:
     [[nodiscard]] virtual QString devicePath() const = 0;
     // Opens the device at path with the port number and settings as they are.
     virtual void openDevice(const QString &path) = 0;
+    // The device of the system console that opening the port number would
+    // lead to; empty when it leads to any other.
+    [[nodiscard]] virtual QString consoleBehind() const = 0;
 };
 
 // What the toggle reads and writes on the main window.
@@ -69,6 +72,10 @@ public:
     // outside the opening steps are not caught. A remote port that is still
     // connecting says so on the status line, and the button (Annulla) gives up.
     void toggle(); // the click of Command1
+    // The toggle as start-up runs it: the same, except that a port that
+    // carries the system console stays closed, since opening it would reset
+    // the console's speed; the status line says so, and Open opens it.
+    void toggleAtStartUp();
     // The end of a connect that toggle or reopen started: reported as the
     // open it finishes (none for a failure: the port opened).
     void connectFinished(const NumberedError *failure);
@@ -93,11 +100,13 @@ private:
     // Who waits for a connect to end, and how it is reported.
     enum class Waiting { None, Open, QuietReopen, ReportedReopen };
 
-    void open();
+    void toggle(bool atStartUp);
+    void open(bool atStartUp);
     void close();
     void reportOpenFailure(const NumberedError &error, const QString &portText);
     void showOpened(const QString &portText);
     void showConnecting(const QString &portText);
+    void showConsoleLeftClosed(const QString &portText, const QString &console);
 
     TogglePort &m_port;
     PortToggleUi &m_ui;

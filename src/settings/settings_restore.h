@@ -28,7 +28,8 @@ public:
     virtual void setLowerBoundText(const QString &text) = 0;
     virtual void setHigherBoundText(const QString &text) = 0;
     virtual void setLineFeedTimeText(const QString &text) = 0;
-    // The Open/Close toggle; it reports its own failures.
+    // The Open/Close toggle as start-up runs it, which leaves a port that
+    // carries the system console closed; it reports its own failures.
     virtual void togglePort() = 0;
     virtual void resetLineByteCount() = 0;
 

@@ -316,6 +316,7 @@ void frmQuillar::connectHandlers()
 // ---- the handlers: each hands over to the rule it runs
 
 void frmQuillar::Command1_Click() { guarded("Command1_Click", [this] { stopReconnecting(); m_toggle->toggle(); }); }
+void frmQuillar::openAtStartUp() { guarded("Form_Load: opening the port", [this] { stopReconnecting(); m_toggle->toggleAtStartUp(); }); }
 void frmQuillar::Command2_Click() { guarded("Command2_Click", [this] { m_display.clear(); focusDisplay(); }); }
 void frmQuillar::Command3_Click() { guarded("Command3_Click", [this] { appendForcedLineFeed(); }); }
 void frmQuillar::Command4_Click() { guarded("Command4_Click", [this] { m_save->save(); }); }

@@ -79,9 +79,10 @@ public:
     // Start-up: restores the settings from Quillar.ini in the current
     // directory, widens a window too narrow for its controls, brings one
     // restored off every screen back onto the primary one and fits one
-    // larger than its screen into it, and opens the port. The program runs
-    // it once, before the window is first shown; later calls do nothing.
-    // Only a window started this way writes the file back when it closes.
+    // larger than its screen into it, and opens the port unless it carries
+    // the system console. The program runs it once, before the window is
+    // first shown; later calls do nothing. Only a window started this way
+    // writes the file back when it closes.
     void Form_Load();
 
 protected:
@@ -107,6 +108,8 @@ private:
     void appendForcedLineFeed();
     void rememberTimeColumn(TimeColumn column);
     void stopReconnecting();
+    // The toggle as start-up runs it: the console's port stays closed.
+    void openAtStartUp();
     void bringOntoAScreen();
 
     // The handlers of the window's events and its controls'.
@@ -147,7 +150,7 @@ private:
     void setLowerBoundText(const QString &text) override;
     void setHigherBoundText(const QString &text) override;
     void setLineFeedTimeText(const QString &text) override;
-    void togglePort() override { Command1_Click(); }
+    void togglePort() override { openAtStartUp(); }
     void resetLineByteCount() override;
     [[nodiscard]] double outerLeft() const override { return Left(); }
     [[nodiscard]] double outerTop() const override { return Top(); }

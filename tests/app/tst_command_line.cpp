@@ -21,9 +21,11 @@ class TestCommandLine : public QObject
     Q_OBJECT
 
 private slots:
-    // Leading NAME=value arguments go to the environment; it starts in %START%,
-    // home in %HOME%. Exit 0 prints on standard output only, others on standard
-    // error only; -1: the window opens, and is ended once it wrote `printed`.
+    // Leading NAME=value arguments go to the environment, and LINK->TARGET ones
+    // make links in %START%, where it starts; home is %HOME%. Exit 0 prints
+    // on standard output only, others on standard error only; -1: the window
+    // opens, and is ended once it wrote `printed`. A window's folder links its
+    // port to nothing: no test opens the machine's own.
     void run_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -46,7 +48,7 @@ private slots:
         QTest::newRow("ports of a relative folder") << QStringList{"--dir", "x/../boards", "--list-ports"} << 0 << "^COM<N> links in %START%/boards: none\nSystem serial ports";
         QTest::newRow("ports of the user folder") << QStringList{"XDG_CONFIG_HOME=%CONFIG%", "--user-dir", "--list-ports"} << 0 << "^COM<N> links in %CONFIG%/quillar: none\n";
         QTest::newRow("relative XDG_CONFIG_HOME is ignored") << QStringList{"XDG_CONFIG_HOME=rel", "--list-ports", "--user-dir"} << 0 << "^COM<N> links in %HOME%/.config/quillar: none\n";
-        QTest::newRow("window in its folder, made; -platform reaches Qt") << QStringList{"--dir", "boards/uno", "-platform", "offscreen"} << -1 << "boards/uno/Quillar.ini";
+        QTest::newRow("window in its folder; -platform reaches Qt") << QStringList{"boards/uno/COM1->no-device", "--dir", "boards/uno", "-platform", "offscreen"} << -1 << "boards/uno/Quillar.ini";
     }
     void run()
     {
@@ -64,13 +66,20 @@ private slots:
         environment.insert(QStringLiteral("HOME"), home.path());
         for (; arguments.value(0).contains(QLatin1Char('=')); arguments.removeFirst())
             environment.insert(arguments[0].section(QLatin1Char('='), 0, 0), expand(arguments[0].section(QLatin1Char('='), 1)));
+        for (; arguments.value(0).contains(QLatin1String("->")); arguments.removeFirst()) {
+            const QString link = start.filePath(arguments[0].section(QLatin1String("->"), 0, 0));
+            QVERIFY(QDir().mkpath(QFileInfo(link).path()));
+            QVERIFY(QFile::link(arguments[0].section(QLatin1String("->"), 1), link));
+        }
+        QStringList written = filesUnder(start.path());
 
         QProcess program;
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(start.path());
         program.start(QStringLiteral(QUILLAR_PROGRAM), arguments);
-        const QStringList written = exitCode < 0 ? QStringList{printed} : QStringList{};
         if (exitCode < 0) {
+            written << printed;
+            written.sort();
             QTRY_COMPARE_WITH_TIMEOUT(filesUnder(start.path()), written, 20000);
             QCOMPARE(program.state(), QProcess::Running);
             program.kill();

@@ -186,6 +186,8 @@ class Quillar:
     def __init__(self, settings, device=True, **env):
         self.folder = tempfile.mkdtemp(prefix='quillar-desktop-')
         self.device = Device(self.folder) if device else None
+        if not device:  # its port leads nowhere, never to one of the machine's
+            os.symlink('no-device', os.path.join(self.folder, 'COM3'))
         with open(os.path.join(self.folder, 'Quillar.ini'), 'wb') as f:
             f.write(settings)
         env = dict(on_display(), QT_QPA_PLATFORM='xcb', **env)

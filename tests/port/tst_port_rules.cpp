@@ -363,13 +363,49 @@ private slots:
         QCOMPARE(tcp_keepalive::LossSeconds, 25);
     }
 
-    // --list-ports numbers the system's ports from 1, and says which numbers
-    // a COM<N> link takes over.
-    void portListNumbers()
+    // The system's ports and consoles as a kernel publishes them, here in a
+    // folder of the test's, read without opening a device. A port is a
+    // terminal with a device behind it, and for a serial slot a UART; a
+    // console is any name of the console list or the active list, and
+    // /dev/console. --list-ports numbers the ports from 1, says which numbers
+    // a COM<N> link takes over, and marks a console, also through a link.
+    void systemPortsAndConsoles()
     {
-        const QString list = formatPortList(QStringLiteral("/s"), {ComLink{2, "/dev/ttyACM0", "/dev/ttyACM0", {}, {}}},
-                                            {{"ttyS0", "/dev/ttyS0"}, {"ttyUSB0", "/dev/ttyUSB0"}}, {});
-        QCOMPARE(list.split(u'\n').mid(3), (QStringList{"  1  /dev/ttyS0", "  2  /dev/ttyUSB0    (number 2 means COM2 above)", ""}));
+        QTemporaryDir tmp;
+        const QDir root(QFileInfo(tmp.path()).canonicalFilePath());
+        const SystemSources sources{root.filePath("dev"), root.filePath("class"), root.filePath("consoles"),
+                                    root.filePath("active")};
+        QVERIFY(root.mkpath("dev") && root.mkpath("settings"));
+        for (const char *entry : {"ttyS0/device", "ttyS1/device", "ttyUSB0/device", "tty1", "rfcomm0", "ptmx"})
+            QVERIFY(root.mkpath(QStringLiteral("class/") + entry));
+        QVERIFY(test::writeFile(root.filePath("class/ttyS0/type"), "4\n") && test::writeFile(root.filePath("class/ttyS1/type"), "0\n"));
+        for (const char *device : {"ttyS0", "ttyS1", "ttyUSB0", "tty1", "rfcomm0", "console"})
+            QVERIFY(test::writeFile(root.filePath(QStringLiteral("dev/") + device), {}));
+        QVERIFY(test::writeFile(sources.consoles, "ttyS0                -W- (EC  p a)    4:64\ntty0                 -WU (E)         4:1\n"));
+        QVERIFY(test::writeFile(sources.activeConsoles, "tty1 ttyS0\n"));
+
+        const QList<SystemPort> ports = naturallySorted(systemSerialPorts(sources));
+        QStringList found;
+        for (const SystemPort &port : ports)
+            found << port.name + u' ' + root.relativeFilePath(port.location);
+        QCOMPARE(found, (QStringList{"rfcomm0 dev/rfcomm0", "ttyS0 dev/ttyS0", "ttyUSB0 dev/ttyUSB0"}));
+        const QStringList consoles = systemConsoles(sources);
+        QCOMPARE(consoles, (QStringList{"console", "ttyS0", "tty0", "tty1"}).replaceInStrings(QRegularExpression("^"), root.filePath("dev/")));
+
+        QVERIFY(QFile::link(root.filePath("dev/ttyS0"), root.filePath("settings/COM1")));
+        QVERIFY(QFile::link(root.filePath("dev/ttyUSB0"), root.filePath("settings/COM2")));
+        QStringList list = formatPortList("/s", comLinksIn(root.filePath("settings")), ports, {}, consoles).split(u'\n');
+        for (QString &line : list)
+            line = line.simplified();
+        const QString dev = root.filePath("dev/"), mark = QStringLiteral(" (system console: not opened at start-up)");
+        QCOMPARE(list, (QStringList{"COM<N> links in /s:", "COM1 " + dev + "ttyS0" + mark, "COM2 " + dev + "ttyUSB0",
+                                    "System serial ports, by number:", "1 " + dev + "rfcomm0 (number 1 means COM1 above)",
+                                    "2 " + dev + "ttyS0 (number 2 means COM2 above)" + mark, "3 " + dev + "ttyUSB0", ""}));
+
+        // A machine that publishes nothing has no ports, and /dev/console.
+        const SystemSources none{root.filePath("dev"), root.filePath("no"), root.filePath("no"), root.filePath("no")};
+        QCOMPARE(systemSerialPorts(none).size(), 0);
+        QCOMPARE(systemConsoles(none), QStringList{root.filePath("dev/console")});
     }
 };
 

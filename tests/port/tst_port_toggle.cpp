@@ -33,6 +33,7 @@ public:
     bool portConnecting() const override { return false; } // the remote port tests' part
     QString devicePath() const override { return {}; }
     void openDevice(const QString &) override {} // the reconnect tests' part
+    QString consoleBehind() const override { return {}; } // the window tests' part
 };
 
 class FakeUi final : public PortToggleUi

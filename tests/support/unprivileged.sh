@@ -16,6 +16,19 @@ mkdir "$work/home" "$work/disk"
 chown nobody:nogroup "$work/home"
 cp "$program" "$work/"
 copy="$work/$(basename "$program")"
+# The port guard's library and its list of attempts, copied where nobody
+# reaches them; what nobody's run adds to the list goes back to the suite's.
+guard_log=${QUILLAR_PORT_GUARD_LOG:-}
+if [ -n "$guard_log" ]; then
+  preload=()
+  for object in ${LD_PRELOAD//:/ }; do
+    cp "$object" "$work/"
+    preload+=("$work/$(basename "$object")")
+  done
+  export LD_PRELOAD="${preload[*]}" QUILLAR_PORT_GUARD_LOG="$work/port-guard.log"
+  : > "$QUILLAR_PORT_GUARD_LOG"
+  chmod 666 "$QUILLAR_PORT_GUARD_LOG"
+fi
 as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups --)
 status=0
 if unshare --mount --propagation private true 2> /dev/null; then
@@ -29,4 +42,5 @@ else
   echo "unprivileged.sh: no mount namespace here: the tests of a full filesystem are skipped" >&2
   (cd "$work/home" && env HOME="$work/home" "${as_nobody[@]}" "$copy" "$@") || status=$?
 fi
+[ -z "$guard_log" ] || cat "$QUILLAR_PORT_GUARD_LOG" >> "$guard_log"
 exit $status

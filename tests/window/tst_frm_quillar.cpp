@@ -135,6 +135,7 @@ private slots:
         QTest::newRow("bad port") << "lblStatus" << "Numero di Porta COM17 non valido";
         QTest::newRow("bad baud rate") << "lblStatus" << "Vel. Baud Porta COM17 non valida";
         QTest::newRow("a fast port open") << "lblStatus" << "Porta COM16: 921600,n,8,1 OK";
+        QTest::newRow("the console left closed") << "lblStatus" << "Porta COM16 non aperta: è la console";
     }
     void textsShowWhole()
     {
@@ -563,6 +564,46 @@ private slots:
         m_window->Form_Load();
         QVERIFY(m_seam->calls.empty());
         QVERIFY(m_window->port().portOpen());
+    }
+
+    // A first start-up, in a folder with no COM1 link, takes the system's
+    // first port: here a kernel of the test's, whose ttyS0 is the
+    // pseudo-terminal. When the console list names it, start-up leaves it
+    // closed and says why, with no beep and no box marked, and Open opens it;
+    // otherwise start-up opens it.
+    void startUpBesideTheConsole_data()
+    {
+        QTest::addColumn<QByteArray>("consoles");
+        QTest::newRow("ttyS0 is the console") << QByteArray("ttyS0                -W- (EC  p a)    4:64\n");
+        QTest::newRow("the console is elsewhere") << QByteArray("tty0                 -WU (E)         4:1\n");
+    }
+    void startUpBesideTheConsole()
+    {
+        QFETCH(QByteArray, consoles);
+        const QDir kernel(m_dir->path() + QStringLiteral("/kernel"));
+        QVERIFY(kernel.mkpath("dev") && kernel.mkpath("tty/ttyS0/device"));
+        QVERIFY(QFile::link(m_device->slavePath(), kernel.filePath("dev/ttyS0")));
+        QVERIFY(writeFile(kernel.filePath("consoles"), consoles));
+        m_window->port().setSystemSources(
+            {kernel.filePath("dev"), kernel.filePath("tty"), kernel.filePath("consoles"), kernel.filePath("active")});
+        m_window->Form_Load();
+        const bool console = consoles.startsWith("ttyS0");
+        const QString opened = QStringLiteral("Porta COM1: 4800,n,8,1 OK");
+        QCOMPARE(status(), console ? QStringLiteral("Porta COM1 non aperta: è la console") : opened);
+        // Which device, and why, in the tooltip, a screen reader's description.
+        const QString why = kernel.filePath("dev/ttyS0")
+            + " è la console di sistema e aprirla ne cambierebbe la velocità; Open la apre comunque.";
+        QCOMPARE(child("lblStatus")->toolTip(), console ? why : QString());
+        QCOMPARE(m_window->port().portOpen(), !console);
+        QCOMPARE(toggle()->text(), console ? QStringLiteral("Open") : QStringLiteral("Close"));
+        const QColor normal = systemColour(SystemColour::InactiveCaptionText);
+        QCOMPARE(QList<QColor>({colour(box("txtCom1")), colour(box("txtBaud1"))}), QList<QColor>({normal, normal}));
+        QVERIFY(m_seam->calls.empty());
+        if (!console)
+            return;
+        click("Command1");
+        QCOMPARE(status(), opened);
+        QCOMPARE(m_window->port().devicePath(), kernel.filePath("dev/ttyS0"));
     }
 
     // A window that was never started from the file leaves it alone.
