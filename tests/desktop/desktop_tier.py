@@ -650,14 +650,14 @@ class WindowSizes(unittest.TestCase):
         controls = until(lambda: (lambda c: all(extents(a)[2] > extents(a)[0] for a in c.values()) and c)(self.controls(q)),
                          message='the controls placed')
         client = tuple(v // scale for v in self.client(q))
-        strip = {name: extents(a) for name, a in controls.items() if name != 'Received data'}
+        strip = {name: extents(a) for name, a in controls.items() if name != 'Dati ricevuti'}
         for name, rect in strip.items():
             self.assertTrue(inside(rect, client), (size, name, rect, client))
             self.assertTrue(all(other == name or r[2] <= rect[0] or rect[2] <= r[0] or r[3] <= rect[1] or rect[3] <= r[1]
                                 for other, r in strip.items()), (size, name, strip))
-        display = extents(controls['Received data'])
+        display = extents(controls['Dati ricevuti'])
         self.assertGreater(display[1], max(r[3] for r in strip.values()), size)
-        for bar in q.find_all('scroll bar', controls['Received data']):
+        for bar in q.find_all('scroll bar', controls['Dati ricevuti']):
             self.assertTrue(inside(extents(bar), client), (size, extents(bar), client))
         return display, client
 
@@ -672,7 +672,7 @@ class WindowSizes(unittest.TestCase):
             display, client = until(lambda: (lambda d, c: d[3] == c[3] and (d, c))(*self.check_reachable(q, state)),
                                     message=f'the display at the bottom, {state}')
             self.assertEqual(display[2], client[2])
-            ruler = extents(q.find('label', 'Column ruler'))
+            ruler = extents(q.find('label', 'Righello delle colonne'))
             self.assertGreaterEqual(ruler[2], display[2] - 20)  # over every column up to the scroll bar
             # Drawn: the display's ground right up to its scroll bar and its bottom one.
             self.assertEqual(screen_pixels(display[2] - 24, display[3] - 24, 1, 1)[0][0], (0, 0, 0))
