@@ -44,17 +44,30 @@ void DeviceReader::start(int fd, std::optional<LineCounters> counters)
     m_running.acquire();
 }
 
+void DeviceReader::endThread()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_room.notify_all();
+    serial_linux::wake(m_wake);
+    m_thread.join();
+}
+
+void DeviceReader::finish()
+{
+    endThread();
+    const std::lock_guard lock(m_mutex);
+    if (m_fd >= 0 && !m_gone)
+        (void)readLocked();
+}
+
 void DeviceReader::stop()
 {
-    if (m_thread.joinable()) {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_room.notify_all();
-        serial_linux::wake(m_wake);
-        m_thread.join();
-    }
+    endThread();
     serial_linux::closeWakeHandle(m_wake);
     m_wake = -1;
     m_fd = -1;
@@ -110,13 +123,6 @@ void DeviceReader::notifyAfter(quint64 seen)
     }
     if (now)
         m_listener.readable();
-}
-
-void DeviceReader::readNow()
-{
-    const std::lock_guard lock(m_mutex);
-    if (m_fd >= 0 && !m_gone)
-        (void)readLocked();
 }
 
 // Everything the device holds now, appended to the buffer.

@@ -52,6 +52,9 @@ public:
     void start(int fd, std::optional<LineCounters> counters);
     // Returns once the thread has ended; the buffer is dropped.
     void stop();
+    // The thread ends, and what the device holds now is read on the
+    // caller's thread; nothing is read after. The buffer stays to be taken.
+    void finish();
 
     [[nodiscard]] qint64 available() const;
     [[nodiscard]] QByteArray take(qint64 max);
@@ -59,8 +62,6 @@ public:
     [[nodiscard]] quint64 received() const;
     // One `readable` once more than `seen` bytes have been read since start.
     void notifyAfter(quint64 seen);
-    // Reads what the device holds now, on the caller's thread.
-    void readNow();
 
 private:
     struct Outcome
@@ -69,6 +70,7 @@ private:
         bool hungUp = false;
     };
     void run();
+    void endThread();
     Outcome readLocked();
     void checkCounters();
 

@@ -180,7 +180,7 @@ void MSComm::deliverPendingInput()
     if (!portOpen())
         return;
     if (!m_vanishing)
-        m_device->readNow(); // what the device holds has reached the program too
+        m_device->stopReading(); // what the device holds has reached the program too, and no more will
     // Stops when the handler leaves the bytes where they are.
     for (qint64 waiting = inBufferCount(); waiting > 0;) {
         emit dataReady();

@@ -67,9 +67,10 @@ public:
     // place of the one CommPort names (a device that came back under another
     // name). Fails as writing PortOpen does.
     void openDevice(const QString &path) override;
-    // Signals dataReady for as long as the handler takes bytes that wait in
-    // Input; the program's end calls it so that nothing that reached the
-    // program is left unread.
+    // Reading ends, and dataReady is signalled for as long as the handler
+    // takes bytes that wait in Input; what arrives after stays with the
+    // system. A close and the program's end call it, so that nothing the
+    // program read is dropped unread.
     void deliverPendingInput();
 
     // Takes up to MaxInputRead received bytes, in arrival order. When more

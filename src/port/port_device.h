@@ -46,9 +46,10 @@ public:
     // without telling, so that whoever paces the deliveries chooses when the
     // GUI thread wakes.
     virtual void notifyAfter(quint64 seen) = 0;
-    // Makes sure that what the device holds now has been read (the end of
-    // the program, a close).
-    virtual void readNow() = 0;
+    // Reading ends: what the device holds now is read, and nothing after,
+    // which stays with the system; what was read can still be taken. So a
+    // close that follows the last hand-over drops no byte that was read.
+    virtual void stopReading() = 0;
 
 signals:
     void readyRead();

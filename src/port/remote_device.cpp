@@ -41,6 +41,7 @@ void RemoteDevice::open(const QString &path, const QString &link, const CommSett
     m_asked = m_settings = settings;
     m_stream = Rfc2217Stream();
     m_setUpSent = false;
+    m_reading = true;
     m_state = State::Connecting;
 
     m_socket = new QTcpSocket(this);
@@ -121,6 +122,12 @@ void RemoteDevice::readNow()
     readSocket();
 }
 
+void RemoteDevice::stopReading()
+{
+    readNow();
+    m_reading = false;
+}
+
 void RemoteDevice::announce()
 {
     if (!m_notify || m_received <= m_notifySeen || !isOpen())
@@ -152,7 +159,7 @@ void RemoteDevice::send(const QByteArray &commands)
 
 void RemoteDevice::readSocket()
 {
-    if (!m_socket)
+    if (!m_socket || !m_reading)
         return;
     const bool raw = m_address.protocol == RemoteAddress::Protocol::RawTcp;
     while (available() < MaxHeld || m_state == State::Gone) {

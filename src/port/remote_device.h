@@ -51,13 +51,14 @@ public:
     [[nodiscard]] QByteArray take(qint64 max) override;
     [[nodiscard]] quint64 received() const override { return m_received; }
     void notifyAfter(quint64 seen) override;
-    void readNow() override;
+    void stopReading() override;
 
 private:
     enum class State { Closed, Connecting, SettingUp, Open, Gone };
 
     void socketConnected();
     void readSocket();
+    void readNow();
     void socketEnded();
     void deadlinePassed();
     void settingUp();
@@ -77,6 +78,7 @@ private:
     QTimer m_deadline;
     Rfc2217Stream m_stream;
     bool m_setUpSent = false;
+    bool m_reading = false; // from the open until stopReading
     QByteArray m_buffer;
     qint64 m_taken = 0;
     quint64 m_received = 0;

@@ -45,7 +45,7 @@ public:
     [[nodiscard]] QByteArray take(qint64 max) override { return m_reader.take(max); }
     [[nodiscard]] quint64 received() const override { return m_reader.received(); }
     void notifyAfter(quint64 seen) override { m_reader.notifyAfter(seen); }
-    void readNow() override { m_reader.readNow(); }
+    void stopReading() override { m_reader.finish(); }
 
     [[nodiscard]] ModemWatch modemWatch() const;
 
