@@ -36,13 +36,14 @@ void TextLog::startLine(qint64 arrivedMs)
     m_inLine = true;
 }
 
-void TextLog::displayAppended(QStringView text, qint64 arrivedMs)
+void TextLog::displayAppended(QStringView text, const TimeMarks &arrived)
 {
     if (text.isEmpty())
         return;
     m_out.resize(0); // keeps its capacity
     m_out.reserve(text.size() + 32);
-    for (const QChar ch : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
         if (m_pendingCr) {
             m_pendingCr = false;
             if (ch == QLatin1Char('\n')) {
@@ -53,7 +54,7 @@ void TextLog::displayAppended(QStringView text, qint64 arrivedMs)
             m_out += shown(QLatin1Char('\r'));
         }
         if (!m_inLine)
-            startLine(arrivedMs);
+            startLine(timeAt(arrived, i));
         if (ch == QLatin1Char('\r'))
             m_pendingCr = true;
         else

@@ -33,9 +33,9 @@ public:
 
     explicit TextLog(Sink sink);
 
-    // arrivedMs: milliseconds since the epoch, written in local time; the
-    // display's time column shows the same times.
-    void displayAppended(QStringView text, qint64 arrivedMs) override;
+    // arrived: the characters' times, in milliseconds since the epoch,
+    // written in local time; the display's time column shows the same.
+    void displayAppended(QStringView text, const TimeMarks &arrived) override;
     // The end of the session: a line still open is ended with a line feed.
     void finish();
 

@@ -30,10 +30,10 @@ namespace {
 
 MSComm::MSComm(QString settingsFolder, QObject *parent)
     : QObject(parent),
-      m_factory([](const QString &path) -> std::unique_ptr<PortDevice> {
+      m_factory([this](const QString &path) -> std::unique_ptr<PortDevice> {
           if (isRemoteAddress(path))
-              return std::make_unique<RemoteDevice>();
-          return std::make_unique<SerialDevice>(LinuxSerialDriver::instance());
+              return std::make_unique<RemoteDevice>(RemoteDevice::ConnectTimeoutMs, *m_clock);
+          return std::make_unique<SerialDevice>(LinuxSerialDriver::instance(), *m_clock);
       }),
       m_settingsFolder(std::move(settingsFolder))
 {
@@ -118,7 +118,9 @@ void MSComm::openDevice(const QString &path)
 void MSComm::openResolved(const QString &path)
 {
     std::unique_ptr<PortDevice> device = m_factory(path);
+    const qint64 began = m_clock->msSinceEpoch();
     device->open(path, m_commLink, m_settings);
+    m_openedAtMs = began;
     m_device = std::move(device);
     m_devicePath = path;
     connect(m_device.get(), &PortDevice::readyRead, this, &MSComm::arrived);
@@ -191,11 +193,11 @@ void MSComm::deliverPendingInput()
     }
 }
 
-QByteArray MSComm::input()
+StampedBytes MSComm::input()
 {
     if (!portOpen())
         return {};
-    QByteArray data = m_device->take(MaxInputRead);
+    StampedBytes data = m_device->take(MaxInputRead);
     if (inBufferCount() > 0)
         scheduleReceive();
     return data;

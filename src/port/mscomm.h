@@ -2,7 +2,9 @@
 
 #include "port/comm_settings.h"
 #include "port/port_toggle.h"
+#include "platform/clock.h"
 #include "platform/comm_events.h"
+#include "platform/stamped_bytes.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -50,6 +52,9 @@ public:
 
     // In place of the local serial port, for every later opening.
     void setDeviceFactory(DeviceFactory factory);
+    // Where the devices it makes take the times of their reads, and where
+    // openings are timed; the program's clock unless a test sets its own.
+    void setClock(Clock &clock) { m_clock = &clock; }
 
     void setCommPort(std::int16_t port) override;
     [[nodiscard]] std::int16_t commPort() const override;
@@ -73,9 +78,9 @@ public:
     // program read is dropped unread.
     void deliverPendingInput();
 
-    // Takes up to MaxInputRead received bytes, in arrival order. When more
-    // wait, another dataReady follows.
-    [[nodiscard]] QByteArray input();
+    // Takes up to MaxInputRead received bytes, in arrival order, with the
+    // times they were read. When more wait, another dataReady follows.
+    [[nodiscard]] StampedBytes input();
 
     // How many received bytes wait for Input (0 while closed).
     [[nodiscard]] qint64 inBufferCount() const;
@@ -89,6 +94,9 @@ public:
     void setSettingsFolder(QString folder) { m_settingsFolder = std::move(folder); }
     // The open device (none while closed).
     [[nodiscard]] PortDevice *device() const { return m_device.get(); }
+    // When the last opening began, in ms since the epoch: nothing the port
+    // read since was read before it.
+    [[nodiscard]] qint64 openedAtMs() const { return m_openedAtMs; }
 
     // Bytes that arrive within this long of the last hand-over wait for the
     // next one, so that a busy line wakes the program once a display frame
@@ -119,6 +127,8 @@ private:
     void finishOpen();
 
     DeviceFactory m_factory;
+    Clock *m_clock = &Clock::steady();
+    qint64 m_openedAtMs = 0;
     std::unique_ptr<PortDevice> m_device;
     QTimer m_frame;
     QElapsedTimer m_sinceDelivery;

@@ -2,6 +2,7 @@
 
 #include "byte_renderer.h"
 #include "platform/comm_events.h"
+#include "platform/stamped_bytes.h"
 #include "line_timer.h"
 
 #include <QByteArray>
@@ -39,8 +40,9 @@ public:
     // One read of Input: renders every byte into one chunk and appends it once,
     // with Timer1 held while it renders and armed again after the append. A
     // read of any size is one chunk; an empty read still appends (moving the
-    // caret) and restarts the timer.
-    void receive(const QByteArray &input); // ReceiveInput
+    // caret) and restarts the timer. The bytes' times go with their text: a
+    // line takes the time its first byte was read.
+    void receive(const StampedBytes &input); // ReceiveInput
     // The quiet time passed (Timer1's event): the timed line end "<NNN>"
     // CR LF, then idle.
     void lineTimeout();

@@ -284,7 +284,7 @@ void frmQuillar::connectHandlers()
     // opened" counts from for the lines that follow.
     connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
         if (open)
-            m_display.markPortOpened();
+            m_display.markPortOpened(MSComm1->openedAtMs());
     });
     paceReads();
 }
@@ -341,9 +341,9 @@ void frmQuillar::MSComm1_OnComm(CommEvent event)
 {
     guarded("MSComm1_OnComm", [this, event] {
         if (event == CommEvent::Receive) {
-            const QByteArray input = MSComm1->input();
+            const StampedBytes input = MSComm1->input();
             if (m_session)
-                m_session->received(input);
+                m_session->received(input.bytes);
             m_receive->receive(input);
             return;
         }
