@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quillar {
 
@@ -27,15 +28,21 @@ QString DisplayBuffer::mid(qsizetype from, qsizetype count) const
 
 void DisplayBuffer::append(QString text)
 {
-    append(std::move(text), TimeMarks{{0, m_clock()}});
+    append(std::move(text), TimeMarks{{0, m_clock()}}, false);
 }
 
-void DisplayBuffer::append(QString text, TimeMarks arrived)
+void DisplayBuffer::appendReceived(QString text, TimeMarks arrived)
+{
+    append(std::move(text), std::move(arrived), true);
+}
+
+void DisplayBuffer::append(QString text, TimeMarks arrived, bool received)
 {
     if (!text.isEmpty() && (arrived.empty() || arrived.front().offset > 0))
         arrived.insert(arrived.begin(), {0, m_clock()});
+    const bool newOpening = received && !text.isEmpty() && std::exchange(m_openedSinceReceived, false);
     if (m_observer)
-        m_observer->displayAppended(text, arrived);
+        m_observer->displayAppended(text, arrived, newOpening);
     const bool follow = m_following && selLength() == 0;
     const qint64 anchorBefore = m_anchor + m_removedCount;
     const qint64 caretBefore = m_caret + m_removedCount;
@@ -108,6 +115,7 @@ void DisplayBuffer::markPortOpened(qint64 now)
     if (!m_opened.empty() && now < m_opened.back())
         m_opened.clear(); // the clock was set back: the older ones would answer wrongly
     m_opened.push_back(now);
+    m_openedSinceReceived = true;
 }
 
 std::optional<qint64> DisplayBuffer::openedBefore(qint64 ms) const

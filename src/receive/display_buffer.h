@@ -25,11 +25,13 @@ using ArrivalClock = std::function<qint64()>;
 
 // Sees every text the display appends, in order, whatever the display then
 // keeps of it, with the times its characters arrived (marks from offset 0
-// on): the text log's feed. Clear is not reported.
+// on): the text log's feed. `newOpening` marks the first received text
+// after the port opened again: bytes of another opening than those before
+// it. Clear is not reported.
 class DisplayAppendObserver
 {
 public:
-    virtual void displayAppended(QStringView text, const TimeMarks &arrived) = 0;
+    virtual void displayAppended(QStringView text, const TimeMarks &arrived, bool newOpening) = 0;
 
 protected:
     ~DisplayAppendObserver() = default;
@@ -69,7 +71,7 @@ public:
     void append(QString text);
     // The same for received text, its characters' times in `arrived`: a
     // line that starts in it takes the time of its first character.
-    void append(QString text, TimeMarks arrived);
+    void appendReceived(QString text, TimeMarks arrived);
     // Clear: the empty display.
     void clear();
     // One observer of appended texts, or none (nullptr); not owned.
@@ -114,7 +116,8 @@ public:
     {
         return line > 0 ? m_lines.time(line - 1) : m_lines.timeBeforeFirst();
     }
-    // The port opened at ms: times since then count from there.
+    // The port opened at ms: times since then count from there, and the
+    // next received text is told as another opening's.
     void markPortOpened(qint64 ms);
     // When the port last opened at or before ms, if it did.
     [[nodiscard]] std::optional<qint64> openedBefore(qint64 ms) const;
@@ -140,6 +143,7 @@ signals:
     void selectionChanged();
 
 private:
+    void append(QString text, TimeMarks arrived, bool received);
     void cutFront(qsizetype keep);
     void indexFrom(qsizetype from, const TimeMarks &arrived);
 
@@ -154,6 +158,7 @@ private:
     qint64 m_removedCount = 0;
     quint64 m_renumberings = 0;
     std::vector<qint64> m_opened;
+    bool m_openedSinceReceived = false;
     DisplayAppendObserver *m_observer = nullptr;
 };
 

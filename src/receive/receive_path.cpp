@@ -33,7 +33,7 @@ void ReceivePath::receive(const StampedBytes &input)
 
     // Negative intervals act like 0 and huge ones are cut inside the timer.
     m_timer.setInterval(roundToInt32Clamped(NumericValue(lineFeedTime)));
-    m_display.append(std::move(chunk), renderer.textMarks(bytes, input.marks));
+    m_display.appendReceived(std::move(chunk), renderer.textMarks(bytes, input.marks));
     m_timer.setEnabled(true);
 }
 
@@ -60,6 +60,12 @@ void ReceivePath::lineTimeout()
 void ReceivePath::lineFeedTimeChanged()
 {
     m_lineByteCount = 0;
+}
+
+void ReceivePath::deviceReturned()
+{
+    if (!m_timer.armed() && m_display.lineLength(m_display.lineCount() - 1) > 0)
+        m_display.append(QStringLiteral("\r\n"));
 }
 
 qint64 ReceivePath::lineFeedInterval() const

@@ -48,6 +48,11 @@ public:
     void lineTimeout();
     // The line-feed time box (Text1) changed: the count starts again.
     void lineFeedTimeChanged();
+    // The device came back and the port opened again by itself: a line it
+    // left unfinished ends here, so that what the device sends now starts
+    // a line of its own, with its own time; unless the timer is about to
+    // end the line (its quiet time keeps its rule).
+    void deviceReturned();
 
     // LineByteCount. Kept in 64 bits and held at its largest value rather than
     // wrapping, so no run is long enough to make it wrong or negative.

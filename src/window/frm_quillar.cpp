@@ -111,6 +111,8 @@ void frmQuillar::startLongSession(const LongSessionOptions &options, Clock &cloc
                                          QStringLiteral("Quillar"), ModalUi::Icon::Warning);
                 });
             });
+    connect(m_session.get(), &LongSession::deviceReturned, this,
+            [this] { guarded("device returned", [this] { m_receive->deviceReturned(); }); });
 }
 
 void frmQuillar::createControls()
@@ -363,6 +365,8 @@ void frmQuillar::Form_Load()
     if (std::exchange(m_loaded, true))
         return;
     restoreSettings(*this, QDir(m_settingsFolder).filePath(QString::fromLatin1(SettingsFileName)));
+    if (m_session)
+        guarded("Form_Load: reconnect", [this] { m_session->startedUp(); });
     guarded("Form_Load: a usable width", [this] {
         if (const double width = restoredWidth(Width()); width != Width())
             setWidth(static_cast<float>(width));

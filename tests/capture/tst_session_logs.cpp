@@ -259,26 +259,29 @@ private slots:
 
     // The text log's own lines, for appends that arrive a second apart from
     // 21:43:07.123 UTC, the third with a read half a second later from its
-    // empty line on: a line has the time of its first character, a CR LF
-    // split over two appends ends it, other control characters show as
-    // their pictures, and a line left open ends the log.
+    // empty line on, the last from a new opening of the port: a line has the
+    // time of its first character, a CR LF split over two appends ends it,
+    // other control characters show as their pictures, another opening's
+    // bytes go on in a marked line of their own, and a line left open ends
+    // the log.
     void textLogLines()
     {
         qint64 arrived = 1796593387123;
         QByteArray written;
         TextLog log([&](QByteArray bytes) { written += bytes; });
-        for (const char *text : {"ab", "c\xC2\xB0\xE2\x82\xAC\r", "\na\rb\nc\t\x1b\x7f\r\n\r\n", "y\r"}) {
+        for (const char *text : {"ab", "c\xC2\xB0\xE2\x82\xAC\r", "\na\rb\nc\t\x1b\x7f\r\n\r\n", "y\r", "\nz"}) {
             const QString appended = QString::fromUtf8(text);
             TimeMarks marks{{0, arrived}};
             if (appended.endsWith(QLatin1String("\r\n\r\n")))
                 marks.push_back({appended.size() - 2, arrived + 500});
-            log.displayAppended(appended, marks);
+            log.displayAppended(appended, marks, appended == QLatin1String("\nz"));
             arrived += 1000;
         }
         log.finish();
         QCOMPARE(QString::fromUtf8(written), QStringLiteral("2026-12-06 21:43:07.123 abc\u00B0\u20AC\n"
                                                             "2026-12-06 21:43:09.123 a\u240Db\u240Ac\u2409\u241B\u2421\n"
-                                                            "2026-12-06 21:43:09.623 \n2026-12-06 21:43:10.123 y\u240D\n"));
+                                                            "2026-12-06 21:43:09.623 \n2026-12-06 21:43:10.123 y\u240D\n"
+                                                            "2026-12-06 21:43:11.123 \u21AA\u240Az\n"));
     }
 };
 
