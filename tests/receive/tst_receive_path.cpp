@@ -127,10 +127,6 @@ private slots:
             << "a[LF]\r\nb[LF]\r\nc[LF]\r\nd[LF]\r\ne[LF]\r\n" << "0 5 15 45 1045 -";
         QTest::newRow("later reads leave a line's time; the next line takes its own")
             << "0" << QStringList{"@0:ab|@7:c\nd|@9:e"} << "abc[LF]\r\nde" << "0 7";
-        QTest::newRow("a line feed read alone, and a code")
-            << "0" << QStringList{"@0:ab|@3:\n|@8:\x1b"} << "ab[LF]\r\n[1B]" << "0 8";
-        QTest::newRow("a line over two hand-overs")
-            << "0" << QStringList{"@0:ab", "+40", "@40:c\n|@41:d"} << "abc[LF]\r\nd" << "0 41";
         QTest::newRow("after a timed line end, the next read's")
             << "150" << QStringList{"@0:ab|@5:c", "+150", "@400:d"} << "abc<003>\r\nd" << "0 400";
         QTest::newRow("CR LF let through, split over reads; empty lines")
