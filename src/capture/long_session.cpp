@@ -33,8 +33,10 @@ LongSession::LongSession(const LongSessionOptions &options, MSComm &comm, PortTo
         });
         display.setAppendObserver(m_textLog.get());
     }
-    if (options.reconnect)
+    if (options.reconnect) {
         m_reconnect = std::make_unique<Reconnect>(comm, toggle, clock);
+        connect(m_reconnect.get(), &Reconnect::reopened, this, &LongSession::deviceReturned);
+    }
 }
 
 LongSession::~LongSession()
@@ -61,6 +63,12 @@ void LongSession::userTookOver()
 {
     if (m_reconnect)
         m_reconnect->stop();
+}
+
+void LongSession::startedUp()
+{
+    if (m_reconnect)
+        m_reconnect->startUpConnecting();
 }
 
 void LongSession::deliverPending()

@@ -47,6 +47,9 @@ public:
     void deviceVanished();
     // The user pressed Open or Close, or edited the port box: no reopening.
     void userTookOver();
+    // Start-up opened the port, or began to: a remote port whose server is
+    // not up yet is tried again until it is.
+    void startedUp();
     // The program ends: what the port has read ahead of the display goes
     // into the logs too. The owner calls it before the session goes, while
     // its handler still hands the bytes on.
@@ -56,6 +59,8 @@ public:
 
 signals:
     void logFailed(const QString &path, int number, const QString &description);
+    // --reconnect opened the port again, as its device came back.
+    void deviceReturned();
 
 private:
     MSComm &m_comm;

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <utility>
+
 namespace quillar {
 
 namespace {
@@ -33,16 +35,34 @@ void TextLog::startLine(qint64 arrivedMs)
         m_stamp = QDateTime::fromMSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz "));
     }
     m_out += m_stamp;
+    if (std::exchange(m_continued, false))
+        m_out += QChar(Continued);
     m_inLine = true;
 }
 
-void TextLog::displayAppended(QStringView text, qint64 arrivedMs)
+// A CR left waiting belongs to the line, as the display shows it alone.
+void TextLog::endLine()
+{
+    if (m_pendingCr)
+        m_out += shown(QLatin1Char('\r'));
+    m_pendingCr = false;
+    if (m_inLine)
+        m_out += QLatin1Char('\n');
+    m_inLine = false;
+}
+
+void TextLog::displayAppended(QStringView text, const TimeMarks &arrived, bool newOpening)
 {
     if (text.isEmpty())
         return;
     m_out.resize(0); // keeps its capacity
     m_out.reserve(text.size() + 32);
-    for (const QChar ch : text) {
+    if (newOpening && m_inLine) {
+        endLine();
+        m_continued = true;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
         if (m_pendingCr) {
             m_pendingCr = false;
             if (ch == QLatin1Char('\n')) {
@@ -53,7 +73,7 @@ void TextLog::displayAppended(QStringView text, qint64 arrivedMs)
             m_out += shown(QLatin1Char('\r'));
         }
         if (!m_inLine)
-            startLine(arrivedMs);
+            startLine(timeAt(arrived, i));
         if (ch == QLatin1Char('\r'))
             m_pendingCr = true;
         else
@@ -65,12 +85,7 @@ void TextLog::displayAppended(QStringView text, qint64 arrivedMs)
 void TextLog::finish()
 {
     m_out.resize(0);
-    if (m_pendingCr)
-        m_out += shown(QLatin1Char('\r'));
-    m_pendingCr = false;
-    if (m_inLine)
-        m_out += QLatin1Char('\n');
-    m_inLine = false;
+    endLine();
     if (!m_out.isEmpty())
         m_sink(m_out.toUtf8());
 }

@@ -25,6 +25,12 @@ namespace quillar {
 // control picture (U+2400 to U+241F, U+2421 for 127), so that one line of
 // the file is one line of the display and a terminal showing the file is
 // not steered by it.
+//
+// A display line that goes on across a new opening of the port (the design
+// keeps the line when the user closes and opens, even another device)
+// holds bytes of two openings: the log ends its line there and goes on in
+// a line of its own, with the time of the new opening's first byte, after
+// the mark "↪" (U+21AA, which no received byte is shown as).
 class TextLog final : public DisplayAppendObserver
 {
 public:
@@ -33,19 +39,25 @@ public:
 
     explicit TextLog(Sink sink);
 
-    // arrivedMs: milliseconds since the epoch, written in local time; the
-    // display's time column shows the same times.
-    void displayAppended(QStringView text, qint64 arrivedMs) override;
+    // arrived: the characters' times, in milliseconds since the epoch,
+    // written in local time; the display's time column shows the same.
+    void displayAppended(QStringView text, const TimeMarks &arrived, bool newOpening) override;
     // The end of the session: a line still open is ended with a line feed.
     void finish();
 
+    // What goes on a line that continues the display's line of another
+    // opening, first.
+    static constexpr char16_t Continued = 0x21AA;
+
 private:
     void startLine(qint64 arrivedMs);
+    void endLine();
 
     Sink m_sink;
     QString m_out; // reused between appends
     bool m_inLine = false;
     bool m_pendingCr = false; // a CR ended the last append; an LF may follow
+    bool m_continued = false; // the next line goes on with the display's
     qint64 m_stampTime = -1;
     QString m_stamp;
 };

@@ -1,5 +1,7 @@
 #include "clock.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <climits>
 
@@ -11,6 +13,7 @@ class SteadyClock final : public Clock
 {
 public:
     TimePoint now() const override { return std::chrono::steady_clock::now(); }
+    qint64 msSinceEpoch() const override { return QDateTime::currentMSecsSinceEpoch(); }
 
     std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock,
                              TimePoint due) override

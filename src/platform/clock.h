@@ -12,8 +12,10 @@ namespace quillar {
 
 class ClockTimer;
 
-// The time the program's timing rules read, and the wake-ups they ask for.
-// The program runs on the steady clock and wakes through Qt's timers. A test
+// The time the program's timing rules read, the wake-ups they ask for, and
+// the time of day received bytes are stamped with. The program runs on the
+// steady clock, wakes through Qt's timers and reads the system's wall
+// clock for times of day. A test
 // hands in a clock that it moves itself (tests/support/manual_clock.h): every
 // ClockTimer made on it fires as the test moves past its deadline, and a
 // thread waiting on it wakes, so a rule of seconds is checked without waiting
@@ -25,6 +27,9 @@ public:
 
     virtual ~Clock() = default;
     [[nodiscard]] virtual TimePoint now() const = 0;
+    // The time of day: milliseconds since the epoch, as the time column and
+    // the text log show it. Read from any thread.
+    [[nodiscard]] virtual qint64 msSinceEpoch() const = 0;
 
     // Blocks the calling thread on `wake` (with `lock` held, as
     // std::condition_variable::wait_until) until `due` has come or it is woken;
@@ -33,7 +38,8 @@ public:
     virtual std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock,
                                      TimePoint due) = 0;
 
-    // The program's clock: std::chrono::steady_clock, waking through QTimer.
+    // The program's clock: std::chrono::steady_clock, waking through QTimer,
+    // and the system's wall clock.
     [[nodiscard]] static Clock &steady();
 
 protected:

@@ -11,13 +11,10 @@ namespace quillar {
 namespace {
 // One read takes at most this much; the system hands over far less at once.
 constexpr qint64 ReadChunk = 65536;
-// The taken front of the buffer is dropped once it is this large and more
-// than half of it.
-constexpr qint64 CompactFrom = 1024 * 1024;
 } // namespace
 
-DeviceReader::DeviceReader(SerialDriver &driver, Listener listener)
-    : m_driver(driver), m_listener(std::move(listener))
+DeviceReader::DeviceReader(SerialDriver &driver, Listener listener, Clock &clock)
+    : m_driver(driver), m_listener(std::move(listener)), m_clock(clock)
 {
 }
 
@@ -44,50 +41,53 @@ void DeviceReader::start(int fd, std::optional<LineCounters> counters)
     m_running.acquire();
 }
 
+void DeviceReader::endThread()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_room.notify_all();
+    serial_linux::wake(m_wake);
+    m_thread.join();
+}
+
+void DeviceReader::finish()
+{
+    endThread();
+    const std::lock_guard lock(m_mutex);
+    if (m_fd >= 0 && !m_gone)
+        (void)readLocked();
+}
+
 void DeviceReader::stop()
 {
-    if (m_thread.joinable()) {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_room.notify_all();
-        serial_linux::wake(m_wake);
-        m_thread.join();
-    }
+    endThread();
     serial_linux::closeWakeHandle(m_wake);
     m_wake = -1;
     m_fd = -1;
     const std::lock_guard lock(m_mutex);
-    m_buffer.clear();
-    m_taken = 0;
+    m_held.clear();
     m_received = 0;
 }
 
 qint64 DeviceReader::available() const
 {
     const std::lock_guard lock(m_mutex);
-    return m_buffer.size() - m_taken;
+    return m_held.size();
 }
 
-QByteArray DeviceReader::take(qint64 max)
+StampedBytes DeviceReader::take(qint64 max)
 {
     bool roomAgain = false;
-    QByteArray bytes;
+    StampedBytes bytes;
     {
         const std::lock_guard lock(m_mutex);
-        const qint64 held = m_buffer.size() - m_taken;
-        const qint64 n = std::min(max, held);
-        bytes = m_buffer.mid(m_taken, n);
-        m_taken += n;
-        if (m_taken == m_buffer.size()) {
-            m_buffer.truncate(0); // keeps its capacity for the next read
-            m_taken = 0;
-        } else if (m_taken >= CompactFrom && 2 * m_taken > m_buffer.size()) {
-            m_buffer.remove(0, m_taken);
-            m_taken = 0;
-        }
-        roomAgain = held >= MaxHeld && held - n < MaxHeld;
+        const qint64 held = m_held.size();
+        bytes = m_held.take(max);
+        roomAgain = held >= MaxHeld && m_held.size() < MaxHeld;
     }
     if (roomAgain)
         m_room.notify_all();
@@ -112,22 +112,14 @@ void DeviceReader::notifyAfter(quint64 seen)
         m_listener.readable();
 }
 
-void DeviceReader::readNow()
-{
-    const std::lock_guard lock(m_mutex);
-    if (m_fd >= 0 && !m_gone)
-        (void)readLocked();
-}
-
-// Everything the device holds now, appended to the buffer.
+// Everything the device holds now, held with the time it was found.
 DeviceReader::Outcome DeviceReader::readLocked()
 {
     Outcome outcome;
+    const qint64 found = m_clock.msSinceEpoch();
     for (;;) {
-        const qint64 before = m_buffer.size();
-        m_buffer.resize(before + ReadChunk);
-        const qint64 n = m_driver.read(m_fd, m_buffer.data() + before, ReadChunk);
-        m_buffer.resize(before + std::max<qint64>(0, n));
+        const qint64 n = m_driver.read(m_fd, m_held.reserve(ReadChunk), ReadChunk);
+        m_held.commit(std::max<qint64>(0, n), found);
         if (n > 0) {
             outcome.bytes += n;
             m_received += quint64(n);
@@ -147,7 +139,7 @@ void DeviceReader::run()
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
-            m_room.wait(lock, [this] { return m_stopping || m_buffer.size() - m_taken < MaxHeld; });
+            m_room.wait(lock, [this] { return m_stopping || m_held.size() < MaxHeld; });
             if (m_stopping)
                 return;
         }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/clock.h"
+#include "platform/stamped_bytes.h"
+#include "port/held_bytes.h"
 #include "port/line_conditions.h"
-
-#include <QByteArray>
 
 #include <atomic>
 #include <condition_variable>
@@ -22,8 +23,10 @@ class SerialDriver;
 // being saved must not decide what a pulled adapter takes with it. While
 // nothing arrives the thread sleeps in the kernel and costs nothing.
 //
-// The error counters are read after each read that found bytes, as the
-// conditions they count come with received bytes.
+// Each read is stamped with the time it found the bytes, so that a line's
+// time is its first byte's, however late the GUI thread takes it. The error
+// counters are read after each read that found bytes, as the conditions they
+// count come with received bytes.
 class DeviceReader
 {
 public:
@@ -41,7 +44,8 @@ public:
     // pauses and the system's own buffer and flow control take over.
     static constexpr qint64 MaxHeld = 8 * 1024 * 1024;
 
-    DeviceReader(SerialDriver &driver, Listener listener);
+    // clock: where each read's time is taken.
+    DeviceReader(SerialDriver &driver, Listener listener, Clock &clock = Clock::steady());
     ~DeviceReader();
     DeviceReader(const DeviceReader &) = delete;
     DeviceReader &operator=(const DeviceReader &) = delete;
@@ -52,15 +56,16 @@ public:
     void start(int fd, std::optional<LineCounters> counters);
     // Returns once the thread has ended; the buffer is dropped.
     void stop();
+    // The thread ends, and what the device holds now is read on the
+    // caller's thread; nothing is read after. The buffer stays to be taken.
+    void finish();
 
     [[nodiscard]] qint64 available() const;
-    [[nodiscard]] QByteArray take(qint64 max);
+    [[nodiscard]] StampedBytes take(qint64 max);
     // Bytes read since start.
     [[nodiscard]] quint64 received() const;
     // One `readable` once more than `seen` bytes have been read since start.
     void notifyAfter(quint64 seen);
-    // Reads what the device holds now, on the caller's thread.
-    void readNow();
 
 private:
     struct Outcome
@@ -69,11 +74,13 @@ private:
         bool hungUp = false;
     };
     void run();
+    void endThread();
     Outcome readLocked();
     void checkCounters();
 
     SerialDriver &m_driver;
     Listener m_listener;
+    Clock &m_clock;
     int m_fd = -1;
     int m_wake = -1;
     std::thread m_thread;
@@ -84,8 +91,7 @@ private:
     bool m_stopping = false;
     bool m_notify = false;
     bool m_gone = false;
-    QByteArray m_buffer;
-    qint64 m_taken = 0;
+    HeldBytes m_held;
     quint64 m_received = 0;
 
     // The reader thread's own.

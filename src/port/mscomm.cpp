@@ -30,10 +30,10 @@ namespace {
 
 MSComm::MSComm(QString settingsFolder, QObject *parent)
     : QObject(parent),
-      m_factory([](const QString &path) -> std::unique_ptr<PortDevice> {
+      m_factory([this](const QString &path) -> std::unique_ptr<PortDevice> {
           if (isRemoteAddress(path))
-              return std::make_unique<RemoteDevice>();
-          return std::make_unique<SerialDevice>(LinuxSerialDriver::instance());
+              return std::make_unique<RemoteDevice>(RemoteDevice::ConnectTimeoutMs, *m_clock);
+          return std::make_unique<SerialDevice>(LinuxSerialDriver::instance(), *m_clock);
       }),
       m_settingsFolder(std::move(settingsFolder))
 {
@@ -126,7 +126,9 @@ void MSComm::openDevice(const QString &path)
 void MSComm::openResolved(const QString &path)
 {
     std::unique_ptr<PortDevice> device = m_factory(path);
+    const qint64 began = m_clock->msSinceEpoch();
     device->open(path, m_commLink, m_settings);
+    m_openedAtMs = began;
     m_device = std::move(device);
     m_devicePath = path;
     connect(m_device.get(), &PortDevice::readyRead, this, &MSComm::arrived);
@@ -188,7 +190,7 @@ void MSComm::deliverPendingInput()
     if (!portOpen())
         return;
     if (!m_vanishing)
-        m_device->readNow(); // what the device holds has reached the program too
+        m_device->stopReading(); // what the device holds has reached the program too, and no more will
     // Stops when the handler leaves the bytes where they are.
     for (qint64 waiting = inBufferCount(); waiting > 0;) {
         emit dataReady();
@@ -199,11 +201,11 @@ void MSComm::deliverPendingInput()
     }
 }
 
-QByteArray MSComm::input()
+StampedBytes MSComm::input()
 {
     if (!portOpen())
         return {};
-    QByteArray data = m_device->take(MaxInputRead);
+    StampedBytes data = m_device->take(MaxInputRead);
     if (inBufferCount() > 0)
         scheduleReceive();
     return data;

@@ -2,8 +2,10 @@
 
 #include "port/comm_settings.h"
 #include "port/port_toggle.h"
+#include "platform/clock.h"
 #include "port/system_ports.h"
 #include "platform/comm_events.h"
+#include "platform/stamped_bytes.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -51,6 +53,9 @@ public:
 
     // In place of the local serial port, for every later opening.
     void setDeviceFactory(DeviceFactory factory);
+    // Where the devices it makes take the times of their reads, and where
+    // openings are timed; the program's clock unless a test sets its own.
+    void setClock(Clock &clock) { m_clock = &clock; }
 
     void setCommPort(std::int16_t port) override;
     [[nodiscard]] std::int16_t commPort() const override;
@@ -68,14 +73,15 @@ public:
     // place of the one CommPort names (a device that came back under another
     // name). Fails as writing PortOpen does.
     void openDevice(const QString &path) override;
-    // Signals dataReady for as long as the handler takes bytes that wait in
-    // Input; the program's end calls it so that nothing that reached the
-    // program is left unread.
+    // Reading ends, and dataReady is signalled for as long as the handler
+    // takes bytes that wait in Input; what arrives after stays with the
+    // system. A close and the program's end call it, so that nothing the
+    // program read is dropped unread.
     void deliverPendingInput();
 
-    // Takes up to MaxInputRead received bytes, in arrival order. When more
-    // wait, another dataReady follows.
-    [[nodiscard]] QByteArray input();
+    // Takes up to MaxInputRead received bytes, in arrival order, with the
+    // times they were read. When more wait, another dataReady follows.
+    [[nodiscard]] StampedBytes input();
 
     // How many received bytes wait for Input (0 while closed).
     [[nodiscard]] qint64 inBufferCount() const;
@@ -95,6 +101,9 @@ public:
     [[nodiscard]] QString consoleBehind() const override;
     // The open device (none while closed).
     [[nodiscard]] PortDevice *device() const { return m_device.get(); }
+    // When the last opening began, in ms since the epoch: nothing the port
+    // read since was read before it.
+    [[nodiscard]] qint64 openedAtMs() const { return m_openedAtMs; }
 
     // Bytes that arrive within this long of the last hand-over wait for the
     // next one, so that a busy line wakes the program once a display frame
@@ -126,6 +135,8 @@ private:
     [[nodiscard]] QList<SystemPort> systemPorts() const { return systemSerialPorts(m_sources); }
 
     DeviceFactory m_factory;
+    Clock *m_clock = &Clock::steady();
+    qint64 m_openedAtMs = 0;
     std::unique_ptr<PortDevice> m_device;
     QTimer m_frame;
     QElapsedTimer m_sinceDelivery;

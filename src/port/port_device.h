@@ -2,6 +2,7 @@
 
 #include "port/comm_settings.h"
 #include "platform/comm_events.h"
+#include "platform/stamped_bytes.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -12,7 +13,9 @@ namespace quillar {
 // One kind of device behind the serial control: a local serial port, or
 // another kind that carries the same stream and line conditions. The control
 // (MSComm) drives it on the GUI thread; it reads on its own, keeps what it
-// read until taken, and reports line conditions and its end.
+// read until taken, stamped with the time of each read (where it reads, so
+// that the pace of the hand-overs changes no time), and reports line
+// conditions and its end.
 class PortDevice : public QObject
 {
     Q_OBJECT
@@ -36,9 +39,10 @@ public:
     virtual void close() = 0;
     [[nodiscard]] virtual bool isOpen() const = 0;
 
-    // How many read bytes wait to be taken, and up to max of them, in order.
+    // How many read bytes wait to be taken, and up to max of them, in order,
+    // with the times they were read.
     [[nodiscard]] virtual qint64 available() const = 0;
-    [[nodiscard]] virtual QByteArray take(qint64 max) = 0;
+    [[nodiscard]] virtual StampedBytes take(qint64 max) = 0;
     // How many bytes the device has read since it opened.
     [[nodiscard]] virtual quint64 received() const = 0;
     // Asks for one readyRead once more than `seen` bytes have been read in
@@ -46,9 +50,10 @@ public:
     // without telling, so that whoever paces the deliveries chooses when the
     // GUI thread wakes.
     virtual void notifyAfter(quint64 seen) = 0;
-    // Makes sure that what the device holds now has been read (the end of
-    // the program, a close).
-    virtual void readNow() = 0;
+    // Reading ends: what the device holds now is read, and nothing after,
+    // which stays with the system; what was read can still be taken. So a
+    // close that follows the last hand-over drops no byte that was read.
+    virtual void stopReading() = 0;
 
 signals:
     void readyRead();

@@ -116,11 +116,22 @@ void PortToggle::connectFinished(const NumberedError *failure)
             m_ui.focusDisplay();
         return;
     }
-    if (waiting == Waiting::QuietReopen)
+    if (waiting == Waiting::QuietReopen) {
+        portClosedByControl();
+        m_ui.setStatusDetail(failure->description());
         return;
+    }
     m_ui.setStatus(QString());
     portClosedByControl();
     reportOpenFailure(*failure, m_waitingPortText);
+}
+
+void PortToggle::setConnectReported(bool reported)
+{
+    if (m_waiting == Waiting::Open && !reported)
+        m_waiting = Waiting::QuietReopen;
+    else if (m_waiting == Waiting::QuietReopen && reported)
+        m_waiting = Waiting::Open;
 }
 
 void PortToggle::reportReopenFailure(const NumberedError &error)

@@ -92,6 +92,10 @@ public:
     bool reopen(const QString &devicePath, bool report);
     // A failure of a reopen that was not reported, reported as a failed open.
     void reportReopenFailure(const NumberedError &error);
+    // Whether the failure of the connect under way is reported as a failed
+    // open (as it is unless told), or left to be tried again: then the
+    // button offers Open and the status line's detail says why.
+    void setConnectReported(bool reported);
 
     // "<baud>,n,8,1" for a baud box text.
     [[nodiscard]] static QString settingsFor(const QString &baudBoxText);

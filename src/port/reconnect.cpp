@@ -30,11 +30,14 @@ Reconnect::Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock, QObject *pa
 
 void Reconnect::portOpened()
 {
+    const bool returned = isWatching();
     // A reopen by path keeps the link it was first found through.
     const QString path = m_comm.devicePath();
     m_remote = isRemoteAddress(path) ? path : QString();
     m_identity = m_remote.isEmpty() ? identifyDevice(path, m_comm.commLink()) : DeviceIdentity();
     stop();
+    if (returned)
+        emit reopened();
 }
 
 void Reconnect::deviceVanished()
@@ -55,10 +58,26 @@ void Reconnect::deviceVanished()
     m_watch.watch(watchPoints(m_identity));
 }
 
+void Reconnect::startUpConnecting()
+{
+    if (!m_comm.portConnecting() || !isRemoteAddress(m_comm.devicePath()))
+        return;
+    m_remote = m_comm.devicePath();
+    m_identity = DeviceIdentity();
+    m_tries = 1;
+    m_state = State::StartingUp;
+    m_remotePause = RemoteFirstTryMs;
+    m_remoteReported = false;
+    m_toggle.setConnectReported(false);
+}
+
 void Reconnect::stop()
 {
-    // A try still connecting gives way to the user.
-    if (m_state != State::Idle && m_comm.portConnecting())
+    // A try still connecting gives way to the user; start-up's own is the
+    // user's to cancel, and reported as it was before.
+    if (m_state == State::StartingUp)
+        m_toggle.setConnectReported(true);
+    else if (m_state != State::Idle && m_comm.portConnecting())
         m_comm.setPortOpen(false);
     m_state = State::Idle;
     m_watch.stop();
@@ -84,6 +103,7 @@ void Reconnect::remoteTryFailed(int number, const QString &description)
     // not open the port has something to say.
     if (number != serial_errors::OtherOpenFailure && !std::exchange(m_remoteReported, true))
         m_toggle.reportReopenFailure(NumberedError(number, description));
+    m_state = State::Away;
     m_remotePause = std::min(m_remotePause * 2, int(RetryMs));
     m_remoteTry.start(std::chrono::milliseconds(m_remotePause));
 }

@@ -42,14 +42,22 @@ public:
 
     // The control closed the port because its device vanished: watch for it.
     void deviceVanished();
+    // Start-up's own opening is connecting to a remote port: should its
+    // server not be up yet, it is tried again as one that went away.
+    void startUpConnecting();
     // The user pressed Open or Close, or edited the port box.
     void stop();
     [[nodiscard]] bool isWatching() const { return m_state != State::Idle; }
     // How often it has tried to open the device since it began watching.
     [[nodiscard]] int tries() const { return m_tries; }
 
+signals:
+    // It opened the port again, as the device came back.
+    void reopened();
+
 private:
-    enum class State { Idle, Away, Settling, Refused };
+    // StartingUp: start-up's own connect is under way (the user's to cancel).
+    enum class State { Idle, StartingUp, Away, Settling, Refused };
 
     void portOpened();
     void check();

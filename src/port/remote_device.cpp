@@ -19,7 +19,8 @@ constexpr qint64 ReadChunk = 1024 * 1024;
 
 } // namespace
 
-RemoteDevice::RemoteDevice(int connectTimeoutMs, QObject *parent) : PortDevice(parent), m_timeoutMs(connectTimeoutMs)
+RemoteDevice::RemoteDevice(int connectTimeoutMs, Clock &clock, QObject *parent)
+    : PortDevice(parent), m_timeoutMs(connectTimeoutMs), m_clock(clock)
 {
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &RemoteDevice::deadlinePassed);
@@ -41,6 +42,7 @@ void RemoteDevice::open(const QString &path, const QString &link, const CommSett
     m_asked = m_settings = settings;
     m_stream = Rfc2217Stream();
     m_setUpSent = false;
+    m_reading = true;
     m_state = State::Connecting;
 
     m_socket = new QTcpSocket(this);
@@ -83,25 +85,15 @@ void RemoteDevice::close()
         m_socket = nullptr;
     }
     m_state = State::Closed;
-    m_buffer.clear();
-    m_taken = 0;
+    m_held.clear();
     m_received = 0;
     m_notify = false;
 }
 
-QByteArray RemoteDevice::take(qint64 max)
+StampedBytes RemoteDevice::take(qint64 max)
 {
-    const qint64 n = std::min(max, available());
-    QByteArray bytes = m_buffer.mid(m_taken, n);
-    m_taken += n;
-    const bool wasFull = m_buffer.size() - (m_taken - n) >= MaxHeld;
-    if (m_taken == m_buffer.size()) {
-        m_buffer.clear();
-        m_taken = 0;
-    } else if (m_taken > MaxHeld / 2) {
-        m_buffer.remove(0, m_taken);
-        m_taken = 0;
-    }
+    const bool wasFull = available() >= MaxHeld;
+    StampedBytes bytes = m_held.take(max);
     if (wasFull && m_socket)
         QMetaObject::invokeMethod(this, &RemoteDevice::readSocket, Qt::QueuedConnection);
     return bytes;
@@ -119,6 +111,12 @@ void RemoteDevice::readNow()
     if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
         (void)m_socket->waitForReadyRead(0);
     readSocket();
+}
+
+void RemoteDevice::stopReading()
+{
+    readNow();
+    m_reading = false;
 }
 
 void RemoteDevice::announce()
@@ -152,21 +150,22 @@ void RemoteDevice::send(const QByteArray &commands)
 
 void RemoteDevice::readSocket()
 {
-    if (!m_socket)
+    if (!m_socket || !m_reading)
         return;
     const bool raw = m_address.protocol == RemoteAddress::Protocol::RawTcp;
+    const qint64 found = m_clock.msSinceEpoch();
     while (available() < MaxHeld || m_state == State::Gone) {
         const QByteArray chunk = m_socket->read(ReadChunk);
         if (chunk.isEmpty())
             break;
         if (raw) {
-            m_buffer.append(chunk);
+            m_held.append(chunk, found);
             m_received += quint64(chunk.size());
             continue;
         }
         Rfc2217Stream::Output out;
         m_stream.read(chunk, out);
-        m_buffer.append(out.data);
+        m_held.append(out.data, found);
         m_received += quint64(out.data.size());
         send(out.replies);
         if (m_state == State::Open) {
@@ -255,7 +254,7 @@ void RemoteDevice::fail(const NumberedError &error)
 QString RemoteDevice::saidSoFar() const
 {
     QString text;
-    for (const char c : m_buffer.left(200)) {
+    for (const char c : m_held.front(200)) {
         if (c >= 32 && c < 127)
             text += QLatin1Char(c);
         else if (!text.endsWith(u' '))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/clock.h"
+#include "port/held_bytes.h"
 #include "port/port_device.h"
 #include "port/remote_address.h"
 #include "port/rfc2217_stream.h"
@@ -37,7 +39,9 @@ public:
     // TCP holds the server back.
     static constexpr qint64 MaxHeld = 8 * 1024 * 1024;
 
-    explicit RemoteDevice(int connectTimeoutMs = ConnectTimeoutMs, QObject *parent = nullptr);
+    // clock: where the reads' times are taken.
+    explicit RemoteDevice(int connectTimeoutMs = ConnectTimeoutMs, Clock &clock = Clock::steady(),
+                          QObject *parent = nullptr);
     ~RemoteDevice() override;
 
     void open(const QString &path, const QString &link, const CommSettings &settings) override;
@@ -47,17 +51,18 @@ public:
     void close() override;
     [[nodiscard]] bool isOpen() const override;
 
-    [[nodiscard]] qint64 available() const override { return m_buffer.size() - m_taken; }
-    [[nodiscard]] QByteArray take(qint64 max) override;
+    [[nodiscard]] qint64 available() const override { return m_held.size(); }
+    [[nodiscard]] StampedBytes take(qint64 max) override;
     [[nodiscard]] quint64 received() const override { return m_received; }
     void notifyAfter(quint64 seen) override;
-    void readNow() override;
+    void stopReading() override;
 
 private:
     enum class State { Closed, Connecting, SettingUp, Open, Gone };
 
     void socketConnected();
     void readSocket();
+    void readNow();
     void socketEnded();
     void deadlinePassed();
     void settingUp();
@@ -68,6 +73,7 @@ private:
     [[nodiscard]] QString saidSoFar() const;
 
     int m_timeoutMs;
+    Clock &m_clock;
     State m_state = State::Closed;
     RemoteAddress m_address;
     QString m_link;
@@ -77,8 +83,8 @@ private:
     QTimer m_deadline;
     Rfc2217Stream m_stream;
     bool m_setUpSent = false;
-    QByteArray m_buffer;
-    qint64 m_taken = 0;
+    bool m_reading = false; // from the open until stopReading
+    HeldBytes m_held;
     quint64 m_received = 0;
     bool m_notify = false;
     quint64 m_notifySeen = 0;

@@ -12,14 +12,15 @@ namespace quillar {
 
 using serial_linux::PathKind;
 
-SerialDevice::SerialDevice(SerialDriver &driver, QObject *parent)
+SerialDevice::SerialDevice(SerialDriver &driver, Clock &clock, QObject *parent)
     : PortDevice(parent), m_driver(driver),
       m_reader(driver,
                {[this] { QMetaObject::invokeMethod(this, &PortDevice::readyRead, Qt::QueuedConnection); },
                 [this](std::vector<CommEvent> events) {
                     QMetaObject::invokeMethod(this, [this, events] { emitLineEvents(events); }, Qt::QueuedConnection);
                 },
-                [this] { QMetaObject::invokeMethod(this, &PortDevice::hungUp, Qt::QueuedConnection); }}),
+                [this] { QMetaObject::invokeMethod(this, &PortDevice::hungUp, Qt::QueuedConnection); }},
+               clock),
       m_modemWaiter(
           driver, [this] { QMetaObject::invokeMethod(this, &SerialDevice::lookAtModemLines, Qt::QueuedConnection); },
           [this](int error) {

@@ -32,7 +32,8 @@ public:
     // The slow look, for a driver that reports the lines but cannot wait.
     static constexpr int ModemPollMs = 250;
 
-    explicit SerialDevice(SerialDriver &driver, QObject *parent = nullptr);
+    // clock: where the reads' times are taken.
+    explicit SerialDevice(SerialDriver &driver, Clock &clock = Clock::steady(), QObject *parent = nullptr);
     ~SerialDevice() override;
 
     void open(const QString &path, const QString &link, const CommSettings &settings) override;
@@ -42,10 +43,10 @@ public:
     [[nodiscard]] bool isOpen() const override { return m_fd >= 0; }
 
     [[nodiscard]] qint64 available() const override { return m_reader.available(); }
-    [[nodiscard]] QByteArray take(qint64 max) override { return m_reader.take(max); }
+    [[nodiscard]] StampedBytes take(qint64 max) override { return m_reader.take(max); }
     [[nodiscard]] quint64 received() const override { return m_reader.received(); }
     void notifyAfter(quint64 seen) override { m_reader.notifyAfter(seen); }
-    void readNow() override { m_reader.readNow(); }
+    void stopReading() override { m_reader.finish(); }
 
     [[nodiscard]] ModemWatch modemWatch() const;
 

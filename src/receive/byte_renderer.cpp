@@ -3,6 +3,7 @@
 #include "platform/numeric_value.h"
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillar {
@@ -44,6 +45,21 @@ QStringView ByteRenderer::piece(std::uint8_t byte) const
 {
     const Piece &p = m_pieces[byte];
     return QStringView(p.chars.data(), p.length);
+}
+
+TimeMarks ByteRenderer::textMarks(QByteArrayView bytes, const TimeMarks &byteMarks) const
+{
+    const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    TimeMarks marks;
+    marks.reserve(byteMarks.size());
+    qsizetype at = 0;
+    qsizetype characters = 0;
+    for (const TimeMark &mark : byteMarks) {
+        for (const qsizetype to = std::min(mark.offset, bytes.size()); at < to; ++at)
+            characters += m_pieces[data[at]].length;
+        marks.push_back({characters, mark.ms});
+    }
+    return marks;
 }
 
 QString ByteRenderer::render(QByteArrayView bytes) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/stamped_bytes.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -32,6 +34,9 @@ public:
     [[nodiscard]] QStringView piece(std::uint8_t byte) const;
     // The text of a whole read, built in one pre-sized string.
     [[nodiscard]] QString render(QByteArrayView bytes) const;
+    // The marks of the bytes' times, moved onto the text render makes of
+    // them: each to the first character of its byte.
+    [[nodiscard]] TimeMarks textMarks(QByteArrayView bytes, const TimeMarks &byteMarks) const;
 
 private:
     // The longest piece is "[LF]" CR LF; a slot is padded so that every piece

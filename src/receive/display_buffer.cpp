@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quillar {
 
@@ -27,9 +28,21 @@ QString DisplayBuffer::mid(qsizetype from, qsizetype count) const
 
 void DisplayBuffer::append(QString text)
 {
-    const qint64 arrived = m_clock();
+    append(std::move(text), TimeMarks{{0, m_clock()}}, false);
+}
+
+void DisplayBuffer::appendReceived(QString text, TimeMarks arrived)
+{
+    append(std::move(text), std::move(arrived), true);
+}
+
+void DisplayBuffer::append(QString text, TimeMarks arrived, bool received)
+{
+    if (!text.isEmpty() && (arrived.empty() || arrived.front().offset > 0))
+        arrived.insert(arrived.begin(), {0, m_clock()});
+    const bool newOpening = received && !text.isEmpty() && std::exchange(m_openedSinceReceived, false);
     if (m_observer)
-        m_observer->displayAppended(text, arrived);
+        m_observer->displayAppended(text, arrived, newOpening);
     const bool follow = m_following && selLength() == 0;
     const qint64 anchorBefore = m_anchor + m_removedCount;
     const qint64 caretBefore = m_caret + m_removedCount;
@@ -39,7 +52,7 @@ void DisplayBuffer::append(QString text)
     if (!text.isEmpty()) {
         const QByteArray bytes = encodeText(text);
         const qsizetype oldLength = length();
-        m_lines.stampLast(arrived);
+        m_lines.stampLast(arrived.front().ms);
         m_text.append(bytes.constData(), bytes.size());
         indexFrom(oldLength, arrived);
     }
@@ -93,9 +106,8 @@ qsizetype DisplayBuffer::maxLineLength() const
     return std::max(m_lines.longestEndedLine(), lineLength(lineCount() - 1));
 }
 
-void DisplayBuffer::markPortOpened()
+void DisplayBuffer::markPortOpened(qint64 now)
 {
-    const qint64 now = m_clock();
     // Opens before the first line's own are of no more use, but the last one.
     const std::optional<qint64> first = m_lines.time(0);
     while (first && m_opened.size() > 1 && m_opened[1] <= *first)
@@ -103,6 +115,7 @@ void DisplayBuffer::markPortOpened()
     if (!m_opened.empty() && now < m_opened.back())
         m_opened.clear(); // the clock was set back: the older ones would answer wrongly
     m_opened.push_back(now);
+    m_openedSinceReceived = true;
 }
 
 std::optional<qint64> DisplayBuffer::openedBefore(qint64 ms) const
@@ -131,7 +144,7 @@ void DisplayBuffer::cutFront(qsizetype keep)
     m_caret = std::max<qsizetype>(0, m_caret - removed);
 }
 
-void DisplayBuffer::indexFrom(qsizetype from, qint64 arrived)
+void DisplayBuffer::indexFrom(qsizetype from, const TimeMarks &arrived)
 {
     // A CR at the old end may pair with an LF at the start of the new text.
     const qsizetype n = length();
@@ -147,7 +160,7 @@ void DisplayBuffer::indexFrom(qsizetype from, qint64 arrived)
             if (m_text.at(pos - 1) == '\r') {
                 m_lines.push(m_removedCount + pos + 1);
                 if (pos + 1 < n)
-                    m_lines.stampLast(arrived);
+                    m_lines.stampLast(timeAt(arrived, pos + 1 - from));
             }
             p = lf + 1;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "line_index.h"
+#include "platform/stamped_bytes.h"
 #include "scrollback.h"
 #include "text_blocks.h"
 
@@ -16,17 +17,21 @@
 
 namespace quillar {
 
-// Where the display reads the time at which text arrives: milliseconds since
-// the epoch, from the wall clock, as the text log writes it. Tests set it.
+// Where the display reads the time of the texts it writes itself (a timed
+// line end, a forced line feed) and of a text that comes without times:
+// milliseconds since the epoch, from the wall clock, as the text log writes
+// it. Tests set it.
 using ArrivalClock = std::function<qint64()>;
 
 // Sees every text the display appends, in order, whatever the display then
-// keeps of it, with the time it arrived: the text log's feed. Clear is not
-// reported.
+// keeps of it, with the times its characters arrived (marks from offset 0
+// on): the text log's feed. `newOpening` marks the first received text
+// after the port opened again: bytes of another opening than those before
+// it. Clear is not reported.
 class DisplayAppendObserver
 {
 public:
-    virtual void displayAppended(QStringView text, qint64 arrivedMs) = 0;
+    virtual void displayAppended(QStringView text, const TimeMarks &arrived, bool newOpening) = 0;
 
 protected:
     ~DisplayAppendObserver() = default;
@@ -62,8 +67,11 @@ public:
     // With nothing selected, while following, the caret goes to the end;
     // otherwise caret and selection stay on their characters. The text is
     // taken by value, so appending the display's own text appends it as it
-    // was before any cut.
+    // was before any cut. It arrived now.
     void append(QString text);
+    // The same for received text, its characters' times in `arrived`: a
+    // line that starts in it takes the time of its first character.
+    void appendReceived(QString text, TimeMarks arrived);
     // Clear: the empty display.
     void clear();
     // One observer of appended texts, or none (nullptr); not owned.
@@ -108,8 +116,9 @@ public:
     {
         return line > 0 ? m_lines.time(line - 1) : m_lines.timeBeforeFirst();
     }
-    // The port opened now: times since then count from here.
-    void markPortOpened();
+    // The port opened at ms: times since then count from there, and the
+    // next received text is told as another opening's.
+    void markPortOpened(qint64 ms);
     // When the port last opened at or before ms, if it did.
     [[nodiscard]] std::optional<qint64> openedBefore(qint64 ms) const;
 
@@ -134,8 +143,9 @@ signals:
     void selectionChanged();
 
 private:
+    void append(QString text, TimeMarks arrived, bool received);
     void cutFront(qsizetype keep);
-    void indexFrom(qsizetype from, qint64 arrived);
+    void indexFrom(qsizetype from, const TimeMarks &arrived);
 
     TextBlocks m_text;
     LineIndex m_lines;
@@ -148,6 +158,7 @@ private:
     qint64 m_removedCount = 0;
     quint64 m_renumberings = 0;
     std::vector<qint64> m_opened;
+    bool m_openedSinceReceived = false;
     DisplayAppendObserver *m_observer = nullptr;
 };
 

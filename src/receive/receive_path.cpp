@@ -10,11 +10,6 @@
 
 namespace quillar {
 
-namespace {
-
-
-} // namespace
-
 ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock,
                          QObject *parent)
     : QObject(parent), m_display(display), m_ui(ui), m_timer(clock)
@@ -22,22 +17,23 @@ ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clo
     connect(&m_timer, &LineTimer::fired, this, [this] { guarded("line timeout", [this] { lineTimeout(); }); });
 }
 
-void ReceivePath::receive(const QByteArray &input)
+void ReceivePath::receive(const StampedBytes &input)
 {
     m_timer.setEnabled(false);
 
     const QString lineFeedTime = m_ui.lineFeedTimeText();
     const ByteRenderer &renderer =
         rendererFor(m_ui.lowerBoundText(), m_ui.higherBoundText(), lineFeedTime);
-    const QString chunk = renderer.render(input);
+    const QByteArray &bytes = input.bytes;
+    QString chunk = renderer.render(bytes);
 
     constexpr qint64 Largest = std::numeric_limits<qint64>::max();
-    m_lineByteCount = input.size() > Largest - m_lineByteCount ? Largest
-                                                                : m_lineByteCount + input.size();
+    m_lineByteCount = bytes.size() > Largest - m_lineByteCount ? Largest
+                                                                : m_lineByteCount + bytes.size();
 
     // Negative intervals act like 0 and huge ones are cut inside the timer.
     m_timer.setInterval(roundToInt32Clamped(NumericValue(lineFeedTime)));
-    m_display.append(chunk);
+    m_display.appendReceived(std::move(chunk), renderer.textMarks(bytes, input.marks));
     m_timer.setEnabled(true);
 }
 
@@ -64,6 +60,12 @@ void ReceivePath::lineTimeout()
 void ReceivePath::lineFeedTimeChanged()
 {
     m_lineByteCount = 0;
+}
+
+void ReceivePath::deviceReturned()
+{
+    if (!m_timer.armed() && m_display.lineLength(m_display.lineCount() - 1) > 0)
+        m_display.append(QStringLiteral("\r\n"));
 }
 
 qint64 ReceivePath::lineFeedInterval() const

@@ -2,6 +2,7 @@
 
 #include "byte_renderer.h"
 #include "platform/comm_events.h"
+#include "platform/stamped_bytes.h"
 #include "line_timer.h"
 
 #include <QByteArray>
@@ -39,13 +40,19 @@ public:
     // One read of Input: renders every byte into one chunk and appends it once,
     // with Timer1 held while it renders and armed again after the append. A
     // read of any size is one chunk; an empty read still appends (moving the
-    // caret) and restarts the timer.
-    void receive(const QByteArray &input); // ReceiveInput
+    // caret) and restarts the timer. The bytes' times go with their text: a
+    // line takes the time its first byte was read.
+    void receive(const StampedBytes &input); // ReceiveInput
     // The quiet time passed (Timer1's event): the timed line end "<NNN>"
     // CR LF, then idle.
     void lineTimeout();
     // The line-feed time box (Text1) changed: the count starts again.
     void lineFeedTimeChanged();
+    // The device came back and the port opened again by itself: a line it
+    // left unfinished ends here, so that what the device sends now starts
+    // a line of its own, with its own time; unless the timer is about to
+    // end the line (its quiet time keeps its rule).
+    void deviceReturned();
 
     // LineByteCount. Kept in 64 bits and held at its largest value rather than
     // wrapping, so no run is long enough to make it wrong or negative.

@@ -115,6 +115,8 @@ void frmQuillar::startLongSession(const LongSessionOptions &options, Clock &cloc
                                          QStringLiteral("Quillar"), ModalUi::Icon::Warning);
                 });
             });
+    connect(m_session.get(), &LongSession::deviceReturned, this,
+            [this] { guarded("device returned", [this] { m_receive->deviceReturned(); }); });
 }
 
 void frmQuillar::createControls()
@@ -308,7 +310,7 @@ void frmQuillar::connectHandlers()
     // opened" counts from for the lines that follow.
     connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
         if (open)
-            m_display.markPortOpened();
+            m_display.markPortOpened(MSComm1->openedAtMs());
     });
     paceReads();
 }
@@ -366,9 +368,9 @@ void frmQuillar::MSComm1_OnComm(CommEvent event)
 {
     guarded("MSComm1_OnComm", [this, event] {
         if (event == CommEvent::Receive) {
-            const QByteArray input = MSComm1->input();
+            const StampedBytes input = MSComm1->input();
             if (m_session)
-                m_session->received(input);
+                m_session->received(input.bytes);
             m_receive->receive(input);
             return;
         }
@@ -388,6 +390,8 @@ void frmQuillar::Form_Load()
     if (std::exchange(m_loaded, true))
         return;
     restoreSettings(*this, QDir(m_settingsFolder).filePath(QString::fromLatin1(SettingsFileName)));
+    if (m_session)
+        guarded("Form_Load: reconnect", [this] { m_session->startedUp(); });
     guarded("Form_Load: a usable width", [this] {
         if (const double width = restoredWidth(Width()); width != Width())
             setWidth(static_cast<float>(width));

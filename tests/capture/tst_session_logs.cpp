@@ -3,11 +3,15 @@
 #include "capture/text_log.h"
 #include "platform/numbered_error.h"
 #include "port/mscomm.h"
+#include "port/port_device.h"
 #include "receive/display_buffer.h"
+#include "receive/time_column.h"
 #include "support/manual_clock.h"
 #include "window/window_on_device.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,6 +45,18 @@ class TestSessionLogs : public test::WindowOnDevice
     Q_OBJECT
 
     void clickOpenClose() { QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton); }
+
+    // Waits, running no events, until the port has read `total` bytes in all.
+    [[nodiscard]] bool portHasRead(quint64 total) const
+    {
+        for (const QDeadlineTimer deadline(10000); !deadline.hasExpired(); QThread::msleep(1)) {
+            if (m_window->port().device()->received() >= total)
+                return true;
+        }
+        return false;
+    }
+
+    test::ManualClock m_clock; // outlives every window whose port reads on it
 
 private slots:
     void initTestCase()
@@ -102,7 +118,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>("Command2"), Qt::LeftButton);
         QCOMPARE(display.length(), 0);
         lineFeedTime->setText(QStringLiteral("100"));
-        m_window->receivePath().receive("abc"); // one read, however busy the machine
+        m_window->receivePath().receive({"abc", {}}); // one read, however busy the machine; no time: now
         QTRY_COMPARE(display.lineText(0), QStringLiteral("abc<003>"));
         expected << QStringLiteral("abc<003>");
 
@@ -119,6 +135,41 @@ private slots:
             texts << m.captured(2);
         }
         QCOMPARE(texts, expected);
+    }
+
+    // Lines written 5, 10 and 30 ms and a second apart show those times in
+    // the time column and the text log: each line's is the time the reader
+    // took its first byte from the terminal, however late the window takes
+    // it (here all at once, once the clock has moved on).
+    void lineTimesAreTheReads()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("times.log"));
+        m_window->startLongSession({.textLog = path});
+        m_window->port().setClock(m_clock);
+        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
+        clickOpenClose();
+        quint64 sent = 0;
+        for (const int gap : {0, 5, 10, 30, 1000}) {
+            m_clock.advance(std::chrono::milliseconds(gap));
+            const QByteArray line = "after " + QByteArray::number(gap) + " ms\n";
+            QCOMPARE(m_device->write(line), qint64(line.size()));
+            QVERIFY(portHasRead(sent += line.size()));
+        }
+        m_clock.advance(std::chrono::milliseconds(100));
+        DisplayBuffer &display = m_window->display();
+        QTRY_COMPARE(display.lineCount(), 6);
+        QStringList shown;
+        for (qsizetype line = 0; line < 5; ++line) {
+            shown << lineTimeText(TimeColumn::TimeOfDay, display, line) + u' ' + lineTimeText(TimeColumn::SincePrevious, display, line)
+                    + u' ' + lineTimeText(TimeColumn::SinceOpen, display, line);
+        }
+        QCOMPARE(shown, (QStringList{"12:00:00.000  +0.000", "12:00:00.005 +0.005 +0.005", "12:00:00.015 +0.010 +0.015",
+                                     "12:00:00.045 +0.030 +0.045", "12:00:01.045 +1.000 +1.045"}));
+        m_window.reset();
+        QCOMPARE(QString::fromUtf8(test::fileBytes(path)),
+                 QStringLiteral("2026-12-06 12:00:00.000 after 0 ms[LF]\n2026-12-06 12:00:00.005 after 5 ms[LF]\n"
+                                "2026-12-06 12:00:00.015 after 10 ms[LF]\n2026-12-06 12:00:00.045 after 30 ms[LF]\n"
+                                "2026-12-06 12:00:01.045 after 1000 ms[LF]\n"));
     }
 
     // One message naming the file and the reason; the port carries on.
@@ -207,22 +258,30 @@ private slots:
     }
 
     // The text log's own lines, for appends that arrive a second apart from
-    // 21:43:07.123 UTC: a line has the time of the append that brought its
-    // first character, a CR LF split over two appends ends it, other control
-    // characters show as their pictures, and a line left open ends the log.
+    // 21:43:07.123 UTC, the third with a read half a second later from its
+    // empty line on, the last from a new opening of the port: a line has the
+    // time of its first character, a CR LF split over two appends ends it,
+    // other control characters show as their pictures, another opening's
+    // bytes go on in a marked line of their own, and a line left open ends
+    // the log.
     void textLogLines()
     {
         qint64 arrived = 1796593387123;
         QByteArray written;
         TextLog log([&](QByteArray bytes) { written += bytes; });
-        for (const char *text : {"ab", "c\xC2\xB0\xE2\x82\xAC\r", "\na\rb\nc\t\x1b\x7f\r\n\r\n", "y\r"}) {
-            log.displayAppended(QString::fromUtf8(text), arrived);
+        for (const char *text : {"ab", "c\xC2\xB0\xE2\x82\xAC\r", "\na\rb\nc\t\x1b\x7f\r\n\r\n", "y\r", "\nz"}) {
+            const QString appended = QString::fromUtf8(text);
+            TimeMarks marks{{0, arrived}};
+            if (appended.endsWith(QLatin1String("\r\n\r\n")))
+                marks.push_back({appended.size() - 2, arrived + 500});
+            log.displayAppended(appended, marks, appended == QLatin1String("\nz"));
             arrived += 1000;
         }
         log.finish();
         QCOMPARE(QString::fromUtf8(written), QStringLiteral("2026-12-06 21:43:07.123 abc\u00B0\u20AC\n"
                                                             "2026-12-06 21:43:09.123 a\u240Db\u240Ac\u2409\u241B\u2421\n"
-                                                            "2026-12-06 21:43:09.123 \n2026-12-06 21:43:10.123 y\u240D\n"));
+                                                            "2026-12-06 21:43:09.623 \n2026-12-06 21:43:10.123 y\u240D\n"
+                                                            "2026-12-06 21:43:11.123 \u21AA\u240Az\n"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "port/read_pacing.h"
 #include "port/serial_device.h"
 #include "support/fake_serial_driver.h"
+#include "support/manual_clock.h"
 #include "support/pseudo_terminal.h"
 #include "support/real_faults.h"
 #include "support/test_fixtures.h"
@@ -46,7 +47,9 @@ class TestMSComm : public QObject
     // Each read the handler took, and every byte; while m_hold it reads nothing.
     QList<int> m_readSizes;
     QByteArray m_bytes;
+    QList<TimeMarks> m_marks; // of each read
     bool m_hold = false;
+    test::ManualClock m_clock; // outlives every port that reads on it
 
     [[nodiscard]] bool openAs(int number, const QString &settings = QStringLiteral("9600,n,8,1"))
     {
@@ -96,9 +99,10 @@ private slots:
     {
         QVERIFY2(test::permissionsBind(), "permissions do not bind root: run through ctest, which runs this as nobody");
         QObject::connect(&m_comm, &MSComm::dataReady, this, [this] {
-            const QByteArray chunk = m_hold ? QByteArray() : m_comm.input();
-            m_readSizes << int(chunk.size());
-            m_bytes += chunk;
+            const StampedBytes chunk = m_hold ? StampedBytes() : m_comm.input();
+            m_readSizes << int(chunk.bytes.size());
+            m_bytes += chunk.bytes;
+            m_marks << chunk.marks;
         });
     }
     void init()
@@ -106,22 +110,28 @@ private slots:
         m_dir = std::make_unique<test::TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
         m_comm.setSettingsFolder(m_dir->path());
-        m_readSizes.clear(), m_bytes.clear(), m_hold = false;
+        m_readSizes.clear(), m_bytes.clear(), m_marks.clear(), m_hold = false;
     }
     void cleanup()
     {
         m_comm.setPortOpen(false);
         m_comm.setLongestReadPause(0);
+        m_comm.setClock(Clock::steady());
         m_comm.setDeviceFactory([](const QString &) { return std::make_unique<SerialDevice>(LinuxSerialDriver::instance()); });
         m_fake.reset();
         m_dir.reset();
     }
 
     // Held bytes come back at most 32767 a read, each remainder announced by
-    // another event, none lost; closing first hands over what reached the port.
+    // another event, none lost, each with the time the reader took it from
+    // the terminal; closing first hands over what reached the port.
     void receiveInCappedReadsAndClose()
     {
+        test::ManualClock &clock = m_clock;
+        m_comm.setClock(clock);
+        const qint64 start = clock.msSinceEpoch();
         QVERIFY(openAs(3));
+        QCOMPARE(m_comm.openedAtMs(), start);
         QCOMPARE(m_comm.devicePath(), m_device.slavePath());
         QByteArray data(100000, '\0');
         for (int i = 0; i < data.size(); ++i)
@@ -129,15 +139,21 @@ private slots:
         m_hold = true;
         QVERIFY(m_device.writeAll(data));
         QTRY_COMPARE(m_comm.inBufferCount(), qint64(data.size()));
-        m_readSizes.clear();
+        m_readSizes.clear(), m_marks.clear();
+        clock.advance(std::chrono::milliseconds(7));
+        QVERIFY(m_device.write("!") == 1); // read, and stamped, while this thread runs no events
+        for (const QDeadlineTimer deadline(10000); m_comm.inBufferCount() <= data.size() && !deadline.hasExpired();)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         m_hold = false;
-        QVERIFY(m_device.writeAll("!"));
+        clock.advance(std::chrono::milliseconds(1000));
         QTRY_COMPARE(m_bytes.size(), data.size() + 1);
         QVERIFY(m_bytes == data + "!");
         // "!" joins the last read, or follows alone when it came after that began.
         QVERIFY2(m_readSizes.mid(0, 3) == (QList<int>{32767, 32767, 32767})
                      && (m_readSizes.mid(3) == QList<int>{1700} || m_readSizes.mid(3) == (QList<int>{1699, 1})),
                  qPrintable(QDebug::toString(m_readSizes)));
+        const TimeMarks held{{0, start}}, last{{0, start}, {1699, start + 7}};
+        QCOMPARE(m_marks, (QList<TimeMarks>{held, held, held, m_readSizes.size() == 4 ? last : held, {{0, start + 7}}}.first(m_readSizes.size())));
         QCOMPARE(m_device.readAvailable(), QByteArray()); // receive only
 
         m_hold = true;

@@ -1,6 +1,7 @@
-// The port's rules with no port: naming, settings, line conditions, and a
-// remote port's address and RFC 2217 reader.
+// The port's rules with no port: naming, settings, line conditions, held
+// bytes, and a remote port's address and RFC 2217 reader.
 #include "port/comm_settings.h"
+#include "port/held_bytes.h"
 #include "port/line_conditions.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
@@ -215,6 +216,27 @@ private slots:
     {
         QFETCH(qint64, lineFeedTime);
         QTEST(read_pacing::longestPause(lineFeedTime), "pause");
+    }
+
+    // Read bytes keep their reads' times through takes of any size, also
+    // once the taken front is dropped (past a mebibyte taken).
+    void heldBytesKeepTheirTimes()
+    {
+        HeldBytes held;
+        held.append("ab", 1);
+        held.append("cd", 2);
+        held.append("e", 2);
+        QCOMPARE(held.take(1).marks, (TimeMarks{{0, 1}}));
+        const StampedBytes middle = held.take(3);
+        QCOMPARE(middle.bytes, QByteArray("bcd"));
+        QCOMPARE(middle.marks, (TimeMarks{{0, 1}, {1, 2}}));
+        held.append(QByteArray(1 << 20, 'x'), 3);
+        held.append("yz", 4);
+        QCOMPARE(held.take(1 << 20).marks, (TimeMarks{{0, 2}, {1, 3}}));
+        const StampedBytes last = held.take(10);
+        QCOMPARE(last.bytes, QByteArray("xyz"));
+        QCOMPARE(last.marks, (TimeMarks{{0, 3}, {1, 4}}));
+        QCOMPARE(held.size(), 0);
     }
 
     void address_data()

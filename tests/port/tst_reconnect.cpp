@@ -3,6 +3,8 @@
 #include "port/device_watch.h"
 #include "port/mscomm.h"
 #include "port/reconnect.h"
+#include "receive/display_buffer.h"
+#include "receive/time_column.h"
 #include "support/manual_clock.h"
 #include "window/window_on_device.h"
 
@@ -14,6 +16,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <ctime>
+#include <optional>
+
 using namespace quillar;
 using quillar::test::PseudoTerminal;
 
@@ -21,7 +26,7 @@ class TestReconnect : public test::WindowOnDevice
 {
     Q_OBJECT
 
-    test::ManualClock m_clock;
+    std::optional<test::ManualClock> m_clock; // a new one for each test, from 12:00:00.000
 
     QString status() const { return child<QLabel>("lblStatus")->text(); }
     QPushButton *toggle() const { return child<QPushButton>("Command1"); }
@@ -38,11 +43,20 @@ class TestReconnect : public test::WindowOnDevice
         m_device = std::make_unique<PseudoTerminal>(); // not yet linked
     }
 
+    QString logPath() const { return m_dir->filePath(QStringLiteral("text.log")); }
+
 private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "UTC"); // the text log's times are local
+        ::tzset();
+    }
     void init()
     {
+        m_clock.emplace();
         QVERIFY(startWindow());
-        m_window->startLongSession({.reconnect = true}, m_clock);
+        m_window->startLongSession({.textLog = logPath(), .reconnect = true}, *m_clock);
+        m_window->port().setClock(*m_clock);
         QTest::mouseClick(toggle(), Qt::LeftButton);
         QCOMPARE(status(), opened());
     }
@@ -82,21 +96,60 @@ private slots:
         QTRY_COMPARE(changed.count(), 1);
     }
 
-    // Each replug reopens by itself, button and status in step, nothing
-    // reported (many cycles are bench/soak_unplug's part).
-    void unplugAndPlugBack()
+    // A replug reopens by itself, button and status in step, nothing
+    // reported (many cycles are bench/soak_unplug's part). A line the device
+    // left unfinished as it went: with line feeds ending lines, the reopen
+    // ends it, and the returned device's bytes start a line with their own
+    // time. With a timed line end still to come, and in
+    // the user's own Close and Open, the display's line goes on as the
+    // design has it, under its first byte's time, and the text log goes on
+    // in a marked line of its own with the new opening's time.
+    void lineAcrossAnOpening_data()
     {
-        for (const QString line : {"first ", "second "}) {
-            QVERIFY(m_device->writeAll(line.toLatin1()));
-            QTRY_VERIFY(m_window->display().text().endsWith(line));
+        QTest::addColumn<QString>("lineFeedTime");
+        QTest::addColumn<bool>("unplugged"); // or closed and opened by the user
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QStringList>("times"); // of each line
+        QTest::addColumn<QString>("log");
+        QTest::newRow("unplugged, lines end at line feeds")
+            << "0" << true << "partial\r\nafter[LF]\r\n" << QStringList{"12:00:00.000", "12:00:04.000", ""}
+            << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 after[LF]\n";
+        QTest::newRow("unplugged, a timed line end to come")
+            << "9999" << true << "partialafter[LF]" << QStringList{"12:00:00.000"}
+            << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 \u21AAafter[LF]\n";
+        QTest::newRow("closed and opened by the user")
+            << "0" << false << "partialafter[LF]\r\n" << QStringList{"12:00:00.000", ""}
+            << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 \u21AAafter[LF]\n";
+    }
+    void lineAcrossAnOpening()
+    {
+        QFETCH(QString, lineFeedTime);
+        QFETCH(bool, unplugged);
+        child<QLineEdit>("Text1")->setText(lineFeedTime);
+        const DisplayBuffer &display = m_window->display();
+        QVERIFY(m_device->writeAll("partial"));
+        QTRY_COMPARE(display.text(), QStringLiteral("partial"));
+        if (unplugged)
             unplug();
+        else
+            QTest::mouseClick(toggle(), Qt::LeftButton);
+        m_clock->advance(std::chrono::seconds(4));
+        if (unplugged)
             QVERIFY(m_device->linkAs(m_dir->path(), 2));
-            QTRY_COMPARE(status(), opened());
-            QCOMPARE(toggle()->text(), QStringLiteral("Close"));
-        }
-        QVERIFY(m_device->writeAll("back"));
-        QTRY_VERIFY(m_window->display().text().endsWith("back"));
+        else
+            QTest::mouseClick(toggle(), Qt::LeftButton);
+        QTRY_COMPARE(status(), opened());
+        QCOMPARE(toggle()->text(), QStringLiteral("Close"));
+        QVERIFY(m_device->writeAll("after\n"));
+        QTRY_VERIFY(display.text().contains(QStringLiteral("after")));
+        QTEST(display.text(), "display");
+        QStringList times;
+        for (qsizetype line = 0; line < display.lineCount(); ++line)
+            times << lineTimeText(TimeColumn::TimeOfDay, display, line);
+        QTEST(times, "times");
         QCOMPARE(m_seam->beeps(), 0);
+        m_window.reset();
+        QTEST(QString::fromUtf8(test::fileBytes(logPath())), "log");
     }
 
     // Back but held: quiet tries for a second, one error, then quiet tries.
@@ -108,16 +161,16 @@ private slots:
         QVERIFY(m_device->linkAs(m_dir->path(), 2));
         QTRY_VERIFY(reconnect().tries() >= 1); // seen at once, tried quietly
         QCOMPARE(m_seam->beeps(), 0);
-        m_clock.advance(std::chrono::milliseconds(Reconnect::GraceMs));
+        m_clock->advance(std::chrono::milliseconds(Reconnect::GraceMs));
         QTRY_COMPARE(m_seam->beeps(), 1);
         const int tries = reconnect().tries();
-        m_clock.advance(std::chrono::milliseconds(Reconnect::RetryMs));
+        m_clock->advance(std::chrono::milliseconds(Reconnect::RetryMs));
         QTRY_VERIFY(reconnect().tries() > tries); // a quiet try: still busy, nothing said
-        QCOMPARE(m_clock.nextDue(), std::optional(m_clock.now() + std::chrono::milliseconds(Reconnect::RetryMs)));
+        QCOMPARE(m_clock->nextDue(), std::optional(m_clock->now() + std::chrono::milliseconds(Reconnect::RetryMs)));
         QCOMPARE(m_seam->beeps(), 1);
         QVERIFY(!m_window->port().portOpen());
         other.setPortOpen(false);
-        m_clock.advance(std::chrono::milliseconds(Reconnect::RetryMs));
+        m_clock->advance(std::chrono::milliseconds(Reconnect::RetryMs));
         QTRY_COMPARE(status(), opened());
         QCOMPARE(m_seam->callsOf(test::ScriptedUi::Kind::Message).size(), 1u); // the 8010 box, once
         QCOMPARE(m_seam->beeps(), 1);
@@ -142,7 +195,7 @@ private slots:
         QVERIFY(!reconnect().isWatching());
         const QString before = status();
         QVERIFY(m_device->linkAs(m_dir->path(), 2));
-        m_clock.advance(std::chrono::milliseconds(Reconnect::GraceMs + Reconnect::RetryMs));
+        m_clock->advance(std::chrono::milliseconds(Reconnect::GraceMs + Reconnect::RetryMs));
         QCoreApplication::processEvents();
         QVERIFY(!m_window->port().portOpen());
         QCOMPARE(reconnect().tries(), 0);

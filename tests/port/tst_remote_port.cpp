@@ -1,6 +1,7 @@
 // A remote port through the real window: a scripted RFC 2217 server, and the
 // real ser2net serving a pseudo-terminal on the loopback.
 #include "port/mscomm.h"
+#include "port/reconnect.h"
 #include "port/remote_device.h"
 #include "port/serial_device.h"
 #include "port/serial_driver.h"
@@ -39,9 +40,10 @@ class ScriptedServer : public QObject
 public:
     enum class Mode { Rfc2217, RefusesComPort, Silent, Raw };
 
-    explicit ScriptedServer(Mode mode) : m_mode(mode)
+    // port: where it listens; any free one unless given.
+    explicit ScriptedServer(Mode mode, quint16 port = 0) : m_mode(mode)
     {
-        m_server.listen(QHostAddress::LocalHost);
+        m_server.listen(QHostAddress::LocalHost, port);
         QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
             m_client = m_server.nextPendingConnection();
             QObject::connect(m_client, &QTcpSocket::readyRead, this, &ScriptedServer::arrived);
@@ -303,6 +305,51 @@ private slots:
         }
         QCOMPARE(pauses, (QList<qint64>{100, 200, 400, 800, 1600, 2000, 2000}));
         QCOMPARE(m_seam->calls.size(), 0u);
+    }
+
+    // With --reconnect, a server not up when start-up opens its port is tried
+    // again as one that went away, never reported, the button offering Open
+    // meanwhile; Cancel, while start-up's own connect is under way, ends it.
+    void serverNotUpAtStartUp_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("nothing listens yet") << false;
+        QTest::newRow("start-up's connect cancelled") << true;
+    }
+    void serverNotUpAtStartUp()
+    {
+        QFETCH(bool, cancel);
+        m_window->startLongSession({.reconnect = true}, m_clock);
+        auto server = std::make_unique<ScriptedServer>(ScriptedServer::Mode::Silent);
+        const quint16 port = server->port();
+        if (!cancel)
+            server.reset(); // nothing listens there now
+        const QString address = QStringLiteral("%1://127.0.0.1:%2").arg(cancel ? "rfc2217" : "tcp").arg(port);
+        QVERIFY(test::writeFile(m_dir->filePath("COM5"), address.toUtf8() + "\n"));
+        QVERIFY(test::writeFile(m_dir->filePath("Quillar.ini"), "\"5\",\"115200\",1500,900,12000,5100,\"31\",\"128\",\"0\"\r\n"));
+        m_window->Form_Load();
+        QCOMPARE(status(), "Porta COM5: connecting to " + address);
+        if (cancel) {
+            QTest::mouseClick(toggle(), Qt::LeftButton);
+            QCOMPARE(status(), QStringLiteral("Porta COM5: CLOSED"));
+        } else {
+            QTRY_COMPARE(toggle()->text(), QStringLiteral("Open"));
+            QVERIFY2(child<StatusLine>("lblStatus")->detail().contains("refused the connection"),
+                     qPrintable(child<StatusLine>("lblStatus")->detail()));
+            server = std::make_unique<ScriptedServer>(ScriptedServer::Mode::Raw, port);
+        }
+        QTRY_VERIFY(!m_window->port().portConnecting());
+        m_clock.advance(std::chrono::milliseconds(Reconnect::RetryMs));
+        if (cancel) {
+            QTest::qWait(20);
+            QVERIFY(!m_window->port().portOpen() && !m_window->port().portConnecting());
+            QCOMPARE(toggle()->text(), QStringLiteral("Open"));
+        } else {
+            QTRY_COMPARE(status(), QStringLiteral("Porta COM5: 115200,n,8,1 OK"));
+            QCOMPARE(toggle()->text(), QStringLiteral("Close"));
+        }
+        QCOMPARE(m_seam->calls.size(), 0u);
+        QCOMPARE(m_seam->beeps(), 0);
     }
 
     // RFC 2217 through the real ser2net: the device's bytes, 0xFF too, at the

@@ -149,7 +149,7 @@ private slots:
         DisplayBuffer d(nullptr, [&now] { return now; });
         for (const QString &step : steps) {
             if (step == QLatin1String("open"))
-                d.markPortOpened();
+                d.markPortOpened(now);
             else if (step == QLatin1String("clear"))
                 d.clear();
             else if (step.startsWith(u'+') || step.startsWith(u'-'))

@@ -21,7 +21,9 @@ struct Rig final : ReceiveUi
 
     // "+N": N ms pass, and the timer fires if its time comes meanwhile;
     // "T=v": Text1 edited to v (its Change event); "T4=v", "T2=v": the
-    // bounds edited; anything else: one read of those bytes (Latin-1).
+    // bounds edited; "@N:bytes|@M:bytes...": one hand-over of reads taken
+    // N, M... ms after the clock's start; anything else: one read of those
+    // bytes (Latin-1), taken now.
     void play(const QStringList &steps)
     {
         for (const QString &step : steps) {
@@ -32,11 +34,22 @@ struct Rig final : ReceiveUi
                 path.lineFeedTimeChanged();
             } else if (step.startsWith(QLatin1String("T4=")) || step.startsWith(QLatin1String("T2="))) {
                 (step[1] == QLatin1Char('4') ? t4 : t2) = step.mid(3);
+            } else if (step.startsWith(QLatin1Char('@'))) {
+                StampedBytes input;
+                for (const QString &piece : step.split(QLatin1Char('|'))) {
+                    const qsizetype colon = piece.indexOf(QLatin1Char(':'));
+                    input.marks.push_back({input.bytes.size(), test::ManualClock::WallAtStart + piece.mid(1, colon - 1).toLongLong()});
+                    input.bytes += piece.mid(colon + 1).toLatin1();
+                }
+                path.receive(input);
             } else {
-                path.receive(step.toLatin1());
+                read(step.toLatin1());
             }
         }
     }
+
+    // One read, taken now.
+    void read(const QByteArray &bytes) { path.receive({bytes, {{0, clock.msSinceEpoch()}}}); }
 
     QString t4 = QStringLiteral("31");
     QString t2 = QStringLiteral("128");
@@ -99,6 +112,37 @@ private slots:
         QCOMPARE(rig.display.text(), display);
     }
 
+    // A line shows the time its first byte was read, however many reads a
+    // hand-over holds (the window's own, end to end, are the session logs'
+    // test). Times: each line's, in ms after the clock's start.
+    void lineTimes_data()
+    {
+        QTest::addColumn<QString>("lineFeedTime");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("times");
+        QTest::newRow("later reads leave a line's time; the next line takes its own")
+            << "0" << QStringList{"@0:ab|@7:c\nd|@9:e"} << "abc[LF]\r\nde" << "0 7";
+        QTest::newRow("after a timed line end, the next read's")
+            << "150" << QStringList{"@0:ab|@5:c", "+150", "@400:d"} << "abc<003>\r\nd" << "0 400";
+        QTest::newRow("CR LF let through, split over reads; empty lines")
+            << "0" << QStringList{"T4=9", "T2=200", "@0:\r\n|@3:\r|@4:\n|@6:x"} << "\r\n\r\nx" << "0 3 6";
+    }
+    void lineTimes()
+    {
+        QFETCH(QString, lineFeedTime);
+        QFETCH(QStringList, steps);
+        Rig rig(lineFeedTime);
+        rig.play(steps);
+        QTEST(rig.display.text(), "display");
+        QStringList times;
+        for (qsizetype line = 0; line < rig.display.lineCount(); ++line) {
+            const std::optional<qint64> time = rig.display.lineTime(line);
+            times << (time ? QString::number(*time - test::ManualClock::WallAtStart) : QStringLiteral("-"));
+        }
+        QTEST(times.join(QLatin1Char(' ')), "times");
+    }
+
     // One read is one append, whatever its size.
     void oneAppendPerRead()
     {
@@ -112,10 +156,10 @@ private slots:
     {
         Rig rig(QStringLiteral("0"));
         rig.path.setLineByteCount(INT32_MAX);
-        rig.path.receive(QByteArray("ab"));
+        rig.read("ab");
         QCOMPARE(rig.path.lineByteCount(), INT32_MAX + qint64(2));
         rig.path.setLineByteCount(INT64_MAX - 1);
-        rig.path.receive(QByteArray("abc"));
+        rig.read("abc");
         QCOMPARE(rig.path.lineByteCount(), qint64(INT64_MAX));
         QCOMPARE(ReceivePath::timedLineEnd(4294967296), QStringLiteral("<4294967296>\r\n"));
     }

@@ -10,6 +10,11 @@ Clock::TimePoint ManualClock::now() const
     return m_now;
 }
 
+qint64 ManualClock::msSinceEpoch() const
+{
+    return WallAtStart + std::chrono::duration_cast<std::chrono::milliseconds>(now() - Start).count();
+}
+
 void ManualClock::advance(std::chrono::milliseconds step)
 {
     std::unique_lock lock(m_mutex);

@@ -12,11 +12,15 @@ namespace quillar::test {
 
 // A clock the test moves. Timers made on it fire, earliest first, as
 // advance() passes their deadlines, each seeing the clock at its own
-// deadline; a thread waiting on it wakes as it moves.
+// deadline; a thread waiting on it wakes as it moves. Its time of day moves
+// with it, from 12:00:00.000 UTC on a day in 2026 (WallAtStart).
 class ManualClock final : public Clock
 {
 public:
+    static constexpr qint64 WallAtStart = 1796558400000;
+
     TimePoint now() const override;
+    qint64 msSinceEpoch() const override;
     std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock,
                              TimePoint due) override;
 
@@ -34,7 +38,8 @@ protected:
 
 private:
     mutable std::mutex m_mutex;
-    TimePoint m_now{std::chrono::hours(1)};
+    static constexpr TimePoint Start{std::chrono::hours(1)};
+    TimePoint m_now = Start;
     std::map<ClockTimer *, TimePoint> m_timers;
     std::set<std::condition_variable *> m_waiting;
     std::map<std::thread::id, quint64> m_seenBy; // each waiting thread: the move it last saw
