@@ -328,13 +328,13 @@ private slots:
         QVERIFY(test::writeFile(m_dir->filePath("COM5"), address.toUtf8() + "\n"));
         QVERIFY(test::writeFile(m_dir->filePath("Quillar.ini"), "\"5\",\"115200\",1500,900,12000,5100,\"31\",\"128\",\"0\"\r\n"));
         m_window->Form_Load();
-        QCOMPARE(status(), "Porta COM5: connecting to " + address);
+        QCOMPARE(status(), "Porta COM5: connessione a " + address + u'\u2026');
         if (cancel) {
             QTest::mouseClick(toggle(), Qt::LeftButton);
             QCOMPARE(status(), QStringLiteral("Porta COM5: CLOSED"));
         } else {
             QTRY_COMPARE(toggle()->text(), QStringLiteral("Open"));
-            QVERIFY2(child<StatusLine>("lblStatus")->detail().contains("refused the connection"),
+            QVERIFY2(child<StatusLine>("lblStatus")->detail().contains(QStringLiteral("ha rifiutato la connessione")),
                      qPrintable(child<StatusLine>("lblStatus")->detail()));
             server = std::make_unique<ScriptedServer>(ScriptedServer::Mode::Raw, port);
         }
