@@ -22,7 +22,7 @@ using namespace quillar;
 
 namespace {
 
-constexpr int ShortLines = 40;       // fill the window above the last line
+constexpr int ShortLines = 40; // fill the window above the last line
 constexpr int ShortLineLength = 60;
 constexpr qsizetype Prefix = ShortLines * (ShortLineLength + 2);
 
@@ -129,8 +129,8 @@ int main(int argc, char *argv[])
     const QString above = shortLines();
     std::printf("One append and its paint, %d lines of %d characters above the last line, window 1000x600.\n",
                 ShortLines, ShortLineLength);
-    std::printf("%-15s %6s %12s %12s %10s %10s %10s %7s\n", "widget", "chunk", "line before", "line after",
-                "median us", "mean us", "worst us", "paints");
+    std::printf("%-15s %6s %12s %12s %10s %10s %10s %7s\n", "widget", "chunk", "line before", "line after", "median us",
+                "mean us", "worst us", "paints");
 
     for (const qsizetype chunkLength : {qsizetype(64), qsizetype(1024)}) {
         const QString chunk = rendered(chunkLength);
@@ -179,19 +179,30 @@ int main(int argc, char *argv[])
         const QString chunk = rendered(chunkLength - 2) + QStringLiteral("\r\n");
         viewPaints.paints = 0;
         const int reps = 400;
-        const Result v = measure(reps, [&] { buffer.clear(); buffer.append(above); },
-                                 [&] { buffer.append(chunk); });
+        const Result v = measure(
+            reps,
+            [&] {
+                buffer.clear();
+                buffer.append(above);
+            },
+            [&] { buffer.append(chunk); });
         std::printf("%-15s %6lld %12s %12s %10.1f %10.1f %10.1f %7.2f\n", "DisplayView",
                     static_cast<long long>(chunkLength), "LF mode", "new line", v.median, v.mean, v.worst,
                     double(viewPaints.paints) / (2.0 * reps));
         editPaints.paints = 0;
-        const Result e = measure(60, [&] { edit.setPlainText(above); edit.moveCursor(QTextCursor::End); }, [&] {
-            QTextCursor cursor = edit.textCursor();
-            cursor.movePosition(QTextCursor::End);
-            cursor.insertText(chunk);
-            edit.setTextCursor(cursor);
-            edit.ensureCursorVisible();
-        });
+        const Result e = measure(
+            60,
+            [&] {
+                edit.setPlainText(above);
+                edit.moveCursor(QTextCursor::End);
+            },
+            [&] {
+                QTextCursor cursor = edit.textCursor();
+                cursor.movePosition(QTextCursor::End);
+                cursor.insertText(chunk);
+                edit.setTextCursor(cursor);
+                edit.ensureCursorVisible();
+            });
         std::printf("%-15s %6lld %12s %12s %10.1f %10.1f %10.1f %7.2f\n", "QPlainTextEdit",
                     static_cast<long long>(chunkLength), "LF mode", "new line", e.median, e.mean, e.worst,
                     double(editPaints.paints) / (2.0 * 60));

@@ -64,7 +64,9 @@ const Document Documents[] = {
          return rtf + "}";
      }},
     {"text paragraphs (64 MB)",
-     [] { return repeatedUpTo("{\\rtf1 ", "Quillar shows what the device sends, {\\b byte} by byte.\\par\n", FileLimit); }},
+     [] {
+         return repeatedUpTo("{\\rtf1 ", "Quillar shows what the device sends, {\\b byte} by byte.\\par\n", FileLimit);
+     }},
     {"empty paragraphs (64 MB)", [] { return repeatedUpTo("{\\rtf1 ", "\\par", FileLimit); }},
 };
 

@@ -42,8 +42,7 @@ void reportPerByte(benchmark::State &state, qsizetype bytesPerIteration)
     state.SetBytesProcessed(state.iterations() * bytesPerIteration);
     // Shown as time per byte ("1.5ns").
     state.counters["per_byte"] = benchmark::Counter(
-        double(bytesPerIteration),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        double(bytesPerIteration), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void render(benchmark::State &state, Kind kind, const char16_t *lineFeedTime)

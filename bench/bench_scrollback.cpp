@@ -111,7 +111,8 @@ int main(int argc, char *argv[])
     timer.restart();
     found = false;
     finder.find(QStringLiteral("[1B]"), true, display.length() - 2);
-    const double caseStall = std::max(longestStall([&] { return found; }), longestStall([&] { return finder.counted(); }));
+    const double caseStall =
+        std::max(longestStall([&] { return found; }), longestStall([&] { return finder.counted(); }));
     std::printf("find, matching case: first match and count %.0f ms, longest hold %.1f ms\n",
                 double(timer.nsecsElapsed()) / 1e6, caseStall);
 
@@ -133,7 +134,8 @@ int main(int argc, char *argv[])
             display.append(renderer.render(bytes));
             taken += bytes.size();
         }
-        std::printf("intake: %.1f MB/s received, %s\n", double(taken) / (double(clock.nsecsElapsed()) / 1e9) / 1e6, what);
+        std::printf("intake: %.1f MB/s received, %s\n", double(taken) / (double(clock.nsecsElapsed()) / 1e9) / 1e6,
+                    what);
     };
     QByteArray text;
     while (text.size() < 32767)

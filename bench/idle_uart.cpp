@@ -81,7 +81,8 @@ int main(int argc, char **argv)
     const double perSecond = double(wakeUps() - before) / seconds;
     std::printf("%.1f wake-ups/s, %.2f %% CPU, modem lines %s\n", perSecond,
                 (ownCpuMilliseconds() - cpuBefore) / (seconds * 10),
-                watch == SerialDevice::ModemWatch::Waiting ? "waited for (TIOCMIWAIT)"
-                : watch == SerialDevice::ModemWatch::Polling ? "looked at every 250 ms" : "not watched");
+                watch == SerialDevice::ModemWatch::Waiting       ? "waited for (TIOCMIWAIT)"
+                    : watch == SerialDevice::ModemWatch::Polling ? "looked at every 250 ms"
+                                                                 : "not watched");
     return 0;
 }

@@ -38,8 +38,8 @@ namespace {
 constexpr int Port = 3;
 constexpr int BytesPerMillisecond = 12; // about 115200 baud
 constexpr int BytesPerCycle = 3000;
-constexpr double IdleCpuMs = 20;      // allowed between 100 and 300 ms after an unplug
-constexpr long FlatMemoryKb = 1024;   // resident growth allowed after the first two cycles
+constexpr double IdleCpuMs = 20;    // allowed between 100 and 300 ms after an unplug
+constexpr long FlatMemoryKb = 1024; // resident growth allowed after the first two cycles
 
 int openDescriptors()
 {
@@ -136,7 +136,9 @@ int main(int argc, char *argv[])
     namedChild<QLineEdit>(window, "Text1")->setText(QStringLiteral("0")); // lines end on line feeds
     namedChild<QLineEdit>(window, "txtCom1")->setText(QString::number(Port));
     const auto status = [&] { return namedChild<QLabel>(window, "lblStatus")->text(); };
-    const auto click = [&](const char *button) { QTest::mouseClick(namedChild<QPushButton>(window, button), Qt::LeftButton); };
+    const auto click = [&](const char *button) {
+        QTest::mouseClick(namedChild<QPushButton>(window, button), Qt::LeftButton);
+    };
     const QString opened = QStringLiteral("Porta COM%1: 9600,n,8,1 OK").arg(Port);
     const QString unplugged = QStringLiteral("Errore n.68 su COM%1").arg(Port);
 
@@ -170,7 +172,9 @@ int main(int argc, char *argv[])
         const double idleCpu = ownCpuMilliseconds() - cpuBefore;
         worstIdleCpu = std::max(worstIdleCpu, idleCpu);
         if (idleCpu > IdleCpuMs)
-            return fail(cycle, qPrintable(QStringLiteral("the processor is still busy after the unplug: %1 ms of CPU").arg(idleCpu)));
+            return fail(
+                cycle,
+                qPrintable(QStringLiteral("the processor is still busy after the unplug: %1 ms of CPU").arg(idleCpu)));
 
         device = std::make_unique<PseudoTerminal>();
         if (!device->linkAs(dir.path(), Port))

@@ -26,8 +26,8 @@ int main(int argc, char *argv[])
     }
     const QString folder = QStringLiteral("hicolor/scalable/apps");
     QSaveFile svg(out.filePath(folder + u'/' + id + QStringLiteral(".svg")));
-    if (!out.mkpath(folder) || !svg.open(QIODevice::WriteOnly) || svg.write(quillar::quillarIconSvg()) < 0 ||
-        !svg.commit()) {
+    if (!out.mkpath(folder) || !svg.open(QIODevice::WriteOnly) || svg.write(quillar::quillarIconSvg()) < 0
+        || !svg.commit()) {
         std::fprintf(stderr, "render-icons: cannot write %s\n", qPrintable(svg.fileName()));
         return 1;
     }

@@ -103,7 +103,8 @@ int main(int argc, char **argv)
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<std::uint16_t>(tcpPort));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
+        if (::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+            || ::listen(listener, 1) != 0) {
             std::perror("listen");
             return 1;
         }

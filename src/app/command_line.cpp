@@ -57,7 +57,8 @@ const OptionRow Options[] = {
     {"scrollback", "characters",
      "Keep the last <characters> received on the display (1000 to 1000000000; 20000 when not given). "
      "Find, Copy all and Save take all of them.",
-     Kind::Scrollback, [](CommandLine &c, const QString &v, const CommandLineContext &) { c.scrollback = v.toLongLong(); }},
+     Kind::Scrollback,
+     [](CommandLine &c, const QString &v, const CommandLineContext &) { c.scrollback = v.toLongLong(); }},
     {"reconnect", "",
      "When the open port's device vanishes, watch for the same device and reopen it with the same settings "
      "as soon as it comes back.",
@@ -76,11 +77,26 @@ struct QtOption
     bool takesValue;
 };
 const QtOption QtOptions[] = {
-    {"platform", true}, {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qwindowgeometry", true}, {"qwindowicon", true}, {"qwindowtitle", true}, {"session", true},
-    {"style", true}, {"stylesheet", true}, {"display", true}, {"geometry", true},
-    {"title", true}, {"icon", true}, {"name", true}, {"visual", true},
-    {"reverse", false}, {"widgetcount", false}, {"nograb", false}, {"dograb", false},
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"session", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"display", true},
+    {"geometry", true},
+    {"title", true},
+    {"icon", true},
+    {"name", true},
+    {"visual", true},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"nograb", false},
+    {"dograb", false},
 };
 
 QString text(const char *s)
@@ -151,8 +167,8 @@ CommandLine parseCommandLine(const QStringList &arguments, const CommandLineCont
     if (!parser.parse(arguments))
         return usageError(parser.errorText(), parser, program);
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()),
-                          parser, program);
+        return usageError(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()), parser,
+                          program);
 
     CommandLine result;
     if (parser.isSet(help)) {
@@ -183,8 +199,8 @@ CommandLine parseCommandLine(const QStringList &arguments, const CommandLineCont
         for (QString value : parser.values(own[i])) {
             // An empty number is a number out of range, said as such below.
             if (value.isEmpty() && row.kind == Kind::Path)
-                return usageError(QStringLiteral("--%1 needs a %2.").arg(text(row.name), text(row.valueName)),
-                                  parser, program);
+                return usageError(QStringLiteral("--%1 needs a %2.").arg(text(row.name), text(row.valueName)), parser,
+                                  program);
             if (row.kind == Kind::Path)
                 value = QDir::cleanPath(QDir(context.startDirectory).absoluteFilePath(value));
             if (row.kind == Kind::Scrollback && !isScrollback(value))

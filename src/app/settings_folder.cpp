@@ -17,8 +17,8 @@ QString lastSystemError()
 
 QString userSettingsFolder(const QString &xdgConfigHome, const QString &homeDirectory)
 {
-    const QString base = QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome
-                                                             : QDir(homeDirectory).filePath(QStringLiteral(".config"));
+    const QString base =
+        QDir::isAbsolutePath(xdgConfigHome) ? xdgConfigHome : QDir(homeDirectory).filePath(QStringLiteral(".config"));
     return QDir::cleanPath(QDir(base).filePath(QStringLiteral("quillar")));
 }
 

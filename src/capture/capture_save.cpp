@@ -14,9 +14,10 @@
 namespace quillar {
 
 CaptureSave::CaptureSave(const DisplayBuffer &display, CaptureUi &ui, QString settingsFolder)
-    : m_display(display), m_ui(ui), m_settingsFolder(std::move(settingsFolder))
-{
-}
+    : m_display(display),
+      m_ui(ui),
+      m_settingsFolder(std::move(settingsFolder))
+{ }
 
 QString CaptureSave::proposedDirectory() const
 {
@@ -83,9 +84,8 @@ void CaptureSave::writeChosenFile()
 
     errno = 0;
     bool written = true;
-    text.forEachPiece([&](const char *bytes, qsizetype count) {
-        written = written && file.write(bytes, count) == count;
-    });
+    text.forEachPiece(
+        [&](const char *bytes, qsizetype count) { written = written && file.write(bytes, count) == count; });
     if (!written || file.write("\r\n", 2) != 2 || !file.flush()) {
         const int err = errno;
         throw writeFailure(path, WritePhase::Write, err, file.errorString());

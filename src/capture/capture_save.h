@@ -2,7 +2,6 @@
 
 #include <QString>
 
-
 class QWidget;
 
 namespace quillar {

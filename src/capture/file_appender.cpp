@@ -37,7 +37,7 @@ struct Command
 
 struct FileAppender::Shared
 {
-    explicit Shared(Clock &c) : clock(c) {}
+    explicit Shared(Clock &c) : clock(c) { }
 
     Clock &clock;
     QByteArray nativePath;
@@ -87,7 +87,8 @@ struct FileAppender::Shared
 };
 
 FileAppender::FileAppender(QString path, qsizetype capacity, Clock &clock, QObject *parent)
-    : QObject(parent), m_shared(std::make_shared<Shared>(clock))
+    : QObject(parent),
+      m_shared(std::make_shared<Shared>(clock))
 {
     m_shared->nativePath = QFile::encodeName(path);
     m_shared->path = std::move(path);
@@ -101,8 +102,8 @@ FileAppender::~FileAppender()
     std::unique_lock lock(m_shared->mutex);
     m_shared->stopping = true;
     m_shared->wake.notify_one();
-    const bool done = m_shared->finished.wait_for(lock, std::chrono::milliseconds(ExitWaitMs),
-                                                  [this] { return m_shared->done; });
+    const bool done =
+        m_shared->finished.wait_for(lock, std::chrono::milliseconds(ExitWaitMs), [this] { return m_shared->done; });
     m_shared->owner = nullptr;
     lock.unlock();
     if (done) {
@@ -175,7 +176,7 @@ QString FileAppender::failureMessage(const QString &path, int number, const QStr
 class FileAppender::Writer
 {
 public:
-    explicit Writer(Shared &shared) : m_shared(shared) {}
+    explicit Writer(Shared &shared) : m_shared(shared) { }
 
     void run()
     {
@@ -199,7 +200,9 @@ private:
     bool takeBatch(std::deque<Command> &batch)
     {
         std::unique_lock lock(m_shared.mutex);
-        const auto ready = [&] { return m_shared.stopping || m_shared.controlQueued || m_shared.queuedBytes >= BatchBytes; };
+        const auto ready = [&] {
+            return m_shared.stopping || m_shared.controlQueued || m_shared.queuedBytes >= BatchBytes;
+        };
         const auto any = [&] { return ready() || !m_shared.queue.empty(); };
         if (m_unsynced)
             waitUntil(lock, m_lastSync + SyncInterval, any);
@@ -276,14 +279,17 @@ private:
             failWith(WritePhase::Write, errno);
             return false;
         }
-        struct stat opened{};
-        struct stat named{};
+        struct stat opened
+        { };
+        struct stat named
+        { };
         if (::fstat(m_fd, &opened) == 0
             && (opened.st_nlink == 0 || ::stat(m_shared.nativePath.constData(), &named) != 0
                 || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev)) {
             closeFile();
             std::lock_guard lock(m_shared.mutex);
-            m_shared.fail(ErrorNumber::FileNotFound, QStringLiteral("Il file è stato rimosso o sostituito durante la scrittura"));
+            m_shared.fail(ErrorNumber::FileNotFound,
+                          QStringLiteral("Il file è stato rimosso o sostituito durante la scrittura"));
             return false;
         }
         return true;

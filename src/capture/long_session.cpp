@@ -10,7 +10,9 @@ namespace quillar {
 
 LongSession::LongSession(const LongSessionOptions &options, MSComm &comm, PortToggle &toggle, DisplayBuffer &display,
                          Clock &clock, QObject *parent)
-    : QObject(parent), m_comm(comm), m_display(display)
+    : QObject(parent),
+      m_comm(comm),
+      m_display(display)
 {
     if (!options.rawLog.isEmpty()) {
         m_rawLog = std::make_unique<FileAppender>(options.rawLog, FileAppender::DefaultCapacity, clock);
@@ -28,9 +30,8 @@ LongSession::LongSession(const LongSessionOptions &options, MSComm &comm, PortTo
         m_textLogFile = std::make_unique<FileAppender>(options.textLog, FileAppender::DefaultCapacity, clock);
         connect(m_textLogFile.get(), &FileAppender::failed, this, &LongSession::logFailed);
         m_textLogFile->open();
-        m_textLog = std::make_unique<TextLog>([file = m_textLogFile.get()](QByteArray text) {
-            file->append(std::move(text));
-        });
+        m_textLog =
+            std::make_unique<TextLog>([file = m_textLogFile.get()](QByteArray text) { file->append(std::move(text)); });
         display.setAppendObserver(m_textLog.get());
     }
     if (options.reconnect) {

@@ -18,7 +18,8 @@ class Reconnect;
 class TextLog;
 
 // What the command line asks of a session that runs unattended.
-struct LongSessionOptions {
+struct LongSessionOptions
+{
     QString rawLog = {};  // --log: every byte received, as received
     QString textLog = {}; // --log-text: the display's lines with their times
     bool reconnect = false;

@@ -23,7 +23,7 @@ QChar shown(QChar ch)
 
 } // namespace
 
-TextLog::TextLog(Sink sink) : m_sink(std::move(sink)) {}
+TextLog::TextLog(Sink sink) : m_sink(std::move(sink)) { }
 
 void TextLog::startLine(qint64 arrivedMs)
 {

@@ -63,8 +63,9 @@ std::unique_ptr<QTextDocument> loadHelpDocument(const QString &path, double dpi)
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
         const int error = errno;
-        return messageDocument(name, QStringLiteral("Il file non può essere letto: %1.")
-                                         .arg(error != 0 ? systemText(error) : file.errorString()));
+        return messageDocument(name,
+                               QStringLiteral("Il file non può essere letto: %1.")
+                                   .arg(error != 0 ? systemText(error) : file.errorString()));
     }
     if (file.size() > MaxHelpFileBytes)
         return messageDocument(name, QStringLiteral("Il file è troppo grande (%1 byte).").arg(file.size()));

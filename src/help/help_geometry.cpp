@@ -14,8 +14,10 @@ std::int32_t centredOffset(float screenTwips, float windowTwips)
 
 QPoint centredPosition(const QRect &screen, QSizeF outerTwips, double dpi)
 {
-    const auto left = centredOffset(static_cast<float>(pixelsToTwips(screen.width(), dpi)), static_cast<float>(outerTwips.width()));
-    const auto top = centredOffset(static_cast<float>(pixelsToTwips(screen.height(), dpi)), static_cast<float>(outerTwips.height()));
+    const auto left =
+        centredOffset(static_cast<float>(pixelsToTwips(screen.width(), dpi)), static_cast<float>(outerTwips.width()));
+    const auto top =
+        centredOffset(static_cast<float>(pixelsToTwips(screen.height(), dpi)), static_cast<float>(outerTwips.height()));
     return {screen.x() + twipsToPixels(left, dpi), screen.y() + twipsToPixels(top, dpi)};
 }
 

@@ -43,8 +43,7 @@ QPixmap iconImage(int size)
 }
 } // namespace
 
-HelpWindow::HelpWindow()
-    : QWidget(nullptr), m_view(new QTextEdit(this))
+HelpWindow::HelpWindow() : QWidget(nullptr), m_view(new QTextEdit(this))
 {
     setObjectName(QStringLiteral("frmIstruzioni"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -102,7 +101,8 @@ void HelpWindow::Form_Resize()
     const ViewTwips size = helpViewSize(static_cast<float>(outer.width()), static_cast<float>(outer.height()));
     const double dpi = logicalDpi();
     // One twip is less than a pixel; the view keeps at least one pixel.
-    m_view->setGeometry(0, 0, std::max(1, twipsToPixels(size.width, dpi)), std::max(1, twipsToPixels(size.height, dpi)));
+    m_view->setGeometry(0, 0, std::max(1, twipsToPixels(size.width, dpi)),
+                        std::max(1, twipsToPixels(size.height, dpi)));
 }
 
 void HelpWindow::Form_Activate()
@@ -113,8 +113,8 @@ void HelpWindow::Form_Activate()
     if (!path) {
         // Closing first keeps the box's own activation changes from asking again.
         m_closing = true;
-        modalUi().messageBox(this, QStringLiteral("Manca il file di help ") + m_helpFileName,
-                             QStringLiteral("Quillar"), ModalUi::Icon::Critical);
+        modalUi().messageBox(this, QStringLiteral("Manca il file di help ") + m_helpFileName, QStringLiteral("Quillar"),
+                             ModalUi::Icon::Critical);
         close();
         return;
     }

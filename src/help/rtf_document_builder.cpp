@@ -13,13 +13,15 @@ namespace quillar {
 namespace {
 constexpr int MaxColumns = 64;
 constexpr int DefaultCellWidth = 1440; // twips, for cells written without \cellx
-constexpr double PageTextWidth = 9638;  // twips of an A4 page less its usual margins
+constexpr double PageTextWidth = 9638; // twips of an A4 page less its usual margins
 const QString CutShortNote = QStringLiteral("[…] Il resto del documento non viene mostrato: è troppo lungo "
                                             "per la finestra di aiuto.");
 } // namespace
 
 RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument &document, double dpi)
-    : m_document(document), m_dpi(dpi), m_cursor(&document)
+    : m_document(document),
+      m_dpi(dpi),
+      m_cursor(&document)
 {
     m_cursor.movePosition(QTextCursor::End);
     // A shown document is never edited: nothing to undo. One edit block for
@@ -162,7 +164,8 @@ void RtfDocumentBuilder::flushTable()
     // distinct edges fall back to one column per cell.
     const bool useEdges = boundaries.size() - 1 <= MaxColumns;
     const std::vector<int> bounds(boundaries.begin(), boundaries.end());
-    const int columns = useEdges ? static_cast<int>(bounds.size()) - 1 : static_cast<int>(std::min<std::size_t>(widest, MaxColumns));
+    const int columns =
+        useEdges ? static_cast<int>(bounds.size()) - 1 : static_cast<int>(std::min<std::size_t>(widest, MaxColumns));
 
     QTextTableFormat format;
     format.setBorder(borders ? 1 : 0);

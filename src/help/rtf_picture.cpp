@@ -74,8 +74,8 @@ std::optional<RtfRun> RtfPicture::toRun(double dpi, RtfPictureBudget &budget) co
         twips *= std::clamp(scale, 1, 1000) / 100.0;
         return std::clamp(twips * dpi / 1440.0, 1.0, MaxSidePixels);
     };
-    run.imageSize = QSizeF(side(goalWidth, width, declared.width(), scaleX),
-                           side(goalHeight, height, declared.height(), scaleY));
+    run.imageSize =
+        QSizeF(side(goalWidth, width, declared.width(), scaleX), side(goalHeight, height, declared.height(), scaleY));
     return run;
 }
 

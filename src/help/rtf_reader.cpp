@@ -9,14 +9,15 @@
 namespace quillar {
 
 namespace {
-constexpr int MaxDepth = 512;          // deeper groups share the deepest state
-constexpr int MaxTableEntries = 4096;  // fonts and colours
+constexpr int MaxDepth = 512;         // deeper groups share the deepest state
+constexpr int MaxTableEntries = 4096; // fonts and colours
 } // namespace
 
 RtfReader::RtfReader(QByteArrayView input, QTextDocument &document, double dpi)
-    : m_tokens(input), m_dpi(dpi), m_builder(document, dpi)
-{
-}
+    : m_tokens(input),
+      m_dpi(dpi),
+      m_builder(document, dpi)
+{ }
 
 bool RtfReader::showsText() const
 {
@@ -168,7 +169,8 @@ void RtfReader::rawText(QByteArrayView bytes)
     // No character takes more than two bytes, and no document shows more
     // than its cap: the rest of a longer run could not be shown.
     bytes.truncate(std::min<qsizetype>(bytes.size(), 2 * RtfDocumentBuilder::MaxDocumentCharacters));
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     emitText(ascii ? QString::fromLatin1(bytes) : m_decoder.decode(bytes, codePage()));
 }
 
@@ -247,7 +249,10 @@ RtfParagraph RtfReader::takeParagraph()
     return paragraph;
 }
 
-void RtfReader::endParagraph() { m_builder.addParagraph(takeParagraph(), state().para.inTable); }
+void RtfReader::endParagraph()
+{
+    m_builder.addParagraph(takeParagraph(), state().para.inTable);
+}
 
 void RtfReader::endCell()
 {

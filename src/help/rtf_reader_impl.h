@@ -44,7 +44,7 @@ public:
 
     // Control-word handlers, one per rule; rtf_keywords.cpp says which words
     // reach which. The value is the word's parameter or the table's default.
-    void ignore(const RtfWordCall &) {}
+    void ignore(const RtfWordCall &) { }
     void unknownWord(const RtfWordCall &call);
     void binary(const RtfWordCall &call);
     void rtfHeader(const RtfWordCall &call);
@@ -75,20 +75,32 @@ public:
     void footnoteMark(const RtfWordCall &call);
 
     void plain(const RtfWordCall &call);
-    template<bool RtfCharState::*Flag>
-    void charFlag(const RtfWordCall &call) { state().chars.*Flag = call.on(); }
-    template<int RtfCharState::*Colour>
-    void charColour(const RtfWordCall &call) { state().chars.*Colour = call.value; }
+    template <bool RtfCharState::*Flag>
+    void charFlag(const RtfWordCall &call)
+    {
+        state().chars.*Flag = call.on();
+    }
+    template <int RtfCharState::*Colour>
+    void charColour(const RtfWordCall &call)
+    {
+        state().chars.*Colour = call.value;
+    }
     void underline(const RtfWordCall &call);
     void vertical(const RtfWordCall &call);
     void fontSize(const RtfWordCall &call);
 
     void pard(const RtfWordCall &call);
     void alignment(const RtfWordCall &call);
-    template<int RtfParaState::*Measure>
-    void paraTwips(const RtfWordCall &call) { state().para.*Measure = twips(call.value); }
-    template<bool RtfParaState::*Flag>
-    void paraFlag(const RtfWordCall &call) { state().para.*Flag = call.on(); }
+    template <int RtfParaState::*Measure>
+    void paraTwips(const RtfWordCall &call)
+    {
+        state().para.*Measure = twips(call.value);
+    }
+    template <bool RtfParaState::*Flag>
+    void paraFlag(const RtfWordCall &call)
+    {
+        state().para.*Flag = call.on();
+    }
     void tableDepth(const RtfWordCall &call);
     void tabStop(const RtfWordCall &call);
     void tabKind(const RtfWordCall &call);
@@ -102,13 +114,22 @@ public:
     void rowBorders(const RtfWordCall &call);
 
     void pictureType(const RtfWordCall &call);
-    template<std::int32_t RtfPicture::*Measure>
-    void pictureTwips(const RtfWordCall &call) { pictureValue(Measure, call.value, 0, RtfMaxTwips); }
-    template<std::int32_t RtfPicture::*Scale>
-    void picturePercent(const RtfWordCall &call) { pictureValue(Scale, call.value, 1, 1000); }
+    template <std::int32_t RtfPicture::*Measure>
+    void pictureTwips(const RtfWordCall &call)
+    {
+        pictureValue(Measure, call.value, 0, RtfMaxTwips);
+    }
+    template <std::int32_t RtfPicture::*Scale>
+    void picturePercent(const RtfWordCall &call)
+    {
+        pictureValue(Scale, call.value, 1, 1000);
+    }
 
 private:
-    [[nodiscard]] static int twips(std::int32_t value) { return std::clamp<std::int32_t>(value, -RtfMaxTwips, RtfMaxTwips); }
+    [[nodiscard]] static int twips(std::int32_t value)
+    {
+        return std::clamp<std::int32_t>(value, -RtfMaxTwips, RtfMaxTwips);
+    }
     RtfGroupState &state() { return m_stack.back(); }
     [[nodiscard]] bool showsText() const;
     [[nodiscard]] bool inBody() const { return m_stack.back().destination == RtfDestination::Text; } // hidden or not
@@ -146,7 +167,7 @@ private:
     std::vector<RtfGroupState> m_stack;
     int m_overflowDepth = 0; // groups opened beyond the deepest kept
     bool m_starred = false;
-    int m_fallbackLeft = 0;  // characters still to skip after \uN
+    int m_fallbackLeft = 0; // characters still to skip after \uN
     bool m_documentEnded = false;
 
     int m_documentCodePage = 1252;

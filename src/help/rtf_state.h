@@ -46,16 +46,16 @@ struct RtfParaState
 };
 
 enum class RtfDestination {
-    Text,           // shown
-    Skip,           // read and dropped, with everything nested in it
+    Text, // shown
+    Skip, // read and dropped, with everything nested in it
     FontTable,
     ColorTable,
-    ListLabel,      // \listtext, \pntext: shown unless it is only blanks
+    ListLabel, // \listtext, \pntext: shown unless it is only blanks
     Picture,
-    ShapeInstance,  // only the picture of the shape's "pib" property is shown
+    ShapeInstance, // only the picture of the shape's "pib" property is shown
     ShapeName,
     ShapeValue,
-    Upr,            // only its \ud part is shown
+    Upr, // only its \ud part is shown
 };
 
 struct RtfGroupState

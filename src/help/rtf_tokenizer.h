@@ -36,7 +36,7 @@ struct RtfToken
 class RtfTokenizer
 {
 public:
-    explicit RtfTokenizer(QByteArrayView input) : m_input(input) {}
+    explicit RtfTokenizer(QByteArrayView input) : m_input(input) { }
 
     [[nodiscard]] RtfToken next();
 

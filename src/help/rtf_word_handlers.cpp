@@ -28,7 +28,10 @@ void RtfReader::rtfHeader(const RtfWordCall &)
         state().destination = RtfDestination::Text;
 }
 
-void RtfReader::documentCodePage(const RtfWordCall &call) { m_documentCodePage = call.argument; }
+void RtfReader::documentCodePage(const RtfWordCall &call)
+{
+    m_documentCodePage = call.argument;
+}
 
 void RtfReader::ansiCodePage(const RtfWordCall &call)
 {
@@ -43,7 +46,10 @@ void RtfReader::defaultFont(const RtfWordCall &call)
         state().chars.font = call.value;
 }
 
-void RtfReader::unicodeSkip(const RtfWordCall &call) { state().unicodeSkip = std::clamp<std::int32_t>(call.value, 0, 16); }
+void RtfReader::unicodeSkip(const RtfWordCall &call)
+{
+    state().unicodeSkip = std::clamp<std::int32_t>(call.value, 0, 16);
+}
 
 void RtfReader::unicodeCharacter(const RtfWordCall &call)
 {
@@ -56,8 +62,7 @@ void RtfReader::unicodeCharacter(const RtfWordCall &call)
     else if (code <= 0x10FFFF) {
         const auto ucs4 = static_cast<char32_t>(code);
         unit = QString::fromUcs4(&ucs4, 1);
-    }
-    else
+    } else
         unit = QChar(QChar::ReplacementCharacter);
     emitText(unit);
     m_fallbackLeft = state().unicodeSkip;
@@ -65,7 +70,10 @@ void RtfReader::unicodeCharacter(const RtfWordCall &call)
 
 // ---- destinations (never reached inside a skipped group)
 
-void RtfReader::fontTable(const RtfWordCall &) { state().destination = RtfDestination::FontTable; }
+void RtfReader::fontTable(const RtfWordCall &)
+{
+    state().destination = RtfDestination::FontTable;
+}
 
 void RtfReader::colourTable(const RtfWordCall &)
 {
@@ -86,7 +94,10 @@ void RtfReader::picture(const RtfWordCall &)
     }
 }
 
-void RtfReader::shapeInstance(const RtfWordCall &) { state().destination = RtfDestination::ShapeInstance; }
+void RtfReader::shapeInstance(const RtfWordCall &)
+{
+    state().destination = RtfDestination::ShapeInstance;
+}
 
 void RtfReader::shapeName(const RtfWordCall &)
 {
@@ -102,7 +113,10 @@ void RtfReader::shapeValue(const RtfWordCall &)
         state().destination = RtfDestination::ShapeValue;
 }
 
-void RtfReader::skipGroup(const RtfWordCall &) { state().destination = RtfDestination::Skip; }
+void RtfReader::skipGroup(const RtfWordCall &)
+{
+    state().destination = RtfDestination::Skip;
+}
 
 void RtfReader::listText(const RtfWordCall &)
 {
@@ -117,7 +131,10 @@ void RtfReader::listText(const RtfWordCall &)
     }
 }
 
-void RtfReader::unicodeAlternatives(const RtfWordCall &) { state().destination = RtfDestination::Upr; }
+void RtfReader::unicodeAlternatives(const RtfWordCall &)
+{
+    state().destination = RtfDestination::Upr;
+}
 
 void RtfReader::unicodePart(const RtfWordCall &)
 {
@@ -144,7 +161,10 @@ void RtfReader::fontCharset(const RtfWordCall &call)
         m_fontEntry.codePage = RtfCodePageDecoder::codePageForCharset(call.value);
 }
 
-void RtfReader::fontFamily(const RtfWordCall &call) { m_fontEntry.hint = static_cast<QFont::StyleHint>(call.argument); }
+void RtfReader::fontFamily(const RtfWordCall &call)
+{
+    m_fontEntry.hint = static_cast<QFont::StyleHint>(call.argument);
+}
 
 void RtfReader::colourComponent(const RtfWordCall &call)
 {
@@ -177,7 +197,10 @@ void RtfReader::textBreak(const RtfWordCall &call)
     }
 }
 
-void RtfReader::character(const RtfWordCall &call) { emitChar(static_cast<char16_t>(call.argument)); }
+void RtfReader::character(const RtfWordCall &call)
+{
+    emitChar(static_cast<char16_t>(call.argument));
+}
 
 void RtfReader::footnoteMark(const RtfWordCall &)
 {
@@ -198,17 +221,32 @@ void RtfReader::underline(const RtfWordCall &call)
     state().chars.underline = call.on() ? call.argument : QTextCharFormat::NoUnderline;
 }
 
-void RtfReader::vertical(const RtfWordCall &call) { state().chars.vertical = call.on() ? call.argument : 0; }
+void RtfReader::vertical(const RtfWordCall &call)
+{
+    state().chars.vertical = call.on() ? call.argument : 0;
+}
 
-void RtfReader::fontSize(const RtfWordCall &call) { state().chars.halfPoints = std::clamp<std::int32_t>(call.value, 2, 3276); }
+void RtfReader::fontSize(const RtfWordCall &call)
+{
+    state().chars.halfPoints = std::clamp<std::int32_t>(call.value, 2, 3276);
+}
 
 // ---- paragraph formatting
 
-void RtfReader::pard(const RtfWordCall &) { state().para = RtfParaState{}; }
+void RtfReader::pard(const RtfWordCall &)
+{
+    state().para = RtfParaState{};
+}
 
-void RtfReader::alignment(const RtfWordCall &call) { state().para.alignment = Qt::Alignment(call.argument); }
+void RtfReader::alignment(const RtfWordCall &call)
+{
+    state().para.alignment = Qt::Alignment(call.argument);
+}
 
-void RtfReader::tableDepth(const RtfWordCall &call) { state().para.inTable = call.value > 0; }
+void RtfReader::tableDepth(const RtfWordCall &call)
+{
+    state().para.inTable = call.value > 0;
+}
 
 void RtfReader::tabStop(const RtfWordCall &call)
 {
@@ -218,9 +256,15 @@ void RtfReader::tabStop(const RtfWordCall &call)
     para.pendingTabType = QTextOption::LeftTab;
 }
 
-void RtfReader::tabKind(const RtfWordCall &call) { state().para.pendingTabType = static_cast<QTextOption::TabType>(call.argument); }
+void RtfReader::tabKind(const RtfWordCall &call)
+{
+    state().para.pendingTabType = static_cast<QTextOption::TabType>(call.argument);
+}
 
-void RtfReader::shading(const RtfWordCall &call) { state().para.shading = call.value; }
+void RtfReader::shading(const RtfWordCall &call)
+{
+    state().para.shading = call.value;
+}
 
 // ---- table rows
 
@@ -232,7 +276,10 @@ void RtfReader::rowDefaults(const RtfWordCall &)
     m_rowBorders = false;
 }
 
-void RtfReader::rowLeft(const RtfWordCall &call) { m_rowLeft = twips(call.value); }
+void RtfReader::rowLeft(const RtfWordCall &call)
+{
+    m_rowLeft = twips(call.value);
+}
 
 void RtfReader::cellEdge(const RtfWordCall &call)
 {
@@ -249,9 +296,15 @@ void RtfReader::cellBackground(const RtfWordCall &call)
         m_nextCell.background = *background;
 }
 
-void RtfReader::cellMerged(const RtfWordCall &) { m_nextCell.mergedWithAbove = true; }
+void RtfReader::cellMerged(const RtfWordCall &)
+{
+    m_nextCell.mergedWithAbove = true;
+}
 
-void RtfReader::rowBorders(const RtfWordCall &) { m_rowBorders = true; }
+void RtfReader::rowBorders(const RtfWordCall &)
+{
+    m_rowBorders = true;
+}
 
 // ---- pictures
 

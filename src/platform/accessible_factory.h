@@ -10,12 +10,13 @@ namespace quillar {
 template <typename Widget, typename Interface>
 void installAccessibleFactory()
 {
-    static const bool installed = (QAccessible::installFactory([](const QString &className, QObject *object)
-                                                                   -> QAccessibleInterface * {
-        if (className == QLatin1String(Widget::staticMetaObject.className()) && object && object->isWidgetType())
-            return new Interface(static_cast<Widget *>(object));
-        return nullptr;
-    }), true);
+    static const bool installed =
+        (QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
+             if (className == QLatin1String(Widget::staticMetaObject.className()) && object && object->isWidgetType())
+                 return new Interface(static_cast<Widget *>(object));
+             return nullptr;
+         }),
+         true);
     (void)installed;
 }
 

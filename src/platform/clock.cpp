@@ -15,8 +15,7 @@ public:
     TimePoint now() const override { return std::chrono::steady_clock::now(); }
     qint64 msSinceEpoch() const override { return QDateTime::currentMSecsSinceEpoch(); }
 
-    std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock,
-                             TimePoint due) override
+    std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock, TimePoint due) override
     {
         return wake.wait_until(lock, due);
     }

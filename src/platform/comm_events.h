@@ -24,10 +24,10 @@ enum class CommEvent : std::int16_t {
     Frame = 1004,
     Overrun = 1006,
     CdTimeout = 1007,
-    RxOver = 1008,   // receive buffer overflow
+    RxOver = 1008, // receive buffer overflow
     RxParity = 1009,
     TxFull = 1010,
-    Dcb = 1011,      // the port's device control block could not be read
+    Dcb = 1011, // the port's device control block could not be read
 };
 
 // The status line for an event: a fixed text for the line and buffer

@@ -13,17 +13,28 @@ NumberedError fileError(int number)
 {
     using namespace ErrorNumber;
     switch (number) {
-    case Overflow: return {number, QStringLiteral("Overflow")};
-    case TypeMismatch: return {number, QStringLiteral("Tipo non corrispondente")};
-    case BadFileNameOrNumber: return {number, QStringLiteral("Nome o numero di file non valido")};
-    case FileNotFound: return {number, QStringLiteral("Impossibile trovare il file")};
-    case DeviceIoError: return {number, QStringLiteral("Errore di I/O della periferica")};
-    case DiskFull: return {number, QStringLiteral("Disco pieno")};
-    case InputPastEndOfFile: return {number, QStringLiteral("Input oltre la fine del file")};
-    case PermissionDenied: return {number, QStringLiteral("Permesso negato")};
-    case PathFileAccessError: return {number, QStringLiteral("Errore di accesso al percorso o al file")};
-    case PathNotFound: return {number, QStringLiteral("Impossibile trovare il percorso")};
-    default: break;
+    case Overflow:
+        return {number, QStringLiteral("Overflow")};
+    case TypeMismatch:
+        return {number, QStringLiteral("Tipo non corrispondente")};
+    case BadFileNameOrNumber:
+        return {number, QStringLiteral("Nome o numero di file non valido")};
+    case FileNotFound:
+        return {number, QStringLiteral("Impossibile trovare il file")};
+    case DeviceIoError:
+        return {number, QStringLiteral("Errore di I/O della periferica")};
+    case DiskFull:
+        return {number, QStringLiteral("Disco pieno")};
+    case InputPastEndOfFile:
+        return {number, QStringLiteral("Input oltre la fine del file")};
+    case PermissionDenied:
+        return {number, QStringLiteral("Permesso negato")};
+    case PathFileAccessError:
+        return {number, QStringLiteral("Errore di accesso al percorso o al file")};
+    case PathNotFound:
+        return {number, QStringLiteral("Impossibile trovare il percorso")};
+    default:
+        break;
     }
     return {number, QStringLiteral("Errore definito dall'applicazione o dall'oggetto")};
 }

@@ -14,10 +14,10 @@ class NumberedError : public std::exception
 {
 public:
     NumberedError(int number, QString description)
-        : m_number(number), m_description(std::move(description)),
+        : m_number(number),
+          m_description(std::move(description)),
           m_what(QStringLiteral("error %1: %2").arg(number).arg(m_description).toStdString())
-    {
-    }
+    { }
 
     [[nodiscard]] int number() const noexcept { return m_number; }
     [[nodiscard]] const QString &description() const noexcept { return m_description; }

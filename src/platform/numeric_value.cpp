@@ -64,7 +64,7 @@ double NumericValue(QStringView text) noexcept
     // The mantissa's digits without leading zeros, and the power of ten of the
     // first of them relative to the decimal point, for deciding overflow.
     std::string mantissa;
-    std::int64_t integerDigits = 0;  // significant digits before the point
+    std::int64_t integerDigits = 0; // significant digits before the point
     std::int64_t leadingFractionZeros = 0;
     bool anyDigit = false;
     bool seenPoint = false;
@@ -113,8 +113,7 @@ double NumericValue(QStringView text) noexcept
 
     // The digits as one integer d1 d2 ... dn, scaled so that the value is
     // 0.d1d2...dn times ten to the power of decimalExponent.
-    const std::int64_t decimalExponent =
-        (integerDigits > 0 ? integerDigits : -leadingFractionZeros) + exponent;
+    const std::int64_t decimalExponent = (integerDigits > 0 ? integerDigits : -leadingFractionZeros) + exponent;
     std::string number = "0.";
     number += mantissa;
     number += 'e';

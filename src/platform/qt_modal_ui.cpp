@@ -15,9 +15,12 @@ QString forDisplay(QString text)
 QMessageBox::Icon toQt(ModalUi::Icon icon)
 {
     switch (icon) {
-    case ModalUi::Icon::Warning: return QMessageBox::Warning;
-    case ModalUi::Icon::Critical: return QMessageBox::Critical;
-    case ModalUi::Icon::None: break;
+    case ModalUi::Icon::Warning:
+        return QMessageBox::Warning;
+    case ModalUi::Icon::Critical:
+        return QMessageBox::Critical;
+    case ModalUi::Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }

@@ -33,8 +33,14 @@ std::optional<T> roundInto(double value)
 }
 } // namespace
 
-std::optional<std::int16_t> roundToInt16(double value) { return roundInto<std::int16_t>(value); }
-std::optional<std::int32_t> roundToInt32(double value) { return roundInto<std::int32_t>(value); }
+std::optional<std::int16_t> roundToInt16(double value)
+{
+    return roundInto<std::int16_t>(value);
+}
+std::optional<std::int32_t> roundToInt32(double value)
+{
+    return roundInto<std::int32_t>(value);
+}
 
 std::int32_t roundToInt32Clamped(double value)
 {

@@ -11,15 +11,17 @@ QString CommSettings::text() const
 {
     QString stop;
     switch (stopBits) {
-    case StopBits::One: stop = QStringLiteral("1"); break;
-    case StopBits::OneAndHalf: stop = QStringLiteral("1.5"); break;
-    case StopBits::Two: stop = QStringLiteral("2"); break;
+    case StopBits::One:
+        stop = QStringLiteral("1");
+        break;
+    case StopBits::OneAndHalf:
+        stop = QStringLiteral("1.5");
+        break;
+    case StopBits::Two:
+        stop = QStringLiteral("2");
+        break;
     }
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(baud)
-        .arg(QChar(static_cast<char>(parity)))
-        .arg(dataBits)
-        .arg(stop);
+    return QStringLiteral("%1,%2,%3,%4").arg(baud).arg(QChar(static_cast<char>(parity))).arg(dataBits).arg(stop);
 }
 
 bool takenAsAsked(const CommSettings &asked, const CommSettings &applied)
@@ -53,12 +55,18 @@ std::optional<CommSettings::Parity> parseParity(const QString &field)
     if (field.size() != 1)
         return std::nullopt;
     switch (field[0].toLower().unicode()) {
-    case u'n': return CommSettings::Parity::None;
-    case u'e': return CommSettings::Parity::Even;
-    case u'o': return CommSettings::Parity::Odd;
-    case u'm': return CommSettings::Parity::Mark;
-    case u's': return CommSettings::Parity::Space;
-    default: return std::nullopt;
+    case u'n':
+        return CommSettings::Parity::None;
+    case u'e':
+        return CommSettings::Parity::Even;
+    case u'o':
+        return CommSettings::Parity::Odd;
+    case u'm':
+        return CommSettings::Parity::Mark;
+    case u's':
+        return CommSettings::Parity::Space;
+    default:
+        return std::nullopt;
     }
 }
 

@@ -15,9 +15,9 @@ namespace quillar {
 struct DeviceIdentity
 {
     QString devicePath;
-    QString commLink;       // absolute; empty when the system's list named the device
-    QStringList linkHops;   // the symbolic links from commLink to the device, in order
-    QStringList byIdPaths;  // links in the by-id folder that led to devicePath
+    QString commLink;      // absolute; empty when the system's list named the device
+    QStringList linkHops;  // the symbolic links from commLink to the device, in order
+    QStringList byIdPaths; // links in the by-id folder that led to devicePath
 
     [[nodiscard]] bool isEmpty() const { return devicePath.isEmpty(); }
 };

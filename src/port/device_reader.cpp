@@ -14,9 +14,10 @@ constexpr qint64 ReadChunk = 65536;
 } // namespace
 
 DeviceReader::DeviceReader(SerialDriver &driver, Listener listener, Clock &clock)
-    : m_driver(driver), m_listener(std::move(listener)), m_clock(clock)
-{
-}
+    : m_driver(driver),
+      m_listener(std::move(listener)),
+      m_clock(clock)
+{ }
 
 DeviceReader::~DeviceReader()
 {
@@ -174,7 +175,8 @@ void DeviceReader::checkCounters()
     LineCounters counters;
     ModemLines unused;
     const bool read = m_driver.counters(m_fd, counters, unused) == 0;
-    std::vector<CommEvent> events = m_counters.update(LineSnapshot{read ? std::optional(counters) : std::nullopt, std::nullopt});
+    std::vector<CommEvent> events =
+        m_counters.update(LineSnapshot{read ? std::optional(counters) : std::nullopt, std::nullopt});
     if (!events.empty())
         m_listener.lineEvents(std::move(events));
 }

@@ -16,8 +16,7 @@ constexpr uint32_t Events = IN_CREATE | IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF
 
 } // namespace
 
-DeviceWatch::DeviceWatch(QObject *parent)
-    : QObject(parent), m_poll(new QTimer(this))
+DeviceWatch::DeviceWatch(QObject *parent) : QObject(parent), m_poll(new QTimer(this))
 {
     m_poll->setInterval(PollMs);
     connect(m_poll, &QTimer::timeout, this, &DeviceWatch::changed);

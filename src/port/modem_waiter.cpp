@@ -9,9 +9,10 @@
 namespace quillar {
 
 ModemWaiter::ModemWaiter(SerialDriver &driver, std::function<void()> changed, std::function<void(int)> ended)
-    : m_driver(driver), m_changed(std::move(changed)), m_ended(std::move(ended))
-{
-}
+    : m_driver(driver),
+      m_changed(std::move(changed)),
+      m_ended(std::move(ended))
+{ }
 
 ModemWaiter::~ModemWaiter()
 {

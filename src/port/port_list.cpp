@@ -43,8 +43,7 @@ QList<ComLink> comLinksIn(const QString &directory)
     QList<ComLink> links;
     // System: a link whose device is gone still means its number.
     const QFileInfoList entries = QDir(directory).entryInfoList(
-        {QStringLiteral("COM*")}, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-        QDir::NoSort);
+        {QStringLiteral("COM*")}, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo &entry : entries) {
         bool ok = false;
         const int number = entry.fileName().mid(3).toInt(&ok);
@@ -113,8 +112,8 @@ QString formatPortList(const QString &directory, const QList<ComLink> &links, co
     QList<QStringList> rows;
     for (qsizetype i = 0; i < sortedPorts.size(); ++i) {
         const int number = static_cast<int>(i + 1);
-        const bool taken = std::any_of(links.begin(), links.end(),
-                                       [number](const ComLink &link) { return link.number == number; });
+        const bool taken =
+            std::any_of(links.begin(), links.end(), [number](const ComLink &link) { return link.number == number; });
         const QString location = sortedPorts[i].location;
         const QString device = QFileInfo(location).canonicalFilePath();
         QStringList notes;
@@ -122,8 +121,8 @@ QString formatPortList(const QString &directory, const QList<ComLink> &links, co
             notes << QStringLiteral("(number %1 means %2 above)").arg(number).arg(comLinkName(number));
         if (carriesConsole(location, consoles))
             notes << ConsoleMark;
-        rows.append({QString::number(number), location, stable.value(device.isEmpty() ? location : device),
-                     notes.join(u' ')});
+        rows.append(
+            {QString::number(number), location, stable.value(device.isEmpty() ? location : device), notes.join(u' ')});
     }
     out += columns(rows);
     return out;

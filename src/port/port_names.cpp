@@ -84,9 +84,8 @@ QString comLinkName(int number)
     return QStringLiteral("COM%1").arg(number);
 }
 
-std::optional<ResolvedPort>
-resolvePort(int number, const QString &directory,
-            const std::function<QList<SystemPort>()> &listSystemPorts)
+std::optional<ResolvedPort> resolvePort(int number, const QString &directory,
+                                        const std::function<QList<SystemPort>()> &listSystemPorts)
 {
     if (number < 1)
         return std::nullopt;

@@ -49,8 +49,7 @@ struct ResolvedPort
 // file whose first line is a remote port's address leads there), else
 // the N-th of the ports `listSystemPorts` gives, in natural order (asked only
 // when there is no such file). Nothing for N below 1 or beyond the list.
-[[nodiscard]] std::optional<ResolvedPort>
-resolvePort(int number, const QString &directory,
-            const std::function<QList<SystemPort>()> &listSystemPorts);
+[[nodiscard]] std::optional<ResolvedPort> resolvePort(int number, const QString &directory,
+                                                      const std::function<QList<SystemPort>()> &listSystemPorts);
 
 } // namespace quillar

@@ -94,13 +94,15 @@ void PortToggle::open(bool atStartUp)
 void PortToggle::showConsoleLeftClosed(const QString &portText, const QString &console)
 {
     m_ui.setStatus(PortPrefix + portText + QStringLiteral(" non aperta: è la console"));
-    m_ui.setStatusDetail(console + QStringLiteral(" è la console di sistema e aprirla ne cambierebbe la velocità; "
-                                                  "Open la apre comunque."));
+    m_ui.setStatusDetail(console
+                         + QStringLiteral(" è la console di sistema e aprirla ne cambierebbe la velocità; "
+                                          "Open la apre comunque."));
 }
 
 void PortToggle::showConnecting(const QString &portText)
 {
-    m_ui.setStatus(PortPrefix + portText + QStringLiteral(": connessione a ") + m_port.devicePath() + QStringLiteral("\u2026"));
+    m_ui.setStatus(PortPrefix + portText + QStringLiteral(": connessione a ") + m_port.devicePath()
+                   + QStringLiteral("\u2026"));
     m_ui.setButtonCaption(QStringLiteral("Annulla"));
     m_ui.setButtonToolTip(QStringLiteral("Annulla la connessione COM") + portText);
 }

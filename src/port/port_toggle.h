@@ -47,7 +47,7 @@ public:
     virtual ~PortToggleUi() = default;
     [[nodiscard]] virtual QString portBoxText() const = 0;
     [[nodiscard]] virtual QString baudBoxText() const = 0;
-    virtual void setStatus(const QString &text) = 0;       // lblStatus
+    virtual void setStatus(const QString &text) = 0; // lblStatus
     // Why the status line says what it says, where a failure has more to tell
     // than its fixed text (which device, what it lacks); setStatus clears it.
     virtual void setStatusDetail(const QString &detail) = 0;
@@ -65,7 +65,7 @@ public:
 class PortToggle
 {
 public:
-    PortToggle(TogglePort &port, PortToggleUi &ui) : m_port(port), m_ui(ui) {}
+    PortToggle(TogglePort &port, PortToggleUi &ui) : m_port(port), m_ui(ui) { }
 
     // Opens the port named by the boxes, or closes the open one, and reports
     // the outcome on the status line, the button and the boxes. Failures

@@ -11,7 +11,12 @@
 namespace quillar {
 
 Reconnect::Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock, QObject *parent)
-    : QObject(parent), m_comm(comm), m_toggle(toggle), m_grace(clock), m_retry(clock), m_remoteTry(clock)
+    : QObject(parent),
+      m_comm(comm),
+      m_toggle(toggle),
+      m_grace(clock),
+      m_retry(clock),
+      m_remoteTry(clock)
 {
     connect(&m_grace, &ClockTimer::timeout, this, &Reconnect::graceOver);
     connect(&m_retry, &ClockTimer::timeout, this, [this] {

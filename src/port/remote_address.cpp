@@ -19,8 +19,14 @@ constexpr Scheme Schemes[] = {
     {"tcp://", RemoteAddress::Protocol::RawTcp},
 };
 
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-bool isAsciiLetter(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 // What is wrong, said in the terminal's English and in the window's Italian;
 // %1 and %2 take `a` and `b`.
@@ -48,8 +54,8 @@ std::optional<AddressProblem> ipv4Problem(const QString &host)
             return problem("has %1, an IPv4 address with a leading zero",
                            "ha %1, un indirizzo IPv4 con uno zero in testa a una parte", host);
         if (part.toInt() > 255)
-            return problem("has %1, an IPv4 address with %2, beyond 255",
-                           "ha %1, un indirizzo IPv4 con %2, oltre 255", host, part);
+            return problem("has %1, an IPv4 address with %2, beyond 255", "ha %1, un indirizzo IPv4 con %2, oltre 255",
+                           host, part);
     }
     return std::nullopt;
 }
@@ -130,7 +136,8 @@ std::variant<RemoteAddress, AddressProblem> parseRemoteAddress(const QString &te
         if (host.contains(u':'))
             return problem("has an IPv6 address without brackets: write [%1]",
                            "ha un indirizzo IPv6 senza parentesi quadre: scrivere [%1]", host);
-        const bool numeric = std::all_of(host.begin(), host.end(), [](QChar c) { return isAsciiDigit(c) || c == u'.'; });
+        const bool numeric =
+            std::all_of(host.begin(), host.end(), [](QChar c) { return isAsciiDigit(c) || c == u'.'; });
         if (const auto wrong = numeric ? ipv4Problem(host) : hostNameProblem(host))
             return *wrong;
     }
@@ -141,7 +148,8 @@ std::variant<RemoteAddress, AddressProblem> parseRemoteAddress(const QString &te
         return problem("has the port \"%1\", which is not a number", "ha la porta \"%1\", che non è un numero", port);
     const int number = port.size() > 5 ? 0 : port.toInt();
     if (number < 1 || number > 65535)
-        return problem("has the port %1, which is not from 1 to 65535", "ha la porta %1, che non è fra 1 e 65535", port);
+        return problem("has the port %1, which is not from 1 to 65535", "ha la porta %1, che non è fra 1 e 65535",
+                       port);
     address.host = host;
     address.port = static_cast<std::uint16_t>(number);
     return address;

@@ -20,7 +20,9 @@ constexpr qint64 ReadChunk = 1024 * 1024;
 } // namespace
 
 RemoteDevice::RemoteDevice(int connectTimeoutMs, Clock &clock, QObject *parent)
-    : PortDevice(parent), m_timeoutMs(connectTimeoutMs), m_clock(clock)
+    : PortDevice(parent),
+      m_timeoutMs(connectTimeoutMs),
+      m_clock(clock)
 {
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &RemoteDevice::deadlinePassed);
@@ -170,7 +172,8 @@ void RemoteDevice::readSocket()
         send(out.replies);
         if (m_state == State::Open) {
             for (const CommEvent event : out.events)
-                QMetaObject::invokeMethod(this, [this, event] { emit lineEvent(event); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, event] { emit lineEvent(event); }, Qt::QueuedConnection);
         }
     }
     if (m_state == State::SettingUp)
@@ -219,7 +222,8 @@ void RemoteDevice::socketEnded()
     if (!m_socket || m_state == State::Gone || m_state == State::Closed)
         return;
     // A wait that found nothing (readNow) is no end.
-    if (m_socket->state() == QAbstractSocket::ConnectedState && m_socket->error() == QAbstractSocket::SocketTimeoutError)
+    if (m_socket->state() == QAbstractSocket::ConnectedState
+        && m_socket->error() == QAbstractSocket::SocketTimeoutError)
         return;
     if (isConnecting()) {
         readSocket(); // what it said before it closed

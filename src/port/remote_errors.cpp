@@ -44,16 +44,19 @@ NumberedError connectFailure(const RemoteAddress &address, const QString &comFil
                    .arg(who);
         break;
     case QAbstractSocket::HostNotFoundError:
-        text = QStringLiteral("L'host %1 è sconosciuto, per %2: controllarne il nome, e la rete").arg(address.host, who);
+        text =
+            QStringLiteral("L'host %1 è sconosciuto, per %2: controllarne il nome, e la rete").arg(address.host, who);
         break;
     case QAbstractSocket::NetworkError:
         text = QStringLiteral("%1 non è raggiungibile (%2), per %3").arg(address.host, systemText, who);
         break;
     case QAbstractSocket::RemoteHostClosedError:
-        text = QStringLiteral("%1 ha chiuso la connessione prima che la porta fosse impostata, per %2").arg(address.hostAndPort(), who);
+        text = QStringLiteral("%1 ha chiuso la connessione prima che la porta fosse impostata, per %2")
+                   .arg(address.hostAndPort(), who);
         break;
     default:
-        text = QStringLiteral("La connessione a %1 non è riuscita (%2), per %3").arg(address.hostAndPort(), systemText, who);
+        text = QStringLiteral("La connessione a %1 non è riuscita (%2), per %3")
+                   .arg(address.hostAndPort(), systemText, who);
         break;
     }
     if (!said.isEmpty())
@@ -69,26 +72,28 @@ NumberedError timedOut(const RemoteAddress &address, const QString &comFile, int
                            .arg(address.hostAndPort())
                            .arg(seconds)
                            .arg(who));
-    return failure(QStringLiteral("%1 ha accettato la connessione ma non ha impostato la porta entro %2 s, per %3: è un "
-                                  "server RFC 2217? Una porta TCP semplice si scrive tcp://%1")
-                       .arg(address.hostAndPort())
-                       .arg(seconds)
-                       .arg(who));
+    return failure(
+        QStringLiteral("%1 ha accettato la connessione ma non ha impostato la porta entro %2 s, per %3: è un "
+                       "server RFC 2217? Una porta TCP semplice si scrive tcp://%1")
+            .arg(address.hostAndPort())
+            .arg(seconds)
+            .arg(who));
 }
 
 NumberedError notRfc2217(const RemoteAddress &address, const QString &comFile)
 {
-    return failure(QStringLiteral("%1 ha rifiutato l'opzione COM port di RFC 2217, per %2: per una porta TCP semplice "
-                                  "scrivere tcp://%1 (in ser2net, RFC 2217 lo serve l'accepter telnet(rfc2217),tcp,...)")
-                       .arg(address.hostAndPort(), port(address, comFile)));
+    return failure(
+        QStringLiteral("%1 ha rifiutato l'opzione COM port di RFC 2217, per %2: per una porta TCP semplice "
+                       "scrivere tcp://%1 (in ser2net, RFC 2217 lo serve l'accepter telnet(rfc2217),tcp,...)")
+            .arg(address.hostAndPort(), port(address, comFile)));
 }
 
 NumberedError refusedSettings(const RemoteAddress &address, const QString &comFile, const QString &asked,
                               const QString &kept)
 {
-    return NumberedError(ErrorNumber::InvalidPropertyValue,
-                         QStringLiteral("Il server di %1 non ha accettato %2 (riporta %3)")
-                             .arg(port(address, comFile), asked, kept));
+    return NumberedError(
+        ErrorNumber::InvalidPropertyValue,
+        QStringLiteral("Il server di %1 non ha accettato %2 (riporta %3)").arg(port(address, comFile), asked, kept));
 }
 
 NumberedError settingsWhileOpen(const RemoteAddress &address)

@@ -22,13 +22,12 @@ namespace quillar::remote_errors {
                                            const QString &said);
 // Nothing came of the connection within `seconds`: no connection, or
 // (`connected`) no set-up of the port.
-[[nodiscard]] NumberedError timedOut(const RemoteAddress &address, const QString &comFile, int seconds,
-                                     bool connected);
+[[nodiscard]] NumberedError timedOut(const RemoteAddress &address, const QString &comFile, int seconds, bool connected);
 // The server refused the COM port option: it is no RFC 2217 server.
 [[nodiscard]] NumberedError notRfc2217(const RemoteAddress &address, const QString &comFile);
 // The server did not set the line to `asked`: it reports `kept`.
-[[nodiscard]] NumberedError refusedSettings(const RemoteAddress &address, const QString &comFile,
-                                            const QString &asked, const QString &kept);
+[[nodiscard]] NumberedError refusedSettings(const RemoteAddress &address, const QString &comFile, const QString &asked,
+                                            const QString &kept);
 // New settings for a remote port that is open: they are sent as it opens.
 [[nodiscard]] NumberedError settingsWhileOpen(const RemoteAddress &address);
 

@@ -17,16 +17,25 @@ constexpr std::uint8_t SetBaudRate = 1, SetDataSize = 2, SetParity = 3, SetStopS
 // Line state bits, and the conditions they are, in the order a local port
 // reports its counters.
 constexpr std::uint8_t OverrunBit = 0x02, ParityBit = 0x04, FramingBit = 0x08, BreakBit = 0x10;
-constexpr std::pair<std::uint8_t, CommEvent> LineEvents[] = {
-    {BreakBit, CommEvent::Break}, {FramingBit, CommEvent::Frame},
-    {OverrunBit, CommEvent::Overrun}, {ParityBit, CommEvent::RxParity}};
+constexpr std::pair<std::uint8_t, CommEvent> LineEvents[] = {{BreakBit, CommEvent::Break},
+                                                             {FramingBit, CommEvent::Frame},
+                                                             {OverrunBit, CommEvent::Overrun},
+                                                             {ParityBit, CommEvent::RxParity}};
 // Modem state change bits (the levels in the high half are not events).
 constexpr std::uint8_t DeltaCts = 0x01, DeltaDsr = 0x02, RingEnded = 0x04, DeltaCd = 0x08;
-constexpr std::pair<std::uint8_t, CommEvent> ModemEvents[] = {
-    {DeltaCts, CommEvent::Cts}, {DeltaDsr, CommEvent::Dsr}, {DeltaCd, CommEvent::Cd}, {RingEnded, CommEvent::Ring}};
+constexpr std::pair<std::uint8_t, CommEvent> ModemEvents[] = {{DeltaCts, CommEvent::Cts},
+                                                              {DeltaDsr, CommEvent::Dsr},
+                                                              {DeltaCd, CommEvent::Cd},
+                                                              {RingEnded, CommEvent::Ring}};
 
-bool weDo(std::uint8_t option) { return option == Binary || option == SuppressGoAhead || option == ComPortOption; }
-bool heMayDo(std::uint8_t option) { return option == Binary || option == SuppressGoAhead; }
+bool weDo(std::uint8_t option)
+{
+    return option == Binary || option == SuppressGoAhead || option == ComPortOption;
+}
+bool heMayDo(std::uint8_t option)
+{
+    return option == Binary || option == SuppressGoAhead;
+}
 
 void appendCommand(QByteArray &out, std::uint8_t command, std::uint8_t option)
 {
@@ -48,11 +57,16 @@ void appendComPort(QByteArray &out, std::uint8_t command, QByteArrayView value)
 int parityCode(CommSettings::Parity parity)
 {
     switch (parity) {
-    case CommSettings::Parity::None: return 1;
-    case CommSettings::Parity::Odd: return 2;
-    case CommSettings::Parity::Even: return 3;
-    case CommSettings::Parity::Mark: return 4;
-    case CommSettings::Parity::Space: return 5;
+    case CommSettings::Parity::None:
+        return 1;
+    case CommSettings::Parity::Odd:
+        return 2;
+    case CommSettings::Parity::Even:
+        return 3;
+    case CommSettings::Parity::Mark:
+        return 4;
+    case CommSettings::Parity::Space:
+        return 5;
     }
     return 1;
 }
@@ -60,9 +74,12 @@ int parityCode(CommSettings::Parity parity)
 int stopCode(CommSettings::StopBits stop)
 {
     switch (stop) {
-    case CommSettings::StopBits::One: return 1;
-    case CommSettings::StopBits::Two: return 2;
-    case CommSettings::StopBits::OneAndHalf: return 3;
+    case CommSettings::StopBits::One:
+        return 1;
+    case CommSettings::StopBits::Two:
+        return 2;
+    case CommSettings::StopBits::OneAndHalf:
+        return 3;
     }
     return 1;
 }
@@ -109,9 +126,12 @@ QByteArray Rfc2217Stream::start()
 Rfc2217Stream::ComPort Rfc2217Stream::comPort() const
 {
     switch (m_us[ComPortOption]) {
-    case Q::Yes: return ComPort::Agreed;
-    case Q::WantYes: return ComPort::Asked;
-    case Q::No: break;
+    case Q::Yes:
+        return ComPort::Agreed;
+    case Q::WantYes:
+        return ComPort::Asked;
+    case Q::No:
+        break;
     }
     return ComPort::Refused;
 }
@@ -278,17 +298,23 @@ void Rfc2217Stream::comPortReply(std::uint8_t command, QByteArrayView value, Out
         return; // a command meant for a server
     const std::uint8_t what = command - ServerOffset;
     if (what == SetBaudRate && value.size() == 4) {
-        m_baud = std::int64_t(std::uint8_t(value[0])) << 24 | std::uint8_t(value[1]) << 16
-            | std::uint8_t(value[2]) << 8 | std::uint8_t(value[3]);
+        m_baud = std::int64_t(std::uint8_t(value[0])) << 24 | std::uint8_t(value[1]) << 16 | std::uint8_t(value[2]) << 8
+            | std::uint8_t(value[3]);
         return;
     }
     if (value.size() != 1)
         return;
     const auto v = std::uint8_t(value[0]);
     switch (what) {
-    case SetDataSize: m_dataSize = v; break;
-    case SetParity: m_parity = v; break;
-    case SetStopSize: m_stopSize = v; break;
+    case SetDataSize:
+        m_dataSize = v;
+        break;
+    case SetParity:
+        m_parity = v;
+        break;
+    case SetStopSize:
+        m_stopSize = v;
+        break;
     case NotifyLineState:
         for (const auto &[bit, event] : LineEvents)
             if (v & bit)

@@ -13,18 +13,21 @@ namespace quillar {
 using serial_linux::PathKind;
 
 SerialDevice::SerialDevice(SerialDriver &driver, Clock &clock, QObject *parent)
-    : PortDevice(parent), m_driver(driver),
+    : PortDevice(parent),
+      m_driver(driver),
       m_reader(driver,
                {[this] { QMetaObject::invokeMethod(this, &PortDevice::readyRead, Qt::QueuedConnection); },
                 [this](std::vector<CommEvent> events) {
-                    QMetaObject::invokeMethod(this, [this, events] { emitLineEvents(events); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        this, [this, events] { emitLineEvents(events); }, Qt::QueuedConnection);
                 },
                 [this] { QMetaObject::invokeMethod(this, &PortDevice::hungUp, Qt::QueuedConnection); }},
                clock),
       m_modemWaiter(
           driver, [this] { QMetaObject::invokeMethod(this, &SerialDevice::lookAtModemLines, Qt::QueuedConnection); },
           [this](int error) {
-              QMetaObject::invokeMethod(this, [this, error] { modemWaitEnded(error); }, Qt::QueuedConnection);
+              QMetaObject::invokeMethod(
+                  this, [this, error] { modemWaitEnded(error); }, Qt::QueuedConnection);
           })
 {
     m_modemPoll.setInterval(ModemPollMs);

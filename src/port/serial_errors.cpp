@@ -60,21 +60,29 @@ QString brokenLink(const QString &link, PathKind kind)
     for (bool first = true; at.isSymLink() && !seen.contains(at.absoluteFilePath()); first = false) {
         seen << at.absoluteFilePath();
         at.setFile(at.symLinkTarget());
-        text += (first ? QStringLiteral(" a ") : QStringLiteral(", che porta a ")) + QDir::cleanPath(at.absoluteFilePath());
+        text +=
+            (first ? QStringLiteral(" a ") : QStringLiteral(", che porta a ")) + QDir::cleanPath(at.absoluteFilePath());
     }
-    return text + (kind == PathKind::Loop ? QStringLiteral(", che riporta in cerchio al punto di partenza")
-                                          : QStringLiteral(", che non esiste"));
+    return text
+        + (kind == PathKind::Loop ? QStringLiteral(", che riporta in cerchio al punto di partenza")
+                                  : QStringLiteral(", che non esiste"));
 }
 
 QString kindText(PathKind kind)
 {
     switch (kind) {
-    case PathKind::RegularFile: return QStringLiteral("è un file normale, non una porta seriale");
-    case PathKind::Directory: return QStringLiteral("è una cartella, non una porta seriale");
-    case PathKind::Fifo: return QStringLiteral("è una pipe con nome, non una porta seriale");
-    case PathKind::Socket: return QStringLiteral("è un socket, non una porta seriale");
-    case PathKind::BlockDevice: return QStringLiteral("è un disco, non una porta seriale");
-    default: return QStringLiteral("non è una porta seriale");
+    case PathKind::RegularFile:
+        return QStringLiteral("è un file normale, non una porta seriale");
+    case PathKind::Directory:
+        return QStringLiteral("è una cartella, non una porta seriale");
+    case PathKind::Fifo:
+        return QStringLiteral("è una pipe con nome, non una porta seriale");
+    case PathKind::Socket:
+        return QStringLiteral("è un socket, non una porta seriale");
+    case PathKind::BlockDevice:
+        return QStringLiteral("è un disco, non una porta seriale");
+    default:
+        return QStringLiteral("non è una porta seriale");
     }
 }
 
@@ -113,11 +121,11 @@ NumberedError noSuchPort(int number, const QString &folder, qsizetype systemPort
     const QString listed = systemPorts == 0 ? QStringLiteral("non elenca porte seriali")
         : systemPorts == 1                  ? QStringLiteral("elenca una sola porta seriale")
                                             : QStringLiteral("elenca solo %1 porte seriali").arg(systemPorts);
-    return NumberedError(ErrorNumber::InvalidPortNumber,
-                         QStringLiteral("Non c'è COM%1%2, e il sistema %3 (quillar --list-ports)")
-                             .arg(number)
-                             .arg(folder.isEmpty() ? QString() : QStringLiteral(" in ") + QDir::toNativeSeparators(folder),
-                                  listed));
+    return NumberedError(
+        ErrorNumber::InvalidPortNumber,
+        QStringLiteral("Non c'è COM%1%2, e il sistema %3 (quillar --list-ports)")
+            .arg(number)
+            .arg(folder.isEmpty() ? QString() : QStringLiteral(" in ") + QDir::toNativeSeparators(folder), listed));
 }
 
 NumberedError invalidSettings()
@@ -139,18 +147,21 @@ NumberedError busy(const QString &path, const QString &link, const std::optional
 {
     const QString device = deviceName(path, link);
     if (!holder)
-        return NumberedError(ErrorNumber::PortBusy,
-                             QStringLiteral("La porta %1 è già in uso: un altro programma la tiene aperta per sé").arg(device));
+        return NumberedError(
+            ErrorNumber::PortBusy,
+            QStringLiteral("La porta %1 è già in uso: un altro programma la tiene aperta per sé").arg(device));
     if (holder->pid <= 0)
-        return NumberedError(ErrorNumber::PortBusy,
-                             QStringLiteral("La porta %1 risulta in uso secondo il file di lock %2, che non si può leggere "
-                                            "né togliere")
-                                 .arg(device, holder->lockFile));
-    const QString who = holder->program.isEmpty() ? QStringLiteral("dal processo %1").arg(holder->pid)
-                                                  : QStringLiteral("da %1 (pid %2)").arg(holder->program).arg(holder->pid);
-    return NumberedError(ErrorNumber::PortBusy,
-                         QStringLiteral("La porta %1 è già in uso %2, secondo il file di lock %3")
-                             .arg(device, who, holder->lockFile));
+        return NumberedError(
+            ErrorNumber::PortBusy,
+            QStringLiteral("La porta %1 risulta in uso secondo il file di lock %2, che non si può leggere "
+                           "né togliere")
+                .arg(device, holder->lockFile));
+    const QString who = holder->program.isEmpty()
+        ? QStringLiteral("dal processo %1").arg(holder->pid)
+        : QStringLiteral("da %1 (pid %2)").arg(holder->program).arg(holder->pid);
+    return NumberedError(
+        ErrorNumber::PortBusy,
+        QStringLiteral("La porta %1 è già in uso %2, secondo il file di lock %3").arg(device, who, holder->lockFile));
 }
 
 } // namespace quillar::serial_errors

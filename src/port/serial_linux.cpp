@@ -118,21 +118,29 @@ namespace serial_linux {
 
 PathKind pathKind(const QString &path)
 {
-    struct stat st{};
+    struct stat st
+    { };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return errno == ELOOP ? PathKind::Loop : PathKind::Missing;
     switch (st.st_mode & S_IFMT) {
-    case S_IFREG: return PathKind::RegularFile;
-    case S_IFDIR: return PathKind::Directory;
-    case S_IFIFO: return PathKind::Fifo;
-    case S_IFSOCK: return PathKind::Socket;
-    case S_IFBLK: return PathKind::BlockDevice;
-    default: break;
+    case S_IFREG:
+        return PathKind::RegularFile;
+    case S_IFDIR:
+        return PathKind::Directory;
+    case S_IFIFO:
+        return PathKind::Fifo;
+    case S_IFSOCK:
+        return PathKind::Socket;
+    case S_IFBLK:
+        return PathKind::BlockDevice;
+    default:
+        break;
     }
     // The system files each device it knows under its class; a device of
     // another class is not opened at all (opening some, such as a watchdog,
     // does something). Pseudo-terminals are filed nowhere.
-    const QFileInfo subsystem(QStringLiteral("/sys/dev/char/%1:%2/subsystem").arg(major(st.st_rdev)).arg(minor(st.st_rdev)));
+    const QFileInfo subsystem(
+        QStringLiteral("/sys/dev/char/%1:%2/subsystem").arg(major(st.st_rdev)).arg(minor(st.st_rdev)));
     if (subsystem.isSymLink() && QFileInfo(subsystem.symLinkTarget()).fileName() != u"tty")
         return PathKind::NotTerminal;
     return PathKind::CharDevice;
@@ -193,12 +201,14 @@ std::optional<LockHolder> lockHolder(const QString &path)
         // without removing its file leaves a number that, once reused by
         // another program, must not keep the port busy for ever.
         const qsizetype newline = content.indexOf('\n');
-        const QString holder =
-            newline < 0 ? QString() : QFileInfo(QString::fromLocal8Bit(firstLineOf(content.mid(newline + 1)))).fileName();
+        const QString holder = newline < 0
+            ? QString()
+            : QFileInfo(QString::fromLocal8Bit(firstLineOf(content.mid(newline + 1)))).fileName();
         // The kernel's name of the process (any user may read it) is the
         // program's file name, cut to 15 characters.
         QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        const QString running = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(firstLineOf(comm.readAll())) : QString();
+        const QString running =
+            comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(firstLineOf(comm.readAll())) : QString();
         if (holder.isEmpty() || running.isEmpty() || holder.left(15) == running)
             return LockHolder{pid, running.isEmpty() ? holder : running, lock.fileName()};
     }
@@ -218,7 +228,8 @@ QString lockFilePath(const QString &path)
 QString permissionAdvice(const QString &path)
 {
     QString groupName = QStringLiteral("dialout");
-    struct stat st{};
+    struct stat st
+    { };
     if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
         if (const group *g = ::getgrgid(st.st_gid); g && g->gr_gid != 0)
             groupName = QString::fromLocal8Bit(g->gr_name);
@@ -237,8 +248,7 @@ int makeWakeHandle()
 void wake(int handle)
 {
     const std::uint64_t one = 1;
-    while (::write(handle, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    while (::write(handle, &one, sizeof one) < 0 && errno == EINTR) { }
 }
 
 void closeWakeHandle(int handle)
@@ -249,14 +259,15 @@ void closeWakeHandle(int handle)
 
 namespace {
 
-void doNothing(int) {}
+void doNothing(int) { }
 
 // A real-time signal of its own: nothing else in the program uses one.
 int interruptSignal()
 {
     static const int number = [] {
         const int signal = SIGRTMIN + 4;
-        struct sigaction action{};
+        struct sigaction action
+        { };
         action.sa_handler = doNothing;
         sigemptyset(&action.sa_mask);
         action.sa_flags = 0; // no SA_RESTART: the interrupted call returns EINTR

@@ -12,10 +12,10 @@ namespace quillar::serial_linux {
 
 // What a path that should be a serial port is, as the system sees it.
 enum class PathKind {
-    Missing,       // nothing there (a dangling link)
-    Loop,          // links that lead round in a circle
-    CharDevice,    // may be a serial port: only opening it tells
-    NotTerminal,   // a character device the system knows is no terminal (/dev/null)
+    Missing,     // nothing there (a dangling link)
+    Loop,        // links that lead round in a circle
+    CharDevice,  // may be a serial port: only opening it tells
+    NotTerminal, // a character device the system knows is no terminal (/dev/null)
     RegularFile,
     Directory,
     Fifo,

@@ -34,11 +34,9 @@ ByteRenderer::ByteRenderer(double lowerBound, double higherBound, bool breakOnLi
     }
 }
 
-ByteRenderer ByteRenderer::fromBoxes(QStringView lowerBound, QStringView higherBound,
-                                     QStringView lineFeedTime)
+ByteRenderer ByteRenderer::fromBoxes(QStringView lowerBound, QStringView higherBound, QStringView lineFeedTime)
 {
-    return ByteRenderer(NumericValue(lowerBound), NumericValue(higherBound),
-                        NumericValue(lineFeedTime) == 0.0);
+    return ByteRenderer(NumericValue(lowerBound), NumericValue(higherBound), NumericValue(lineFeedTime) == 0.0);
 }
 
 QStringView ByteRenderer::piece(std::uint8_t byte) const

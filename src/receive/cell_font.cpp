@@ -17,8 +17,7 @@ bool isControl(QChar ch)
 
 } // namespace
 
-CellFont::CellFont(const QFont &font, const QPaintDevice *device)
-    : m_rawFont(QRawFont::fromFont(font))
+CellFont::CellFont(const QFont &font, const QPaintDevice *device) : m_rawFont(QRawFont::fromFont(font))
 {
     const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
     m_cellWidth = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('0')));

@@ -14,7 +14,7 @@ class ClipboardText final : public QMimeData
     Q_OBJECT
 
 public:
-    explicit ClipboardText(TextSlice text) : m_text(std::move(text)) {}
+    explicit ClipboardText(TextSlice text) : m_text(std::move(text)) { }
 
     [[nodiscard]] bool hasFormat(const QString &mimeType) const override;
     [[nodiscard]] QStringList formats() const override;

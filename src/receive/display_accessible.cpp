@@ -57,9 +57,8 @@ std::pair<int, int> around(const DisplayBuffer &buffer, int offset, QAccessible:
     if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary)
         return {int(start), int(end)};
     const QString text = buffer.mid(start, end - start);
-    QTextBoundaryFinder finder(boundary == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
-                                                                      : QTextBoundaryFinder::Sentence,
-                               text);
+    QTextBoundaryFinder finder(
+        boundary == QAccessible::WordBoundary ? QTextBoundaryFinder::Word : QTextBoundaryFinder::Sentence, text);
     finder.setPosition(offset - start);
     const qsizetype from = finder.isAtBoundary() ? finder.position() : finder.toPreviousBoundary();
     finder.setPosition(offset - start);
@@ -72,7 +71,7 @@ std::pair<int, int> around(const DisplayBuffer &buffer, int offset, QAccessible:
 class DisplayAccessible final : public ReadOnlyTextAccessible
 {
 public:
-    explicit DisplayAccessible(DisplayView *view) : ReadOnlyTextAccessible(view, QAccessible::EditableText) {}
+    explicit DisplayAccessible(DisplayView *view) : ReadOnlyTextAccessible(view, QAccessible::EditableText) { }
 
     QAccessible::State state() const override
     {

@@ -10,8 +10,7 @@
 
 namespace quillar {
 
-DisplayBuffer::DisplayBuffer(QObject *parent, ArrivalClock clock)
-    : QObject(parent), m_clock(std::move(clock))
+DisplayBuffer::DisplayBuffer(QObject *parent, ArrivalClock clock) : QObject(parent), m_clock(std::move(clock))
 {
     if (!m_clock)
         m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };

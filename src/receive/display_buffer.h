@@ -54,7 +54,10 @@ public:
     [[nodiscard]] const Scrollback &limits() const { return m_limits; }
 
     [[nodiscard]] qsizetype length() const { return m_text.size(); }
-    [[nodiscard]] QChar at(qsizetype pos) const { return windows1252Table()[static_cast<unsigned char>(m_text.at(pos))]; }
+    [[nodiscard]] QChar at(qsizetype pos) const
+    {
+        return windows1252Table()[static_cast<unsigned char>(m_text.at(pos))];
+    }
     [[nodiscard]] char byteAt(qsizetype pos) const { return m_text.at(pos); }
     // Characters from..from+count, clamped.
     [[nodiscard]] QString mid(qsizetype from, qsizetype count) const;

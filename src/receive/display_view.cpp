@@ -50,7 +50,10 @@ QAction *windowShortcut(QWidget &owner, const QKeySequence &keys, std::function<
 } // namespace
 
 DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
-    : QAbstractScrollArea(parent), m_buffer(buffer), m_cells(font()), m_frame(clock)
+    : QAbstractScrollArea(parent),
+      m_buffer(buffer),
+      m_cells(font()),
+      m_frame(clock)
 {
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
@@ -81,9 +84,9 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     // whole number of pixels: a fixed step of its rounded width drifted, and
     // forty steps could move forty-one columns.
     connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int action) {
-        const int step = action == QAbstractSlider::SliderSingleStepAdd   ? 1
-                         : action == QAbstractSlider::SliderSingleStepSub ? -1
-                                                                          : 0;
+        const int step = action == QAbstractSlider::SliderSingleStepAdd ? 1
+            : action == QAbstractSlider::SliderSingleStepSub            ? -1
+                                                                        : 0;
         if (step == 0)
             return;
         QScrollBar *bar = horizontalScrollBar();
@@ -515,7 +518,8 @@ void DisplayView::paintEvent(QPaintEvent *event)
 
     const qreal cell = cellWidth();
     const int scrolled = horizontalScrollBar()->value();
-    const auto firstColumn = std::max<qsizetype>(0, static_cast<qsizetype>(std::floor((scrolled + dirty.left() - TextMargin) / cell)));
+    const auto firstColumn =
+        std::max<qsizetype>(0, static_cast<qsizetype>(std::floor((scrolled + dirty.left() - TextMargin) / cell)));
     const auto endColumn = static_cast<qsizetype>(std::ceil((scrolled + dirty.right() + 1 - TextMargin) / cell)) + 1;
 
     const qsizetype first = firstVisibleLine();
@@ -536,8 +540,7 @@ void DisplayView::paintEvent(QPaintEvent *event)
     }
 }
 
-void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn,
-                            qsizetype endColumn)
+void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn)
 {
     const qsizetype start = m_buffer.lineStart(line);
     const qsizetype length = m_buffer.lineLength(line);
@@ -568,10 +571,9 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
     }
     // A selected line break shows as one highlighted cell after the line.
     const bool lastLine = line + 1 == m_buffer.lineCount();
-    if (!lastLine && selStart < start + length + 2 && selEnd > start + length
-        && length >= firstColumn && length < endColumn) {
-        painter.fillRect(QRectF(columnX(length), y, cellWidth(), lineHeight()),
-                         colours.color(QPalette::Highlight));
+    if (!lastLine && selStart < start + length + 2 && selEnd > start + length && length >= firstColumn
+        && length < endColumn) {
+        painter.fillRect(QRectF(columnX(length), y, cellWidth(), lineHeight()), colours.color(QPalette::Highlight));
     }
 
     paintRun(painter, start, from, selFrom, y, colours.color(QPalette::Text));
@@ -579,8 +581,8 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
     paintRun(painter, start, selTo, to, y, colours.color(QPalette::Text));
 }
 
-void DisplayView::paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to,
-                           qreal y, const QColor &colour)
+void DisplayView::paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
+                           const QColor &colour)
 {
     if (from >= to)
         return;
@@ -675,8 +677,8 @@ void DisplayView::move(Motion motion, bool extend)
 {
     const qsizetype caret = m_buffer.caret();
     const qsizetype line = m_buffer.lineOfPosition(caret);
-    const bool vertical = motion == Motion::NextLine || motion == Motion::PreviousLine
-        || motion == Motion::NextPage || motion == Motion::PreviousPage;
+    const bool vertical = motion == Motion::NextLine || motion == Motion::PreviousLine || motion == Motion::NextPage
+        || motion == Motion::PreviousPage;
     const qsizetype goal = vertical && m_goalColumn >= 0 ? m_goalColumn : navigation::columnOf(m_buffer, caret);
     const int page = visibleLineCount();
 
@@ -687,12 +689,18 @@ void DisplayView::move(Motion motion, bool extend)
                                                      : navigation::nextPosition(m_buffer, caret);
         break;
     case Motion::PreviousChar:
-        target = !extend && m_buffer.selLength() > 0 ? m_buffer.selStart()
-                                                     : navigation::previousPosition(m_buffer, caret);
+        target =
+            !extend && m_buffer.selLength() > 0 ? m_buffer.selStart() : navigation::previousPosition(m_buffer, caret);
         break;
-    case Motion::NextWord: target = navigation::nextWordPosition(m_buffer, caret); break;
-    case Motion::PreviousWord: target = navigation::previousWordPosition(m_buffer, caret); break;
-    case Motion::NextLine: target = navigation::positionInLine(m_buffer, line + 1, goal); break;
+    case Motion::NextWord:
+        target = navigation::nextWordPosition(m_buffer, caret);
+        break;
+    case Motion::PreviousWord:
+        target = navigation::previousWordPosition(m_buffer, caret);
+        break;
+    case Motion::NextLine:
+        target = navigation::positionInLine(m_buffer, line + 1, goal);
+        break;
     case Motion::PreviousLine:
         target = line == 0 ? 0 : navigation::positionInLine(m_buffer, line - 1, goal);
         break;
@@ -704,10 +712,18 @@ void DisplayView::move(Motion motion, bool extend)
         target = navigation::positionInLine(m_buffer, line - page, goal);
         verticalScrollBar()->setValue(verticalScrollBar()->value() - page);
         break;
-    case Motion::LineStart: target = m_buffer.lineStart(line); break;
-    case Motion::LineEnd: target = m_buffer.lineStart(line) + m_buffer.lineLength(line); break;
-    case Motion::DocumentStart: target = 0; break;
-    case Motion::DocumentEnd: target = m_buffer.length(); break;
+    case Motion::LineStart:
+        target = m_buffer.lineStart(line);
+        break;
+    case Motion::LineEnd:
+        target = m_buffer.lineStart(line) + m_buffer.lineLength(line);
+        break;
+    case Motion::DocumentStart:
+        target = 0;
+        break;
+    case Motion::DocumentEnd:
+        target = m_buffer.length();
+        break;
     }
     if (motion == Motion::NextLine && line + 1 == m_buffer.lineCount())
         target = m_buffer.length();

@@ -146,8 +146,18 @@ protected:
 
 private:
     enum class Motion {
-        NextChar, PreviousChar, NextWord, PreviousWord, NextLine, PreviousLine,
-        NextPage, PreviousPage, LineStart, LineEnd, DocumentStart, DocumentEnd,
+        NextChar,
+        PreviousChar,
+        NextWord,
+        PreviousWord,
+        NextLine,
+        PreviousLine,
+        NextPage,
+        PreviousPage,
+        LineStart,
+        LineEnd,
+        DocumentStart,
+        DocumentEnd,
     };
 
     // What changed since the view last caught up with the model; lines by
@@ -187,8 +197,7 @@ private:
     void popUpMenu(const QPoint &globalPos, bool fromKeyboard);
     [[nodiscard]] QPoint caretMenuPoint() const;
     void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn);
-    void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
-                  const QColor &colour);
+    void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
     [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
     void setSelectionClipboard() const;

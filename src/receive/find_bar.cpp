@@ -25,7 +25,9 @@ QToolButton *button(const QString &text, const QString &name, QWidget *parent)
 } // namespace
 
 FindBar::FindBar(QWidget *parent)
-    : QWidget(parent), m_field(new QLineEdit(this)), m_matchCase(new QCheckBox(QStringLiteral("Maiuscole/minuscole"), this)),
+    : QWidget(parent),
+      m_field(new QLineEdit(this)),
+      m_matchCase(new QCheckBox(QStringLiteral("Maiuscole/minuscole"), this)),
       m_status(new QLabel(this))
 {
     setObjectName(QStringLiteral("findBar"));

@@ -6,7 +6,7 @@
 
 namespace quillar {
 
-QuietScrollBar::QuietScrollBar(Qt::Orientation orientation, QWidget *parent) : QScrollBar(orientation, parent) {}
+QuietScrollBar::QuietScrollBar(Qt::Orientation orientation, QWidget *parent) : QScrollBar(orientation, parent) { }
 
 QuietScrollBar::Look QuietScrollBar::look() const
 {
@@ -21,13 +21,7 @@ QuietScrollBar::Look QuietScrollBar::look() const
     // stream, that was a whole drawing at every frame.
     if (atMinimum || atMaximum)
         slider.moveTopLeft(QPoint());
-    return {size(),
-            slider,
-            atMinimum,
-            atMaximum,
-            isEnabled(),
-            palette().cacheKey(),
-            devicePixelRatioF()};
+    return {size(), slider, atMinimum, atMaximum, isEnabled(), palette().cacheKey(), devicePixelRatioF()};
 }
 
 void QuietScrollBar::sliderChange(SliderChange change)

@@ -9,7 +9,7 @@ namespace quillar {
 class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
-    ReadOnlyTextAccessible(QWidget *widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+    ReadOnlyTextAccessible(QWidget *widget, QAccessible::Role role) : QAccessibleWidget(widget, role) { }
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {

@@ -10,9 +10,11 @@
 
 namespace quillar {
 
-ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock,
-                         QObject *parent)
-    : QObject(parent), m_display(display), m_ui(ui), m_timer(clock)
+ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock, QObject *parent)
+    : QObject(parent),
+      m_display(display),
+      m_ui(ui),
+      m_timer(clock)
 {
     connect(&m_timer, &LineTimer::fired, this, [this] { guarded("line timeout", [this] { lineTimeout(); }); });
 }
@@ -22,14 +24,12 @@ void ReceivePath::receive(const StampedBytes &input)
     m_timer.setEnabled(false);
 
     const QString lineFeedTime = m_ui.lineFeedTimeText();
-    const ByteRenderer &renderer =
-        rendererFor(m_ui.lowerBoundText(), m_ui.higherBoundText(), lineFeedTime);
+    const ByteRenderer &renderer = rendererFor(m_ui.lowerBoundText(), m_ui.higherBoundText(), lineFeedTime);
     const QByteArray &bytes = input.bytes;
     QString chunk = renderer.render(bytes);
 
     constexpr qint64 Largest = std::numeric_limits<qint64>::max();
-    m_lineByteCount = bytes.size() > Largest - m_lineByteCount ? Largest
-                                                                : m_lineByteCount + bytes.size();
+    m_lineByteCount = bytes.size() > Largest - m_lineByteCount ? Largest : m_lineByteCount + bytes.size();
 
     // Negative intervals act like 0 and huge ones are cut inside the timer.
     m_timer.setInterval(roundToInt32Clamped(NumericValue(lineFeedTime)));
@@ -85,8 +85,7 @@ void ReceivePath::setLineByteCount(qint64 count)
 
 QString ReceivePath::timedLineEnd(qint64 count)
 {
-    return QLatin1Char('<') + QString::number(count).rightJustified(3, QLatin1Char('0'))
-        + QStringLiteral(">\r\n");
+    return QLatin1Char('<') + QString::number(count).rightJustified(3, QLatin1Char('0')) + QStringLiteral(">\r\n");
 }
 
 } // namespace quillar

@@ -34,8 +34,7 @@ class ReceivePath : public QObject
 
 public:
     // clock: where Timer1 reads the time.
-    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock = Clock::steady(),
-                QObject *parent = nullptr);
+    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock = Clock::steady(), QObject *parent = nullptr);
 
     // One read of Input: renders every byte into one chunk and appends it once,
     // with Timer1 held while it renders and armed again after the append. A
@@ -69,8 +68,7 @@ public:
     [[nodiscard]] static QString timedLineEnd(qint64 count);
 
 private:
-    [[nodiscard]] const ByteRenderer &rendererFor(const QString &lowerBound,
-                                                  const QString &higherBound,
+    [[nodiscard]] const ByteRenderer &rendererFor(const QString &lowerBound, const QString &higherBound,
                                                   const QString &lineFeedTime);
 
     DisplayBuffer &m_display;

@@ -81,7 +81,8 @@ bool TextFinder::counted() const
 bool TextFinder::matchesAt(qsizetype position) const
 {
     for (qsizetype k = 0; k < m_needle.size(); ++k) {
-        if (m_fold[static_cast<unsigned char>(m_buffer.byteAt(position + k))] != static_cast<unsigned char>(m_needle[k]))
+        if (m_fold[static_cast<unsigned char>(m_buffer.byteAt(position + k))]
+            != static_cast<unsigned char>(m_needle[k]))
             return false;
     }
     return true;

@@ -39,7 +39,7 @@ QString padded(const QString &time)
 class TimeGutterAccessible final : public ReadOnlyTextAccessible
 {
 public:
-    explicit TimeGutterAccessible(TimeGutter *gutter) : ReadOnlyTextAccessible(gutter, QAccessible::StaticText) {}
+    explicit TimeGutterAccessible(TimeGutter *gutter) : ReadOnlyTextAccessible(gutter, QAccessible::StaticText) { }
 
     QString text(QAccessible::Text t) const override
     {
@@ -85,11 +85,11 @@ public:
     // -- no caret, no selection
     void selection(int, int *start, int *end) const override { *start = *end = 0; }
     int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
     int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
+    void setCursorPosition(int) override { }
 
     QRect characterRect(int offset) const override
     {

@@ -12,10 +12,7 @@
 
 namespace quillar {
 
-SettingsFile::SettingsFile(QString path)
-    : m_file(std::move(path))
-{
-}
+SettingsFile::SettingsFile(QString path) : m_file(std::move(path)) { }
 
 void SettingsFile::openForReading()
 {
@@ -33,8 +30,8 @@ void SettingsFile::read(SettingsRecord &record)
     if (m_file.error() != QFileDevice::NoError)
         throw fileError(ErrorNumber::DeviceIoError);
     const bool complete = bytes.size() <= MaxRecordBytes;
-    readSettingsRecord(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), MaxRecordBytes)),
-                       complete, record);
+    readSettingsRecord(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), MaxRecordBytes)), complete,
+                       record);
 }
 
 void SettingsFile::close() noexcept
@@ -73,8 +70,8 @@ void SettingsFile::replace(const QString &path, const QByteArray &bytes)
         const int err = errno;
         // The rename onto the name fails differently from the write: tell them
         // apart by what is at the name.
-        throw writeFailure(path, file.error() == QFileDevice::RenameError ? WritePhase::Open : WritePhase::Write,
-                           err, file.errorString());
+        throw writeFailure(path, file.error() == QFileDevice::RenameError ? WritePhase::Open : WritePhase::Write, err,
+                           file.errorString());
     }
 }
 

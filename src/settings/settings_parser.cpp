@@ -13,14 +13,23 @@ namespace quillar {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 class FieldCursor
 {
 public:
-    FieldCursor(QByteArrayView bytes, bool complete) : m_bytes(bytes), m_complete(complete) {}
+    FieldCursor(QByteArrayView bytes, bool complete) : m_bytes(bytes), m_complete(complete) { }
 
     // The raw bytes of the next field, the separator after it consumed.
     QByteArrayView next()

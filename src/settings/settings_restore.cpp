@@ -29,9 +29,7 @@ void reportUnwritable(const QString &path, const NumberedError &error, QWidget *
 class SettingsRestore
 {
 public:
-    SettingsRestore(SettingsUi &window, const QString &path) : m_window(window), m_path(path), m_file(path)
-    {
-    }
+    SettingsRestore(SettingsUi &window, const QString &path) : m_window(window), m_path(path), m_file(path) { }
 
     void run()
     {

@@ -21,7 +21,7 @@ QFont fittedFont(const QFont &font, const QString &text, qreal width, const QPai
         return f;
     };
     // The widest stretch that fits: widths grow with the stretch.
-    int low = narrowest; // may not fit
+    int low = narrowest;                                                                         // may not fit
     int high = font.stretch() > 0 && font.stretch() != QFont::AnyStretch ? font.stretch() : 100; // does not fit
     while (high - low > 1) {
         const int mid = (low + high) / 2;

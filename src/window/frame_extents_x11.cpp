@@ -54,7 +54,10 @@ class X11FrameExtents final : public FrameExtents, public QAbstractNativeEventFi
 {
 public:
     X11FrameExtents(xcb_connection_t *c, xcb_window_t root, xcb_window_t window, xcb_atom_t extents)
-        : m_connection(c), m_root(root), m_window(window), m_extents(extents),
+        : m_connection(c),
+          m_root(root),
+          m_window(window),
+          m_extents(extents),
           m_requestAtom(internAtom(c, "_NET_REQUEST_FRAME_EXTENTS"))
     {
         qApp->installNativeEventFilter(this);
@@ -93,8 +96,7 @@ public:
         if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
             return false;
         const auto *property = static_cast<const xcb_property_notify_event_t *>(message);
-        if (property->window == m_window && property->atom == m_extents
-            && property->state == XCB_PROPERTY_NEW_VALUE) {
+        if (property->window == m_window && property->atom == m_extents && property->state == XCB_PROPERTY_NEW_VALUE) {
             if (const auto frame = current())
                 emit announced(*frame);
         }

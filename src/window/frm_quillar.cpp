@@ -64,7 +64,8 @@ void setColour(QWidget &w, QPalette::ColorRole role, const QColor &colour)
 } // namespace
 
 frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
-    : QWidget(parent), m_settingsFolder(std::move(settingsFolder))
+    : QWidget(parent),
+      m_settingsFolder(std::move(settingsFolder))
 {
     setObjectName(QStringLiteral("frmQuillar"));
     setWindowTitle(QStringLiteral("Quillar v1"));
@@ -85,7 +86,8 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
     m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), m_settingsFolder);
     Text3->setMenuExtension([this](QMenu &menu) {
-        addWindowItems(menu, *Text3, [this] { Command4_Click(); }, [this] { Command2_Click(); });
+        addWindowItems(
+            menu, *Text3, [this] { Command4_Click(); }, [this] { Command2_Click(); });
     });
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
@@ -227,8 +229,8 @@ void frmQuillar::fitEntryBoxFont()
     QFont boxFont = font();
     for (QLineEdit *box : {txtCom1, txtBaud1, Text4, Text2, Text1}) {
         const auto *entry = static_cast<const EntryBox *>(box);
-        boxFont = fittedFont(boxFont, widestDigits(boxFont, box->maxLength(), box), entry->textRoom(boxFont), box,
-                             true);
+        boxFont =
+            fittedFont(boxFont, widestDigits(boxFont, box->maxLength(), box), entry->textRoom(boxFont), box, true);
     }
     for (QLineEdit *box : {txtCom1, txtBaud1, Text4, Text2, Text1})
         box->setFont(boxFont);
@@ -317,15 +319,57 @@ void frmQuillar::connectHandlers()
 
 // ---- the handlers: each hands over to the rule it runs
 
-void frmQuillar::Command1_Click() { guarded("Command1_Click", [this] { stopReconnecting(); m_toggle->toggle(); }); }
-void frmQuillar::openAtStartUp() { guarded("Form_Load: opening the port", [this] { stopReconnecting(); m_toggle->toggleAtStartUp(); }); }
-void frmQuillar::Command2_Click() { guarded("Command2_Click", [this] { m_display.clear(); focusDisplay(); }); }
-void frmQuillar::Command3_Click() { guarded("Command3_Click", [this] { appendForcedLineFeed(); }); }
-void frmQuillar::Command4_Click() { guarded("Command4_Click", [this] { m_save->save(); }); }
-void frmQuillar::Command5_Click() { guarded("Command5_Click", [this] { m_helpOpener(); }); }
-void frmQuillar::Form_KeyDown() { guarded("Form_KeyDown", [this] { m_helpOpener(); }); }
-void frmQuillar::txtCom1_Change() { guarded("txtCom1_Change", [this] { stopReconnecting(); m_toggle->portBoxChanged(); }); }
-void frmQuillar::Text1_Change() { guarded("Text1_Change", [this] { m_receive->lineFeedTimeChanged(); paceReads(); }); }
+void frmQuillar::Command1_Click()
+{
+    guarded("Command1_Click", [this] {
+        stopReconnecting();
+        m_toggle->toggle();
+    });
+}
+void frmQuillar::openAtStartUp()
+{
+    guarded("Form_Load: opening the port", [this] {
+        stopReconnecting();
+        m_toggle->toggleAtStartUp();
+    });
+}
+void frmQuillar::Command2_Click()
+{
+    guarded("Command2_Click", [this] {
+        m_display.clear();
+        focusDisplay();
+    });
+}
+void frmQuillar::Command3_Click()
+{
+    guarded("Command3_Click", [this] { appendForcedLineFeed(); });
+}
+void frmQuillar::Command4_Click()
+{
+    guarded("Command4_Click", [this] { m_save->save(); });
+}
+void frmQuillar::Command5_Click()
+{
+    guarded("Command5_Click", [this] { m_helpOpener(); });
+}
+void frmQuillar::Form_KeyDown()
+{
+    guarded("Form_KeyDown", [this] { m_helpOpener(); });
+}
+void frmQuillar::txtCom1_Change()
+{
+    guarded("txtCom1_Change", [this] {
+        stopReconnecting();
+        m_toggle->portBoxChanged();
+    });
+}
+void frmQuillar::Text1_Change()
+{
+    guarded("Text1_Change", [this] {
+        m_receive->lineFeedTimeChanged();
+        paceReads();
+    });
+}
 
 void frmQuillar::appendForcedLineFeed()
 {
@@ -397,7 +441,8 @@ void frmQuillar::Form_Load()
             setWidth(static_cast<float>(width));
     });
     // Anything but a known name, the file's absence included, is no column.
-    const QString timeColumn = ChoicesFile::read(QDir(m_settingsFolder).filePath(QString::fromLatin1(ChoicesFileName)), QStringLiteral("time-column"));
+    const QString timeColumn = ChoicesFile::read(QDir(m_settingsFolder).filePath(QString::fromLatin1(ChoicesFileName)),
+                                                 QStringLiteral("time-column"));
     Text3->setTimeColumn(timeColumnFromName(timeColumn).value_or(TimeColumn::Off));
     guarded("Form_Load: back onto a screen", [this] { bringOntoAScreen(); });
 }
@@ -444,15 +489,39 @@ double frmQuillar::dpi() const
     return logicalDpiX() > 0 ? logicalDpiX() : 96.0;
 }
 
-float frmQuillar::Left() const { return static_cast<float>(m_placement->outer().left); }
-float frmQuillar::Top() const { return static_cast<float>(m_placement->outer().top); }
-float frmQuillar::Width() const { return static_cast<float>(m_placement->outer().width); }
-float frmQuillar::Height() const { return static_cast<float>(m_placement->outer().height); }
+float frmQuillar::Left() const
+{
+    return static_cast<float>(m_placement->outer().left);
+}
+float frmQuillar::Top() const
+{
+    return static_cast<float>(m_placement->outer().top);
+}
+float frmQuillar::Width() const
+{
+    return static_cast<float>(m_placement->outer().width);
+}
+float frmQuillar::Height() const
+{
+    return static_cast<float>(m_placement->outer().height);
+}
 
-void frmQuillar::setLeft(float twips) { setOuterField(&OuterGeometry::left, twips); }
-void frmQuillar::setTop(float twips) { setOuterField(&OuterGeometry::top, twips); }
-void frmQuillar::setWidth(float twips) { setOuterField(&OuterGeometry::width, twips); }
-void frmQuillar::setHeight(float twips) { setOuterField(&OuterGeometry::height, twips); }
+void frmQuillar::setLeft(float twips)
+{
+    setOuterField(&OuterGeometry::left, twips);
+}
+void frmQuillar::setTop(float twips)
+{
+    setOuterField(&OuterGeometry::top, twips);
+}
+void frmQuillar::setWidth(float twips)
+{
+    setOuterField(&OuterGeometry::width, twips);
+}
+void frmQuillar::setHeight(float twips)
+{
+    setOuterField(&OuterGeometry::height, twips);
+}
 
 void frmQuillar::setOuterField(double OuterGeometry::*field, float twips)
 {
@@ -522,25 +591,70 @@ void frmQuillar::showEvent(QShowEvent *event)
 
 // ---- what the rules read and write on the window
 
-QString frmQuillar::portBoxText() const { return txtCom1->text(); }
-QString frmQuillar::baudBoxText() const { return txtBaud1->text(); }
-QString frmQuillar::lowerBoundText() const { return Text4->text(); }
-QString frmQuillar::higherBoundText() const { return Text2->text(); }
-QString frmQuillar::lineFeedTimeText() const { return Text1->text(); }
+QString frmQuillar::portBoxText() const
+{
+    return txtCom1->text();
+}
+QString frmQuillar::baudBoxText() const
+{
+    return txtBaud1->text();
+}
+QString frmQuillar::lowerBoundText() const
+{
+    return Text4->text();
+}
+QString frmQuillar::higherBoundText() const
+{
+    return Text2->text();
+}
+QString frmQuillar::lineFeedTimeText() const
+{
+    return Text1->text();
+}
 
 // QLineEdit::setText signals textChanged only when the text differs, so the
 // change rules of txtCom1 (tooltip) and Text1 (LineByteCount) run exactly when
 // start-up changes a text.
-void frmQuillar::setPortBoxText(const QString &text) { txtCom1->setText(text); }
-void frmQuillar::setBaudBoxText(const QString &text) { txtBaud1->setText(text); }
-void frmQuillar::setLowerBoundText(const QString &text) { Text4->setText(text); }
-void frmQuillar::setHigherBoundText(const QString &text) { Text2->setText(text); }
-void frmQuillar::setLineFeedTimeText(const QString &text) { Text1->setText(text); }
-void frmQuillar::resetLineByteCount() { m_receive->setLineByteCount(0); }
-void frmQuillar::setStatus(const QString &text) { lblStatus->setStatus(text); }
-void frmQuillar::setStatusDetail(const QString &detail) { lblStatus->setDetail(detail); }
-void frmQuillar::setButtonCaption(const QString &caption) { Command1->setText(caption); }
-void frmQuillar::setButtonToolTip(const QString &toolTip) { Command1->setToolTip(toolTip); }
+void frmQuillar::setPortBoxText(const QString &text)
+{
+    txtCom1->setText(text);
+}
+void frmQuillar::setBaudBoxText(const QString &text)
+{
+    txtBaud1->setText(text);
+}
+void frmQuillar::setLowerBoundText(const QString &text)
+{
+    Text4->setText(text);
+}
+void frmQuillar::setHigherBoundText(const QString &text)
+{
+    Text2->setText(text);
+}
+void frmQuillar::setLineFeedTimeText(const QString &text)
+{
+    Text1->setText(text);
+}
+void frmQuillar::resetLineByteCount()
+{
+    m_receive->setLineByteCount(0);
+}
+void frmQuillar::setStatus(const QString &text)
+{
+    lblStatus->setStatus(text);
+}
+void frmQuillar::setStatusDetail(const QString &detail)
+{
+    lblStatus->setDetail(detail);
+}
+void frmQuillar::setButtonCaption(const QString &caption)
+{
+    Command1->setText(caption);
+}
+void frmQuillar::setButtonToolTip(const QString &toolTip)
+{
+    Command1->setToolTip(toolTip);
+}
 
 void frmQuillar::setBoxInError(Box box, bool inError)
 {

@@ -35,11 +35,7 @@ class StatusLine;
 // delegation. Those rules reach back through their own small interfaces,
 // which the window implements privately. Every child has the design's name
 // as its objectName.
-class frmQuillar : public QWidget,
-                   private PortToggleUi,
-                   private ReceiveUi,
-                   private CaptureUi,
-                   private SettingsUi
+class frmQuillar : public QWidget, private PortToggleUi, private ReceiveUi, private CaptureUi, private SettingsUi
 {
     Q_OBJECT
 
@@ -158,12 +154,12 @@ private:
     [[nodiscard]] double outerHeight() const override { return Height(); }
 
     DisplayBuffer m_display;
-    DisplayView *Text3 = nullptr; // the receive display
-    QLineEdit *txtCom1 = nullptr;  // port number
-    QLineEdit *txtBaud1 = nullptr; // baud rate
-    QLineEdit *Text4 = nullptr;    // lower bound of bytes shown as themselves
-    QLineEdit *Text2 = nullptr;    // higher bound
-    QLineEdit *Text1 = nullptr;    // line-feed time, ms
+    DisplayView *Text3 = nullptr;    // the receive display
+    QLineEdit *txtCom1 = nullptr;    // port number
+    QLineEdit *txtBaud1 = nullptr;   // baud rate
+    QLineEdit *Text4 = nullptr;      // lower bound of bytes shown as themselves
+    QLineEdit *Text2 = nullptr;      // higher bound
+    QLineEdit *Text1 = nullptr;      // line-feed time, ms
     QPushButton *Command1 = nullptr; // Open/Close
     QPushButton *Command2 = nullptr; // Clear
     QPushButton *Command3 = nullptr; // forced line feed

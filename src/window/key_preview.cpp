@@ -9,7 +9,9 @@
 namespace quillar {
 
 KeyPreview::KeyPreview(QWidget &window, std::function<void()> onHelpKey)
-    : QObject(&window), m_window(window), m_onHelpKey(std::move(onHelpKey))
+    : QObject(&window),
+      m_window(window),
+      m_onHelpKey(std::move(onHelpKey))
 {
     // Key presses go to the focused control, never to the window, so the
     // preview watches them on their way through the application.

@@ -15,7 +15,6 @@ namespace {
 
 using K = ControlKind;
 
-
 } // namespace
 
 std::span<const ControlLayout> windowControls()

@@ -20,8 +20,8 @@ class frmQuillar;
 
 // Where the window keeps a control it creates, by its kind; plain labels are
 // not kept.
-using ControlMember = std::variant<std::monostate, QLineEdit *frmQuillar::*, QPushButton *frmQuillar::*,
-                                   StatusLine *frmQuillar::*, RulerLabel *frmQuillar::*, DisplayView *frmQuillar::*>;
+using ControlMember = std::variant<std::monostate, QLineEdit * frmQuillar::*, QPushButton * frmQuillar::*,
+                                   StatusLine * frmQuillar::*, RulerLabel * frmQuillar::*, DisplayView * frmQuillar::*>;
 
 enum class ControlKind { PlainLabel, EntryBox, PushButton, StatusLabel, RulerLabel, Display };
 

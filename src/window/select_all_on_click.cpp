@@ -14,8 +14,7 @@ void SelectAllOnClick::installOn(QLineEdit &box)
 
 bool SelectAllOnClick::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         // Queued, like key strokes sent to the focused box: the box finishes
         // handling the click first.
         QPointer<QLineEdit> box = qobject_cast<QLineEdit *>(watched);

@@ -15,7 +15,7 @@ namespace {
 class StatusLineAccessible final : public QAccessibleWidget
 {
 public:
-    explicit StatusLineAccessible(StatusLine *line) : QAccessibleWidget(line, QAccessible::StatusBar) {}
+    explicit StatusLineAccessible(StatusLine *line) : QAccessibleWidget(line, QAccessible::StatusBar) { }
 
     QString text(QAccessible::Text t) const override
     {
@@ -85,7 +85,8 @@ void StatusLine::fit()
         setFont(fitted);
     m_elided = textWidth(fitted, text(), this) > textRoom();
     const QString tip = m_elided && !m_detail.isEmpty() ? text() + QStringLiteral("\n") + m_detail
-                                                        : m_elided ? text() : m_detail;
+        : m_elided                                      ? text()
+                                                        : m_detail;
     if (tip != toolTip())
         setToolTip(tip);
     update();

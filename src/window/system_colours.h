@@ -8,9 +8,9 @@ namespace quillar {
 // Fixed colours rather than palette roles, so that a dark desktop theme cannot
 // turn the display light or the boxes' black text unreadable.
 namespace SystemColour {
-inline constexpr int WindowText = 8;         // the display's background
-inline constexpr int AppWorkspace = 12;      // window, labels, ruler
-inline constexpr int ButtonFace = 15;        // plain label text
+inline constexpr int WindowText = 8;           // the display's background
+inline constexpr int AppWorkspace = 12;        // window, labels, ruler
+inline constexpr int ButtonFace = 15;          // plain label text
 inline constexpr int InactiveCaptionText = 19; // entry boxes' normal background
 } // namespace SystemColour
 

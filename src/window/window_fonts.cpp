@@ -25,8 +25,9 @@ QFont windowFont()
     // The strip was laid out for a narrow 8 pt sans serif: the labels' boxes
     // overlap the entry boxes beside them, so a wide font would be cut off.
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setFamilies(QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans Condensed"), font.family()});
+    font.setFamilies(QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                                 QStringLiteral("Arial"), QStringLiteral("Helvetica"),
+                                 QStringLiteral("DejaVu Sans Condensed"), font.family()});
     font.setPointSizeF(8.25);
     return font;
 }

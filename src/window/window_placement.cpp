@@ -12,10 +12,10 @@
 namespace quillar {
 
 WindowPlacement::WindowPlacement(QWidget &window)
-    : QObject(&window), m_window(window),
+    : QObject(&window),
+      m_window(window),
       m_positionKnown(!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-{
-}
+{ }
 
 WindowPlacement::~WindowPlacement() = default;
 

@@ -57,10 +57,13 @@ private slots:
         QByteArray all(256, '\0');
         for (int b = 0; b < 256; ++b)
             all[b] = char(b);
-        QTest::newRow("every byte a device sends, unchanged") << decodeBytes(all) << 0 << QList<bool>() << false << all + "\r\n";
+        QTest::newRow("every byte a device sends, unchanged")
+            << decodeBytes(all) << 0 << QList<bool>() << false << all + "\r\n";
         QTest::newRow("selection, No") << "ab\r\ncd" << 5 << QList<bool>{false} << false << QByteArray("ab\r\ncd\r\n");
-        QTest::newRow("text during the dialog") << "abcdef" << 0 << QList<bool>() << true << QByteArray("abcdef<003>\r\n\r\n");
-        QTest::newRow("a selection survives text during the dialog") << "abcdef" << 4 << QList<bool>{true} << true << QByteArray("bcd\r\n");
+        QTest::newRow("text during the dialog")
+            << "abcdef" << 0 << QList<bool>() << true << QByteArray("abcdef<003>\r\n\r\n");
+        QTest::newRow("a selection survives text during the dialog")
+            << "abcdef" << 4 << QList<bool>{true} << true << QByteArray("bcd\r\n");
     }
     void writes()
     {
@@ -81,9 +84,11 @@ private slots:
         QStringList asked;
         for (const ScriptedUi::Call &c : m_ui->calls) {
             const auto &r = c.request;
-            asked << c.title + ": " + (c.kind == Kind::SaveDialog ? r.filter + ' ' + r.directory + '/' + r.fileName : c.text);
+            asked << c.title + ": "
+                    + (c.kind == Kind::SaveDialog ? r.filter + ' ' + r.directory + '/' + r.fileName : c.text);
         }
-        QStringList expected{"Salva File: File di testo (*.txt)|*.txt|Tutti i file|*.*" + (' ' + QDir(m_tmp->path()).absolutePath()) + "/Debug.txt"};
+        QStringList expected{"Salva File: File di testo (*.txt)|*.txt|Tutti i file|*.*"
+                             + (' ' + QDir(m_tmp->path()).absolutePath()) + "/Debug.txt"};
         if (!answers.isEmpty())
             expected << QStringLiteral("Salva File: Salvare solo il testo selezionato ?");
         QCOMPARE(asked, expected);

@@ -160,11 +160,13 @@ private slots:
         QTRY_COMPARE(display.lineCount(), 6);
         QStringList shown;
         for (qsizetype line = 0; line < 5; ++line) {
-            shown << lineTimeText(TimeColumn::TimeOfDay, display, line) + u' ' + lineTimeText(TimeColumn::SincePrevious, display, line)
-                    + u' ' + lineTimeText(TimeColumn::SinceOpen, display, line);
+            shown << lineTimeText(TimeColumn::TimeOfDay, display, line) + u' '
+                    + lineTimeText(TimeColumn::SincePrevious, display, line) + u' '
+                    + lineTimeText(TimeColumn::SinceOpen, display, line);
         }
-        QCOMPARE(shown, (QStringList{"12:00:00.000  +0.000", "12:00:00.005 +0.005 +0.005", "12:00:00.015 +0.010 +0.015",
-                                     "12:00:00.045 +0.030 +0.045", "12:00:01.045 +1.000 +1.045"}));
+        QCOMPARE(shown,
+                 (QStringList{"12:00:00.000  +0.000", "12:00:00.005 +0.005 +0.005", "12:00:00.015 +0.010 +0.015",
+                              "12:00:00.045 +0.030 +0.045", "12:00:01.045 +1.000 +1.045"}));
         m_window.reset();
         QCOMPARE(QString::fromUtf8(test::fileBytes(path)),
                  QStringLiteral("2026-12-06 12:00:00.000 after 0 ms[LF]\n2026-12-06 12:00:00.005 after 5 ms[LF]\n"
@@ -278,10 +280,11 @@ private slots:
             arrived += 1000;
         }
         log.finish();
-        QCOMPARE(QString::fromUtf8(written), QStringLiteral("2026-12-06 21:43:07.123 abc\u00B0\u20AC\n"
-                                                            "2026-12-06 21:43:09.123 a\u240Db\u240Ac\u2409\u241B\u2421\n"
-                                                            "2026-12-06 21:43:09.623 \n2026-12-06 21:43:10.123 y\u240D\n"
-                                                            "2026-12-06 21:43:11.123 \u21AA\u240Az\n"));
+        QCOMPARE(QString::fromUtf8(written),
+                 QStringLiteral("2026-12-06 21:43:07.123 abc\u00B0\u20AC\n"
+                                "2026-12-06 21:43:09.123 a\u240Db\u240Ac\u2409\u241B\u2421\n"
+                                "2026-12-06 21:43:09.623 \n2026-12-06 21:43:10.123 y\u240D\n"
+                                "2026-12-06 21:43:11.123 \u21AA\u240Az\n"));
     }
 };
 

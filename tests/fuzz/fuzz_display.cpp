@@ -64,7 +64,7 @@ struct Model
     Scrollback limits;
     QString text{};
     std::vector<qint64> lineTimeOf{}; // per character: the time of the line it came in
-    bool frontJoined = false;       // the first character is an LF whose CR was cut
+    bool frontJoined = false;         // the first character is an LF whose CR was cut
     std::optional<qint64> beforeFirst{};
     qsizetype anchor = 0, caret = 0;
     bool following = true;
@@ -203,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     bool selfAppended = false;
     while (at < size) {
         const std::uint8_t op = data[at++];
-        now += op % 7; // reads come at times the input picks, and the clock may stand still
+        now += op % 7;   // reads come at times the input picks, and the clock may stand still
         if (op < 0xE8) { // a read of the next 1 to 64 bytes
             const std::size_t length = std::min<std::size_t>(op % 64 + 1, size - at);
             const QByteArrayView read(reinterpret_cast<const char *>(data + at), static_cast<qsizetype>(length));
@@ -231,7 +231,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             display.setSelection(op * 7, op * 3);
             model.anchor = std::min<qsizetype>(op * 7, model.text.size());
             model.caret = std::min<qsizetype>(op * 3, model.text.size());
-            if (display.selectedText() != model.text.mid(std::min(model.anchor, model.caret), std::abs(model.anchor - model.caret)))
+            if (display.selectedText()
+                != model.text.mid(std::min(model.anchor, model.caret), std::abs(model.anchor - model.caret)))
                 fail("selection differs", display.selLength());
         } else if (op < 0xFD) { // the view scrolled away from the end, or back to it
             model.following = !model.following;
@@ -248,8 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (display.text() != model.text)
         fail("text differs, length", model.text.size());
     checkLines(display, model);
-    while (finder.work()) {
-    }
+    while (finder.work()) { }
     if (finder.count() != model.text.count(pattern, Qt::CaseInsensitive))
         fail("find's count differs", finder.count());
     return 0;

@@ -46,9 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The line asked for, from the input: whatever the rate, only commands go out.
     CommSettings line;
-    line.baud = std::int32_t(input.size() >= 4 ? std::uint32_t(std::uint8_t(input[0])) << 24 | std::uint8_t(input[1]) << 16
-                                                     | std::uint8_t(input[2]) << 8 | std::uint8_t(input[3])
-                                               : 9600) & 0x7fffffff;
+    line.baud =
+        std::int32_t(input.size() >= 4 ? std::uint32_t(std::uint8_t(input[0])) << 24 | std::uint8_t(input[1]) << 16
+                             | std::uint8_t(input[2]) << 8 | std::uint8_t(input[3])
+                                       : 9600)
+        & 0x7fffffff;
     if (!test::onlyTelnetCommands(whole.setUp(line)))
         finding("a COM port command with data in it");
     return 0;

@@ -21,12 +21,15 @@ namespace {
 using Fields = std::array<QString, SettingsRecord::FieldCount>;
 constexpr bool IsText[SettingsRecord::FieldCount] = {true, true, false, false, false, false, true, true, true};
 
-QString exact(double v) { return QString::number(v, 'g', 17) + (std::signbit(v) ? "(-)" : ""); }
+QString exact(double v)
+{
+    return QString::number(v, 'g', 17) + (std::signbit(v) ? "(-)" : "");
+}
 
 Fields fields(const SettingsRecord &r)
 {
-    return {r.port, r.baud, exact(r.left), exact(r.top), exact(r.width), exact(r.height),
-            r.lowerBound, r.higherBound, r.lineFeedTime};
+    return {r.port,          r.baud,       exact(r.left), exact(r.top),  exact(r.width),
+            exact(r.height), r.lowerBound, r.higherBound, r.lineFeedTime};
 }
 
 [[noreturn]] void fail(const char *what)
@@ -35,8 +38,14 @@ Fields fields(const SettingsRecord &r)
     std::abort();
 }
 
-bool blank(char c) { return c == ' ' || c == '\t'; }
-bool fieldEnd(char c) { return c == ',' || c == '\r' || c == '\n'; }
+bool blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool fieldEnd(char c)
+{
+    return c == ',' || c == '\r' || c == '\n';
+}
 
 // sign? (digits (. digits?)? | . digits) ([eE] sign? digits)?, the whole text.
 const QRegularExpression Decimal(QRegularExpression::anchoredPattern(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)"));

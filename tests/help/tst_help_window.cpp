@@ -22,9 +22,18 @@ void writeHelp(const QByteArray &bytes, const QString &path = HelpName)
     QVERIFY(test::writeFile(path, bytes));
 }
 
-void open() { frmIstruzioni::instance().Apri(HelpName, QStringLiteral("Quillar - Istruzioni")); }
-HelpWindow *help() { return frmIstruzioni::instance().helpWindow(); }
-QString shownText() { return help() ? help()->view()->toPlainText() : QString(); }
+void open()
+{
+    frmIstruzioni::instance().Apri(HelpName, QStringLiteral("Quillar - Istruzioni"));
+}
+HelpWindow *help()
+{
+    return frmIstruzioni::instance().helpWindow();
+}
+QString shownText()
+{
+    return help() ? help()->view()->toPlainText() : QString();
+}
 } // namespace
 
 class TestHelpWindow : public QObject
@@ -88,7 +97,8 @@ private slots:
         const double dpi = logicalDpi();
         QCOMPARE(first->size(), QSize(twipsToPixels(8430, dpi), twipsToPixels(4455, dpi)));
         // No frame under the offscreen platform: the design frame counts.
-        const QPoint centred = quillar::centredPosition(QGuiApplication::primaryScreen()->geometry(), {8430 + 120, 4455 + 510}, dpi);
+        const QPoint centred =
+            quillar::centredPosition(QGuiApplication::primaryScreen()->geometry(), {8430 + 120, 4455 + 510}, dpi);
         QCOMPARE(first->pos(), centred);
         first->move(centred + QPoint(7, 5));
 
@@ -110,7 +120,8 @@ private slots:
         reload("", false);
         QTRY_COMPARE(shownText(), QString());
         reload(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false);
-        QTRY_VERIFY(shownText().contains(QStringLiteral("Term_Istr.rtf")) && shownText().contains(QStringLiteral("non è in formato RTF")));
+        QTRY_VERIFY(shownText().contains(QStringLiteral("Term_Istr.rtf"))
+                    && shownText().contains(QStringLiteral("non è in formato RTF")));
         QCOMPARE(m_ui.calls.size(), std::size_t(1));
         reload(QByteArray(), false);
         QTRY_VERIFY(!frmIstruzioni::instance().window());
@@ -132,7 +143,8 @@ private slots:
         QTRY_VERIFY(help() && help()->isActiveWindow());
         help()->resize(300, 200);
         QTRY_COMPARE(help()->size(), QSize(300, 200));
-        const QSize outer = help()->frameGeometry().size() == help()->size() ? QSize(308, 234) : help()->frameGeometry().size();
+        const QSize outer =
+            help()->frameGeometry().size() == help()->size() ? QSize(308, 234) : help()->frameGeometry().size();
         QCOMPARE(help()->view()->geometry(), QRect(0, 0, outer.width() - 8, outer.height() - 32));
         help()->setWindowState(Qt::WindowMinimized);
         help()->resize(400, 250);

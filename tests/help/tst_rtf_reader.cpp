@@ -54,8 +54,10 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QDir samples(QStringLiteral(QUILLAR_RTF_SAMPLES));
         for (const QString &file : samples.entryList({QStringLiteral("*.rtf")}))
-            QTest::newRow(qPrintable(file)) << samples.filePath(file) << samples.filePath(file.chopped(4) + QStringLiteral(".expected.txt"));
-        QTest::newRow("our help document") << QStringLiteral(QUILLAR_HELP_DOCUMENT) << samples.filePath(QStringLiteral("quillar-help.expected.txt"));
+            QTest::newRow(qPrintable(file))
+                << samples.filePath(file) << samples.filePath(file.chopped(4) + QStringLiteral(".expected.txt"));
+        QTest::newRow("our help document")
+            << QStringLiteral(QUILLAR_HELP_DOCUMENT) << samples.filePath(QStringLiteral("quillar-help.expected.txt"));
     }
     void samples()
     {
@@ -63,53 +65,68 @@ private slots:
         QFETCH(QString, expected);
         QTextDocument document;
         QVERIFY(readRtf(test::fileBytes(rtf), document));
-        QCOMPARE(normalised(documentLines(document)), normalised(QString::fromUtf8(test::fileBytes(expected)).chopped(1).split(u'\n')));
+        QCOMPARE(normalised(documentLines(document)),
+                 normalised(QString::fromUtf8(test::fileBytes(expected)).chopped(1).split(u'\n')));
     }
 
     void text_data()
     {
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<QString>("expected"); // lines joined by '|'
-        QTest::newRow("paragraphs and line break") << QByteArray(R"({\rtf1 one\par two\line three\par})") << "one|two|three";
+        QTest::newRow("paragraphs and line break")
+            << QByteArray(R"({\rtf1 one\par two\line three\par})") << "one|two|three";
         QTest::newRow("tab") << QByteArray(R"({\rtf1 a\tab b})") << "a\tb";
         QTest::newRow("escaped braces and backslash") << QByteArray(R"({\rtf1 \{x\}\\})") << "{x}\\";
         QTest::newRow("backslash newline is a paragraph") << QByteArray("{\\rtf1 a\\\nb}") << "a|b";
-        QTest::newRow("1252 by default, exact") << QByteArray(R"({\rtf1\ansi \'80\'81\'e8\'9f})") << QString::fromUtf8("€\u0081èŸ");
+        QTest::newRow("1252 by default, exact")
+            << QByteArray(R"({\rtf1\ansi \'80\'81\'e8\'9f})") << QString::fromUtf8("€\u0081èŸ");
         QTest::newRow("ansicpg 1251") << QByteArray(R"({\rtf1\ansi\ansicpg1251 \'c0\'e1})") << QString::fromUtf8("Аб");
         QTest::newRow("mac page") << QByteArray(R"({\rtf1\mac \'8e})") << QString::fromUtf8("é");
-        QTest::newRow("font charset wins") << QByteArray(R"({\rtf1\ansi{\fonttbl{\f1\fcharset161 Greek;}}\f1 \'e1})") << QString::fromUtf8("α");
-        QTest::newRow("double-byte page") << QByteArray(R"({\rtf1\ansi\ansicpg932 \'93\'fa})") << QString::fromUtf8("日");
+        QTest::newRow("font charset wins")
+            << QByteArray(R"({\rtf1\ansi{\fonttbl{\f1\fcharset161 Greek;}}\f1 \'e1})") << QString::fromUtf8("α");
+        QTest::newRow("double-byte page")
+            << QByteArray(R"({\rtf1\ansi\ansicpg932 \'93\'fa})") << QString::fromUtf8("日");
         QTest::newRow("unicode with one fallback") << QByteArray(R"({\rtf1 \u8364?x})") << QString::fromUtf8("€x");
-        QTest::newRow("uc2 skips two, hex counts one") << QByteArray(R"({\rtf1\uc2 \u26085\'93\'fax})") << QString::fromUtf8("日x");
-        QTest::newRow("beyond the basic plane") << QByteArray(R"({\rtf1\uc0 \u128512 x})") << QString::fromUtf8("\U0001F600x");
+        QTest::newRow("uc2 skips two, hex counts one")
+            << QByteArray(R"({\rtf1\uc2 \u26085\'93\'fax})") << QString::fromUtf8("日x");
+        QTest::newRow("beyond the basic plane")
+            << QByteArray(R"({\rtf1\uc0 \u128512 x})") << QString::fromUtf8("\U0001F600x");
         QTest::newRow("negative u") << QByteArray(R"({\rtf1 \u-3913?})") << QString(QChar(0xF0B7));
         QTest::newRow("surrogate pair") << QByteArray(R"({\rtf1 \u-10179?\u-8704?})") << QString::fromUtf8("😀");
-        QTest::newRow("fallback does not eat a paragraph end") << QByteArray(R"({\rtf1 \u8212\par b})") << QString::fromUtf8("—|b");
+        QTest::newRow("fallback does not eat a paragraph end")
+            << QByteArray(R"({\rtf1 \u8212\par b})") << QString::fromUtf8("—|b");
         QTest::newRow("fallback ends with its group") << QByteArray(R"({\rtf1 {\u8364}x})") << QString::fromUtf8("€x");
         QTest::newRow("uc is kept per group") << QByteArray(R"({\rtf1 {\uc0 x}\u233 ee})") << QString::fromUtf8("xée");
-        QTest::newRow("symbols") << QByteArray(R"({\rtf1 \bullet\endash\emdash\lquote\rquote\ldblquote\rdblquote\~\_})") << QString::fromUtf8("•–—‘’“”\u00A0\u2011");
+        QTest::newRow("symbols") << QByteArray(R"({\rtf1 \bullet\endash\emdash\lquote\rquote\ldblquote\rdblquote\~\_})")
+                                 << QString::fromUtf8("•–—‘’“”\u00A0\u2011");
         QTest::newRow("unknown starred group skipped") << QByteArray(R"({\rtf1 a{\*\mystery hidden}b})") << "ab";
         QTest::newRow("starred known word acts as itself") << QByteArray(R"({\rtf1 a{\*\cs5 text}b})") << "atextb";
         QTest::newRow("unknown plain group shown") << QByteArray(R"({\rtf1 a{\mystery shown}b})") << "ashownb";
-        QTest::newRow("no destination inside a skipped group") << QByteArray(R"({\rtf1{\header{\upr{a}{\*\ud{b}}}}c})") << "c";
+        QTest::newRow("no destination inside a skipped group")
+            << QByteArray(R"({\rtf1{\header{\upr{a}{\*\ud{b}}}}c})") << "c";
         QTest::newRow("hidden text") << QByteArray(R"({\rtf1 a{\v secret}b\v c\v0 d})") << "abd";
         QTest::newRow("list text shown") << QByteArray(R"({\rtf1{\listtext 1.\tab}item\par})") << "1.\titem";
-        QTest::newRow("blank list text dropped") << QByteArray(R"({\rtf1{\listtext\pard\plain \tab}Heading\par})") << "Heading";
+        QTest::newRow("blank list text dropped")
+            << QByteArray(R"({\rtf1{\listtext\pard\plain \tab}Heading\par})") << "Heading";
         QTest::newRow("bin skipped by its length") << QByteArray("{\\rtf1 a\\bin3 }{\\z}") << "az";
         QTest::newRow("upr shows its unicode part") << QByteArray(R"({\rtf1{\upr{ansi}{\*\ud{uni}}}})") << "uni";
         // A document that starts with a table has an empty line before it.
-        QTest::newRow("table rows in groups, last row unended") << QByteArray(R"({\rtf1{\trowd\cellx1000\intbl{x\cell}\intbl\row}{\trowd\cellx1000\intbl y\cell)") << "|x|y|";
+        QTest::newRow("table rows in groups, last row unended")
+            << QByteArray(R"({\rtf1{\trowd\cellx1000\intbl{x\cell}\intbl\row}{\trowd\cellx1000\intbl y\cell)")
+            << "|x|y|";
         QTest::newRow("page break splits a paragraph") << QByteArray(R"({\rtf1 a\page b\par\sect c\par})") << "a|b|c";
         QTest::newRow("not rtf") << QByteArray("hello {\\rtf1 x}") << "<not rtf>";
         // Damaged input shows what could be read.
         QTest::newRow("cut in a picture") << QByteArray(R"({\rtf1 abc{\pict\pngblip 89504e)") << "abc";
         QTest::newRow("extra closing braces") << QByteArray(R"({\rtf1 abc}}}}} def)") << "abc";
-        QTest::newRow("100000 nested groups") << QByteArray("{\\rtf1 ") + QByteArray(100000, '{') + "abc" + QByteArray(100000, '}') + "}" << "abc";
+        QTest::newRow("100000 nested groups")
+            << QByteArray("{\\rtf1 ") + QByteArray(100000, '{') + "abc" + QByteArray(100000, '}') + "}"
+            << "abc";
         QTest::newRow("bin with huge length") << QByteArray(R"({\rtf1 abc\bin99999999999999 xyz})") << "abc";
-        QTest::newRow("huge parameters")
-            << QByteArray(R"({\rtf1\fs99999999999999999999\li-99999999999\fi99999999999\sb999999999999\sl-9999999999\uc99999999 \u99999999999 ab)"
-                          R"(\par\cf2147483647\cb-5\f99999999999\tx99999999999\trowd\cellx999999999999\intbl abc\cell\row})")
-            << QStringLiteral("\uFFFD|abc|");
+        QTest::newRow("huge parameters") << QByteArray(
+            R"({\rtf1\fs99999999999999999999\li-99999999999\fi99999999999\sb999999999999\sl-9999999999\uc99999999 \u99999999999 ab)"
+            R"(\par\cf2147483647\cb-5\f99999999999\tx99999999999\trowd\cellx999999999999\intbl abc\cell\row})")
+                                         << QStringLiteral("\uFFFD|abc|");
     }
     void text()
     {
@@ -125,7 +142,9 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("property");
         QTest::addColumn<QVariant>("value");
-        const auto row = [](const char *body, int property, const QVariant &value) { QTest::newRow(body) << QByteArray(body) << property << value; };
+        const auto row = [](const char *body, int property, const QVariant &value) {
+            QTest::newRow(body) << QByteArray(body) << property << value;
+        };
         row(R"({\b x})", QTextFormat::FontWeight, QFont::Bold);
         row(R"({\b a}x)", QTextFormat::FontWeight, {}); // a group restores what it changed
         row(R"(\b a\b0 x)", QTextFormat::FontWeight, {});
@@ -145,7 +164,8 @@ private slots:
         row(R"(\cf1 x)", QTextFormat::ForegroundBrush, QBrush(QColor(255, 0, 0)));
         row(R"(\highlight2 x)", QTextFormat::BackgroundBrush, QBrush(QColor(0, 0, 255)));
         row(R"(\cf7 x)", QTextFormat::ForegroundBrush, {});
-        row(R"({\colortbl\red0\green0\blue0;\red0\green160\blue0;}\cf1 x)", QTextFormat::ForegroundBrush, QBrush(QColor(0, 160, 0)));
+        row(R"({\colortbl\red0\green0\blue0;\red0\green160\blue0;}\cf1 x)", QTextFormat::ForegroundBrush,
+            QBrush(QColor(0, 160, 0)));
         row(R"(\qc x)", QTextFormat::BlockAlignment, int(Qt::AlignHCenter));
         row(R"(\qr{\pard\qj a\par}x)", QTextFormat::BlockAlignment, int(Qt::AlignRight));
         row(R"(\li1440 x)", QTextFormat::BlockLeftMargin, 96.0); // 1440 twips at 96 DPI
@@ -160,11 +180,15 @@ private slots:
         QFETCH(int, property);
         QFETCH(QVariant, value);
         QTextDocument document;
-        QVERIFY(readRtf(R"({\rtf1{\fonttbl{\f0\froman Serif One{\*\falt Times};}{\f1\fmodern Mono Two{\*\panose 0207};}})"
-                        R"({\colortbl;\red255\green0\blue0;\red0\green0\blue255;})" + body + "\\par}", document));
+        QVERIFY(
+            readRtf(R"({\rtf1{\fonttbl{\f0\froman Serif One{\*\falt Times};}{\f1\fmodern Mono Two{\*\panose 0207};}})"
+                    R"({\colortbl;\red255\green0\blue0;\red0\green0\blue255;})"
+                        + body + "\\par}",
+                    document));
         const QTextCursor x = document.find(QStringLiteral("x"));
         QVERIFY(!x.isNull());
-        const QVariant shown = x.charFormat().hasProperty(property) ? x.charFormat().property(property) : x.blockFormat().property(property);
+        const QVariant shown = x.charFormat().hasProperty(property) ? x.charFormat().property(property)
+                                                                    : x.blockFormat().property(property);
         QCOMPARE(shown, value);
     }
 
@@ -196,15 +220,30 @@ private slots:
         image.fill(Qt::red);
         const QByteArray png = test::imageBytes(image, "PNG"), hex = png.toHex();
         const QByteArray huge = test::jpegClaiming(5600, 5600).toHex();
-        QTest::newRow("png") << "{\\rtf1 a{\\pict\\pngblip\\picwgoal600\\pichgoal450 " + hex + "}b}" << QList<QSizeF>{{40, 30}} << 0;
-        QTest::newRow("goal scaled") << "{\\rtf1 a{\\pict\\pngblip\\picwgoal600\\pichgoal450\\picscalex200 " + hex + "}b}" << QList<QSizeF>{{80, 30}} << 0;
-        QTest::newRow("png as binary") << "{\\rtf1 a{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}b}" << QList<QSizeF>{{4, 3}} << 0;
-        QTest::newRow("png in a shape's pib only") << "{\\rtf1 a{\\shp{\\*\\shpinst{\\sp{\\sn fillBlip}{\\sv {\\pict\\pngblip " + hex + "}}}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " + hex + "}}}}{\\shprslt{\\pict\\pngblip " + hex + "}}}b}" << QList<QSizeF>{{4, 3}} << 0;
-        QTest::newRow("shppict, not nonshppict") << "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip " + hex + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}" << QList<QSizeF>{{4, 3}} << 0;
-        QTest::newRow("metafile skipped") << QByteArray("{\\rtf1 a{\\pict\\wmetafile8 0102030405}b}") << QList<QSizeF>{} << 0;
-        QTest::newRow("a bitmap that says png skipped") << "{\\rtf1 a{\\pict\\pngblip " + test::imageBytes(image, "BMP").toHex() + "}b}" << QList<QSizeF>{} << 0;
-        QTest::newRow("broken png skipped") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47}b}") << QList<QSizeF>{} << 0;
-        QTest::newRow("beyond the caps") << "{\\rtf1 a{\\pict\\jpegblip " + huge + "}{\\pict\\jpegblip\\picwgoal1500\\pichgoal750 " + huge + "}b}" << QList<QSizeF>{{4096, 4096}, {100, 50}} << 2;
+        QTest::newRow("png") << "{\\rtf1 a{\\pict\\pngblip\\picwgoal600\\pichgoal450 " + hex + "}b}"
+                             << QList<QSizeF>{{40, 30}} << 0;
+        QTest::newRow("goal scaled") << "{\\rtf1 a{\\pict\\pngblip\\picwgoal600\\pichgoal450\\picscalex200 " + hex
+                + "}b}" << QList<QSizeF>{{80, 30}}
+                                     << 0;
+        QTest::newRow("png as binary") << "{\\rtf1 a{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png
+                + "}b}" << QList<QSizeF>{{4, 3}}
+                                       << 0;
+        QTest::newRow("png in a shape's pib only")
+            << "{\\rtf1 a{\\shp{\\*\\shpinst{\\sp{\\sn fillBlip}{\\sv {\\pict\\pngblip " + hex
+                + "}}}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip " + hex + "}}}}{\\shprslt{\\pict\\pngblip " + hex + "}}}b}"
+            << QList<QSizeF>{{4, 3}} << 0;
+        QTest::newRow("shppict, not nonshppict")
+            << "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip " + hex + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}"
+            << QList<QSizeF>{{4, 3}} << 0;
+        QTest::newRow("metafile skipped")
+            << QByteArray("{\\rtf1 a{\\pict\\wmetafile8 0102030405}b}") << QList<QSizeF>{} << 0;
+        QTest::newRow("a bitmap that says png skipped")
+            << "{\\rtf1 a{\\pict\\pngblip " + test::imageBytes(image, "BMP").toHex() + "}b}" << QList<QSizeF>{} << 0;
+        QTest::newRow("broken png skipped")
+            << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47}b}") << QList<QSizeF>{} << 0;
+        QTest::newRow("beyond the caps") << "{\\rtf1 a{\\pict\\jpegblip " + huge
+                + "}{\\pict\\jpegblip\\picwgoal1500\\pichgoal750 " + huge + "}b}"
+                                         << QList<QSizeF>{{4096, 4096}, {100, 50}} << 2;
     }
     void pictures()
     {
@@ -242,14 +281,17 @@ private slots:
     void tableBeyondTheCellCap()
     {
         QTextDocument document;
-        QVERIFY(readRtf(test::rtfWideRowThenRows(1000, true).chopped(1) + "\\pard\\trowd\\cellx100\\intbl a\\cell\\row}", document));
+        QVERIFY(
+            readRtf(test::rtfWideRowThenRows(1000, true).chopped(1) + "\\pard\\trowd\\cellx100\\intbl a\\cell\\row}",
+                    document));
         const QTextTable *table = firstTable(document);
         QCOMPARE(table ? table->rows() : 0, int(RtfDocumentBuilder::MaxTableCells / 64));
         QCOMPARE(document.rootFrame()->childFrames().size(), 1);
         QStringList expected(64, QStringLiteral("x"));
         for (int row = 1; row <= 1000; ++row)
             expected << QStringLiteral("r%1").arg(row);
-        QCOMPARE(documentLines(document).filter(QRegularExpression(QStringLiteral("."))), expected << QStringLiteral("a"));
+        QCOMPARE(documentLines(document).filter(QRegularExpression(QStringLiteral("."))),
+                 expected << QStringLiteral("a"));
     }
 
     // A huge document is cut short with a note; a long paragraph goes on in the next.
@@ -261,8 +303,11 @@ private slots:
         const int paragraphs = int(RtfDocumentBuilder::MaxParagraphs);
         const int longest = int(RtfDocumentBuilder::MaxParagraphCharacters);
         const int byCharacters = int(RtfDocumentBuilder::MaxDocumentCharacters / longest);
-        QTest::newRow("paragraphs") << "{\\rtf1 " + QByteArray("x\\par ").repeated(paragraphs + 5) + "}" << paragraphs + 1 << true;
-        QTest::newRow("characters") << "{\\rtf1 " + (QByteArray(longest - 1, 'x') + "\\par ").repeated(byCharacters + 5) + "}" << byCharacters + 1 << true;
+        QTest::newRow("paragraphs") << "{\\rtf1 " + QByteArray("x\\par ").repeated(paragraphs + 5) + "}"
+                                    << paragraphs + 1 << true;
+        QTest::newRow("characters") << "{\\rtf1 " + (QByteArray(longest - 1, 'x') + "\\par ").repeated(byCharacters + 5)
+                + "}" << byCharacters + 1
+                                    << true;
         QTest::newRow("one long paragraph") << "{\\rtf1 " + QByteArray(longest * 2 + 5, 'x') + "}" << 3 << false;
     }
     void documentBeyondItsCaps()

@@ -82,7 +82,9 @@ private slots:
     void codepage()
     {
         QCOMPARE(decodeBytes("\x80\x81\x8D\x92\x9F\xE9"), QString::fromUtf16(u"\u20AC\u0081\u008D\u2019\u0178\u00E9"));
-        QCOMPARE(encodeText(QString::fromUtf16(u"\u20AC\u0081a\u03A9")), QByteArray("\x80\x81" "a?"));
+        QCOMPARE(encodeText(QString::fromUtf16(u"\u20AC\u0081a\u03A9")),
+                 QByteArray("\x80\x81"
+                            "a?"));
     }
 
     void saveFilters()
@@ -102,18 +104,21 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("description");
         const QString temp = QDir::tempPath() + QStringLiteral("/quillar-any.txt");
-        QTest::newRow("disk full") << int(WritePhase::Write) << ENOSPC << temp << int(ErrorNumber::DiskFull) << "Disco pieno";
-        QTest::newRow("quota full") << int(WritePhase::Write) << EDQUOT << temp << int(ErrorNumber::DiskFull) << "Disco pieno";
-        QTest::newRow("quota full at open") << int(WritePhase::Open) << EDQUOT << temp << int(ErrorNumber::DiskFull) << "Disco pieno";
+        QTest::newRow("disk full") << int(WritePhase::Write) << ENOSPC << temp << int(ErrorNumber::DiskFull)
+                                   << "Disco pieno";
+        QTest::newRow("quota full") << int(WritePhase::Write) << EDQUOT << temp << int(ErrorNumber::DiskFull)
+                                    << "Disco pieno";
+        QTest::newRow("quota full at open")
+            << int(WritePhase::Open) << EDQUOT << temp << int(ErrorNumber::DiskFull) << "Disco pieno";
         QTest::newRow("no folder") << int(WritePhase::Open) << ENOENT << "/nonexistent-quillar/a.txt"
                                    << int(ErrorNumber::PathNotFound) << "Impossibile trovare il percorso";
         QTest::newRow("write fails") << int(WritePhase::Write) << EIO << temp << int(ErrorNumber::DeviceIoError)
                                      << "Errore di I/O della periferica";
         QTest::newRow("the system's reason") << int(WritePhase::Open) << ETXTBSY << temp
                                              << int(ErrorNumber::PathFileAccessError) << "File di testo occupato";
-        QTest::newRow("a reason named by its symbol") << int(WritePhase::Open) << EHWPOISON << temp
-                                                      << int(ErrorNumber::PathFileAccessError)
-                                                      << "Errore di sistema EHWPOISON (133)";
+        QTest::newRow("a reason named by its symbol")
+            << int(WritePhase::Open) << EHWPOISON << temp << int(ErrorNumber::PathFileAccessError)
+            << "Errore di sistema EHWPOISON (133)";
     }
     void writeFailures()
     {

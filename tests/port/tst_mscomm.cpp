@@ -65,7 +65,8 @@ class TestMSComm : public QObject
     FakeSerialDriver &useFakeDriver(FakeSerialDriver::Supports supports)
     {
         m_fake = std::make_unique<FakeSerialDriver>(supports);
-        m_comm.setDeviceFactory([driver = m_fake.get()](const QString &) { return std::make_unique<SerialDevice>(*driver); });
+        m_comm.setDeviceFactory(
+            [driver = m_fake.get()](const QString &) { return std::make_unique<SerialDevice>(*driver); });
         return *m_fake;
     }
     [[nodiscard]] Watch modemWatch() const { return static_cast<const SerialDevice *>(m_comm.device())->modemWatch(); }
@@ -73,7 +74,8 @@ class TestMSComm : public QObject
     // runnable, S: asleep), or 0 when there is none.
     [[nodiscard]] static char threadState(const QByteArray &name)
     {
-        for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        for (const QString &task :
+             QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
             if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name)
                 continue;
@@ -117,7 +119,8 @@ private slots:
         m_comm.setPortOpen(false);
         m_comm.setLongestReadPause(0);
         m_comm.setClock(Clock::steady());
-        m_comm.setDeviceFactory([](const QString &) { return std::make_unique<SerialDevice>(LinuxSerialDriver::instance()); });
+        m_comm.setDeviceFactory(
+            [](const QString &) { return std::make_unique<SerialDevice>(LinuxSerialDriver::instance()); });
         m_fake.reset();
         m_dir.reset();
     }
@@ -153,7 +156,9 @@ private slots:
                      && (m_readSizes.mid(3) == QList<int>{1700} || m_readSizes.mid(3) == (QList<int>{1699, 1})),
                  qPrintable(QDebug::toString(m_readSizes)));
         const TimeMarks held{{0, start}}, last{{0, start}, {1699, start + 7}};
-        QCOMPARE(m_marks, (QList<TimeMarks>{held, held, held, m_readSizes.size() == 4 ? last : held, {{0, start + 7}}}.first(m_readSizes.size())));
+        QCOMPARE(m_marks,
+                 (QList<TimeMarks>{held, held, held, m_readSizes.size() == 4 ? last : held, {{0, start + 7}}}.first(
+                     m_readSizes.size())));
         QCOMPARE(m_device.readAvailable(), QByteArray()); // receive only
 
         m_hold = true;
@@ -175,9 +180,10 @@ private slots:
         QVERIFY(kernel.mkpath("tty/ttyS0/device") && kernel.mkpath("tty/ttyUSB0/device"));
         m_comm.setSystemSources({kernel.filePath("dev"), kernel.filePath("tty"), {}, {}});
         m_comm.setCommPort(99);
-        QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }),
-                 QStringLiteral("8002 Non c'è COM99 in %1, e il sistema elenca solo 2 porte seriali (quillar --list-ports)")
-                     .arg(m_dir->path()));
+        QCOMPARE(
+            errorOf([&] { m_comm.setPortOpen(true); }),
+            QStringLiteral("8002 Non c'è COM99 in %1, e il sistema elenca solo 2 porte seriali (quillar --list-ports)")
+                .arg(m_dir->path()));
         // While open, neither the number nor a second open.
         QVERIFY(openAs(6));
         QCOMPARE(errorOf([&] { m_comm.setCommPort(2); }), QStringLiteral("8005 Porta già aperta"));
@@ -192,8 +198,10 @@ private slots:
         QTest::addColumn<int>("fastest"); // 0: the pseudo-terminal's own driver
         QTest::addColumn<QString>("refused");
         QTest::addColumn<QString>("taken");
-        QTest::newRow("parity") << 0 << "9600,e,7,1" << "12000000,N,8,2"; // any rate the driver takes
-        QTest::newRow("a rate beyond a 16550A") << 115200 << "230400,n,8,1" << "115200,n,8,1";
+        QTest::newRow("parity") << 0 << "9600,e,7,1"
+                                << "12000000,N,8,2"; // any rate the driver takes
+        QTest::newRow("a rate beyond a 16550A") << 115200 << "230400,n,8,1"
+                                                << "115200,n,8,1";
     }
     void refusedByTheDriver()
     {
@@ -203,7 +211,8 @@ private slots:
         if (fastest)
             useFakeDriver({}).setFastestRate(fastest);
         const QString kept = errorOf([&] { (void)openAs(9, refused); });
-        QVERIFY2(kept.startsWith(QStringLiteral("380 Il driver di COM9 (%1) non accetta %2 (ha mantenuto ").arg(m_device.slavePath(), refused)),
+        QVERIFY2(kept.startsWith(QStringLiteral("380 Il driver di COM9 (%1) non accetta %2 (ha mantenuto ")
+                                     .arg(m_device.slavePath(), refused)),
                  qPrintable(kept));
         QVERIFY(!m_comm.portOpen());
         QVERIFY(openAs(9, "4800,n,8,1"));
@@ -223,14 +232,18 @@ private slots:
         QTest::addColumn<bool>("exclusive");
         QTest::addColumn<QByteArray>("lock"); // %1: a live process's number; %10: that, 10 wide; %b: binary
         QTest::addColumn<QString>("error");   // %1 the port's device, %2 the number, %3 the lock file
-        const QString named = QStringLiteral("8010 La porta COM10 (%1) è già in uso da sleep (pid %2), secondo il file di lock %3");
-        QTest::newRow("exclusive mode") << true << QByteArray()
-                                        << "8010 La porta COM10 (%1) è già in uso: un altro programma la tiene aperta per sé";
+        const QString named =
+            QStringLiteral("8010 La porta COM10 (%1) è già in uso da sleep (pid %2), secondo il file di lock %3");
+        QTest::newRow("exclusive mode")
+            << true << QByteArray()
+            << "8010 La porta COM10 (%1) è già in uso: un altro programma la tiene aperta per sé";
         QTest::newRow("lock file") << false << QByteArray("%10\n") << named;
         QTest::newRow("binary lock file") << false << QByteArray("%b") << named;
-        QTest::newRow("Qt's lock file") << false << "%1\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n' << named;
+        QTest::newRow("Qt's lock file") << false << "%1\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n'
+                                        << named;
         QTest::newRow("a killed program's lock, its number reused")
-            << false << "%1\nquillar\n" + QSysInfo::machineHostName().toUtf8() + '\n' << QString();
+            << false << "%1\nquillar\n" + QSysInfo::machineHostName().toUtf8() + '\n'
+            << QString();
         QTest::newRow("a killed program's lock, its number free") << false << QByteArray("2147483000\n") << QString();
         QTest::newRow("a killed program's binary lock") << false << QByteArray("\x78\x56\x34\x12", 4) << QString();
     }
@@ -242,7 +255,8 @@ private slots:
         QVERIFY(m_device.linkAs(m_dir->path(), 10));
         QFile lockFile("/run/lock/LCK.." + QString(m_device.slavePath()).remove("/dev/").replace(u'/', u'_'));
         QProcess other;
-        const int fd = exclusive ? ::open(QFile::encodeName(m_device.slavePath()).constData(), O_RDONLY | O_NOCTTY) : -1;
+        const int fd =
+            exclusive ? ::open(QFile::encodeName(m_device.slavePath()).constData(), O_RDONLY | O_NOCTTY) : -1;
         if (exclusive) {
             QCOMPARE(::ioctl(fd, TIOCEXCL), 0);
         } else {
@@ -250,15 +264,17 @@ private slots:
             QVERIFY(other.waitForStarted() && lockFile.open(QIODevice::WriteOnly));
             const QByteArray pid = QByteArray::number(other.processId());
             const auto binary = static_cast<std::int32_t>(other.processId());
-            QVERIFY(lockFile.write(lock.replace("%b", QByteArray(reinterpret_cast<const char *>(&binary), sizeof binary))
-                                       .replace("%10", pid.rightJustified(10))
-                                       .replace("%1", pid))
-                    > 0);
+            QVERIFY(
+                lockFile.write(lock.replace("%b", QByteArray(reinterpret_cast<const char *>(&binary), sizeof binary))
+                                   .replace("%10", pid.rightJustified(10))
+                                   .replace("%1", pid))
+                > 0);
             lockFile.close();
         }
         m_comm.setCommPort(10);
         QCOMPARE(errorOf([&] { m_comm.setPortOpen(true); }),
-                 error.isEmpty() ? error : error.arg(m_device.slavePath()).arg(other.processId()).arg(lockFile.fileName()));
+                 error.isEmpty() ? error
+                                 : error.arg(m_device.slavePath()).arg(other.processId()).arg(lockFile.fileName()));
         m_comm.setPortOpen(false);
         if (exclusive)
             QVERIFY(::ioctl(fd, TIOCNXCL) == 0 && ::close(fd) == 0);
@@ -292,7 +308,8 @@ private slots:
     {
         QProcess device;
         device.setWorkingDirectory(m_dir->path());
-        device.start(QStringLiteral(FAKE_DEVICE_PATH), {"--port", "12", "--mode", "binary", "--count", "600", "--rate", "0"});
+        device.start(QStringLiteral(FAKE_DEVICE_PATH),
+                     {"--port", "12", "--mode", "binary", "--count", "600", "--rate", "0"});
         QTRY_VERIFY_WITH_TIMEOUT(device.canReadLine(), 10000);
         QVERIFY(device.readLine().startsWith("fake-device: COM12"));
         m_comm.setCommPort(12);
@@ -336,12 +353,13 @@ private slots:
                  && m_comm.device()->received() < quint64(sent.size()) && !device.inputWaiting();)
                 pause(50, 100);
             pause(2000, 6000);
-            for (const QDeadlineTimer deadline(2000); !deadline.hasExpired() && device.inputWaiting()
-                 && threadState("quillar-reader") == 'R';)
+            for (const QDeadlineTimer deadline(2000);
+                 !deadline.hasExpired() && device.inputWaiting() && threadState("quillar-reader") == 'R';)
                 pause(50, 100);
             device.closeMaster();
             QVERIFY2(closedWithin(10000), qPrintable(QString("cycle %1").arg(cycle)));
-            QVERIFY2(m_bytes == sent, qPrintable(QString("cycle %1: %2 of %3 bytes").arg(cycle).arg(m_bytes.size()).arg(sent.size())));
+            QVERIFY2(m_bytes == sent,
+                     qPrintable(QString("cycle %1: %2 of %3 bytes").arg(cycle).arg(m_bytes.size()).arg(sent.size())));
         }
     }
 
@@ -406,8 +424,8 @@ private slots:
                                    << "8015 COM18 porta a /dev/null, che non è una porta seriale";
         QTest::newRow("plain file") << QStringList{"file:f", "COM18>f"}
                                     << "8015 COM18 porta a %1/f, che è un file normale, non una porta seriale";
-        QTest::newRow("COM18 itself a file") << QStringList{"file:COM18"}
-                                             << "8015 %1/COM18 è un file normale, non una porta seriale";
+        QTest::newRow("COM18 itself a file")
+            << QStringList{"file:COM18"} << "8015 %1/COM18 è un file normale, non una porta seriale";
         QTest::newRow("folder") << QStringList{"folder:d", "COM18>d"}
                                 << "8015 COM18 porta a %1/d, che è una cartella, non una porta seriale";
         QTest::newRow("named pipe") << QStringList{"fifo:p", "COM18>p"}
@@ -417,8 +435,9 @@ private slots:
         QTest::newRow("link to a dangling link")
             << QStringList{"byid>/dev/ttyUSB99", "COM18>byid"}
             << "68 COM18 è un collegamento a %1/byid, che porta a /dev/ttyUSB99, che non esiste";
-        QTest::newRow("links in a circle") << QStringList{"a>COM18", "COM18>a"}
-                                           << "68 COM18 è un collegamento a %1/a, che porta a %1/COM18, che riporta in cerchio al punto di partenza";
+        QTest::newRow("links in a circle")
+            << QStringList{"a>COM18", "COM18>a"}
+            << "68 COM18 è un collegamento a %1/a, che porta a %1/COM18, che riporta in cerchio al punto di partenza";
     }
     void notASerialPort()
     {
@@ -451,7 +470,8 @@ private slots:
         QCOMPARE(::chmod(QFile::encodeName(m_device.slavePath()).constData(), 0), 0);
         m_comm.setCommPort(11);
         const QString error = errorOf([&] { m_comm.setPortOpen(true); });
-        QVERIFY2(error.startsWith("70 ") && error.contains(m_device.slavePath()) && error.contains("usermod -aG"), qPrintable(error));
+        QVERIFY2(error.startsWith("70 ") && error.contains(m_device.slavePath()) && error.contains("usermod -aG"),
+                 qPrintable(error));
     }
 };
 

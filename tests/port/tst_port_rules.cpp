@@ -92,7 +92,9 @@ private slots:
         QVERIFY(link("dev/gone", "settings/COM3"));
         QVERIFY(link("dev/ttyUSB1", "settings/com2")); // not the name port 2 looks for
         // A plain file names a remote port by its first line; a link to one does not.
-        const auto write = [&](const QString &name, const QByteArray &text) { return test::writeFile(dir.filePath(name), text); };
+        const auto write = [&](const QString &name, const QByteArray &text) {
+            return test::writeFile(dir.filePath(name), text);
+        };
         QVERIFY(write("settings/COM4", "  rfc2217://lab:7000 \r\nthe bench supply\n"));
         QVERIFY(write("settings/COM5", "tcp://lab:0\n"));
         QVERIFY(write("settings/COM9", "notes\ntcp://lab:7000\n"));
@@ -106,7 +108,8 @@ private slots:
             const auto port = resolvePort(number, settings, [&] { return system; });
             return !port ? QString("none")
                          : QString(port->fromLink ? "link " : "") + (port->exists ? "" : "gone ") + port->path
-                    + (port->badAddress.isEmpty() ? "" : " contiene " + port->badAddress + ", che " + port->addressProblem);
+                    + (port->badAddress.isEmpty() ? ""
+                                                  : " contiene " + port->badAddress + ", che " + port->addressProblem);
         };
         QCOMPARE(opens(0), QStringLiteral("none"));
         QCOMPARE(opens(1), "link " + root + "/dev/ttyUSB1");
@@ -116,7 +119,8 @@ private slots:
         QCOMPARE(opens(7), QStringLiteral("/dev/ttyUSB10"));
         QCOMPARE(opens(8), QStringLiteral("none"));
         QCOMPARE(opens(4), QStringLiteral("link rfc2217://lab:7000"));
-        QCOMPARE(opens(5), "link " + settings + "/COM5 contiene tcp://lab:0, che ha la porta 0, che non è fra 1 e 65535");
+        QCOMPARE(opens(5),
+                 "link " + settings + "/COM5 contiene tcp://lab:0, che ha la porta 0, che non è fra 1 e 65535");
         QCOMPARE(opens(9), "link " + settings + "/COM9");
         QCOMPARE(opens(10), "link " + root + "/address");
     }
@@ -125,15 +129,24 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("readBack"); // empty: refused
-        QTest::newRow("the program's form") << "9600,n,8,1" << "9600,n,8,1";
-        QTest::newRow("upper-case parity reads back lower") << "9600,E,7,2" << "9600,e,7,2";
-        QTest::newRow("space, 4 data bits, 1.5 stop") << "1200,s,4,1.5" << "1200,s,4,1.5";
-        QTest::newRow("empty baud box gives 0") << "0,n,8,1" << "";
-        QTest::newRow("baud one below the least") << "109,n,8,1" << "";
-        QTest::newRow("fractional baud") << "9600.5,n,8,1" << "";
-        QTest::newRow("unknown parity") << "9600,x,8,1" << "";
-        QTest::newRow("3 data bits") << "9600,n,3,1" << "";
-        QTest::newRow("stop bits 1.0") << "9600,n,8,1.0" << "";
+        QTest::newRow("the program's form") << "9600,n,8,1"
+                                            << "9600,n,8,1";
+        QTest::newRow("upper-case parity reads back lower") << "9600,E,7,2"
+                                                            << "9600,e,7,2";
+        QTest::newRow("space, 4 data bits, 1.5 stop") << "1200,s,4,1.5"
+                                                      << "1200,s,4,1.5";
+        QTest::newRow("empty baud box gives 0") << "0,n,8,1"
+                                                << "";
+        QTest::newRow("baud one below the least") << "109,n,8,1"
+                                                  << "";
+        QTest::newRow("fractional baud") << "9600.5,n,8,1"
+                                         << "";
+        QTest::newRow("unknown parity") << "9600,x,8,1"
+                                        << "";
+        QTest::newRow("3 data bits") << "9600,n,3,1"
+                                     << "";
+        QTest::newRow("stop bits 1.0") << "9600,n,8,1.0"
+                                       << "";
     }
     void settingsText()
     {
@@ -152,12 +165,14 @@ private slots:
         QTest::addColumn<QList<int>>("events");
         const LineCounters zero{0, 0, 0, 0, 0};
         const ModemLines idle{false, false, false, false};
-        QTest::newRow("many frame errors are one event") << Look{zero, {}} << Look{LineCounters{0, 7, 0, 0, 0}, {}} << QList<int>{1004};
+        QTest::newRow("many frame errors are one event")
+            << Look{zero, {}} << Look{LineCounters{0, 7, 0, 0, 0}, {}} << QList<int>{1004};
         QTest::newRow("every counter, in code order")
             << Look{zero, {}} << Look{LineCounters{1, 1, 1, 1, 1}, {}} << QList<int>{1001, 1004, 1006, 1008, 1009};
-        QTest::newRow("counter wrapped round")
-            << Look{LineCounters{0, 0, 2147483647, 0, 0}, {}} << Look{LineCounters{0, 0, -2147483648LL, 0, 0}, {}} << QList<int>{1006};
-        QTest::newRow("every line up") << Look{{}, idle} << Look{{}, ModemLines{true, true, true, true}} << QList<int>{3, 4, 5, 6};
+        QTest::newRow("counter wrapped round") << Look{LineCounters{0, 0, 2147483647, 0, 0}, {}}
+                                               << Look{LineCounters{0, 0, -2147483648LL, 0, 0}, {}} << QList<int>{1006};
+        QTest::newRow("every line up") << Look{{}, idle} << Look{{}, ModemLines{true, true, true, true}}
+                                       << QList<int>{3, 4, 5, 6};
         QTest::newRow("a ring between two looks")
             << Look{{}, idle} << Look{{}, ModemLines{false, false, false, false, 0, 0, 0, 1}} << QList<int>{6};
         QTest::newRow("DSR down") << Look{{}, ModemLines{false, true, false, false}} << Look{{}, idle} << QList<int>{4};
@@ -166,7 +181,8 @@ private slots:
         QTest::newRow("CD there and back between two looks")
             << Look{{}, idle} << Look{{}, ModemLines{false, false, false, false, 0, 0, 2, 0}} << QList<int>{5};
         QTest::newRow("counters before lines")
-            << Look{zero, idle} << Look{LineCounters{0, 0, 0, 0, 3}, ModemLines{true, false, false, false}} << QList<int>{1009, 3};
+            << Look{zero, idle} << Look{LineCounters{0, 0, 0, 0, 3}, ModemLines{true, false, false, false}}
+            << QList<int>{1009, 3};
     }
     void lineConditions()
     {
@@ -188,12 +204,18 @@ private slots:
         QTest::addColumn<QString>("asked");
         QTest::addColumn<QString>("applied");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("as asked") << "250000,n,8,1" << "250000,n,8,1" << true;
-        QTest::newRow("16550A kept its old rate") << "230400,n,8,1" << "4800,n,8,1" << false;
-        QTest::newRow("nearest rate, 2 % off") << "74880,n,8,1" << "76377,n,8,1" << true;
-        QTest::newRow("nearest rate, over 2 % off") << "250000,n,8,1" << "256000,n,8,1" << false;
-        QTest::newRow("parity dropped") << "9600,e,7,1" << "9600,n,8,1" << false;
-        QTest::newRow("stop bits dropped") << "9600,n,8,2" << "9600,n,8,1" << false;
+        QTest::newRow("as asked") << "250000,n,8,1"
+                                  << "250000,n,8,1" << true;
+        QTest::newRow("16550A kept its old rate") << "230400,n,8,1"
+                                                  << "4800,n,8,1" << false;
+        QTest::newRow("nearest rate, 2 % off") << "74880,n,8,1"
+                                               << "76377,n,8,1" << true;
+        QTest::newRow("nearest rate, over 2 % off") << "250000,n,8,1"
+                                                    << "256000,n,8,1" << false;
+        QTest::newRow("parity dropped") << "9600,e,7,1"
+                                        << "9600,n,8,1" << false;
+        QTest::newRow("stop bits dropped") << "9600,n,8,2"
+                                           << "9600,n,8,1" << false;
     }
     void settingsTaken()
     {
@@ -243,21 +265,37 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("readBack"); // or the problem
-        QTest::newRow("RFC 2217, IPv4") << "rfc2217://127.0.0.1:7000" << "rfc2217://127.0.0.1:7000";
-        QTest::newRow("raw TCP, host name") << "tcp://lab-pi.example:2001" << "tcp://lab-pi.example:2001";
-        QTest::newRow("IPv6 in brackets") << "rfc2217://[::1]:65535" << "rfc2217://[::1]:65535";
-        QTest::newRow("unknown scheme") << "telnet://h:23" << "does not start with rfc2217:// or tcp://";
-        QTest::newRow("port 0") << "tcp://h:0" << "has the port 0, which is not from 1 to 65535";
-        QTest::newRow("port 65536") << "tcp://h:65536" << "has the port 65536, which is not from 1 to 65535";
-        QTest::newRow("port with a sign") << "tcp://h:+80" << "has the port \"+80\", which is not a number";
-        QTest::newRow("no port") << "tcp://h" << "has no :PORT after the host";
-        QTest::newRow("no host") << "tcp://:80" << "names no host";
-        QTest::newRow("IPv6 without brackets") << "tcp://::1:80" << "has an IPv6 address without brackets: write [::1]";
-        QTest::newRow("IPv4 in brackets") << "tcp://[1.2.3.4]:80" << "has [1.2.3.4], which is no IPv6 address";
-        QTest::newRow("IPv4 number beyond 255") << "tcp://1.2.3.256:80" << "has 1.2.3.256, an IPv4 address with 256, beyond 255";
-        QTest::newRow("leading zero") << "tcp://1.02.3.4:80" << "has 1.02.3.4, an IPv4 address with a leading zero";
-        QTest::newRow("underscore") << "tcp://lab_pi:80" << "has the host name lab_pi, with \"_\", which no host name has";
-        QTest::newRow("hyphen at a label's end") << "tcp://lab-.pi:80" << "has the host name lab-.pi, with a part that starts or ends with a hyphen";
+        QTest::newRow("RFC 2217, IPv4") << "rfc2217://127.0.0.1:7000"
+                                        << "rfc2217://127.0.0.1:7000";
+        QTest::newRow("raw TCP, host name") << "tcp://lab-pi.example:2001"
+                                            << "tcp://lab-pi.example:2001";
+        QTest::newRow("IPv6 in brackets") << "rfc2217://[::1]:65535"
+                                          << "rfc2217://[::1]:65535";
+        QTest::newRow("unknown scheme") << "telnet://h:23"
+                                        << "does not start with rfc2217:// or tcp://";
+        QTest::newRow("port 0") << "tcp://h:0"
+                                << "has the port 0, which is not from 1 to 65535";
+        QTest::newRow("port 65536") << "tcp://h:65536"
+                                    << "has the port 65536, which is not from 1 to 65535";
+        QTest::newRow("port with a sign") << "tcp://h:+80"
+                                          << "has the port \"+80\", which is not a number";
+        QTest::newRow("no port") << "tcp://h"
+                                 << "has no :PORT after the host";
+        QTest::newRow("no host") << "tcp://:80"
+                                 << "names no host";
+        QTest::newRow("IPv6 without brackets") << "tcp://::1:80"
+                                               << "has an IPv6 address without brackets: write [::1]";
+        QTest::newRow("IPv4 in brackets") << "tcp://[1.2.3.4]:80"
+                                          << "has [1.2.3.4], which is no IPv6 address";
+        QTest::newRow("IPv4 number beyond 255") << "tcp://1.2.3.256:80"
+                                                << "has 1.2.3.256, an IPv4 address with 256, beyond 255";
+        QTest::newRow("leading zero") << "tcp://1.02.3.4:80"
+                                      << "has 1.02.3.4, an IPv4 address with a leading zero";
+        QTest::newRow("underscore") << "tcp://lab_pi:80"
+                                    << "has the host name lab_pi, with \"_\", which no host name has";
+        QTest::newRow("hyphen at a label's end")
+            << "tcp://lab-.pi:80"
+            << "has the host name lab-.pi, with a part that starts or ends with a hyphen";
     }
     void address()
     {
@@ -284,7 +322,11 @@ private slots:
         QTest::addColumn<QList<int>>("events");
         QTest::addColumn<QByteArray>("replies");
         QTest::addColumn<int>("comPort"); // 0 asked, 1 agreed, 2 refused
-        QTest::newRow("doubled IAC is one 0xFF") << QByteArray("a\xff\xff\xff\xff" "b") << QByteArray("a\xff\xff" "b") << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("doubled IAC is one 0xFF") << QByteArray("a\xff\xff\xff\xff"
+                                                               "b")
+                                                 << QByteArray("a\xff\xff"
+                                                               "b")
+                                                 << QList<int>{} << QByteArray() << 0;
         // What ser2net 4.3 sends first: SGA, ECHO offered and refused, binary and COM port agreed.
         QTest::newRow("ser2net's greeting")
             << bytes({255, 251, 3, 255, 253, 3, 255, 251, 1, 255, 254, 1, 255, 253, 0, 255, 251, 0, 255, 253, 44})
@@ -292,23 +334,35 @@ private slots:
         QTest::newRow("unknown options refused each way")
             << bytes({255, 251, 24, 255, 253, 24, 255, 253, 1}) << QByteArray() << QList<int>{}
             << bytes({255, 254, 24, 255, 252, 24, 255, 252, 1}) << 0;
-        QTest::newRow("COM port option refused") << bytes({255, 254, 44}) << QByteArray() << QList<int>{} << QByteArray() << 2;
-        QTest::newRow("binary agreed, then withdrawn") << bytes({255, 251, 0, 255, 252, 0}) << QByteArray() << QList<int>{} << bytes({255, 254, 0}) << 0;
+        QTest::newRow("COM port option refused")
+            << bytes({255, 254, 44}) << QByteArray() << QList<int>{} << QByteArray() << 2;
+        QTest::newRow("binary agreed, then withdrawn")
+            << bytes({255, 251, 0, 255, 252, 0}) << QByteArray() << QList<int>{} << bytes({255, 254, 0}) << 0;
         QTest::newRow("each line condition, in a local port's order")
             << Sb + bytes({106, 0x1e}) + Se << QByteArray() << QList<int>{1001, 1004, 1006, 1009} << QByteArray() << 0;
         QTest::newRow("data ready and the transmitter are no event")
             << Sb + bytes({106, 0xe1}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
-        QTest::newRow("each modem line change") << Sb + bytes({107, 0x0f}) + Se << QByteArray() << QList<int>{3, 4, 5, 6} << QByteArray() << 0;
-        QTest::newRow("modem levels alone are no event") << Sb + bytes({107, 0xf0}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
-        QTest::newRow("notification between data") << "x" + Sb + bytes({106, 0x10}) + Se + "y" << QByteArray("xy") << QList<int>{1001} << QByteArray() << 0;
-        QTest::newRow("a client's command from the server is ignored") << Sb + bytes({6, 0x10}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
-        QTest::newRow("notification of the wrong length") << Sb + bytes({106, 0x10, 0x10}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
-        QTest::newRow("endless subnegotiation dropped") << Sb + bytes({106}) + QByteArray(100000, '\x10') + Se + "z" << QByteArray("z") << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("each modem line change")
+            << Sb + bytes({107, 0x0f}) + Se << QByteArray() << QList<int>{3, 4, 5, 6} << QByteArray() << 0;
+        QTest::newRow("modem levels alone are no event")
+            << Sb + bytes({107, 0xf0}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("notification between data")
+            << "x" + Sb + bytes({106, 0x10}) + Se + "y" << QByteArray("xy") << QList<int>{1001} << QByteArray() << 0;
+        QTest::newRow("a client's command from the server is ignored")
+            << Sb + bytes({6, 0x10}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("notification of the wrong length")
+            << Sb + bytes({106, 0x10, 0x10}) + Se << QByteArray() << QList<int>{} << QByteArray() << 0;
+        QTest::newRow("endless subnegotiation dropped") << Sb + bytes({106}) + QByteArray(100000, '\x10') + Se + "z"
+                                                        << QByteArray("z") << QList<int>{} << QByteArray() << 0;
         QTest::newRow("command inside an unfinished subnegotiation")
-            << Sb + bytes({106, 0x10, 255, 251, 24}) + "z" << QByteArray("z") << QList<int>{} << bytes({255, 254, 24}) << 0;
-        QTest::newRow("NOP, GA, data mark and a lone SE skipped") << bytes({255, 241, 255, 249, 255, 242, 255, 240}) + "a" << QByteArray("a") << QList<int>{} << QByteArray() << 0;
+            << Sb + bytes({106, 0x10, 255, 251, 24}) + "z" << QByteArray("z") << QList<int>{} << bytes({255, 254, 24})
+            << 0;
+        QTest::newRow("NOP, GA, data mark and a lone SE skipped")
+            << bytes({255, 241, 255, 249, 255, 242, 255, 240}) + "a" << QByteArray("a") << QList<int>{} << QByteArray()
+            << 0;
         QTest::newRow("CR NUL is CR until the server sends binary")
-            << QByteArray("\r\0a", 3) + bytes({255, 251, 0}) + QByteArray("\r\0b", 3) << QByteArray("\ra\r\0b", 5) << QList<int>{} << QByteArray() << 0;
+            << QByteArray("\r\0a", 3) + bytes({255, 251, 0}) + QByteArray("\r\0b", 3) << QByteArray("\ra\r\0b", 5)
+            << QList<int>{} << QByteArray() << 0;
     }
     void serverBytes()
     {
@@ -336,16 +390,18 @@ private slots:
         const QByteArray rest = Sb + bytes({102, 8}) + Se + Sb + bytes({103, 1}) + Se + Sb + bytes({104, 1}) + Se;
         QTest::newRow("115200 taken") << "115200,n,8,1" << Sb + bytes({1, 0, 1, 0xc2, 0}) + Se
                                       << Sb + bytes({101, 0, 1, 0xc2, 0}) + Se + rest << "115200,n,8,1";
-        QTest::newRow("65535: IAC doubled both ways") << "65535,n,8,1" << Sb + bytes({1, 0, 0, 255, 255, 255, 255}) + Se
-                                                      << Sb + bytes({101, 0, 0, 255, 255, 255, 255}) + Se + rest << "65535,n,8,1";
+        QTest::newRow("65535: IAC doubled both ways")
+            << "65535,n,8,1" << Sb + bytes({1, 0, 0, 255, 255, 255, 255}) + Se
+            << Sb + bytes({101, 0, 0, 255, 255, 255, 255}) + Se + rest << "65535,n,8,1";
         QTest::newRow("rate kept, reported") << "230400,n,8,1" << Sb + bytes({1, 0, 3, 0x84, 0}) + Se
                                              << Sb + bytes({101, 0, 0, 0x25, 0x80}) + Se + rest << "9600,n,8,1";
         QTest::newRow("unknown parity code") << "9600,n,8,1" << Sb + bytes({1, 0, 0, 0x25, 0x80}) + Se
-                                             << Sb + bytes({101, 0, 0, 0x25, 0x80, 255, 240}) + Sb + bytes({102, 8, 255, 240}) + Sb
-                                                    + bytes({103, 9, 255, 240}) + Sb + bytes({104, 1}) + Se
+                                             << Sb + bytes({101, 0, 0, 0x25, 0x80, 255, 240}) + Sb
+                + bytes({102, 8, 255, 240}) + Sb + bytes({103, 9, 255, 240}) + Sb + bytes({104, 1}) + Se
                                              << "9600,parity 9,8,stop size 1";
-        QTest::newRow("one reply missing") << "9600,n,8,1" << Sb + bytes({1, 0, 0, 0x25, 0x80}) + Se
-                                           << Sb + bytes({101, 0, 0, 0x25, 0x80}) + Se + Sb + bytes({102, 8}) + Se << "";
+        QTest::newRow("one reply missing")
+            << "9600,n,8,1" << Sb + bytes({1, 0, 0, 0x25, 0x80}) + Se
+            << Sb + bytes({101, 0, 0, 0x25, 0x80}) + Se + Sb + bytes({102, 8}) + Se << "";
     }
     void lineSetUp()
     {
@@ -357,8 +413,9 @@ private slots:
         const QByteArray commands = stream.setUp(*parseCommSettings(asked));
         QVERIFY(commands.startsWith(baudCommand));
         // 8 data bits, no parity, one stop; break, framing, parity, overrun; every modem change.
-        QVERIFY(commands.endsWith(bytes({255, 250, 44, 2, 8, 255, 240, 255, 250, 44, 3, 1, 255, 240, 255, 250, 44, 4, 1, 255, 240,
-                                         255, 250, 44, 10, 0x1e, 255, 240, 255, 250, 44, 11, 0x0f, 255, 240})));
+        QVERIFY(commands.endsWith(
+            bytes({255, 250, 44,  2,   8,   255, 240, 255,  250, 44,  3,   1,   255, 240, 255,  250, 44, 4,
+                   1,   255, 240, 255, 250, 44,  10,  0x1e, 255, 240, 255, 250, 44,  11,  0x0f, 255, 240})));
         Rfc2217Stream::Output out;
         stream.read(reply, out);
         const auto line = stream.serverLine();
@@ -400,10 +457,13 @@ private slots:
         QVERIFY(root.mkpath("dev") && root.mkpath("settings"));
         for (const char *entry : {"ttyS0/device", "ttyS1/device", "ttyUSB0/device", "tty1", "rfcomm0", "ptmx"})
             QVERIFY(root.mkpath(QStringLiteral("class/") + entry));
-        QVERIFY(test::writeFile(root.filePath("class/ttyS0/type"), "4\n") && test::writeFile(root.filePath("class/ttyS1/type"), "0\n"));
+        QVERIFY(test::writeFile(root.filePath("class/ttyS0/type"), "4\n")
+                && test::writeFile(root.filePath("class/ttyS1/type"), "0\n"));
         for (const char *device : {"ttyS0", "ttyS1", "ttyUSB0", "tty1", "rfcomm0", "console"})
             QVERIFY(test::writeFile(root.filePath(QStringLiteral("dev/") + device), {}));
-        QVERIFY(test::writeFile(sources.consoles, "ttyS0                -W- (EC  p a)    4:64\ntty0                 -WU (E)         4:1\n"));
+        QVERIFY(
+            test::writeFile(sources.consoles,
+                            "ttyS0                -W- (EC  p a)    4:64\ntty0                 -WU (E)         4:1\n"));
         QVERIFY(test::writeFile(sources.activeConsoles, "tty1 ttyS0\n"));
 
         const QList<SystemPort> ports = naturallySorted(systemSerialPorts(sources));
@@ -412,17 +472,21 @@ private slots:
             found << port.name + u' ' + root.relativeFilePath(port.location);
         QCOMPARE(found, (QStringList{"rfcomm0 dev/rfcomm0", "ttyS0 dev/ttyS0", "ttyUSB0 dev/ttyUSB0"}));
         const QStringList consoles = systemConsoles(sources);
-        QCOMPARE(consoles, (QStringList{"console", "ttyS0", "tty0", "tty1"}).replaceInStrings(QRegularExpression("^"), root.filePath("dev/")));
+        QCOMPARE(consoles,
+                 (QStringList{"console", "ttyS0", "tty0", "tty1"})
+                     .replaceInStrings(QRegularExpression("^"), root.filePath("dev/")));
 
         QVERIFY(QFile::link(root.filePath("dev/ttyS0"), root.filePath("settings/COM1")));
         QVERIFY(QFile::link(root.filePath("dev/ttyUSB0"), root.filePath("settings/COM2")));
-        QStringList list = formatPortList("/s", comLinksIn(root.filePath("settings")), ports, {}, consoles).split(u'\n');
+        QStringList list =
+            formatPortList("/s", comLinksIn(root.filePath("settings")), ports, {}, consoles).split(u'\n');
         for (QString &line : list)
             line = line.simplified();
         const QString dev = root.filePath("dev/"), mark = QStringLiteral(" (system console: not opened at start-up)");
-        QCOMPARE(list, (QStringList{"COM<N> links in /s:", "COM1 " + dev + "ttyS0" + mark, "COM2 " + dev + "ttyUSB0",
-                                    "System serial ports, by number:", "1 " + dev + "rfcomm0 (number 1 means COM1 above)",
-                                    "2 " + dev + "ttyS0 (number 2 means COM2 above)" + mark, "3 " + dev + "ttyUSB0", ""}));
+        QCOMPARE(list,
+                 (QStringList{"COM<N> links in /s:", "COM1 " + dev + "ttyS0" + mark, "COM2 " + dev + "ttyUSB0",
+                              "System serial ports, by number:", "1 " + dev + "rfcomm0 (number 1 means COM1 above)",
+                              "2 " + dev + "ttyS0 (number 2 means COM2 above)" + mark, "3 " + dev + "ttyUSB0", ""}));
 
         // A machine that publishes nothing has no ports, and /dev/console.
         const SystemSources none{root.filePath("dev"), root.filePath("no"), root.filePath("no"), root.filePath("no")};

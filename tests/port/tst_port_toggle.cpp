@@ -23,7 +23,7 @@ public:
     QString settingsText;
     bool open = false;
 
-    void fail(Step step) const { failure && step == failStep ? throw *failure : void(); }
+    void fail(Step step) const { failure &&step == failStep ? throw *failure : void(); }
     void setCommPort(std::int16_t p) override { fail(OnPort), port = p; }
     std::int16_t commPort() const override { return port; }
     void setSettings(const QString &s) override { fail(OnSettings), settingsText = s; }
@@ -32,14 +32,15 @@ public:
     bool portOpen() const override { return open; }
     bool portConnecting() const override { return false; } // the remote port tests' part
     QString devicePath() const override { return {}; }
-    void openDevice(const QString &) override {} // the reconnect tests' part
+    void openDevice(const QString &) override { }         // the reconnect tests' part
     QString consoleBehind() const override { return {}; } // the window tests' part
 };
 
 class FakeUi final : public PortToggleUi
 {
 public:
-    QString portText, baudText, status = QStringLiteral("before"), detail, caption = QStringLiteral("Open"), toolTip, focus;
+    QString portText, baudText, status = QStringLiteral("before"), detail, caption = QStringLiteral("Open"), toolTip,
+                                focus;
     bool portRed = false, baudRed = false;
 
     QString portBoxText() const override { return portText; }
@@ -87,15 +88,22 @@ private slots:
     {
         QTest::addColumn<OpenCase>("c");
         const QString bad2 = QStringLiteral("Numero di Porta COM2 non valido");
-        QTest::newRow("the port text as typed") << OpenCase{"02", "9600", None, 0, 2, "Porta COM02: 9600,n,8,1 OK", "", ""};
-        QTest::newRow("2.5 rounds to 2, empty baud box") << OpenCase{"2.5", "", None, 0, 2, "Porta COM2.5: 0,n,8,1 OK", "", ""};
-        QTest::newRow("-32768 fits 16 bits, baud as typed") << OpenCase{"-32768", "9600.5", None, 0, -32768, "Porta COM-32768: 9600.5,n,8,1 OK", "", ""};
-        QTest::newRow("32768: Overflow 6") << OpenCase{"32768", "9600", None, 0, 1, "", "", "Errore Porta Seriale n.6\r\nOverflow"};
-        QTest::newRow("8002 on the number, empty box") << OpenCase{"", "9600", OnPort, 8002, 1, "Numero di Porta COM non valido", "port", ""};
+        QTest::newRow("the port text as typed")
+            << OpenCase{"02", "9600", None, 0, 2, "Porta COM02: 9600,n,8,1 OK", "", ""};
+        QTest::newRow("2.5 rounds to 2, empty baud box")
+            << OpenCase{"2.5", "", None, 0, 2, "Porta COM2.5: 0,n,8,1 OK", "", ""};
+        QTest::newRow("-32768 fits 16 bits, baud as typed")
+            << OpenCase{"-32768", "9600.5", None, 0, -32768, "Porta COM-32768: 9600.5,n,8,1 OK", "", ""};
+        QTest::newRow("32768: Overflow 6")
+            << OpenCase{"32768", "9600", None, 0, 1, "", "", "Errore Porta Seriale n.6\r\nOverflow"};
+        QTest::newRow("8002 on the number, empty box")
+            << OpenCase{"", "9600", OnPort, 8002, 1, "Numero di Porta COM non valido", "port", ""};
         QTest::newRow("68 device gone") << OpenCase{"2", "9600", OnOpen, 68, 2, bad2, "port", ""};
         QTest::newRow("8012") << OpenCase{"2", "9600", OnOpen, 8012, 2, bad2, "port", ""};
-        QTest::newRow("380 on the settings") << OpenCase{"7", "9600", OnSettings, 380, 7, "Vel. Baud Porta COM7 non valida", "baud", ""};
-        QTest::newRow("8010 busy") << OpenCase{"2", "9600", OnOpen, 8010, 2, "", "", "Errore Porta Seriale n.8010\r\nwhy"};
+        QTest::newRow("380 on the settings")
+            << OpenCase{"7", "9600", OnSettings, 380, 7, "Vel. Baud Porta COM7 non valida", "baud", ""};
+        QTest::newRow("8010 busy") << OpenCase{"2", "9600", OnOpen, 8010,
+                                               2,   "",     "",     "Errore Porta Seriale n.8010\r\nwhy"};
     }
     void open()
     {

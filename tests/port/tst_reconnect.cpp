@@ -67,7 +67,8 @@ private slots:
     {
         const QString dev = m_dir->filePath("dev"), byId = dev + "/serial/by-id", com3 = m_dir->filePath("COM3");
         const auto plug = [&](const QString &node, const QString &name) {
-            return QDir().mkpath(byId) && QFile(dev + node).open(QIODevice::WriteOnly) && QFile::link("../.." + node, byId + name);
+            return QDir().mkpath(byId) && QFile(dev + node).open(QIODevice::WriteOnly)
+                && QFile::link("../.." + node, byId + name);
         };
         using Found = std::optional<QString>;
         QVERIFY(plug("/ttyUSB0", "/usb-Board_1234-if00"));
@@ -112,13 +113,15 @@ private slots:
         QTest::addColumn<QStringList>("times"); // of each line
         QTest::addColumn<QString>("log");
         QTest::newRow("unplugged, lines end at line feeds")
-            << "0" << true << "partial\r\nafter[LF]\r\n" << QStringList{"12:00:00.000", "12:00:04.000", ""}
+            << "0" << true << "partial\r\nafter[LF]\r\n"
+            << QStringList{"12:00:00.000", "12:00:04.000", ""}
             << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 after[LF]\n";
         QTest::newRow("unplugged, a timed line end to come")
             << "9999" << true << "partialafter[LF]" << QStringList{"12:00:00.000"}
             << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 \u21AAafter[LF]\n";
         QTest::newRow("closed and opened by the user")
-            << "0" << false << "partialafter[LF]\r\n" << QStringList{"12:00:00.000", ""}
+            << "0" << false << "partialafter[LF]\r\n"
+            << QStringList{"12:00:00.000", ""}
             << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 \u21AAafter[LF]\n";
     }
     void lineAcrossAnOpening()

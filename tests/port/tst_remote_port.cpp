@@ -60,8 +60,7 @@ public:
     {
         for (const QByteArray &piece : pieces) {
             m_client->write(piece);
-            while (m_client->bytesToWrite() > 0 && m_client->waitForBytesWritten(1000)) {
-            }
+            while (m_client->bytesToWrite() > 0 && m_client->waitForBytesWritten(1000)) { }
             QTest::qWait(2); // a read of its own on the other side
         }
     }
@@ -81,7 +80,8 @@ private:
             QByteArray command = received.mid(at + 3, end - at - 3).replace("\xff\xff", "\xff");
             m_answered = end + 2;
             if (uchar(command[0]) == 1 && keptBaud >= 0)
-                command = QByteArray(1, 1) + char(keptBaud >> 24) + char(keptBaud >> 16) + char(keptBaud >> 8) + char(keptBaud);
+                command = QByteArray(1, 1) + char(keptBaud >> 24) + char(keptBaud >> 16) + char(keptBaud >> 8)
+                    + char(keptBaud);
             if (uchar(command[0]) <= 4)
                 m_client->write(Sb + char(command[0] + 100) + command.mid(1).replace("\xff", "\xff\xff") + Se);
         }
@@ -103,8 +103,12 @@ public:
         port = probe.serverPort();
         QFile config(folder + "/ser2net.yaml");
         (void)config.open(QIODevice::WriteOnly);
-        config.write(QStringLiteral("connection: &board\n  accepter: %1,127.0.0.1,%2\n  connector: serialdev,%3,9600n81,local\n")
-                         .arg(accepter).arg(port).arg(device).toUtf8());
+        config.write(
+            QStringLiteral("connection: &board\n  accepter: %1,127.0.0.1,%2\n  connector: serialdev,%3,9600n81,local\n")
+                .arg(accepter)
+                .arg(port)
+                .arg(device)
+                .toUtf8());
     }
     ~Ser2net() { stop(); }
 
@@ -113,11 +117,14 @@ public:
     {
         // Debian installs it where only root's path looks.
         const QString program = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/local/sbin"});
-        m_process.start(program.isEmpty() ? QStringLiteral("ser2net") : program, {"-n", "-u", "-c", m_folder + "/ser2net.yaml", "-P", m_folder + "/ser2net.pid"});
+        m_process.start(program.isEmpty() ? QStringLiteral("ser2net") : program,
+                        {"-n", "-u", "-c", m_folder + "/ser2net.yaml", "-P", m_folder + "/ser2net.pid"});
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
             QFile tcp("/proc/net/tcp");
-            if (tcp.open(QIODevice::ReadOnly) && tcp.readAll().contains(QStringLiteral(":%1 00000000:0000 0A").arg(port, 4, 16, QChar(u'0')).toUpper().toLatin1()))
+            if (tcp.open(QIODevice::ReadOnly)
+                && tcp.readAll().contains(
+                    QStringLiteral(":%1 00000000:0000 0A").arg(port, 4, 16, QChar(u'0')).toUpper().toLatin1()))
                 return true;
             QTest::qWait(20);
         }
@@ -160,7 +167,8 @@ class TestRemotePort : public test::WindowOnDevice
     {
         useComFile(address, baud);
         QTest::mouseClick(toggle(), Qt::LeftButton);
-        QTRY_VERIFY2(status() == QStringLiteral("Porta COM5: %1,n,8,1 OK").arg(baud), qPrintable(m_seam->calls.empty() ? status() : m_seam->calls[0].text));
+        QTRY_VERIFY2(status() == QStringLiteral("Porta COM5: %1,n,8,1 OK").arg(baud),
+                     qPrintable(m_seam->calls.empty() ? status() : m_seam->calls[0].text));
         QCOMPARE(toggle()->text(), QStringLiteral("Close"));
     }
 
@@ -176,11 +184,17 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("pieces");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("shownEnd");
-        QTest::newRow("a line condition") << QList<QByteArray>{notification(106, 0x02), "a"} << "Comm OverRun Error" << "a";
-        QTest::newRow("a modem line") << QList<QByteArray>{notification(107, 0xf8)} << "Errore n.5 su COM5" << "";
+        QTest::newRow("a line condition") << QList<QByteArray>{notification(106, 0x02), "a"} << "Comm OverRun Error"
+                                          << "a";
+        QTest::newRow("a modem line") << QList<QByteArray>{notification(107, 0xf8)} << "Errore n.5 su COM5"
+                                      << "";
         QTest::newRow("IAC pairs and a notification cut across writes")
-            << QList<QByteArray>{"x\xff", "\xff" "y\xff\xfa", "\x2c\x6a\x10\xff", "\xf0z\xff", "\xff"}
-            << "Comm Break Detected" << "x[FF]yz[FF]";
+            << QList<QByteArray>{"x\xff",
+                                 "\xff"
+                                 "y\xff\xfa",
+                                 "\x2c\x6a\x10\xff", "\xf0z\xff", "\xff"}
+            << "Comm Break Detected"
+            << "x[FF]yz[FF]";
     }
     void notificationsAndData()
     {
@@ -202,9 +216,12 @@ private slots:
         QTest::addColumn<int>("mode"); // -1: nobody listens
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("because"); // in the message box or the status detail
-        QTest::newRow("refused") << -1 << "" << "Errore Porta Seriale n.8015\r\n127.0.0.1 ha rifiutato la connessione alla porta";
-        QTest::newRow("no RFC 2217") << int(ScriptedServer::Mode::RefusesComPort) << "" << "ha rifiutato l'opzione COM port di RFC 2217, per COM5";
-        QTest::newRow("silent") << int(ScriptedServer::Mode::Silent) << "" << "ha accettato la connessione ma non ha impostato la porta entro 1 s";
+        QTest::newRow("refused") << -1 << ""
+                                 << "Errore Porta Seriale n.8015\r\n127.0.0.1 ha rifiutato la connessione alla porta";
+        QTest::newRow("no RFC 2217") << int(ScriptedServer::Mode::RefusesComPort) << ""
+                                     << "ha rifiutato l'opzione COM port di RFC 2217, per COM5";
+        QTest::newRow("silent") << int(ScriptedServer::Mode::Silent) << ""
+                                << "ha accettato la connessione ma non ha impostato la porta entro 1 s";
         QTest::newRow("rate kept") << int(ScriptedServer::Mode::Rfc2217) << "Vel. Baud Porta COM5 non valida"
                                    << "non ha accettato 115200,n,8,1 (riporta 9600,n,8,1)";
     }
@@ -282,7 +299,8 @@ private slots:
         Ser2net ser2net(m_dir->path(), "tcp", m_device->slavePath());
         QVERIFY(ser2net.start());
         open(QStringLiteral("tcp://127.0.0.1:%1").arg(ser2net.port), "57600");
-        QVERIFY(m_device->writeAll("A\xff\xff" "B\r\n"));
+        QVERIFY(m_device->writeAll("A\xff\xff"
+                                   "B\r\n"));
         QTRY_VERIFY(shown().endsWith("A[FF][FF]B[CR][LF]\r\n"));
         QVERIFY(m_device->lineSpeed() != B57600);
     }
@@ -299,7 +317,8 @@ private slots:
         QList<qint64> pauses;
         while (pauses.size() < 7) {
             QTRY_VERIFY(m_clock.nextDue() && !m_window->port().portConnecting());
-            const auto pause = std::chrono::duration_cast<std::chrono::milliseconds>(*m_clock.nextDue() - m_clock.now());
+            const auto pause =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*m_clock.nextDue() - m_clock.now());
             pauses << pause.count();
             m_clock.advance(pause);
         }
@@ -326,7 +345,8 @@ private slots:
             server.reset(); // nothing listens there now
         const QString address = QStringLiteral("%1://127.0.0.1:%2").arg(cancel ? "rfc2217" : "tcp").arg(port);
         QVERIFY(test::writeFile(m_dir->filePath("COM5"), address.toUtf8() + "\n"));
-        QVERIFY(test::writeFile(m_dir->filePath("Quillar.ini"), "\"5\",\"115200\",1500,900,12000,5100,\"31\",\"128\",\"0\"\r\n"));
+        QVERIFY(test::writeFile(m_dir->filePath("Quillar.ini"),
+                                "\"5\",\"115200\",1500,900,12000,5100,\"31\",\"128\",\"0\"\r\n"));
         m_window->Form_Load();
         QCOMPARE(status(), "Porta COM5: connessione a " + address + u'\u2026');
         if (cancel) {
@@ -362,7 +382,8 @@ private slots:
         m_window->startLongSession({.reconnect = true});
         open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(ser2net.port), "57600");
         QCOMPARE(m_device->lineSpeed(), speed_t(B57600));
-        QVERIFY(m_device->writeAll("\xff\xff" "before\n"));
+        QVERIFY(m_device->writeAll("\xff\xff"
+                                   "before\n"));
         QTRY_VERIFY(shown().endsWith("[FF][FF]before[LF]\r\n"));
         ser2net.stop();
         QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM5"));

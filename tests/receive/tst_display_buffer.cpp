@@ -116,7 +116,7 @@ private slots:
     // forgets them. The column shows them in each of its ways.
     void lineTimes_data()
     {
-        QTest::addColumn<QStringList>("steps"); // "+N": N ms pass; "clear", "open"; else a text (\n, \r)
+        QTest::addColumn<QStringList>("steps");     // "+N": N ms pass; "clear", "open"; else a text (\n, \r)
         QTest::addColumn<QStringList>("timeOfDay"); // per line: the column's texts, '|' between ways
         QTest::newRow("lines, split CR LF, empty line")
             << QStringList{"open", "+125", "ab", "+1000", "c\r", "+5", "\nd\r\n\r\n", "+250", "e"}
@@ -135,8 +135,7 @@ private slots:
             << QStringList{"{99}\r", "+9", "\n", "{19899}", "+1", "[LF]\r\n"}
             << QStringList{"12:00:00.009|+0.009|", ""};
         QTest::newRow("cleared: nothing to count from")
-            << QStringList{"open", "a\r\n", "+60", "clear", "+1", "b\r\n"}
-            << QStringList{"12:00:00.061||+0.061", ""};
+            << QStringList{"open", "a\r\n", "+60", "clear", "+1", "b\r\n"} << QStringList{"12:00:00.061||+0.061", ""};
         QTest::newRow("the clock set back, and 50 days later")
             << QStringList{"a\r\n", "-3600000", "b\r\n", "+4323600000", "c"}
             << QStringList{"12:00:00.000||", "11:00:00.000|-3600.000|", "12:00:00.000|+4323600.000|"};

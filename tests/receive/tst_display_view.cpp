@@ -119,21 +119,28 @@ private slots:
         QTest::addColumn<int>("caret");
         const QString lines = QStringLiteral("abcdef\r\nxy\r\nuvwxyz");
         const QString words = QStringLiteral("foo [1B] bar_9\r\nnext");
-        QTest::newRow("drag backwards across CR LF") << "abc\r\ndef" << "drag 7 1" << 7 << 1;
-        QTest::newRow("line begins with the LF of a split pair") << "\nxy\r\nz" << "drag 0 2" << 0 << 2;
-        QTest::newRow("nearer cell edge") << "abcd" << "drag 0.7 2.3" << 1 << 2;
+        QTest::newRow("drag backwards across CR LF") << "abc\r\ndef"
+                                                     << "drag 7 1" << 7 << 1;
+        QTest::newRow("line begins with the LF of a split pair") << "\nxy\r\nz"
+                                                                 << "drag 0 2" << 0 << 2;
+        QTest::newRow("nearer cell edge") << "abcd"
+                                          << "drag 0.7 2.3" << 1 << 2;
         QTest::newRow("past the line's end") << lines << "drag 2.7 6.9" << 3 << 6;
         QTest::newRow("shift-click extends") << words << "click 1;shift 17" << 1 << 17;
         QTest::newRow("double-click: a word") << words << "dclick 11" << 9 << 14;
         QTest::newRow("double-click: a bracket") << words << "dclick 4" << 4 << 5;
-        QTest::newRow("Right steps over CR LF") << "ab\r\ncd" << "sel 2 2;key Right" << 4 << 4;
-        QTest::newRow("Shift+Right selects the break") << "ab\r\ncd" << "sel 2 2;key Shift+Right" << 2 << 4;
+        QTest::newRow("Right steps over CR LF") << "ab\r\ncd"
+                                                << "sel 2 2;key Right" << 4 << 4;
+        QTest::newRow("Shift+Right selects the break") << "ab\r\ncd"
+                                                       << "sel 2 2;key Shift+Right" << 2 << 4;
         QTest::newRow("Down keeps the goal column") << lines << "sel 4 4;key Down, Down" << 16 << 16;
         QTest::newRow("Home, Ctrl+Shift+End") << lines << "sel 9 9;key Home, Ctrl+Shift+End" << 8 << 18;
-        QTest::newRow("Ctrl+Right by words") << "ab [1B] cd" << "sel 0 0;key Ctrl+Right, Ctrl+Right" << 4 << 4;
+        QTest::newRow("Ctrl+Right by words") << "ab [1B] cd"
+                                             << "sel 0 0;key Ctrl+Right, Ctrl+Right" << 4 << 4;
         QTest::newRow("Ctrl+A") << lines << "key Ctrl+A" << 0 << 18;
         QTest::newRow("menu: Select all") << lines << "menu 2" << 0 << 18;
-        QTest::newRow("typing, pasting, cutting") << lines << "click 1;type typed x;key Return, Backspace, Del, Ctrl+V;key Ctrl+X, Shift+Ins" << 1 << 1;
+        QTest::newRow("typing, pasting, cutting")
+            << lines << "click 1;type typed x;key Return, Backspace, Del, Ctrl+V;key Ctrl+X, Shift+Ins" << 1 << 1;
         // A press, a click or a key puts the caret where the user wants it,
         // in a view that shows the end: appends leave it there.
         QTest::newRow("a press held while data arrives") << lines << "press 9;append 5;append 5;release 3" << 9 << 3;
@@ -244,10 +251,15 @@ private slots:
         test::ManualClock clock;
         Shown s({}, {400, 200}, clock);
         int paints = 0;
-        struct Count : QObject {
+        struct Count : QObject
+        {
             int &paints;
-            explicit Count(int &p) : paints(p) {}
-            bool eventFilter(QObject *, QEvent *e) override { paints += e->type() == QEvent::Paint; return false; }
+            explicit Count(int &p) : paints(p) { }
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                paints += e->type() == QEvent::Paint;
+                return false;
+            }
         } count(paints);
         s.area()->installEventFilter(&count);
         const auto settle = [] {

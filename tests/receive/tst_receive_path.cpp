@@ -13,7 +13,7 @@ namespace {
 // on a clock that moves only when the test says so.
 struct Rig final : ReceiveUi
 {
-    explicit Rig(const QString &lineFeedTime) : t1(lineFeedTime) {}
+    explicit Rig(const QString &lineFeedTime) : t1(lineFeedTime) { }
 
     QString lowerBoundText() const override { return t4; }
     QString higherBoundText() const override { return t2; }
@@ -38,7 +38,8 @@ struct Rig final : ReceiveUi
                 StampedBytes input;
                 for (const QString &piece : step.split(QLatin1Char('|'))) {
                     const qsizetype colon = piece.indexOf(QLatin1Char(':'));
-                    input.marks.push_back({input.bytes.size(), test::ManualClock::WallAtStart + piece.mid(1, colon - 1).toLongLong()});
+                    input.marks.push_back(
+                        {input.bytes.size(), test::ManualClock::WallAtStart + piece.mid(1, colon - 1).toLongLong()});
                     input.bytes += piece.mid(colon + 1).toLatin1();
                 }
                 path.receive(input);
@@ -76,18 +77,29 @@ private slots:
         QTest::addColumn<QString>("lineFeedTime");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("display");
-        QTest::newRow("bounds excluded, hex upper case") << "150" << QStringList{"\x1f ~\x7f\u0080\x1b\u00ff"} << "[1F] ~\x7f[80][1B][FF]";
+        QTest::newRow("bounds excluded, hex upper case")
+            << "150" << QStringList{"\x1f ~\x7f\u0080\x1b\u00ff"} << "[1F] ~\x7f[80][1B][FF]";
         QTest::newRow("CR and LF marked, not kept") << "150" << QStringList{"a\r\nb"} << "a[CR][LF]b";
-        QTest::newRow("code page") << "150" << QStringList{"T2=256", "\u0080\u009d\u00e9"} << QString::fromUtf16(u"\u20ac\u009d\u00e9");
+        QTest::newRow("code page") << "150" << QStringList{"T2=256", "\u0080\u009d\u00e9"}
+                                   << QString::fromUtf16(u"\u20ac\u009d\u00e9");
         QTest::newRow("bounds around CR and LF: raw") << "0" << QStringList{"T4=9", "T2=14", "\r\n"} << "\r\n";
-        QTest::newRow("exponent in a bound; empty is 0") << "150" << QStringList{"T2=1e2", "T4=", "\x01" "cd"} << "\x01" "c[64]";
+        QTest::newRow("exponent in a bound; empty is 0") << "150"
+                                                         << QStringList{"T2=1e2", "T4=",
+                                                                        "\x01"
+                                                                        "cd"}
+                                                         << "\x01"
+                                                            "c[64]";
         QTest::newRow("bounds inverted: nothing raw") << "150" << QStringList{"T4=200", "T2=100", "A"} << "[41]";
-        QTest::newRow("boxes read at each read") << "150" << QStringList{"A", "T2=60", "A", "T4=", "\n", "T4=31", "T=0", "\n"} << "A[41]\n[LF]\r\n";
-        QTest::newRow("a full T after the last read") << "150" << QStringList{"abc", "+100", "de", "+150"} << "abcde<005>\r\n";
+        QTest::newRow("boxes read at each read")
+            << "150" << QStringList{"A", "T2=60", "A", "T4=", "\n", "T4=31", "T=0", "\n"} << "A[41]\n[LF]\r\n";
+        QTest::newRow("a full T after the last read")
+            << "150" << QStringList{"abc", "+100", "de", "+150"} << "abcde<005>\r\n";
         QTest::newRow("not a ms before") << "150" << QStringList{"abc", "+100", "de", "+149"} << "abcde";
-        QTest::newRow("bytes counted, not reads") << "150" << QStringList{"12", "3", "+0", "4567", "+150"} << "1234567<007>\r\n";
+        QTest::newRow("bytes counted, not reads")
+            << "150" << QStringList{"12", "3", "+0", "4567", "+150"} << "1234567<007>\r\n";
         QTest::newRow("idle after a line end") << "150" << QStringList{"ab", "+150", "+150", "+99999"} << "ab<002>\r\n";
-        QTest::newRow("the next line counts anew") << "150" << QStringList{"abc", "+150", "de", "+150"} << "abc<003>\r\nde<002>\r\n";
+        QTest::newRow("the next line counts anew")
+            << "150" << QStringList{"abc", "+150", "de", "+150"} << "abc<003>\r\nde<002>\r\n";
         QTest::newRow("an empty read restarts T") << "150" << QStringList{"x", "+100", "", "+149"} << "x";
         QTest::newRow("T rounded, not cut") << "149.7" << QStringList{"x", "+149"} << "x";
         QTest::newRow("0: line feeds end lines") << "0" << QStringList{"a\n", "b", "+99999"} << "a[LF]\r\nb";
@@ -96,11 +108,15 @@ private slots:
         QTest::newRow("0.3 rounds to 0 yet breaks nothing") << "0.3" << QStringList{"a\n", "+99999"} << "a[LF]";
         QTest::newRow("negative: no end of either kind") << "-20" << QStringList{"a\n", "+99999"} << "a[LF]";
         QTest::newRow("huge ends at the longest") << "1e12" << QStringList{"a", "+2147483647"} << "a<001>\r\n";
-        QTest::newRow("change of Text1 restarts the count") << "150" << QStringList{"12345", "T=200", "+150"} << "12345<000>\r\n";
-        QTest::newRow("a read after a change counts from it") << "150" << QStringList{"12", "T=200", "xyz", "+200"} << "12xyz<003>\r\n";
+        QTest::newRow("change of Text1 restarts the count")
+            << "150" << QStringList{"12345", "T=200", "+150"} << "12345<000>\r\n";
+        QTest::newRow("a read after a change counts from it")
+            << "150" << QStringList{"12", "T=200", "xyz", "+200"} << "12xyz<003>\r\n";
         QTest::newRow("read at 0 cancels a pending end") << "150" << QStringList{"a", "T=0.3", "b", "+99999"} << "ab";
-        QTest::newRow("a shorter T does not wait for a longer one") << "600000" << QStringList{"ab", "T=20", "c", "+20"} << "abc<001>\r\n";
-        QTest::newRow("line-feed mode, then timed") << "0" << QStringList{"a\n", "bc\n", "T=20", "d\n", "+20"} << "a[LF]\r\nbc[LF]\r\nd[LF]<002>\r\n";
+        QTest::newRow("a shorter T does not wait for a longer one")
+            << "600000" << QStringList{"ab", "T=20", "c", "+20"} << "abc<001>\r\n";
+        QTest::newRow("line-feed mode, then timed")
+            << "0" << QStringList{"a\n", "bc\n", "T=20", "d\n", "+20"} << "a[LF]\r\nbc[LF]\r\nd[LF]<002>\r\n";
     }
     void reads()
     {
@@ -122,11 +138,14 @@ private slots:
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("times");
         QTest::newRow("later reads leave a line's time; the next line takes its own")
-            << "0" << QStringList{"@0:ab|@7:c\nd|@9:e"} << "abc[LF]\r\nde" << "0 7";
+            << "0" << QStringList{"@0:ab|@7:c\nd|@9:e"} << "abc[LF]\r\nde"
+            << "0 7";
         QTest::newRow("after a timed line end, the next read's")
-            << "150" << QStringList{"@0:ab|@5:c", "+150", "@400:d"} << "abc<003>\r\nd" << "0 400";
+            << "150" << QStringList{"@0:ab|@5:c", "+150", "@400:d"} << "abc<003>\r\nd"
+            << "0 400";
         QTest::newRow("CR LF let through, split over reads; empty lines")
-            << "0" << QStringList{"T4=9", "T2=200", "@0:\r\n|@3:\r|@4:\n|@6:x"} << "\r\n\r\nx" << "0 3 6";
+            << "0" << QStringList{"T4=9", "T2=200", "@0:\r\n|@3:\r|@4:\n|@6:x"} << "\r\n\r\nx"
+            << "0 3 6";
     }
     void lineTimes()
     {
@@ -172,10 +191,14 @@ private slots:
         QTest::addColumn<CommEvent>("event");
         QTest::addColumn<QString>("portBox");
         QTest::addColumn<QString>("status");
-        QTest::newRow("overrun") << CommEvent::Overrun << "2" << "Comm OverRun Error";
-        QTest::newRow("overflow") << CommEvent::RxOver << "2" << "Comm OverFlow Error";
-        QTest::newRow("modem line, box as it stands") << CommEvent::Cts << " 12x" << "Errore n.3 su COM 12x";
-        QTest::newRow("device gone") << CommEvent::DeviceLost << "" << "Errore n.68 su COM";
+        QTest::newRow("overrun") << CommEvent::Overrun << "2"
+                                 << "Comm OverRun Error";
+        QTest::newRow("overflow") << CommEvent::RxOver << "2"
+                                  << "Comm OverFlow Error";
+        QTest::newRow("modem line, box as it stands") << CommEvent::Cts << " 12x"
+                                                      << "Errore n.3 su COM 12x";
+        QTest::newRow("device gone") << CommEvent::DeviceLost << ""
+                                     << "Errore n.68 su COM";
         QTest::newRow("received data: none") << CommEvent::Receive << "2" << QString();
     }
     void commEvents()

@@ -40,12 +40,17 @@ private slots:
         QTest::newRow("from the middle") << escapes << "[1b]" << false << 5 << 10 << "2 di 4";
         QTest::newRow("wraps to the start") << escapes << "<012>" << false << 40 << 37 << "1 di 1";
         QTest::newRow("case asked for") << escapes << "[1b]" << true << 0 << -1 << "Nessuna occorrenza";
-        QTest::newRow("the line break as the text shows it") << QStringLiteral("a[CR][LF]\r\nb") << "[cr][lf]" << false << 0 << 1 << "1 di 1";
-        QTest::newRow("code page letters fold") << QStringLiteral("\u00C9t\u00E9 \u0160\u0161") << "\u00E9T\u00C9 \u0161\u0160" << false << 0 << 0 << "1 di 1";
-        QTest::newRow("every position") << QStringLiteral("[00][00][00][00]") << "[00][00]" << false << 1 << 4 << "2 di 3";
-        QTest::newRow("a character the display never holds") << QStringLiteral("abc") << "\u4e00" << false << 0 << -1 << "Nessuna occorrenza";
+        QTest::newRow("the line break as the text shows it")
+            << QStringLiteral("a[CR][LF]\r\nb") << "[cr][lf]" << false << 0 << 1 << "1 di 1";
+        QTest::newRow("code page letters fold") << QStringLiteral("\u00C9t\u00E9 \u0160\u0161")
+                                                << "\u00E9T\u00C9 \u0161\u0160" << false << 0 << 0 << "1 di 1";
+        QTest::newRow("every position") << QStringLiteral("[00][00][00][00]") << "[00][00]" << false << 1 << 4
+                                        << "2 di 3";
+        QTest::newRow("a character the display never holds")
+            << QStringLiteral("abc") << "\u4e00" << false << 0 << -1 << "Nessuna occorrenza";
         QTest::newRow("nothing to find") << QStringLiteral("abc") << "" << false << 0 << -1 << "";
-        QTest::newRow("longer than the text") << QStringLiteral("ab") << "abc" << false << 0 << -1 << "Nessuna occorrenza";
+        QTest::newRow("longer than the text")
+            << QStringLiteral("ab") << "abc" << false << 0 << -1 << "Nessuna occorrenza";
     }
     void find()
     {

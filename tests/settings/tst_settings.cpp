@@ -32,8 +32,8 @@ char *toString(const SettingsRecord &r)
 
 namespace {
 
-const QByteArray DefaultBytes = QByteArray::fromHex(
-    "2231222C2234383030222C302C302C31313030302C343530302C223331222C22313238222C22313530220D0A");
+const QByteArray DefaultBytes =
+    QByteArray::fromHex("2231222C2234383030222C302C302C31313030302C343530302C223331222C22313238222C22313530220D0A");
 const QByteArray GoodBytes("\"7\",\"115200\",40000,-120,16000,7000,\"\",\"255\",\"0\"\r\n");
 const SettingsRecord Good{"7", "115200", 40000, -120, 16000, 7000, "", "255", "0"};
 
@@ -46,18 +46,63 @@ public:
     SettingsRecord values{"old", "old", -1, -1, -1, -1, "old", "old", "old"};
     qint64 lineByteCount = 42;
 
-    void setPortBoxText(const QString &t) override { call("txtCom1"); values.port = t; }
-    void setBaudBoxText(const QString &t) override { call("txtBaud1"); values.baud = t; }
-    void setOuterLeft(double v) override { call("Left"); values.left = v; }
-    void setOuterTop(double v) override { call("Top"); values.top = v; }
-    void setOuterWidth(double v) override { call("Width"); values.width = v; }
-    void setOuterHeight(double v) override { call("Height"); values.height = v; }
-    void setLowerBoundText(const QString &t) override { call("Text4"); values.lowerBound = t; }
-    void setHigherBoundText(const QString &t) override { call("Text2"); values.higherBound = t; }
-    void setLineFeedTimeText(const QString &t) override { call("Text1"); values.lineFeedTime = t; }
+    void setPortBoxText(const QString &t) override
+    {
+        call("txtCom1");
+        values.port = t;
+    }
+    void setBaudBoxText(const QString &t) override
+    {
+        call("txtBaud1");
+        values.baud = t;
+    }
+    void setOuterLeft(double v) override
+    {
+        call("Left");
+        values.left = v;
+    }
+    void setOuterTop(double v) override
+    {
+        call("Top");
+        values.top = v;
+    }
+    void setOuterWidth(double v) override
+    {
+        call("Width");
+        values.width = v;
+    }
+    void setOuterHeight(double v) override
+    {
+        call("Height");
+        values.height = v;
+    }
+    void setLowerBoundText(const QString &t) override
+    {
+        call("Text4");
+        values.lowerBound = t;
+    }
+    void setHigherBoundText(const QString &t) override
+    {
+        call("Text2");
+        values.higherBound = t;
+    }
+    void setLineFeedTimeText(const QString &t) override
+    {
+        call("Text1");
+        values.lineFeedTime = t;
+    }
     // A failure escaping the toggle is ignored, and the count it left is reset.
-    void togglePort() override { log << "toggle"; lineByteCount = 7; throw std::runtime_error("escaped the toggle"); }
-    void resetLineByteCount() override { log << "reset"; lineByteCount = 0; }
+    void togglePort() override
+    {
+        log << "toggle";
+        lineByteCount = 7;
+        throw std::runtime_error("escaped the toggle");
+    }
+    void resetLineByteCount() override
+    {
+        log << "reset";
+        lineByteCount = 0;
+    }
 
     QString portBoxText() const override { return values.port; }
     QString baudBoxText() const override { return values.baud; }
@@ -79,7 +124,8 @@ private:
     }
 };
 
-const QStringList FullSequence{"txtCom1", "txtBaud1", "Left", "Top", "Width", "Height", "Text4", "Text2", "Text1", "toggle", "reset"};
+const QStringList FullSequence{"txtCom1", "txtBaud1", "Left",  "Top",    "Width", "Height",
+                               "Text4",   "Text2",    "Text1", "toggle", "reset"};
 
 } // namespace
 
@@ -97,9 +143,14 @@ private slots:
     {
         QTest::addColumn<SettingsRecord>("record");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty boxes, minus zero") << SettingsRecord{"", "", -0.0, 0, 0, 0, "", "", ""} << QByteArray("\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n");
-        QTest::newRow("texts unchanged: comma, inner quote, byte 128") << SettingsRecord{"1,5", "a\"b", 0, 0, 0, 0, QStringLiteral(u"\u20ac"), "", ""} << QByteArray("\"1,5\",\"a\"b\",0,0,0,0,\"\x80\",\"\",\"\"\r\n");
-        QTest::newRow("floats in plain decimal, whole numbers exact") << SettingsRecord{"", "", 1234.5, double(0.1f), 3e9, 2147483647, "", "", ""} << QByteArray("\"\",\"\",1234.5,0.1,3000000000,2147483647,\"\",\"\",\"\"\r\n");
+        QTest::newRow("empty boxes, minus zero")
+            << SettingsRecord{"", "", -0.0, 0, 0, 0, "", "", ""} << QByteArray("\"\",\"\",0,0,0,0,\"\",\"\",\"\"\r\n");
+        QTest::newRow("texts unchanged: comma, inner quote, byte 128")
+            << SettingsRecord{"1,5", "a\"b", 0, 0, 0, 0, QStringLiteral(u"\u20ac"), "", ""}
+            << QByteArray("\"1,5\",\"a\"b\",0,0,0,0,\"\x80\",\"\",\"\"\r\n");
+        QTest::newRow("floats in plain decimal, whole numbers exact")
+            << SettingsRecord{"", "", 1234.5, double(0.1f), 3e9, 2147483647, "", "", ""}
+            << QByteArray("\"\",\"\",1234.5,0.1,3000000000,2147483647,\"\",\"\",\"\"\r\n");
     }
     void writer()
     {
@@ -117,15 +168,30 @@ private slots:
         const SettingsRecord good{"2", "9600", 15, 30, 9000, 4000, "32", "127", "0"};
         QTest::newRow("default record") << DefaultBytes << 0 << SettingsRecord::defaults();
         QTest::newRow("empty file fails at field 1") << QByteArray() << 62 << SettingsRecord();
-        QTest::newRow("three fields") << QByteArray("\"1\",\"4800\",100\r\n") << 62 << SettingsRecord{"1", "4800", 100, 0, 0, 0, "", "", ""};
-        QTest::newRow("blanks, unquoted texts, trailing garbage") << QByteArray("  2, \t\"9600\" ,  15 ,\t30,9000,4000 , 32 ,127,\t\"0\"\r\njunk,\"x\r\n\xff") << 0 << good;
-        QTest::newRow("CR LF between fields") << QByteArray("\"2\"\r\n\"9600\"\r\n15\r\n30\r\n9000\r\n4000\r\n\"32\"\r\n\"127\"\r\n\"0\"\r\n") << 0 << good;
-        QTest::newRow("CR or LF alone ends a field") << QByteArray("\"2\"\r\"9600\"\n15\r30\n9000\r4000\n\"32\"\r\"127\"\n\"0\"\r") << 0 << good;
-        QTest::newRow("quoted comma kept, inner quote cuts") << QByteArray("\"1,5\"2\",\"9600\",15,30,9000,4000,\"32\",\"127\",\"0\"") << 0 << SettingsRecord{"1,5", "9600", 15, 30, 9000, 4000, "32", "127", "0"};
-        QTest::newRow("beyond 16 bits is read") << QByteArray("\"1\",\"4800\",40000,-40000,2147483647,-2147483648,\"\",\"\",\"\"") << 0 << SettingsRecord{"1", "4800", 40000, -40000, 2147483647, -2147483648.0, "", "", ""};
-        QTest::newRow("3000000000 fails at field 3") << QByteArray("\"1\",\"4800\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"") << 6 << SettingsRecord{"1", "4800", 0, 0, 0, 0, "", "", ""};
-        QTest::newRow("halves to even, quoted, empty, too small") << QByteArray("\"1\",\"4800\",1234.5,\"1235.5\",  ,-1e-400,\"31\",\"128\",\"150\"") << 0 << SettingsRecord{"1", "4800", 1234, 1236, 0, 0, "31", "128", "150"};
-        QTest::newRow("non-numeric number field fails") << QByteArray("\"1\",\"4800\",15,45e,9000,4000,\"31\",\"128\",\"150\"") << 13 << SettingsRecord{"1", "4800", 15, 0, 0, 0, "", "", ""};
+        QTest::newRow("three fields") << QByteArray("\"1\",\"4800\",100\r\n") << 62
+                                      << SettingsRecord{"1", "4800", 100, 0, 0, 0, "", "", ""};
+        QTest::newRow("blanks, unquoted texts, trailing garbage")
+            << QByteArray("  2, \t\"9600\" ,  15 ,\t30,9000,4000 , 32 ,127,\t\"0\"\r\njunk,\"x\r\n\xff") << 0 << good;
+        QTest::newRow("CR LF between fields")
+            << QByteArray("\"2\"\r\n\"9600\"\r\n15\r\n30\r\n9000\r\n4000\r\n\"32\"\r\n\"127\"\r\n\"0\"\r\n") << 0
+            << good;
+        QTest::newRow("CR or LF alone ends a field")
+            << QByteArray("\"2\"\r\"9600\"\n15\r30\n9000\r4000\n\"32\"\r\"127\"\n\"0\"\r") << 0 << good;
+        QTest::newRow("quoted comma kept, inner quote cuts")
+            << QByteArray("\"1,5\"2\",\"9600\",15,30,9000,4000,\"32\",\"127\",\"0\"") << 0
+            << SettingsRecord{"1,5", "9600", 15, 30, 9000, 4000, "32", "127", "0"};
+        QTest::newRow("beyond 16 bits is read")
+            << QByteArray("\"1\",\"4800\",40000,-40000,2147483647,-2147483648,\"\",\"\",\"\"") << 0
+            << SettingsRecord{"1", "4800", 40000, -40000, 2147483647, -2147483648.0, "", "", ""};
+        QTest::newRow("3000000000 fails at field 3")
+            << QByteArray("\"1\",\"4800\",3000000000,0,11000,4500,\"31\",\"128\",\"150\"") << 6
+            << SettingsRecord{"1", "4800", 0, 0, 0, 0, "", "", ""};
+        QTest::newRow("halves to even, quoted, empty, too small")
+            << QByteArray("\"1\",\"4800\",1234.5,\"1235.5\",  ,-1e-400,\"31\",\"128\",\"150\"") << 0
+            << SettingsRecord{"1", "4800", 1234, 1236, 0, 0, "31", "128", "150"};
+        QTest::newRow("non-numeric number field fails")
+            << QByteArray("\"1\",\"4800\",15,45e,9000,4000,\"31\",\"128\",\"150\"") << 13
+            << SettingsRecord{"1", "4800", 15, 0, 0, 0, "", "", ""};
     }
     void reader()
     {
@@ -166,10 +232,18 @@ private slots:
         QTest::newRow("no file: defaults used and written") << QByteArray() << "" << DefaultBytes << DefaultBytes;
         QTest::newRow("good file kept as it is") << GoodBytes << "" << GoodBytes << GoodBytes;
         // Damage: what was read before it, where its box holds it; defaults after.
-        QTest::newRow("damaged at field 3") << QByteArray("\"3\",\"9600\",3000000000,0,16000,7000,\"40\",\"200\",\"0\"\r\n") << "" << QByteArray("\"3\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
-        QTest::newRow("a line end alone: an empty port box") << QByteArray("\r\n") << "" << QByteArray("\"\",\"4800\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
-        QTest::newRow("texts no box could hold") << QByteArray("\"-g\",\"96x0\",20,30,9000,4000,\"a\x7f\",\"1234\"") << "" << QByteArray("\"1\",\"4800\",20,30,9000,4000,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
-        QTest::newRow("texts a box holds") << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\"") << "" << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("damaged at field 3")
+            << QByteArray("\"3\",\"9600\",3000000000,0,16000,7000,\"40\",\"200\",\"0\"\r\n") << ""
+            << QByteArray("\"3\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("a line end alone: an empty port box")
+            << QByteArray("\r\n") << "" << QByteArray("\"\",\"4800\",0,0,11000,4500,\"31\",\"128\",\"150\"\r\n")
+            << DefaultBytes;
+        QTest::newRow("texts no box could hold")
+            << QByteArray("\"-g\",\"96x0\",20,30,9000,4000,\"a\x7f\",\"1234\"") << ""
+            << QByteArray("\"1\",\"4800\",20,30,9000,4000,\"31\",\"128\",\"150\"\r\n") << DefaultBytes;
+        QTest::newRow("texts a box holds")
+            << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\"") << ""
+            << QByteArray("\"12\",\"\",20,30,9000,4000,\"a.\",\"128\",\"150\"\r\n") << DefaultBytes;
         QByteArray junk(1 << 20, Qt::Uninitialized);
         QRandomGenerator(18).fillRange(reinterpret_cast<quint32 *>(junk.data()), junk.size() / 4);
         QTest::newRow("a megabyte of random bytes") << junk << "" << DefaultBytes << DefaultBytes;
@@ -178,7 +252,8 @@ private slots:
         for (int i = 0; i < SettingsRecord::FieldCount; ++i) {
             QList<QByteArray> applied = good;
             applied[i] = old[i];
-            QTest::addRow("%s refused", qPrintable(FullSequence[i])) << GoodBytes << FullSequence[i] << applied.join(',') << DefaultBytes;
+            QTest::addRow("%s refused", qPrintable(FullSequence[i]))
+                << GoodBytes << FullSequence[i] << applied.join(',') << DefaultBytes;
         }
     }
     void startup()
@@ -210,11 +285,14 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("there"); // the record already there
         QTest::addColumn<QString>("reason");
-        QTest::newRow("name taken by a folder") << "Quillar.ini" << QByteArray() << "Errore n.75: Errore di accesso al percorso o al file";
-        QTest::newRow("folder missing") << "gone/Quillar.ini" << QByteArray() << "Errore n.76: Impossibile trovare il percorso";
+        QTest::newRow("name taken by a folder")
+            << "Quillar.ini" << QByteArray() << "Errore n.75: Errore di accesso al percorso o al file";
+        QTest::newRow("folder missing") << "gone/Quillar.ini" << QByteArray()
+                                        << "Errore n.76: Impossibile trovare il percorso";
         QTest::newRow("read-only folder") << "locked/Quillar.ini" << QByteArray() << "Errore n.70: Permesso negato";
         // The new record is written beside the old and would only then take its place.
-        QTest::newRow("full filesystem keeps the record there") << "<full>/Quillar.ini" << GoodBytes << "Errore n.61: Disco pieno";
+        QTest::newRow("full filesystem keeps the record there")
+            << "<full>/Quillar.ini" << GoodBytes << "Errore n.61: Disco pieno";
     }
     // One message naming the file and the reason, however many steps fail;
     // start-up goes on with what it has, and the file is left closed.
@@ -247,7 +325,8 @@ private slots:
         QCOMPARE(ui.calls.size(), std::size_t(2)); // one at start-up, one at shut-down
         for (const auto &call : ui.calls) {
             QCOMPARE(call.title, QStringLiteral("Quillar"));
-            QVERIFY2(call.text.contains(QDir::toNativeSeparators(path)) && call.text.endsWith(reason), qPrintable(call.text));
+            QVERIFY2(call.text.contains(QDir::toNativeSeparators(path)) && call.text.endsWith(reason),
+                     qPrintable(call.text));
         }
         QCOMPARE(test::openDescriptorsOf(path), 0);
         if (!there.isEmpty())
@@ -255,7 +334,6 @@ private slots:
         test::emptySmallDisk();
         QFile::remove(path);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

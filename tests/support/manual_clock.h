@@ -21,8 +21,7 @@ public:
 
     TimePoint now() const override;
     qint64 msSinceEpoch() const override;
-    std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock,
-                             TimePoint due) override;
+    std::cv_status waitUntil(std::condition_variable &wake, std::unique_lock<std::mutex> &lock, TimePoint due) override;
 
     void advance(std::chrono::milliseconds step);
     // Threads waiting on it now: a test knows a thread reached its wait.

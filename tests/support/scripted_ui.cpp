@@ -53,8 +53,7 @@ void ScriptedUi::beep()
 std::vector<ScriptedUi::Call> ScriptedUi::callsOf(Kind kind) const
 {
     std::vector<Call> out;
-    std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
-                 [kind](const Call &c) { return c.kind == kind; });
+    std::copy_if(calls.begin(), calls.end(), std::back_inserter(out), [kind](const Call &c) { return c.kind == kind; });
     return out;
 }
 

@@ -83,8 +83,8 @@ private slots:
     void tabOrder()
     {
         QCOMPARE(QApplication::focusWidget(), child("Text3"));
-        for (const char *name : {"txtCom1", "txtBaud1", "Command1", "Text4", "Text2", "Text1", "Command3",
-                                 "Command2", "Command4", "Command5", "Text3"}) {
+        for (const char *name : {"txtCom1", "txtBaud1", "Command1", "Text4", "Text2", "Text1", "Command3", "Command2",
+                                 "Command4", "Command5", "Text3"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
         }
@@ -98,10 +98,22 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("afterPaste");
-        QTest::newRow("port box refuses letters and signs") << "txtCom1" << "a-.+ 1" << "1" << "1";
-        QTest::newRow("baud box takes digits only") << "txtBaud1" << "9x6-0.0 " << "9600" << "9600";
-        QTest::newRow("Text1 takes anything") << "Text1" << "a-." << "a-." << "a-.7";
-        QTest::newRow("Text4 takes signs and points") << "Text4" << "-." << "-." << "-.7";
+        QTest::newRow("port box refuses letters and signs") << "txtCom1"
+                                                            << "a-.+ 1"
+                                                            << "1"
+                                                            << "1";
+        QTest::newRow("baud box takes digits only") << "txtBaud1"
+                                                    << "9x6-0.0 "
+                                                    << "9600"
+                                                    << "9600";
+        QTest::newRow("Text1 takes anything") << "Text1"
+                                              << "a-."
+                                              << "a-."
+                                              << "a-.7";
+        QTest::newRow("Text4 takes signs and points") << "Text4"
+                                                      << "-."
+                                                      << "-."
+                                                      << "-.7";
     }
     void typing()
     {
@@ -132,10 +144,14 @@ private slots:
             QTest::addRow("%s full of eights", name) << name << QString(length, u'8');
             QTest::addRow("%s full of zeros", name) << name << QString(length, u'0');
         }
-        QTest::newRow("bad port") << "lblStatus" << "Numero di Porta COM17 non valido";
-        QTest::newRow("bad baud rate") << "lblStatus" << "Vel. Baud Porta COM17 non valida";
-        QTest::newRow("a fast port open") << "lblStatus" << "Porta COM16: 921600,n,8,1 OK";
-        QTest::newRow("the console left closed") << "lblStatus" << "Porta COM16 non aperta: è la console";
+        QTest::newRow("bad port") << "lblStatus"
+                                  << "Numero di Porta COM17 non valido";
+        QTest::newRow("bad baud rate") << "lblStatus"
+                                       << "Vel. Baud Porta COM17 non valida";
+        QTest::newRow("a fast port open") << "lblStatus"
+                                          << "Porta COM16: 921600,n,8,1 OK";
+        QTest::newRow("the console left closed") << "lblStatus"
+                                                 << "Porta COM16 non aperta: è la console";
     }
     void textsShowWhole()
     {
@@ -159,13 +175,15 @@ private slots:
         edit->repaint();
         const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
         const double width = QFontMetricsF(edit->font(), edit).horizontalAdvance(text);
-        QVERIFY2(qAbs(end - start - width) <= 1, qPrintable(QStringLiteral("the caret moves %1 px over %2 px").arg(end - start).arg(width)));
+        QVERIFY2(qAbs(end - start - width) <= 1,
+                 qPrintable(QStringLiteral("the caret moves %1 px over %2 px").arg(end - start).arg(width)));
         // Narrowed no more than the tightest box needs: a step wider, six
         // digits no longer fit the baud box.
         if (control == QLatin1String("txtBaud1") && edit->font().stretch() < 100) {
             QFont wider = edit->font();
             wider.setStretch(wider.stretch() + 1);
-            QVERIFY(textWidth(wider, widestDigits(wider, 6, edit), edit) > static_cast<EntryBox *>(edit)->textRoom(wider));
+            QVERIFY(textWidth(wider, widestDigits(wider, 6, edit), edit)
+                    > static_cast<EntryBox *>(edit)->textRoom(wider));
         }
     }
     // A screen reader is told the selection as the display holds it, and
@@ -200,7 +218,8 @@ private slots:
         QCOMPARE(line->text(), text);
         QVERIFY(line->font() != design);
         QVERIFY(line->font().stretch() >= QFont::Condensed); // still reads as a condensed face
-        QCOMPARE(line->toolTip(), textWidth(line->font(), text, line) > line->contentsRect().width() ? text : QString());
+        QCOMPARE(line->toolTip(),
+                 textWidth(line->font(), text, line) > line->contentsRect().width() ? text : QString());
         QCOMPARE(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name), text);
         line->setStatus(QStringLiteral("Comm Frame Error")); // back in the window's own font
         QVERIFY(line->toolTip().isEmpty());
@@ -255,7 +274,8 @@ private slots:
         QTest::addColumn<QString>("focused");
         QTest::addColumn<int>("modifiers");
         QTest::newRow("display, plain") << "Text3" << 0;
-        QTest::newRow("port box, Shift+Ctrl+Alt") << "txtCom1" << int(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        QTest::newRow("port box, Shift+Ctrl+Alt")
+            << "txtCom1" << int(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     }
     void helpKey()
     {
@@ -292,7 +312,8 @@ private slots:
         QCOMPARE(display->geometry(), twipsRectToPixels(20, 740, 14925 - 135, 1825 - 1290, m_window->logicalDpiX()));
         m_window->setWidth(11000);
         m_window->setHeight(3000);
-        QTRY_COMPARE(display->width(), twipsRectToPixels(20, 740, m_window->Width() - 135, 1, m_window->logicalDpiX()).width());
+        QTRY_COMPARE(display->width(),
+                     twipsRectToPixels(20, 740, m_window->Width() - 135, 1, m_window->logicalDpiX()).width());
         const QSize normal = m_window->size();
         const QRect before = display->geometry();
         const auto *ruler = child<RulerLabel>("Label3");
@@ -401,10 +422,14 @@ private slots:
     {
         QTest::addColumn<QString>("command"); // a button, or a menu item's text
         QTest::addColumn<QString>("text");
-        QTest::newRow("line feed") << "Command3" << "abc(LF)\r\n";
-        QTest::newRow("clear") << "Command2" << "";
-        QTest::newRow("menu: clear") << "&Pulisci" << "";
-        QTest::newRow("menu: save, cancelled") << "Sal&va\u2026" << "abc";
+        QTest::newRow("line feed") << "Command3"
+                                   << "abc(LF)\r\n";
+        QTest::newRow("clear") << "Command2"
+                               << "";
+        QTest::newRow("menu: clear") << "&Pulisci"
+                                     << "";
+        QTest::newRow("menu: save, cancelled") << "Sal&va\u2026"
+                                               << "abc";
     }
     void commandsFocusTheDisplay()
     {
@@ -420,7 +445,8 @@ private slots:
                 action->trigger();
         QTEST(m_window->display().text(), "text");
         QCOMPARE(QApplication::focusWidget(), display);
-        QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).size(), std::size_t(command.startsWith(QLatin1String("Sal"))));
+        QCOMPARE(m_seam->callsOf(ScriptedUi::Kind::SaveDialog).size(),
+                 std::size_t(command.startsWith(QLatin1String("Sal"))));
     }
 
     // The time column's choice comes back from its own file beside
@@ -451,7 +477,8 @@ private slots:
         QVERIFY(times);
         times->actions().at(1)->trigger();
         QCOMPARE(display->timeColumn(), TimeColumn::TimeOfDay);
-        QCOMPARE(fileBytes(choices), QByteArray(file.startsWith("other") ? "other=1\n" : "") + "time-column=time-of-day\n");
+        QCOMPARE(fileBytes(choices),
+                 QByteArray(file.startsWith("other") ? "other=1\n" : "") + "time-column=time-of-day\n");
         QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
         QVERIFY(m_window->close());
         QCOMPARE(fileBytes(ini), record);
@@ -500,14 +527,16 @@ private slots:
     // sent, then CR LF, in the file the dialog was answered with.
     void selectionSaved()
     {
-        child<QLineEdit>("Text1")->setText(QStringLiteral("0")); // lines end on line feeds
+        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));   // lines end on line feeds
         child<QLineEdit>("Text2")->setText(QStringLiteral("256")); // bytes up to 255 as themselves
         click("Command1");
         QVERIFY(m_window->port().portOpen());
         QVERIFY(m_device->writeAll("h\xE9llo world\n"));
         QTRY_COMPARE(m_window->display().text(), QStringLiteral("h\u00E9llo world[LF]\r\n"));
         auto *display = child<DisplayView>("Text3");
-        const auto at = [display](qsizetype position) { return display->cellRect(position).topLeft().toPoint() + QPoint(1, 2); };
+        const auto at = [display](qsizetype position) {
+            return display->cellRect(position).topLeft().toPoint() + QPoint(1, 2);
+        };
         QTest::mousePress(display->viewport(), Qt::LeftButton, {}, at(0));
         QTest::mouseMove(display->viewport(), at(3));
         QTest::mouseMove(display->viewport(), at(5));
@@ -527,15 +556,21 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QList<float>>("outer");
-        QTest::newRow("its file") << QByteArray("\"2\",\"9600\",1500,900,12000,5100,\"40\",\"200\",\"0\"\r\n") << QList<float>{1500, 900, 12000, 5100};
+        QTest::newRow("its file") << QByteArray("\"2\",\"9600\",1500,900,12000,5100,\"40\",\"200\",\"0\"\r\n")
+                                  << QList<float>{1500, 900, 12000, 5100};
         // A monitor unplugged since: the window comes back to the primary
         // screen's corner (the offscreen screen's is 0, 0) with its size.
         // A window stored too small to use comes up wide enough for the
         // strip and as high as the resize rule allows.
-        QTest::newRow("no usable size") << QByteArray("\"2\",\"9600\",0,0,45,0,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 10965, 1825};
-        QTest::newRow("off every screen") << QByteArray("\"2\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 12000, 5100};
+        QTest::newRow("no usable size") << QByteArray("\"2\",\"9600\",0,0,45,0,\"40\",\"200\",\"0\"\r\n")
+                                        << QList<float>{0, 0, 10965, 1825};
+        QTest::newRow("off every screen")
+            << QByteArray("\"2\",\"9600\",60000,30000,12000,5100,\"40\",\"200\",\"0\"\r\n")
+            << QList<float>{0, 0, 12000, 5100};
         // Restored from a larger screen: as large as this one (800 by 800).
-        QTest::newRow("larger than its screen") << QByteArray("\"2\",\"9600\",1500,900,14925,13000,\"40\",\"200\",\"0\"\r\n") << QList<float>{0, 0, 12000, 12000};
+        QTest::newRow("larger than its screen")
+            << QByteArray("\"2\",\"9600\",1500,900,14925,13000,\"40\",\"200\",\"0\"\r\n")
+            << QList<float>{0, 0, 12000, 12000};
     }
     // The file's values in the boxes and the frame, the port opened, the line
     // byte count left at 0, the file kept; a second call does nothing. (What
@@ -560,7 +595,8 @@ private slots:
         const double halfPixel = 720.0 / m_window->logicalDpiX(); // within the pixel the frame rounds to
         const QList<float> actual{m_window->Left(), m_window->Top(), m_window->Width(), m_window->Height()};
         for (int i = 0; i < 4; ++i)
-            QVERIFY2(qAbs(actual[i] - outer[i]) <= halfPixel, qPrintable(QStringLiteral("field %1 is %2").arg(i + 3).arg(actual[i])));
+            QVERIFY2(qAbs(actual[i] - outer[i]) <= halfPixel,
+                     qPrintable(QStringLiteral("field %1 is %2").arg(i + 3).arg(actual[i])));
         m_window->Form_Load();
         QVERIFY(m_seam->calls.empty());
         QVERIFY(m_window->port().portOpen());
@@ -632,9 +668,10 @@ private slots:
             delete translator;
         });
         QCOMPARE(translator != nullptr, installed);
-        QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Salva File"), QStringLiteral("Salvare solo il testo selezionato ?"),
-                             QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(question.button(QMessageBox::Yes)->text(), installed ? QStringLiteral("&S\u00EC") : QStringLiteral("&Yes"));
+        QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Salva File"),
+                             QStringLiteral("Salvare solo il testo selezionato ?"), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(question.button(QMessageBox::Yes)->text(),
+                 installed ? QStringLiteral("&S\u00EC") : QStringLiteral("&Yes"));
         QFileDialog dialog(nullptr, QStringLiteral("Salva File"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lookInLabel"))->text(),

@@ -33,7 +33,8 @@ private slots:
         QTest::addColumn<double>("stripExtra");
         QTest::addColumn<ResizeOutcome>("expected");
         QTest::newRow("both at once") << 15000.0 << 0.0 << 0.0 << ResizeOutcome{14925, 1825, 14790, 535};
-        QTest::newRow("just below the minimum height") << 11000.0 << 1824.9 << 0.0 << ResizeOutcome{11000, 1825, 10865, 535};
+        QTest::newRow("just below the minimum height")
+            << 11000.0 << 1824.9 << 0.0 << ResizeOutcome{11000, 1825, 10865, 535};
         QTest::newRow("no maximum height") << 11000.0 << 90000.0 << 0.0 << ResizeOutcome{11000, 90000, 10865, 88710};
         QTest::newRow("width 135 keeps a display") << 135.0 << 4500.0 << 0.0 << ResizeOutcome{135, 4500, 1, 3210};
         // The strip on two more rows: the display lower, its least height kept.
@@ -88,7 +89,9 @@ private slots:
             if (k > 0)
                 QCOMPARE(a[k], column % 10 == 0 ? QChar(u'0' + (column / 10) % 10) : QChar(u' '));
             const QChar hundreds = k >= HundredsFirstColumn - 1 ? h[k - HundredsFirstColumn + 1] : QChar(u' ');
-            QCOMPARE(hundreds, k >= HundredsFirstColumn - 1 && column % 10 == 0 ? QChar(u'0' + (column / 100) % 10) : QChar(u' '));
+            QCOMPARE(hundreds,
+                     k >= HundredsFirstColumn - 1 && column % 10 == 0 ? QChar(u'0' + (column / 100) % 10)
+                                                                      : QChar(u' '));
         }
         if (first == 1 && columns == RulerColumns) {
             QCOMPARE(h, QStringLiteral("1         1         1"));
@@ -135,8 +138,10 @@ private slots:
         QTest::addColumn<OuterGeometry>("outer");
         QTest::addColumn<QRect>("client");
         QTest::newRow("96") << 96.0 << OuterGeometry{1500, 900, 12000, 5100} << QRect(104, 90, 792, 306);
-        QTest::newRow("odd 101, fractions") << 101.0 << OuterGeometry{1234.5, 987.25, 14925, 1825} << QRect(91, 101, 1039, 92);
-        QTest::newRow("negative position") << 96.0 << OuterGeometry{-3000, -600, 7777, 3333} << QRect(-196, -10, 510, 188);
+        QTest::newRow("odd 101, fractions")
+            << 101.0 << OuterGeometry{1234.5, 987.25, 14925, 1825} << QRect(91, 101, 1039, 92);
+        QTest::newRow("negative position")
+            << 96.0 << OuterGeometry{-3000, -600, 7777, 3333} << QRect(-196, -10, 510, 188);
         QTest::newRow("no size keeps a pixel") << 96.0 << OuterGeometry{0, 0, 0, 0} << QRect(4, 30, 1, 1);
     }
     void outerGeometry()

@@ -34,7 +34,8 @@ void onSignal(int)
 // No SA_RESTART: a signal ends a blocking write or read at once.
 void installSignalHandlers()
 {
-    struct sigaction sa{};
+    struct sigaction sa
+    { };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
@@ -92,11 +93,16 @@ public:
     QByteArray next(int wanted)
     {
         switch (m_options.mode) {
-        case Mode::Text: return textLine();
-        case Mode::Binary: return binary(wanted);
-        case Mode::Bursts: return frame();
-        case Mode::File: return fromFile(wanted);
-        case Mode::Stdin: return fromStdin(wanted);
+        case Mode::Text:
+            return textLine();
+        case Mode::Binary:
+            return binary(wanted);
+        case Mode::Bursts:
+            return frame();
+        case Mode::File:
+            return fromFile(wanted);
+        case Mode::Stdin:
+            return fromStdin(wanted);
         }
         return {};
     }
@@ -108,9 +114,10 @@ private:
         const double t = 21.0 + 3.0 * std::sin(double(m_sequence) / 20.0);
         // 0xB0 is the degree sign in the program's code page.
         char line[96];
-        const int n = std::snprintf(line, sizeof line, "%06llu T=%+.2f\xB0" "C\tRH=%d%%\r\n",
-                                    static_cast<unsigned long long>(m_sequence), t,
-                                    40 + int(m_sequence % 20));
+        const int n = std::snprintf(line, sizeof line,
+                                    "%06llu T=%+.2f\xB0"
+                                    "C\tRH=%d%%\r\n",
+                                    static_cast<unsigned long long>(m_sequence), t, 40 + int(m_sequence % 20));
         return QByteArray(line, n);
     }
 
@@ -127,7 +134,9 @@ private:
     QByteArray frame()
     {
         ++m_sequence;
-        QByteArray bytes = "\x02" "FRAME " + QByteArray::number(m_sequence) + ' ';
+        QByteArray bytes = "\x02"
+                           "FRAME "
+            + QByteArray::number(m_sequence) + ' ';
         while (bytes.size() < m_options.burst - 1)
             bytes.append(char(m_counter++ & 0xFF));
         bytes.append('\x03');
@@ -195,7 +204,8 @@ public:
     bool link(int port, std::string &error)
     {
         const std::string linkName = "COM" + std::to_string(port);
-        struct stat st{};
+        struct stat st
+        { };
         if (::lstat(linkName.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
             error = linkName + " exists and is not a link; not replacing it";
             return false;
@@ -258,20 +268,21 @@ private:
 bool parseOptions(const QCoreApplication &app, Options &options)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Plays a serial device on a pseudo-terminal linked as COM<N> in the current\n"
-        "directory, so that the program can open port N without hardware.\n"
-        "Modes: text (numbered CR LF text lines), binary (every byte value in turn),\n"
-        "bursts (frames of --burst bytes separated by --pause ms of quiet), file\n"
-        "(the bytes of --file), stdin (the bytes of standard input).\n"
-        "While no program reads the port the device waits, as with flow control.\n"
-        "When the data ends the device stays present until SIGINT or SIGTERM,\n"
-        "unless --exit-at-end is given (then the device vanishes).");
+    parser.setApplicationDescription("Plays a serial device on a pseudo-terminal linked as COM<N> in the current\n"
+                                     "directory, so that the program can open port N without hardware.\n"
+                                     "Modes: text (numbered CR LF text lines), binary (every byte value in turn),\n"
+                                     "bursts (frames of --burst bytes separated by --pause ms of quiet), file\n"
+                                     "(the bytes of --file), stdin (the bytes of standard input).\n"
+                                     "While no program reads the port the device waits, as with flow control.\n"
+                                     "When the data ends the device stays present until SIGINT or SIGTERM,\n"
+                                     "unless --exit-at-end is given (then the device vanishes).");
     parser.addHelpOption();
     parser.addOptions({
         {"port", "Link COM<N> (default 1).", "N", "1"},
-        {"rate", "Bytes per second (default 960, about 9600 baud); 0 sends as fast as "
-                 "the reader takes them.", "BYTES_PER_S", "960"},
+        {"rate",
+         "Bytes per second (default 960, about 9600 baud); 0 sends as fast as "
+         "the reader takes them.",
+         "BYTES_PER_S", "960"},
         {"mode", "text, binary, bursts, file or stdin (default text).", "MODE", "text"},
         {"file", "The file to play in file mode.", "PATH"},
         {"count", "Stop after N bytes (default 0: no limit).", "N", "0"},
@@ -308,11 +319,16 @@ bool parseOptions(const QCoreApplication &app, Options &options)
     options.exitAtEnd = parser.isSet("exit-at-end");
 
     const QString mode = parser.value("mode");
-    if (mode == "text") options.mode = Mode::Text;
-    else if (mode == "binary") options.mode = Mode::Binary;
-    else if (mode == "bursts") options.mode = Mode::Bursts;
-    else if (mode == "file") options.mode = Mode::File;
-    else if (mode == "stdin") options.mode = Mode::Stdin;
+    if (mode == "text")
+        options.mode = Mode::Text;
+    else if (mode == "binary")
+        options.mode = Mode::Binary;
+    else if (mode == "bursts")
+        options.mode = Mode::Bursts;
+    else if (mode == "file")
+        options.mode = Mode::File;
+    else if (mode == "stdin")
+        options.mode = Mode::Stdin;
     else {
         std::fprintf(stderr, "fake-device: unknown --mode %s\n", qPrintable(mode));
         return false;

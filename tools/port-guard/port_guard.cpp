@@ -91,7 +91,8 @@ bool systemTerminal(dev_t device)
 // on one that has not.
 std::string systemPortReason(int directory, const char *path)
 {
-    struct stat info {};
+    struct stat info
+    { };
     if (fstatat(directory, path, &info, 0) == 0) {
         if (S_ISCHR(info.st_mode) && systemTerminal(info.st_rdev))
             return "a serial port or console, device " + std::to_string(major(info.st_rdev)) + ":"
@@ -108,8 +109,7 @@ std::string systemPortReason(int directory, const char *path)
             return {};
         target[length] = '\0';
         const auto slash = hop.rfind('/');
-        hop = target[0] == '/' || slash == std::string::npos ? std::string(target)
-                                                              : hop.substr(0, slash + 1) + target;
+        hop = target[0] == '/' || slash == std::string::npos ? std::string(target) : hop.substr(0, slash + 1) + target;
     }
     return {};
 }
@@ -117,13 +117,14 @@ std::string systemPortReason(int directory, const char *path)
 void record(const char *path, const std::string &reason)
 {
     char line[8192];
-    const int length = std::snprintf(line, sizeof line, "%s (pid %d) tried to open %s: %s\n",
-                                     program_invocation_name, static_cast<int>(getpid()), path, reason.c_str());
+    const int length = std::snprintf(line, sizeof line, "%s (pid %d) tried to open %s: %s\n", program_invocation_name,
+                                     static_cast<int>(getpid()), path, reason.c_str());
     const char *log = std::getenv("QUILLAR_PORT_GUARD_LOG");
     static const auto realOpen = real<OpenFn>("open");
     const int fd = log && *log ? realOpen(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666) : -1;
     if (fd >= 0) {
-        [[maybe_unused]] const ssize_t written = write(fd, line, static_cast<size_t>(std::min(length, int(sizeof line) - 1)));
+        [[maybe_unused]] const ssize_t written =
+            write(fd, line, static_cast<size_t>(std::min(length, int(sizeof line) - 1)));
         close(fd);
     }
     std::fprintf(stderr, "port guard: %s", line);
@@ -153,26 +154,26 @@ mode_t modeOf(int flags, va_list arguments)
 
 extern "C" {
 
-#define QUILLAR_GUARD_OPEN(name)                                                                                      \
-    int name(const char *path, int flags, ...)                                                                        \
-    {                                                                                                                 \
-        va_list arguments;                                                                                            \
-        va_start(arguments, flags);                                                                                   \
-        const mode_t mode = modeOf(flags, arguments);                                                                 \
-        va_end(arguments);                                                                                            \
-        static const auto next = real<OpenFn>(#name);                                                                 \
-        return refused(AT_FDCWD, path) ? -1 : next(path, flags, mode);                                                \
+#define QUILLAR_GUARD_OPEN(name)                                                                                       \
+    int name(const char *path, int flags, ...)                                                                         \
+    {                                                                                                                  \
+        va_list arguments;                                                                                             \
+        va_start(arguments, flags);                                                                                    \
+        const mode_t mode = modeOf(flags, arguments);                                                                  \
+        va_end(arguments);                                                                                             \
+        static const auto next = real<OpenFn>(#name);                                                                  \
+        return refused(AT_FDCWD, path) ? -1 : next(path, flags, mode);                                                 \
     }
 
-#define QUILLAR_GUARD_OPENAT(name)                                                                                    \
-    int name(int directory, const char *path, int flags, ...)                                                         \
-    {                                                                                                                 \
-        va_list arguments;                                                                                            \
-        va_start(arguments, flags);                                                                                   \
-        const mode_t mode = modeOf(flags, arguments);                                                                 \
-        va_end(arguments);                                                                                            \
-        static const auto next = real<OpenAtFn>(#name);                                                               \
-        return refused(directory, path) ? -1 : next(directory, path, flags, mode);                                    \
+#define QUILLAR_GUARD_OPENAT(name)                                                                                     \
+    int name(int directory, const char *path, int flags, ...)                                                          \
+    {                                                                                                                  \
+        va_list arguments;                                                                                             \
+        va_start(arguments, flags);                                                                                    \
+        const mode_t mode = modeOf(flags, arguments);                                                                  \
+        va_end(arguments);                                                                                             \
+        static const auto next = real<OpenAtFn>(#name);                                                                \
+        return refused(directory, path) ? -1 : next(directory, path, flags, mode);                                     \
     }
 
 QUILLAR_GUARD_OPEN(open)
