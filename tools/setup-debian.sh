@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
+  clang-format        # the format check of the tests (.clang-format)
   qt6-base-dev libgl-dev libxcb1-dev
   qt6-translations-l10n   # Qt's own dialogs and buttons in the window's Italian
   libbenchmark-dev
