@@ -2,6 +2,10 @@
 # unprivileged.sh PROGRAM [ARGS...]: runs a test so that permissions bind.
 # As root (CI), a copy runs as nobody, with a small filesystem mounted in a
 # private namespace where it can be, its folder in QUILLAR_SMALL_DISK.
+# There it also gets pseudo-terminals and lock files of its own: tests run
+# side by side, and a Quillar of another test that reopens its port's link
+# must not find this test's terminal behind a reused number, nor this test
+# that Quillar's lock on the number.
 set -euo pipefail
 program=$1
 shift
@@ -35,6 +39,12 @@ if unshare --mount --propagation private true 2> /dev/null; then
   unshare --mount --propagation private -- bash -c '
     set -e
     mount -t tmpfs -o size=256k,mode=1777 quillar-small-disk "$1/disk"
+    if mount -t devpts -o newinstance,ptmxmode=0666,mode=0620 quillar-ptys /dev/pts 2> /dev/null; then
+      mount --bind /dev/pts/ptmx /dev/ptmx
+    else
+      echo "unprivileged.sh: no pseudo-terminals of its own here: they are shared with other tests" >&2
+    fi
+    mount -t tmpfs -o size=64k,mode=1777 quillar-locks /run/lock
     cd "$1/home"
     exec env HOME="$1/home" QUILLAR_SMALL_DISK="$1/disk" "${@:2}"
   ' bash "$work" "${as_nobody[@]}" "$copy" "$@" || status=$?
