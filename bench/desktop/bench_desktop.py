@@ -20,7 +20,11 @@ Idle, the program is also run on a UART-like driver that a test plays
 (idle_uart): one that waits for the modem lines in the kernel, and one that
 can only be asked, which costs a slow look.
 
-A peer terminal (PuTTY) is measured in the same run where it is installed.
+A peer terminal (PuTTY) is measured in the same run where it is installed
+(Debian 12's GTKTerm closes a pseudo-terminal at once, as no device the
+system knows), and beside it the floor: a bare poll-and-read loop
+(floor_reader) on the same feeder, which shows nothing. Peers run with the
+port guard preloaded when it is built, so that none reaches a system port.
 
     bench_desktop.py QUILLAR PTY_FEEDER [seconds per scenario, default 12] [words in the names to run]
 """
@@ -221,18 +225,37 @@ def ser2net_alone(feeder_path, seconds):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+# The peers, each as the command that shows (or, for the floor, only reads)
+# the terminal at a rate. PuTTY is always given the terminal: without it,
+# it would open the machine's first serial port.
+PEERS = {
+    'putty': lambda terminal, baud, feeder: ['putty', '-serial', terminal, '-sercfg', f'{baud},8,n,1,N'],
+    'floor': lambda terminal, baud, feeder: [os.path.join(os.path.dirname(feeder), 'floor_reader'), terminal],
+}
+
+
+def guard_environment(feeder_path, folder):
+    """The port guard preloaded, where the build has it."""
+    guard = os.path.join(os.path.dirname(os.path.dirname(feeder_path)), 'tools', 'port-guard',
+                         'libquillar_port_guard.so')
+    if not os.path.exists(guard):
+        return {}
+    return {'LD_PRELOAD': guard, 'QUILLAR_PORT_GUARD_LOG': os.path.join(folder, 'port-guard.log')}
+
+
 def run(program, feeder_path, name, pinger, scenario, seconds):
     title, rate, pattern, line_feed_time, baud = scenario[:5]
     path = scenario[5] if len(scenario) > 5 else 'terminal'
     extra = scenario[6] if len(scenario) > 6 else {}
-    if program == 'putty' and path != 'terminal':
+    if program in PEERS and path != 'terminal':
         return None
     folder = tempfile.mkdtemp(prefix='quillar-bench-')
     link = os.path.join(folder, 'COM1')
     feeder, ser2net = start_feeder(feeder_path, folder, rate, pattern, path)
     env = dict(os.environ, DISPLAY=name)
-    if program == 'putty':
-        args = ['putty', '-serial', os.path.realpath(link), '-sercfg', f'{baud},8,n,1,N']
+    if program in PEERS:
+        env = dict(env, HOME=folder, **guard_environment(feeder_path, folder))
+        args = PEERS[program](os.path.realpath(link), baud, feeder_path)
     else:
         with open(os.path.join(folder, 'Quillar.ini'), 'wb') as f:
             f.write(f'"1","{baud}",0,0,14925,7500,"31","128","{line_feed_time}"\r\n'.encode())
@@ -242,7 +265,7 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
         args = [program] + extra.get('args', [])
     process = subprocess.Popen(args, cwd=folder, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        window = window_of(process.pid, name)
+        window = None if program == 'floor' else window_of(process.pid, name)
         time.sleep(1.5)  # the port opens at start-up
         if 'fill' in extra:
             feeder.stdin.write(f"fill {extra['fill']}\n")
@@ -260,7 +283,8 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
         pings = []
         while time.monotonic() - t0 < seconds:
             tick = time.monotonic()
-            pings.append(pinger.round_trip(window))
+            if window is not None:
+                pings.append(pinger.round_trip(window))
             time.sleep(max(0.0, 0.2 - (time.monotonic() - tick)))
         cpu1, wake1, t1 = cpu_seconds(process.pid), wake_ups(process.pid), time.monotonic()
         peak, end = memory_mb(process.pid)
@@ -275,7 +299,7 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
             'cpu': 100 * (cpu1 - cpu0) / (t1 - t0),
             'wake-ups': (wake1 - wake0) / (t1 - t0),
             'intake': intake,
-            'ping': (statistics.median(pings), pings[int(0.9 * (len(pings) - 1))], pings[-1]),
+            'ping': (statistics.median(pings), pings[int(0.9 * (len(pings) - 1))], pings[-1]) if pings else None,
             'rss': (peak, end),
         }
     finally:
@@ -297,15 +321,15 @@ def cell(r):
     if r is None:
         return '-'
     intake = f"{r['intake'] / 1e6:7.2f} MB/s" if r['intake'] is not None else '    -     '
-    p50, p90, top = r['ping']
-    return (f"{r['cpu']:5.1f} % {r['wake-ups']:6.0f}/s {intake}  ping {p50:5.1f}/{p90:6.1f}/{top:7.1f} ms"
+    ping = f"ping {r['ping'][0]:5.1f}/{r['ping'][1]:6.1f}/{r['ping'][2]:7.1f} ms" if r['ping'] else f"{'':26}"
+    return (f"{r['cpu']:5.2f} % {r['wake-ups']:6.0f}/s {intake}  {ping}"
             f"  rss {r['rss'][0]:5.1f}/{r['rss'][1]:5.1f} MB")
 
 
 def main():
     program, feeder = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 12
-    peers = ['putty'] if shutil.which('putty') else []
+    peers = [p for p in PEERS if p == 'floor' or shutil.which(p)]
     name, server, manager = start_x()
     try:
         pinger = Pinger(name)
