@@ -1,6 +1,6 @@
 #include "modal_ui.h"
 
-#include "qt_modal_ui.h"
+#include "platform_widgets/qt_modal_ui.h"
 
 namespace quillar {
 

@@ -1,7 +1,7 @@
 #include "reconnect.h"
 
 #include "port/mscomm.h"
-#include "port/port_toggle.h"
+#include "window/port_toggle.h"
 #include "port/remote_address.h"
 #include "port/serial_errors.h"
 

@@ -17,7 +17,7 @@
 #include "platform/twips.h"
 #include "port/mscomm.h"
 #include "port/read_pacing.h"
-#include "receive/display_view.h"
+#include "display/display_view.h"
 #include "receive/receive_path.h"
 #include "resize_rule.h"
 #include "settings/settings_restore.h"

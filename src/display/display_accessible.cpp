@@ -1,9 +1,9 @@
 #include "display_accessible.h"
 
-#include "display_buffer.h"
+#include "receive/display_buffer.h"
 #include "display_view.h"
 #include "menu_accessible.h"
-#include "platform/accessible_factory.h"
+#include "platform_widgets/accessible_factory.h"
 #include "read_only_text_accessible.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text_blocks.h"
+#include "receive/text_blocks.h"
 
 #include <QObject>
 #include <QString>
