@@ -33,7 +33,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -389,11 +388,7 @@ void frmQuillar::rememberTimeColumn(TimeColumn column)
     try {
         ChoicesFile::write(path, key, timeColumnName(column));
     } catch (const NumberedError &e) {
-        const QString text = QStringLiteral("Impossibile scrivere il file delle impostazioni\r\n%1\r\nErrore n.%2: %3")
-                                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
-                                 .arg(e.number())
-                                 .arg(e.description());
-        modalUi().messageBox(this, text, QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+        reportSettingsUnwritable(path, e, this);
     }
 }
 
