@@ -3,7 +3,7 @@
 // QPlainTextEdit that is given the same appends. Runs under the offscreen
 // platform unless another is chosen. Prints microseconds per append.
 #include "receive/display_buffer.h"
-#include "receive/display_view.h"
+#include "display/display_view.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

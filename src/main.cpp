@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/settings_folder.h"
 #include "platform/qt_italian.h"
+#include "platform_widgets/qt_modal_ui.h"
 #include "port/port_list.h"
 #include "window/frm_quillar.h"
 #include "window/quit_signals.h"
@@ -62,6 +63,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     quillar::installQtItalian(app);
+    static quillar::QtModalUi desktopUi; // outlives the window and its help window
+    quillar::setDesktopModalUi(&desktopUi);
     quillar::frmQuillar window(QDir::currentPath()); // the settings folder, entered above
     window.display().setScrollback(options.scrollback);
     window.startLongSession({options.rawLog, options.textLog, options.reconnect});

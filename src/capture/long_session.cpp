@@ -8,7 +8,7 @@
 
 namespace quillar {
 
-LongSession::LongSession(const LongSessionOptions &options, MSComm &comm, PortToggle &toggle, DisplayBuffer &display,
+LongSession::LongSession(const LongSessionOptions &options, MSComm &comm, PortReopener &toggle, DisplayBuffer &display,
                          Clock &clock, QObject *parent)
     : QObject(parent),
       m_comm(comm),

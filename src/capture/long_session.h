@@ -13,7 +13,7 @@ namespace quillar {
 class DisplayBuffer;
 class FileAppender;
 class MSComm;
-class PortToggle;
+class PortReopener;
 class Reconnect;
 class TextLog;
 
@@ -36,7 +36,7 @@ class LongSession : public QObject
 
 public:
     // clock: where reconnect and the log writers time their waits.
-    LongSession(const LongSessionOptions &options, MSComm &comm, PortToggle &toggle, DisplayBuffer &display,
+    LongSession(const LongSessionOptions &options, MSComm &comm, PortReopener &toggle, DisplayBuffer &display,
                 Clock &clock = Clock::steady(), QObject *parent = nullptr);
     ~LongSession() override;
     LongSession(const LongSession &) = delete;

@@ -42,9 +42,14 @@ public:
     virtual void beep() = 0;
 };
 
-// The seam in use: the Qt one unless a test installed its own.
+// The seam in use: the one a test installed, else the desktop's. With
+// neither (a program without a window), nobody can answer: a message goes
+// to the log, a question is answered No and a save is cancelled.
 [[nodiscard]] ModalUi &modalUi();
-// Installs ui (not owned); nullptr goes back to the Qt one.
+// Installs ui (not owned); nullptr goes back to the desktop's.
 void installModalUi(ModalUi *ui);
+// The desktop's own boxes and dialogs (not owned), set once by the program
+// that makes the window; the layers below the widgets cannot make them.
+void setDesktopModalUi(ModalUi *ui);
 
 } // namespace quillar

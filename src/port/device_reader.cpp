@@ -24,11 +24,13 @@ DeviceReader::~DeviceReader()
     stop();
 }
 
-void DeviceReader::start(int fd, std::optional<LineCounters> counters)
+int DeviceReader::start(int fd, std::optional<LineCounters> counters)
 {
     stop();
-    m_fd = fd;
     m_wake = serial_linux::makeWakeHandle();
+    if (m_wake < 0)
+        return errno;
+    m_fd = fd;
     m_stopping = false;
     m_notify = false;
     m_gone = false;
@@ -40,6 +42,7 @@ void DeviceReader::start(int fd, std::optional<LineCounters> counters)
         run();
     });
     m_running.acquire();
+    return 0;
 }
 
 void DeviceReader::endThread()

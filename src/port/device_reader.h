@@ -52,8 +52,11 @@ public:
 
     // Starts reading fd, and returns once the thread runs, so that a port
     // just opened is read from its first byte on; `counters` is the baseline
-    // of the error counters, none when the driver keeps none.
-    void start(int fd, std::optional<LineCounters> counters);
+    // of the error counters, none when the driver keeps none. Returns 0, or
+    // the errno of the failure to make the handle that wakes the thread to
+    // stop (no descriptor left): then nothing reads, since nothing could
+    // stop it while the device is silent.
+    [[nodiscard]] int start(int fd, std::optional<LineCounters> counters);
     // Returns once the thread has ended; the buffer is dropped.
     void stop();
     // The thread ends, and what the device holds now is read on the

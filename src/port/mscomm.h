@@ -1,7 +1,7 @@
 #pragma once
 
 #include "port/comm_settings.h"
-#include "port/port_toggle.h"
+#include "port/toggle_port.h"
 #include "platform/clock.h"
 #include "port/system_ports.h"
 #include "platform/comm_events.h"

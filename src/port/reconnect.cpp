@@ -1,7 +1,7 @@
 #include "reconnect.h"
 
 #include "port/mscomm.h"
-#include "port/port_toggle.h"
+#include "port/toggle_port.h"
 #include "port/remote_address.h"
 #include "port/serial_errors.h"
 
@@ -10,7 +10,7 @@
 
 namespace quillar {
 
-Reconnect::Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock, QObject *parent)
+Reconnect::Reconnect(MSComm &comm, PortReopener &toggle, Clock &clock, QObject *parent)
     : QObject(parent),
       m_comm(comm),
       m_toggle(toggle),

@@ -10,7 +10,7 @@
 namespace quillar {
 
 class MSComm;
-class PortToggle;
+class PortReopener;
 
 // Reopens a port whose device vanished, once the same device is back: the
 // COM<N> link it was opened through leading to a device again, or (opened
@@ -38,7 +38,7 @@ public:
     static constexpr int RemoteFirstTryMs = 100;
 
     // clock: where its waits are timed, the program's or a test's.
-    Reconnect(MSComm &comm, PortToggle &toggle, Clock &clock = Clock::steady(), QObject *parent = nullptr);
+    Reconnect(MSComm &comm, PortReopener &toggle, Clock &clock = Clock::steady(), QObject *parent = nullptr);
 
     // The control closed the port because its device vanished: watch for it.
     void deviceVanished();
@@ -66,7 +66,7 @@ private:
     void remoteTryFailed(int number, const QString &description);
 
     MSComm &m_comm;
-    PortToggle &m_toggle;
+    PortReopener &m_toggle;
     DeviceIdentity m_identity;
     DeviceWatch m_watch;
     ClockTimer m_grace;

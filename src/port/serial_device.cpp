@@ -109,7 +109,8 @@ void SerialDevice::openOrThrow(const QString &path, const QString &link, const C
     }
     m_modemLines.reset();
     (void)m_modemLines.update(LineSnapshot{std::nullopt, modem ? std::optional(lines) : std::nullopt});
-    m_reader.start(m_fd, counted ? std::optional(counters) : std::nullopt);
+    if (const int error = m_reader.start(m_fd, counted ? std::optional(counters) : std::nullopt))
+        throw serial_errors::openFailure(error, path, link);
     if (modem)
         m_modemWaiter.start(m_fd);
 }

@@ -14,9 +14,7 @@
 
 namespace quillar {
 
-namespace {
-
-void reportUnwritable(const QString &path, const NumberedError &error, QWidget *dialogParent)
+void reportSettingsUnwritable(const QString &path, const NumberedError &error, QWidget *dialogParent)
 {
     const QString text = QStringLiteral("Impossibile scrivere il file delle impostazioni\r\n%1\r\nErrore n.%2: %3")
                              .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
@@ -24,6 +22,8 @@ void reportUnwritable(const QString &path, const NumberedError &error, QWidget *
                              .arg(error.description());
     modalUi().messageBox(dialogParent, text, QStringLiteral("Quillar"), ModalUi::Icon::Warning);
 }
+
+namespace {
 
 // Start-up's settings part: steps 2 to 13 in recover mode.
 class SettingsRestore
@@ -82,7 +82,7 @@ private:
             // One message per start-up, however many steps fail.
             if (!m_reported) {
                 m_reported = true;
-                reportUnwritable(m_path, e, m_window.dialogParent());
+                reportSettingsUnwritable(m_path, e, m_window.dialogParent());
             }
             return;
         }
@@ -139,7 +139,7 @@ void saveSettings(SettingsUi &window, const QString &path)
         record.lineFeedTime = window.lineFeedTimeText();
         SettingsFile::write(path, record);
     } catch (const NumberedError &e) {
-        reportUnwritable(path, e, window.dialogParent());
+        reportSettingsUnwritable(path, e, window.dialogParent());
     } catch (const std::exception &e) {
         reportUncaught("shut-down", &e);
     } catch (...) {

@@ -6,6 +6,8 @@ class QWidget;
 
 namespace quillar {
 
+class NumberedError;
+
 // The settings file, opened by its bare name in the current directory.
 inline constexpr const char *SettingsFileName = "Quillar.ini";
 
@@ -61,5 +63,9 @@ void restoreSettings(SettingsUi &window, const QString &path);
 // reported in a message box titled "Quillar" that names the file and the
 // reason; it never stops the window from closing. (Form_Unload's work.)
 void saveSettings(SettingsUi &window, const QString &path);
+
+// The message box titled "Quillar" that says a settings file at path
+// (Quillar.ini, or the display's choices beside it) cannot be written, and why.
+void reportSettingsUnwritable(const QString &path, const NumberedError &error, QWidget *dialogParent);
 
 } // namespace quillar

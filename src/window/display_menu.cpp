@@ -1,6 +1,6 @@
 #include "display_menu.h"
 
-#include "receive/display_view.h"
+#include "display/display_view.h"
 #include "receive/time_column.h"
 
 #include <QActionGroup>

@@ -17,7 +17,7 @@
 #include "platform/twips.h"
 #include "port/mscomm.h"
 #include "port/read_pacing.h"
-#include "receive/display_view.h"
+#include "display/display_view.h"
 #include "receive/receive_path.h"
 #include "resize_rule.h"
 #include "settings/settings_restore.h"
@@ -33,7 +33,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -288,10 +287,15 @@ void frmQuillar::connectHandlers()
     connect(MSComm1, &MSComm::dataReady, this, [this] { MSComm1_OnComm(CommEvent::Receive); });
     connect(MSComm1, &MSComm::lineEvent, this, &frmQuillar::MSComm1_OnComm);
     connect(MSComm1, &MSComm::deviceLost, this, [this] { MSComm1_OnComm(CommEvent::DeviceLost); });
-    // A remote port ends its connect later than the press that began it.
+    // The port opened, whatever opened it. A remote port ends its connect
+    // later than the press that began it; and each opening, the user's or a
+    // reconnect's, is where "since the port opened" counts from for the
+    // lines that follow.
     connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
-        if (open)
-            guarded("MSComm1 connected", [this] { m_toggle->connectFinished(nullptr); });
+        if (!open)
+            return;
+        guarded("MSComm1 connected", [this] { m_toggle->connectFinished(nullptr); });
+        m_display.markPortOpened(MSComm1->openedAtMs());
     });
     connect(MSComm1, &MSComm::connectFailed, this, [this](int number, const QString &description) {
         guarded("MSComm1 connect failed", [&] {
@@ -308,12 +312,6 @@ void frmQuillar::connectHandlers()
     connect(Text1, &QLineEdit::textChanged, this, &frmQuillar::Text1_Change);
     connect(Text3, &DisplayView::textColumnsMoved, this, &frmQuillar::placeRuler);
     connect(Text3, &DisplayView::timeColumnChanged, this, &frmQuillar::rememberTimeColumn);
-    // Each opening, the user's or a reconnect's, is where "since the port
-    // opened" counts from for the lines that follow.
-    connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
-        if (open)
-            m_display.markPortOpened(MSComm1->openedAtMs());
-    });
     paceReads();
 }
 
@@ -389,11 +387,7 @@ void frmQuillar::rememberTimeColumn(TimeColumn column)
     try {
         ChoicesFile::write(path, key, timeColumnName(column));
     } catch (const NumberedError &e) {
-        const QString text = QStringLiteral("Impossibile scrivere il file delle impostazioni\r\n%1\r\nErrore n.%2: %3")
-                                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
-                                 .arg(e.number())
-                                 .arg(e.description());
-        modalUi().messageBox(this, text, QStringLiteral("Quillar"), ModalUi::Icon::Warning);
+        reportSettingsUnwritable(path, e, this);
     }
 }
 

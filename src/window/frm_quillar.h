@@ -6,7 +6,7 @@
 #include "outer_geometry.h"
 #include "strip_flow.h"
 #include "window_placement.h"
-#include "port/port_toggle.h"
+#include "window/port_toggle.h"
 #include "platform/comm_events.h"
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"

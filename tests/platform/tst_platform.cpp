@@ -3,7 +3,7 @@
 #include "platform/file_errors.h"
 #include "platform/numbered_error.h"
 #include "platform/numeric_value.h"
-#include "platform/qt_modal_ui.h"
+#include "platform_widgets/qt_modal_ui.h"
 #include "platform/rounding.h"
 #include "platform/twips.h"
 

@@ -23,7 +23,9 @@
 #include <fcntl.h>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -35,6 +37,35 @@ using Watch = SerialDevice::ModemWatch;
 Q_DECLARE_METATYPE(quillar::SerialDevice::ModemWatch)
 
 using quillar::test::errorOf;
+
+// A pseudo-terminal's driver that, the first time the device is claimed,
+// lowers the process's limit of open files to the descriptors it holds then.
+class LimitAfterClaim final : public FakeSerialDriver
+{
+public:
+    LimitAfterClaim() : FakeSerialDriver({}) { (void)::getrlimit(RLIMIT_NOFILE, &m_saved); }
+    ~LimitAfterClaim() override { restore(); }
+    LimitAfterClaim(const LimitAfterClaim &) = delete;
+    LimitAfterClaim &operator=(const LimitAfterClaim &) = delete;
+
+    int setExclusive(int fd, bool exclusive) override
+    {
+        const int result = FakeSerialDriver::setExclusive(fd, exclusive);
+        if (exclusive && !std::exchange(m_lowered, true)) {
+            const int lowestFree = ::dup(fd);
+            ::close(lowestFree);
+            rlimit limit = m_saved;
+            limit.rlim_cur = rlim_t(lowestFree);
+            (void)::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+        return result;
+    }
+    void restore() { (void)::setrlimit(RLIMIT_NOFILE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+    bool m_lowered = false;
+};
 
 class TestMSComm : public QObject
 {
@@ -413,6 +444,26 @@ private slots:
             QCOMPARE(modemWatch(), Watch::Waiting);
             m_comm.setPortOpen(false);
         }
+    }
+
+    // At the process's limit of open files once the device is open: Open
+    // fails with the system's reason and holds nothing, rather than leaving
+    // a reader that Close could not stop while the device is silent.
+    void noDescriptorLeftForTheReader()
+    {
+        auto driver = std::make_unique<LimitAfterClaim>();
+        LimitAfterClaim &limited = *driver;
+        m_fake = std::move(driver);
+        m_comm.setDeviceFactory([&limited](const QString &) { return std::make_unique<SerialDevice>(limited); });
+        const int held = test::openDescriptorsOf(m_device.slavePath()); // the test's own
+        const QString refused = errorOf([&] { (void)openAs(19); });
+        limited.restore();
+        QCOMPARE(refused, QStringLiteral("8015 Troppi file aperti"));
+        QVERIFY(!m_comm.portOpen());
+        QCOMPARE(test::openDescriptorsOf(m_device.slavePath()), held);
+        QVERIFY(openAs(19));
+        QVERIFY(m_device.writeAll("free"));
+        QTRY_COMPARE(m_bytes, QByteArray("free"));
     }
 
     // No serial port where the number leads. "name>target": a link.

@@ -1,4 +1,4 @@
-#include "receive/display_accessible.h"
+#include "receive/text_delta.h"
 #include "receive/display_buffer.h"
 #include "receive/time_column.h"
 

@@ -6,7 +6,7 @@
 #include "port/mscomm.h"
 #include "receive/time_column.h"
 #include "settings/choices_file.h"
-#include "receive/display_view.h"
+#include "display/display_view.h"
 #include "receive/receive_path.h"
 #include "settings/settings_restore.h"
 #include "window/entry_box.h"

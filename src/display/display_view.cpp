@@ -1,13 +1,13 @@
 #include "display_view.h"
 
-#include "clipboard_text.h"
+#include "receive/clipboard_text.h"
 #include "display_accessible.h"
-#include "display_buffer.h"
-#include "display_navigation.h"
+#include "receive/display_buffer.h"
+#include "receive/display_navigation.h"
 #include "menu_accessible.h"
 #include "find_bar.h"
 #include "quiet_scroll_bar.h"
-#include "text_finder.h"
+#include "receive/text_finder.h"
 #include "time_gutter.h"
 
 #include <QAction>

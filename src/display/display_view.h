@@ -2,7 +2,7 @@
 
 #include "cell_font.h"
 #include "platform/clock.h"
-#include "time_column.h"
+#include "receive/time_column.h"
 
 #include <QAbstractScrollArea>
 #include <QPointF>

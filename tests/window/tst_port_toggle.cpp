@@ -1,6 +1,6 @@
 // The Open/Close toggle's rules against a scripted port and window.
 #include "platform/numbered_error.h"
-#include "port/port_toggle.h"
+#include "window/port_toggle.h"
 #include "support/scripted_ui.h"
 
 #include <QTest>

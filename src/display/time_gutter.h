@@ -1,6 +1,6 @@
 #pragma once
 
-#include "time_column.h"
+#include "receive/time_column.h"
 
 #include <QWidget>
 

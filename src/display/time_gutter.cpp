@@ -1,8 +1,8 @@
 #include "time_gutter.h"
 
-#include "display_buffer.h"
+#include "receive/display_buffer.h"
 #include "display_view.h"
-#include "platform/accessible_factory.h"
+#include "platform_widgets/accessible_factory.h"
 #include "read_only_text_accessible.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modal_ui.h"
+#include "platform/modal_ui.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
 #include "receive/display_buffer.h"
-#include "receive/display_view.h"
+#include "display/display_view.h"
 #include "receive/text_finder.h"
 #include "support/manual_clock.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "port/toggle_port.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -9,29 +11,6 @@ class QWidget;
 namespace quillar {
 
 class NumberedError;
-
-// The serial control as the Open/Close toggle uses it. Writes may throw
-// NumberedError.
-class TogglePort
-{
-public:
-    virtual ~TogglePort() = default;
-    virtual void setCommPort(std::int16_t port) = 0;
-    [[nodiscard]] virtual std::int16_t commPort() const = 0;
-    virtual void setSettings(const QString &settings) = 0;
-    [[nodiscard]] virtual QString settings() const = 0;
-    virtual void setPortOpen(bool open) = 0;
-    [[nodiscard]] virtual bool portOpen() const = 0;
-    // Opening a remote port goes on after setPortOpen(true) returns.
-    [[nodiscard]] virtual bool portConnecting() const = 0;
-    // Where the port leads: a device path, or a remote port's address.
-    [[nodiscard]] virtual QString devicePath() const = 0;
-    // Opens the device at path with the port number and settings as they are.
-    virtual void openDevice(const QString &path) = 0;
-    // The device of the system console that opening the port number would
-    // lead to; empty when it leads to any other.
-    [[nodiscard]] virtual QString consoleBehind() const = 0;
-};
 
 // What the toggle reads and writes on the main window.
 //
@@ -62,7 +41,7 @@ public:
 };
 
 // The Open/Close button and the rules that keep it in step with the port.
-class PortToggle
+class PortToggle final : public PortReopener
 {
 public:
     PortToggle(TogglePort &port, PortToggleUi &ui) : m_port(port), m_ui(ui) { }
@@ -89,13 +68,13 @@ public:
     // boxes as a normal open does (the focus stays where it is); a failure
     // is reported as a failed open only when `report` is set. True when open;
     // a remote port may still be connecting, and ends in connectFinished.
-    bool reopen(const QString &devicePath, bool report);
+    bool reopen(const QString &devicePath, bool report) override;
     // A failure of a reopen that was not reported, reported as a failed open.
-    void reportReopenFailure(const NumberedError &error);
+    void reportReopenFailure(const NumberedError &error) override;
     // Whether the failure of the connect under way is reported as a failed
     // open (as it is unless told), or left to be tried again: then the
     // button offers Open and the status line's detail says why.
-    void setConnectReported(bool reported);
+    void setConnectReported(bool reported) override;
 
     // "<baud>,n,8,1" for a baud box text.
     [[nodiscard]] static QString settingsFor(const QString &baudBoxText);
