@@ -138,22 +138,26 @@ int DisplayView::visibleLineCount() const
     return std::max(1, (viewport()->height() - TextMargin) / lineHeight());
 }
 
-qsizetype DisplayView::positionAt(const QPointF &viewportPoint) const
+// The line under a point (above the first or below the last line, that
+// line) and how many cells into it the point lies.
+std::pair<qsizetype, qreal> DisplayView::gridPointAt(const QPointF &viewportPoint) const
 {
     const auto row = static_cast<qsizetype>(std::floor((viewportPoint.y() - TextMargin) / lineHeight()));
     const qsizetype line = std::clamp<qsizetype>(firstVisibleLine() + row, 0, m_buffer.lineCount() - 1);
     const qreal x = viewportPoint.x() - TextMargin + horizontalScrollBar()->value();
-    const auto column = static_cast<qsizetype>(std::floor(x / cellWidth() + 0.5));
-    return navigation::positionInLine(m_buffer, line, column);
+    return {line, x / cellWidth()};
+}
+
+qsizetype DisplayView::positionAt(const QPointF &viewportPoint) const
+{
+    const auto [line, cells] = gridPointAt(viewportPoint);
+    return navigation::positionInLine(m_buffer, line, static_cast<qsizetype>(std::floor(cells + 0.5)));
 }
 
 qsizetype DisplayView::characterAt(const QPointF &viewportPoint) const
 {
-    const auto row = static_cast<qsizetype>(std::floor((viewportPoint.y() - TextMargin) / lineHeight()));
-    const qsizetype line = std::clamp<qsizetype>(firstVisibleLine() + row, 0, m_buffer.lineCount() - 1);
-    const qreal x = viewportPoint.x() - TextMargin + horizontalScrollBar()->value();
-    const auto column = static_cast<qsizetype>(std::floor(x / cellWidth()));
-    return navigation::positionInLine(m_buffer, line, column);
+    const auto [line, cells] = gridPointAt(viewportPoint);
+    return navigation::positionInLine(m_buffer, line, static_cast<qsizetype>(std::floor(cells)));
 }
 
 QRectF DisplayView::cellRect(qsizetype position) const

@@ -13,6 +13,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <utility>
 
 class QMenu;
 class QWindow;
@@ -199,6 +200,7 @@ private:
     void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn);
     void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
+    [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
     [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
     void setSelectionClipboard() const;
     void findFromBar(const QString &text, bool matchCase);
