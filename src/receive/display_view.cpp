@@ -1,5 +1,6 @@
 #include "display_view.h"
 
+#include "cell_painter.h"
 #include "clipboard_text.h"
 #include "display_accessible.h"
 #include "display_buffer.h"
@@ -13,7 +14,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -580,49 +580,23 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
         painter.fillRect(QRectF(columnX(length), y, cellWidth(), lineHeight()), colours.color(QPalette::Highlight));
     }
 
-    paintRun(painter, start, from, selFrom, y, colours.color(QPalette::Text));
-    paintRun(painter, start, selFrom, selTo, y, colours.color(QPalette::HighlightedText));
-    paintRun(painter, start, selTo, to, y, colours.color(QPalette::Text));
+    CellPainter cells(painter, m_cells);
+    paintRun(cells, start, from, selFrom, y, colours.color(QPalette::Text));
+    paintRun(cells, start, selFrom, selTo, y, colours.color(QPalette::HighlightedText));
+    paintRun(cells, start, selTo, to, y, colours.color(QPalette::Text));
 }
 
-void DisplayView::paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
+void DisplayView::paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
                            const QColor &colour)
 {
     if (from >= to)
         return;
-    const auto count = std::size_t(to - from);
-    std::vector<QChar> chars(count);
+    std::vector<QChar> chars(std::size_t(to - from));
     m_buffer.blocks().decode(lineStart + from, to - from, chars.data());
-    std::vector<quint32> glyphs;
-    std::vector<QPointF> positions;
-    glyphs.reserve(count);
-    positions.reserve(count);
-
-    painter.setPen(QPen(colour, 1));
-    painter.setBrush(Qt::NoBrush);
-    const qreal cell = cellWidth();
-    const qreal baseline = y + m_cells.ascent();
-    for (qsizetype column = from; column < to; ++column) {
-        const CellFont::Cell shape = m_cells.cellFor(chars[std::size_t(column - from)]);
-        const qreal x = columnX(column);
-        if (shape.shape == CellFont::Shape::Glyph) {
-            glyphs.push_back(shape.glyph);
-            positions.emplace_back(x + shape.xOffset, baseline);
-            continue;
-        }
-        // A box from the cap height to the baseline, inside the cell.
-        const QRectF box(x + 1.5, baseline - m_cells.ascent() * 0.7, std::max<qreal>(1, cell - 3),
-                         m_cells.ascent() * 0.7 - 0.5);
-        painter.drawRect(box);
-        if (shape.shape == CellFont::Shape::Missing)
-            painter.drawLine(box.bottomLeft(), box.topRight());
-    }
-    if (glyphs.empty() || !m_cells.rawFont().isValid())
-        return;
-    QGlyphRun run;
-    run.setRawFont(m_cells.rawFont());
-    run.setRawData(glyphs.data(), positions.data(), static_cast<int>(glyphs.size()));
-    painter.drawGlyphRun(QPointF(0, 0), run);
+    cells.begin(colour);
+    for (qsizetype column = from; column < to; ++column)
+        cells.add(chars[std::size_t(column - from)], columnX(column), y);
+    cells.finish();
 }
 
 // --- keyboard ----------------------------------------------------------------

@@ -20,6 +20,7 @@ class QWindow;
 
 namespace quillar {
 
+class CellPainter;
 class DisplayBuffer;
 class FindBar;
 class TextFinder;
@@ -198,7 +199,7 @@ private:
     void popUpMenu(const QPoint &globalPos, bool fromKeyboard);
     [[nodiscard]] QPoint caretMenuPoint() const;
     void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn);
-    void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
+    void paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
     [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
     [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
