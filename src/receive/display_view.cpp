@@ -7,6 +7,7 @@
 #include "display_navigation.h"
 #include "menu_accessible.h"
 #include "find_bar.h"
+#include "frame_pacer.h"
 #include "quiet_scroll_bar.h"
 #include "text_finder.h"
 #include "time_gutter.h"
@@ -22,7 +23,6 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -53,7 +53,7 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     : QAbstractScrollArea(parent),
       m_buffer(buffer),
       m_cells(font()),
-      m_frame(clock)
+      m_pacer(new FramePacer(*this, std::chrono::milliseconds(FrameMs), clock))
 {
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
@@ -68,9 +68,7 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     m_cells = CellFont(font(), viewport());
-    m_frameNow.setSingleShot(true);
-    connect(&m_frame, &ClockTimer::timeout, this, &DisplayView::paintFrame);
-    connect(&m_frameNow, &QTimer::timeout, this, &DisplayView::paintFrame);
+    connect(m_pacer, &FramePacer::frame, this, &DisplayView::paintFrame);
 
     m_finder = new TextFinder(m_buffer, this);
     m_gutter = new TimeGutter(*this);
@@ -241,7 +239,7 @@ void DisplayView::onTextChanged()
     m_seenFirstLine = first;
     m_seenLastLine = first + m_buffer.lineCount() - 1;
     m_pending.appended = true;
-    scheduleFrame();
+    m_pacer->request();
 }
 
 void DisplayView::onSelectionChanged()
@@ -262,27 +260,7 @@ void DisplayView::onSelectionChanged()
     m_seenCaret = caret;
     m_pending.selectionFrom = std::min(m_pending.selectionFrom, lineNumberAt(lowest));
     m_pending.selectionTo = std::max(m_pending.selectionTo, lineNumberAt(highest));
-    scheduleFrame();
-}
-
-void DisplayView::scheduleFrame()
-{
-    if (m_frame.isActive() || m_frameNow.isActive())
-        return;
-    // A frame's time after the last one: at once when data comes after a
-    // rest, so it shows without delay and in the same wake-up as its read.
-    const Clock &clock = m_frame.clock();
-    const auto frame = std::chrono::milliseconds(FrameMs);
-    if (!m_lastFrame || clock.now() - *m_lastFrame >= frame)
-        m_frameNow.start(0);
-    else
-        m_frame.start(std::chrono::ceil<std::chrono::milliseconds>(*m_lastFrame + frame - clock.now()));
-}
-
-bool DisplayView::shown() const
-{
-    const QWindow *native = window()->windowHandle();
-    return isVisible() && native && native->isExposed();
+    m_pacer->request();
 }
 
 // Everything that changed since the last frame, at most once a frame, and
@@ -290,11 +268,6 @@ bool DisplayView::shown() const
 // view at the end (or left where the user put it), the lines to paint again.
 void DisplayView::paintFrame()
 {
-    m_frame.stop();
-    m_frameNow.stop();
-    if (!shown())
-        return; // the expose that shows the window again brings the frame
-    m_lastFrame = m_frame.clock().now();
     const Pending pending = std::exchange(m_pending, Pending{});
     updateScrollRanges();
     if (pending.appended) {
@@ -316,28 +289,9 @@ void DisplayView::paintFrame()
         updateLines(index(pending.selectionFrom), index(pending.selectionTo));
 }
 
-bool DisplayView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Expose && m_pending.any())
-        scheduleFrame();
-    return QAbstractScrollArea::eventFilter(watched, event);
-}
-
-void DisplayView::showEvent(QShowEvent *event)
-{
-    QAbstractScrollArea::showEvent(event);
-    if (QWindow *native = window()->windowHandle(); native && native != m_watchedWindow) {
-        native->installEventFilter(this);
-        m_watchedWindow = native;
-    }
-    if (m_pending.any())
-        scheduleFrame();
-}
-
 void DisplayView::flushFrame()
 {
-    if (m_pending.any())
-        paintFrame();
+    m_pacer->flush();
 }
 
 void DisplayView::updateLines(qsizetype from, qsizetype to)
@@ -390,7 +344,7 @@ void DisplayView::ensureCaretVisible()
 
 void DisplayView::ensureVisible(qsizetype caret)
 {
-    if (m_pending.any())
+    if (m_pacer->pending())
         updateScrollRanges(); // the ranges may not have followed the text yet
     caret = std::clamp<qsizetype>(caret, 0, m_buffer.length());
     const qsizetype line = m_buffer.lineOfPosition(caret);

@@ -6,9 +6,7 @@
 
 #include <QAbstractScrollArea>
 #include <QPointF>
-#include <QPointer>
 #include <QRectF>
-#include <QTimer>
 
 #include <functional>
 #include <limits>
@@ -16,13 +14,13 @@
 #include <utility>
 
 class QMenu;
-class QWindow;
 
 namespace quillar {
 
 class CellPainter;
 class DisplayBuffer;
 class FindBar;
+class FramePacer;
 class TextFinder;
 class TimeGutter;
 
@@ -135,8 +133,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -182,9 +178,7 @@ private:
     void onTextChanged();
     void onSelectionChanged();
     void onFoundChanged();
-    void scheduleFrame();
     void paintFrame();
-    [[nodiscard]] bool shown() const;
     [[nodiscard]] bool showsEnd() const;
     [[nodiscard]] bool atEnd() const;
     void setFollowing(bool following);
@@ -235,12 +229,7 @@ private:
     qint64 m_seenSelTo = 0;
     qint64 m_seenCaret = 0;
     Pending m_pending;
-    // The next frame: m_frame a frame's time after the last one, m_frameNow
-    // in the next pass of the event loop after a rest.
-    ClockTimer m_frame;
-    QTimer m_frameNow;
-    std::optional<Clock::TimePoint> m_lastFrame;
-    QPointer<QWindow> m_watchedWindow;
+    FramePacer *m_pacer;
 };
 
 } // namespace quillar
