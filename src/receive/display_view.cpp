@@ -26,7 +26,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 namespace quillar {
@@ -99,13 +98,7 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     windowShortcut(*this, QKeySequence::FindNext, [this] { findNext(); });
     windowShortcut(*this, QKeySequence::FindPrevious, [this] { findPrevious(); });
 
-    connect(&m_buffer, &DisplayBuffer::textChanged, this, &DisplayView::onTextChanged);
-    connect(&m_buffer, &DisplayBuffer::selectionChanged, this, &DisplayView::onSelectionChanged);
-    m_seenRenumberings = m_buffer.renumberings();
-    m_seenCuts = m_buffer.cutCount();
-    m_seenFirstLine = m_buffer.firstLineNumber();
-    m_seenLastLine = m_seenFirstLine + m_buffer.lineCount() - 1;
-    m_seenSelFrom = m_seenSelTo = m_seenCaret = m_buffer.removedCount() + m_buffer.caret();
+    connect(&m_buffer, &DisplayBuffer::changed, this, &DisplayView::onChanged);
     m_buffer.setFollowing(true);
     updateScrollRanges();
     new DisplayAnnouncer(*this);
@@ -199,67 +192,33 @@ void DisplayView::setFollowing(bool following)
 
 // --- model changes and scrolling ---------------------------------------------
 
-qint64 DisplayView::lineNumberAt(qint64 absolutePosition) const
+void DisplayView::onChanged(const DisplayChange &change)
 {
-    const qint64 position = absolutePosition - m_buffer.removedCount();
-    return m_buffer.firstLineNumber() + (position <= 0 ? 0 : m_buffer.lineOfPosition(qsizetype(position)));
-}
-
-void DisplayView::onTextChanged()
-{
-    const qint64 first = m_buffer.firstLineNumber();
-    if (m_buffer.renumberings() != m_seenRenumberings) {
+    if (change.renumbered) {
         // Positions taken before a clear no longer name any character: a
         // drag in progress ends here.
         m_dragging = false;
         m_goalColumn = -1;
-        m_pending.everything = true;
-    } else {
+        m_repaintAll = true;
+    } else if (change.linesCut > 0) {
         // Lines cut at the front: the same lines stay where they are on the
         // screen, now under smaller numbers, so the scroll position moves
         // with them and nothing is painted for it. Only a view whose first
         // line was cut away shows something else.
-        const qint64 cut = first - m_seenFirstLine;
         QScrollBar *vertical = verticalScrollBar();
-        if (cut > 0 && vertical->value() >= cut) {
+        if (vertical->value() >= change.linesCut) {
             m_silentScroll = true;
-            vertical->setValue(static_cast<int>(vertical->value() - cut));
+            vertical->setValue(static_cast<int>(vertical->value() - change.linesCut));
             m_silentScroll = false;
-        } else if (cut > 0) {
-            m_pending.everything = true;
+        } else {
+            m_repaintAll = true;
         }
-        // Line 0 may have lost its front.
-        if (m_buffer.cutCount() != m_seenCuts)
-            m_pending.fromLine = std::min(m_pending.fromLine, first);
-        // The text grew at the end, from the old last line on.
-        m_pending.fromLine = std::min(m_pending.fromLine, std::max(first, m_seenLastLine));
     }
-    m_seenRenumberings = m_buffer.renumberings();
-    m_seenCuts = m_buffer.cutCount();
-    m_seenFirstLine = first;
-    m_seenLastLine = first + m_buffer.lineCount() - 1;
-    m_pending.appended = true;
-    m_pacer->request();
-}
-
-void DisplayView::onSelectionChanged()
-{
     // The caret put anywhere but the end, by whoever (a screen reader too),
     // stays there as data arrives.
-    if (m_buffer.selLength() > 0 || m_buffer.caret() != m_buffer.length())
+    if (change.selectionMoved() && (m_buffer.selLength() > 0 || m_buffer.caret() != m_buffer.length()))
         setFollowing(false);
-    const qint64 removed = m_buffer.removedCount();
-    const qint64 from = removed + m_buffer.selStart();
-    const qint64 to = from + m_buffer.selLength();
-    const qint64 caret = removed + m_buffer.caret();
-    // Lines that showed the old selection or caret, and those that show the new.
-    const qint64 lowest = std::min({from, m_seenSelFrom, m_seenCaret, caret});
-    const qint64 highest = std::max({to, m_seenSelTo, m_seenCaret, caret});
-    m_seenSelFrom = from;
-    m_seenSelTo = to;
-    m_seenCaret = caret;
-    m_pending.selectionFrom = std::min(m_pending.selectionFrom, lineNumberAt(lowest));
-    m_pending.selectionTo = std::max(m_pending.selectionTo, lineNumberAt(highest));
+    m_pending.merge(change);
     m_pacer->request();
 }
 
@@ -268,24 +227,25 @@ void DisplayView::onSelectionChanged()
 // view at the end (or left where the user put it), the lines to paint again.
 void DisplayView::paintFrame()
 {
-    const Pending pending = std::exchange(m_pending, Pending{});
+    const DisplayChange pending = std::exchange(m_pending, DisplayChange{});
+    const bool everything = pending.renumbered || std::exchange(m_repaintAll, false);
     updateScrollRanges();
-    if (pending.appended) {
+    if (pending.text) {
         if (m_following && m_buffer.selLength() == 0)
             followCaret();
         else if (!m_dragging)
             setFollowing(atEnd());
     }
-    if (pending.everything) {
+    if (everything) {
         updateEverything();
         return;
     }
     // Lines by their numbers; those cut away since are gone from the screen.
     const qint64 first = m_buffer.firstLineNumber();
     const auto index = [first](qint64 number) { return static_cast<qsizetype>(std::max<qint64>(0, number - first)); };
-    if (pending.fromLine < std::numeric_limits<qint64>::max())
-        updateLines(index(pending.fromLine), m_buffer.lineCount() - 1);
-    if (pending.selectionFrom <= pending.selectionTo && pending.selectionTo >= first)
+    if (pending.linesFrom != DisplayChange::NoLine)
+        updateLines(index(pending.linesFrom), m_buffer.lineCount() - 1);
+    if (pending.selectionMoved() && pending.selectionTo >= first)
         updateLines(index(pending.selectionFrom), index(pending.selectionTo));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cell_font.h"
+#include "display_buffer.h"
 #include "platform/clock.h"
 #include "time_column.h"
 
@@ -9,7 +10,6 @@
 #include <QRectF>
 
 #include <functional>
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -18,7 +18,6 @@ class QMenu;
 namespace quillar {
 
 class CellPainter;
-class DisplayBuffer;
 class FindBar;
 class FramePacer;
 class TextFinder;
@@ -158,25 +157,7 @@ private:
         DocumentEnd,
     };
 
-    // What changed since the view last caught up with the model; lines by
-    // their numbers (DisplayBuffer::firstLineNumber), as cuts move indexes.
-    struct Pending
-    {
-        bool everything = false;
-        qint64 fromLine = std::numeric_limits<qint64>::max();
-        qint64 selectionFrom = std::numeric_limits<qint64>::max();
-        qint64 selectionTo = -1;
-        bool appended = false;
-
-        [[nodiscard]] bool any() const
-        {
-            return everything || appended || fromLine != std::numeric_limits<qint64>::max()
-                || selectionFrom <= selectionTo;
-        }
-    };
-
-    void onTextChanged();
-    void onSelectionChanged();
+    void onChanged(const DisplayChange &change);
     void onFoundChanged();
     void paintFrame();
     [[nodiscard]] bool showsEnd() const;
@@ -196,7 +177,6 @@ private:
     void paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
     [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
-    [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
     void setSelectionClipboard() const;
     void findFromBar(const QString &text, bool matchCase);
     [[nodiscard]] bool findBarReady();
@@ -216,19 +196,11 @@ private:
     // Scrolls the view makes itself, which say nothing of where the user
     // wants to be.
     bool m_selfScroll = false;
-    // The model as the view last caught up with it, lines by their numbers.
-    quint64 m_seenRenumberings = 0;
-    quint64 m_seenCuts = 0;
-    qint64 m_seenFirstLine = 0;
-    qint64 m_seenLastLine = 0;
     bool m_silentScroll = false;
-    // The painted selection and caret, in positions that cuts do not move
-    // (counted from the first character ever), so that what no longer is
-    // selected is painted again even after the front was cut.
-    qint64 m_seenSelFrom = 0;
-    qint64 m_seenSelTo = 0;
-    qint64 m_seenCaret = 0;
-    Pending m_pending;
+    // What changed in the model since the last frame; and whether the
+    // lines shown are others than those painted.
+    DisplayChange m_pending;
+    bool m_repaintAll = false;
     FramePacer *m_pacer;
 };
 
