@@ -4,6 +4,7 @@
 #include "clipboard_text.h"
 #include "display_accessible.h"
 #include "display_buffer.h"
+#include "display_find.h"
 #include "display_navigation.h"
 #include "menu_accessible.h"
 #include "find_bar.h"
@@ -17,12 +18,10 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
-#include <QSignalBlocker>
 
 #include <algorithm>
 #include <cmath>
@@ -69,13 +68,11 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     m_cells = CellFont(font(), viewport());
     connect(m_pacer, &FramePacer::frame, this, &DisplayView::paintFrame);
 
-    m_finder = new TextFinder(m_buffer, this);
+    m_find = new DisplayFind(*this);
     m_gutter = new TimeGutter(*this);
-    connect(m_finder, &TextFinder::currentChanged, this, &DisplayView::onFoundChanged);
-    connect(m_finder, &TextFinder::countChanged, this, [this] {
-        if (m_findBar)
-            m_findBar->setStatus(m_finder->status());
-    });
+    connect(m_find, &DisplayFind::barToggled, this, &DisplayView::updateMargins);
+    connect(m_find, &DisplayFind::marksChanged, this, &DisplayView::updateEverything);
+    connect(m_find, &DisplayFind::matchSelected, this, [this] { m_goalColumn = -1; });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &DisplayView::textColumnsMoved);
     // An arrow of the bar moves the text by one column. A column is seldom a
     // whole number of pixels: a fixed step of its rounded width drifted, and
@@ -390,14 +387,15 @@ void DisplayView::resizeEvent(QResizeEvent *event)
 void DisplayView::updateMargins()
 {
     const int left = m_gutter->preferredWidth();
-    const int bottom = m_findBar && m_findBar->isVisible() ? m_findBar->sizeHint().height() : 0;
+    FindBar *findBar = m_find->bar();
+    const int bottom = m_find->barShown() ? findBar->sizeHint().height() : 0;
     const bool wasFollowing = m_following && m_buffer.selLength() == 0;
     const int columnsBefore = viewport()->x();
     setViewportMargins(left, 0, 0, bottom);
     const QRect area = viewport()->geometry();
     m_gutter->setGeometry(area.left() - left, area.top(), left, area.height());
-    if (m_findBar)
-        m_findBar->setGeometry(area.left() - left, area.bottom() + 1, area.width() + left, bottom);
+    if (findBar)
+        findBar->setGeometry(area.left() - left, area.bottom() + 1, area.width() + left, bottom);
     updateScrollRanges();
     if (wasFollowing)
         followCaret(); // a smaller view still shows the end
@@ -466,9 +464,10 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
     const qsizetype from = std::min(firstColumn, to);
 
     // What a find marks in these columns, under the selection.
-    const qsizetype found = m_finder->patternLength();
+    const TextFinder &finder = m_find->finder();
+    const qsizetype found = finder.patternLength();
     if (found > 0 && from < to) {
-        m_finder->matchesIn(start + std::max<qsizetype>(0, from - found + 1), start + to, [&](qsizetype at) {
+        finder.matchesIn(start + std::max<qsizetype>(0, from - found + 1), start + to, [&](qsizetype at) {
             const qsizetype a = std::max(at - start, from);
             const qsizetype b = std::min(at - start + found, std::min(to, length));
             if (a < b)
@@ -654,104 +653,34 @@ void DisplayView::setSelectionClipboard() const
 
 // --- find --------------------------------------------------------------------
 
+TextFinder &DisplayView::finder() const
+{
+    return m_find->finder();
+}
+
+FindBar *DisplayView::findBar() const
+{
+    return m_find->bar();
+}
+
 void DisplayView::openFind()
 {
-    if (!m_findBar) {
-        m_findBar = new FindBar(this);
-        // A bar of ordinary controls, not in the display's font and colours.
-        m_findBar->setFont(window()->font());
-        m_findBar->setPalette(QGuiApplication::palette());
-        connect(m_findBar, &FindBar::changed, this, &DisplayView::findFromBar);
-        connect(m_findBar, &FindBar::nextRequested, this, &DisplayView::findNext);
-        connect(m_findBar, &FindBar::previousRequested, this, &DisplayView::findPrevious);
-        connect(m_findBar, &FindBar::closeRequested, this, &DisplayView::closeFind);
-    }
-    // A short selection within a line is what the user wants to find.
-    const QString before = m_findBar->text();
-    const QString selected = m_buffer.selLength() <= 256 ? m_buffer.selectedText() : QString();
-    if (!selected.isEmpty() && !selected.contains(QLatin1Char('\r')) && !selected.contains(QLatin1Char('\n'))) {
-        const QSignalBlocker quiet(m_findBar->field());
-        m_findBar->field()->setText(selected);
-    }
-    const bool wasOpen = m_findBar->isVisible();
-    m_findBar->show();
-    updateMargins();
-    if (!wasOpen || m_findBar->text() != before)
-        findFromBar(m_findBar->text(), m_findBar->matchCase());
-    m_findBar->field()->setFocus(Qt::ShortcutFocusReason);
-    m_findBar->field()->selectAll();
+    m_find->open();
 }
 
 void DisplayView::closeFind()
 {
-    if (!m_findBar || !m_findBar->isVisible())
-        return;
-    m_findBar->hide();
-    m_finder->find({}, false, 0);
-    updateMargins();
-    updateEverything();
-    setFocus(Qt::OtherFocusReason);
-}
-
-void DisplayView::findFromBar(const QString &text, bool matchCase)
-{
-    // Typing on from the match found, or from the top of the view.
-    const std::optional<qsizetype> current = m_finder->current();
-    const qsizetype from = current ? *current : m_buffer.lineStart(firstVisibleLine());
-    m_finder->find(text, matchCase, from);
-    m_findBar->setStatus(m_finder->status());
-    updateEverything();
-}
-
-// Whether the bar is open with a text to find; if not, it opens.
-bool DisplayView::findBarReady()
-{
-    if (m_findBar && m_findBar->isVisible() && !m_findBar->text().isEmpty())
-        return true;
-    openFind();
-    return false;
-}
-
-// The match the user holds selected, if the selection is the current match;
-// otherwise the steps go from the caret.
-std::optional<qsizetype> DisplayView::heldMatch() const
-{
-    const std::optional<qsizetype> current = m_finder->current();
-    if (current && m_buffer.selStart() == *current && m_buffer.selLength() == m_finder->patternLength())
-        return current;
-    return std::nullopt;
+    m_find->close();
 }
 
 void DisplayView::findNext()
 {
-    if (!findBarReady())
-        return;
-    const std::optional<qsizetype> held = heldMatch();
-    m_finder->next(held ? *held + 1 : m_buffer.caret());
+    m_find->next();
 }
 
 void DisplayView::findPrevious()
 {
-    if (!findBarReady())
-        return;
-    const std::optional<qsizetype> held = heldMatch();
-    m_finder->previous(held ? *held : m_buffer.selStart());
-}
-
-// The match found is selected and brought into view, as the user would
-// select it: the view stays there while data arrives.
-void DisplayView::onFoundChanged()
-{
-    if (m_findBar)
-        m_findBar->setStatus(m_finder->status());
-    const std::optional<qsizetype> found = m_finder->current();
-    if (!found)
-        return;
-    const qsizetype end = *found + m_finder->patternLength();
-    m_buffer.setSelection(*found, end);
-    m_goalColumn = -1;
-    ensureVisible(end);
-    ensureVisible(*found);
+    m_find->previous();
 }
 
 // --- mouse -------------------------------------------------------------------

@@ -18,6 +18,7 @@ class QMenu;
 namespace quillar {
 
 class CellPainter;
+class DisplayFind;
 class FindBar;
 class FramePacer;
 class TextFinder;
@@ -62,7 +63,7 @@ public:
     explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr, Clock &clock = Clock::steady());
 
     [[nodiscard]] DisplayBuffer &buffer() const { return m_buffer; }
-    [[nodiscard]] TextFinder &finder() const { return *m_finder; }
+    [[nodiscard]] TextFinder &finder() const;
 
     // Geometry of the cell grid, from the widget's font.
     [[nodiscard]] qreal cellWidth() const { return m_cells.cellWidth(); }
@@ -103,7 +104,7 @@ public:
     [[nodiscard]] QMenu *createContextMenu(QWidget *parent);
     void setMenuExtension(std::function<void(QMenu &)> extend) { m_extendMenu = std::move(extend); }
 
-    [[nodiscard]] FindBar *findBar() const { return m_findBar; }
+    [[nodiscard]] FindBar *findBar() const;
 
     // Catches up with the model now rather than at the next frame.
     void flushFrame();
@@ -158,7 +159,6 @@ private:
     };
 
     void onChanged(const DisplayChange &change);
-    void onFoundChanged();
     void paintFrame();
     [[nodiscard]] bool showsEnd() const;
     [[nodiscard]] bool atEnd() const;
@@ -178,15 +178,11 @@ private:
     [[nodiscard]] qreal columnX(qsizetype column) const;
     [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
     void setSelectionClipboard() const;
-    void findFromBar(const QString &text, bool matchCase);
-    [[nodiscard]] bool findBarReady();
-    [[nodiscard]] std::optional<qsizetype> heldMatch() const;
 
     DisplayBuffer &m_buffer;
     CellFont m_cells;
-    TextFinder *m_finder = nullptr;
+    DisplayFind *m_find = nullptr;
     TimeGutter *m_gutter = nullptr;
-    FindBar *m_findBar = nullptr;
     TimeColumn m_timeColumn = TimeColumn::Off;
     std::function<void(QMenu &)> m_extendMenu;
     // The column that vertical moves aim for, kept across short lines.

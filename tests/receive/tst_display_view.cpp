@@ -85,6 +85,11 @@ struct Shown
             buffer.append(QString(arg.toInt(), QLatin1Char('z')));
             view.flushFrame();
         }
+        if (is("wait")) { // for find to finish
+            QCoreApplication::processEvents();
+            while (view.finder().searching())
+                QCoreApplication::processEvents();
+        }
         if (is("menu"))
             std::unique_ptr<QMenu>(view.createContextMenu(nullptr))->actions().at(arg.toInt())->trigger();
     }
@@ -149,6 +154,15 @@ private slots:
         QTest::newRow("a caret a screen reader put") << lines << "sel 9 9;append 3" << 9 << 9;
         QTest::newRow("a click at the end follows") << lines << "click 18;append 3" << 21 << 21;
         QTest::newRow("Ctrl+End follows again") << lines << "click 9;key Ctrl+End;append 3" << 21 << 21;
+        // Find selects its match; steps go from the match held, else from the caret.
+        const QString found = QStringLiteral("ab xx ab xx ab");
+        QTest::newRow("find opens on the selection, from the top") << found << "sel 6 8;key Ctrl+F;wait" << 0 << 2;
+        QTest::newRow("F3 after the start of the match held") << "aaaa"
+                                                              << "sel 0 2;key Ctrl+F;wait;key F3;wait" << 1 << 3;
+        QTest::newRow("Shift+F3 wraps to the end") << found << "sel 6 8;key Ctrl+F;wait;key Shift+F3;wait" << 12 << 14;
+        QTest::newRow("F3 from the caret moved") << found << "sel 6 8;key Ctrl+F;wait;sel 9 9;key F3;wait" << 12 << 14;
+        QTest::newRow("a selection across lines is not the text to find")
+            << QStringLiteral("ab\r\nab\r\nab") << "sel 5 9;key Ctrl+F;wait" << 5 << 9;
     }
     void interaction()
     {
