@@ -4,9 +4,9 @@
 #include "clipboard_text.h"
 #include "display_accessible.h"
 #include "display_buffer.h"
+#include "display_context_menu.h"
 #include "display_find.h"
 #include "display_navigation.h"
-#include "menu_accessible.h"
 #include "find_bar.h"
 #include "frame_pacer.h"
 #include "quiet_scroll_bar.h"
@@ -18,7 +18,6 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -69,6 +68,7 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     connect(m_pacer, &FramePacer::frame, this, &DisplayView::paintFrame);
 
     m_find = new DisplayFind(*this);
+    m_menu = new DisplayContextMenu(*this);
     m_gutter = new TimeGutter(*this);
     connect(m_find, &DisplayFind::barToggled, this, &DisplayView::updateMargins);
     connect(m_find, &DisplayFind::marksChanged, this, &DisplayView::updateEverything);
@@ -547,7 +547,7 @@ void DisplayView::keyPressEvent(QKeyEvent *event)
     }
     // The context menu's key where the keyboard has no Menu key.
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
-        popUpMenu(caretMenuPoint(), true);
+        m_menu->popUpFromKeyboard();
         return;
     }
     for (const Binding &binding : bindings) {
@@ -734,54 +734,20 @@ void DisplayView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void DisplayView::contextMenuEvent(QContextMenuEvent *event)
 {
-    const bool fromKeyboard = event->reason() != QContextMenuEvent::Mouse;
-    popUpMenu(fromKeyboard ? caretMenuPoint() : event->globalPos(), fromKeyboard);
-}
-
-// Under the caret when it is in view, else at the view's top left corner.
-QPoint DisplayView::caretMenuPoint() const
-{
-    const QRect caret = cellRect(m_buffer.caret()).toAlignedRect();
-    const QPoint at = viewport()->rect().contains(caret.center()) ? caret.bottomLeft() : QPoint(0, 0);
-    return viewport()->mapToGlobal(at);
-}
-
-void DisplayView::popUpMenu(const QPoint &globalPos, bool fromKeyboard)
-{
-    QMenu *menu = createContextMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    announceWhenShown(*menu);
-    menu->popup(globalPos);
-    // From the keyboard, on its first item, which a screen reader then reads.
-    if (fromKeyboard) {
-        for (QAction *action : menu->actions()) {
-            if (action->isEnabled() && !action->isSeparator()) {
-                menu->setActiveAction(action);
-                break;
-            }
-        }
-    }
+    if (event->reason() == QContextMenuEvent::Mouse)
+        m_menu->popUpAt(event->globalPos());
+    else
+        m_menu->popUpFromKeyboard();
 }
 
 QMenu *DisplayView::createContextMenu(QWidget *parent)
 {
-    auto *menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("displayMenu"));
-    // What a screen reader calls it.
-    menu->setWindowTitle(QStringLiteral("Dati ricevuti"));
-    QAction *copyAction = menu->addAction(QStringLiteral("&Copia"), this, &DisplayView::copy);
-    copyAction->setShortcut(QKeySequence::Copy);
-    copyAction->setEnabled(m_buffer.selLength() > 0);
-    QAction *copyAllAction = menu->addAction(QStringLiteral("Copia t&utto"), this, &DisplayView::copyAll);
-    copyAllAction->setEnabled(m_buffer.length() > 0);
-    QAction *selectAllAction = menu->addAction(QStringLiteral("&Seleziona tutto"), this, &DisplayView::selectAll);
-    selectAllAction->setShortcut(QKeySequence::SelectAll);
-    selectAllAction->setEnabled(m_buffer.length() > 0);
-    QAction *findAction = menu->addAction(QStringLiteral("&Trova\u2026"), this, &DisplayView::openFind);
-    findAction->setShortcut(QKeySequence::Find);
-    if (m_extendMenu)
-        m_extendMenu(*menu);
-    return menu;
+    return m_menu->create(parent);
+}
+
+void DisplayView::setMenuExtension(std::function<void(QMenu &)> extend)
+{
+    m_menu->setExtension(std::move(extend));
 }
 
 void DisplayView::focusInEvent(QFocusEvent *event)

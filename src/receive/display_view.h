@@ -18,6 +18,7 @@ class QMenu;
 namespace quillar {
 
 class CellPainter;
+class DisplayContextMenu;
 class DisplayFind;
 class FindBar;
 class FramePacer;
@@ -102,7 +103,7 @@ public:
     // The context menu: Copy, Copy all, Select all, Find..., then what the
     // extension adds. The caller owns it.
     [[nodiscard]] QMenu *createContextMenu(QWidget *parent);
-    void setMenuExtension(std::function<void(QMenu &)> extend) { m_extendMenu = std::move(extend); }
+    void setMenuExtension(std::function<void(QMenu &)> extend);
 
     [[nodiscard]] FindBar *findBar() const;
 
@@ -171,8 +172,6 @@ private:
     void updateMargins();
     void ensureCaretVisible();
     void move(Motion motion, bool extend);
-    void popUpMenu(const QPoint &globalPos, bool fromKeyboard);
-    [[nodiscard]] QPoint caretMenuPoint() const;
     void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn);
     void paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
@@ -182,9 +181,9 @@ private:
     DisplayBuffer &m_buffer;
     CellFont m_cells;
     DisplayFind *m_find = nullptr;
+    DisplayContextMenu *m_menu = nullptr;
     TimeGutter *m_gutter = nullptr;
     TimeColumn m_timeColumn = TimeColumn::Off;
-    std::function<void(QMenu &)> m_extendMenu;
     // The column that vertical moves aim for, kept across short lines.
     qsizetype m_goalColumn = -1;
     bool m_dragging = false;
