@@ -5,11 +5,26 @@
 #include "find_bar.h"
 #include "text_finder.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace quillar {
+
+namespace {
+
+QAction *windowShortcut(QWidget &owner, const QKeySequence &keys, std::function<void()> run)
+{
+    auto *action = new QAction(&owner);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(action, &QAction::triggered, &owner, std::move(run));
+    owner.addAction(action);
+    return action;
+}
+
+} // namespace
 
 DisplayFind::DisplayFind(DisplayView &view)
     : QObject(&view),
@@ -18,6 +33,10 @@ DisplayFind::DisplayFind(DisplayView &view)
 {
     connect(m_finder, &TextFinder::currentChanged, this, &DisplayFind::onFoundChanged);
     connect(m_finder, &TextFinder::countChanged, this, &DisplayFind::showStatus);
+    // Wherever the focus is in the window, as the window has no other use for them.
+    windowShortcut(view, QKeySequence::Find, [this] { open(); });
+    windowShortcut(view, QKeySequence::FindNext, [this] { next(); });
+    windowShortcut(view, QKeySequence::FindPrevious, [this] { previous(); });
 }
 
 bool DisplayFind::barShown() const

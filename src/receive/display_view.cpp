@@ -13,7 +13,6 @@
 #include "text_finder.h"
 #include "time_gutter.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -33,16 +32,6 @@ namespace {
 constexpr int CaretWidth = 2;
 // The matches of a find that are not the current one (that one is selected).
 const QColor FoundColour(150, 120, 0);
-
-QAction *windowShortcut(QWidget &owner, const QKeySequence &keys, std::function<void()> run)
-{
-    auto *action = new QAction(&owner);
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QObject::connect(action, &QAction::triggered, &owner, std::move(run));
-    owner.addAction(action);
-    return action;
-}
 
 } // namespace
 
@@ -90,10 +79,6 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
                                        : qint64(std::ceil((bar->value() - 1) / cell)) - 1;
         bar->setSliderPosition(int(std::clamp<qint64>(std::llround(column * cell), bar->minimum(), bar->maximum())));
     });
-    // Wherever the focus is in the window, as the window has no other use for them.
-    windowShortcut(*this, QKeySequence::Find, [this] { openFind(); });
-    windowShortcut(*this, QKeySequence::FindNext, [this] { findNext(); });
-    windowShortcut(*this, QKeySequence::FindPrevious, [this] { findPrevious(); });
 
     connect(&m_buffer, &DisplayBuffer::changed, this, &DisplayView::onChanged);
     m_buffer.setFollowing(true);
