@@ -10,7 +10,6 @@
 #include <QRectF>
 
 #include <functional>
-#include <optional>
 #include <utility>
 
 class QMenu;
