@@ -16,20 +16,14 @@ void CellPainter::begin(const QColor &colour)
     m_painter.setBrush(Qt::NoBrush);
 }
 
-void CellPainter::add(QChar ch, qreal x, qreal top)
+void CellPainter::addBox(CellFont::Shape shape, qreal x, qreal top)
 {
-    const CellFont::Cell shape = m_cells.cellFor(ch);
-    const qreal baseline = top + m_cells.ascent();
-    if (shape.shape == CellFont::Shape::Glyph) {
-        m_glyphs.push_back(shape.glyph);
-        m_positions.emplace_back(x + shape.xOffset, baseline);
-        return;
-    }
     // A box from the cap height to the baseline, inside the cell.
+    const qreal baseline = top + m_cells.ascent();
     const QRectF box(x + 1.5, baseline - m_cells.ascent() * 0.7, std::max<qreal>(1, m_cells.cellWidth() - 3),
                      m_cells.ascent() * 0.7 - 0.5);
     m_painter.drawRect(box);
-    if (shape.shape == CellFont::Shape::Missing)
+    if (shape == CellFont::Shape::Missing)
         m_painter.drawLine(box.bottomLeft(), box.topRight());
 }
 

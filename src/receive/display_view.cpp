@@ -425,13 +425,14 @@ void DisplayView::paintEvent(QPaintEvent *event)
 
     const qsizetype first = firstVisibleLine();
     const int height = lineHeight();
+    CellPainter cells(painter, m_cells);
     for (qsizetype line = first; line < m_buffer.lineCount(); ++line) {
         const qreal y = TextMargin + (line - first) * height;
         if (y > dirty.bottom())
             break;
         if (y + height < dirty.top())
             continue;
-        paintLine(painter, line, y, firstColumn, endColumn);
+        paintLine(painter, cells, line, y, firstColumn, endColumn);
     }
 
     if (hasFocus()) {
@@ -441,7 +442,8 @@ void DisplayView::paintEvent(QPaintEvent *event)
     }
 }
 
-void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn)
+void DisplayView::paintLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
+                            qsizetype endColumn)
 {
     const qsizetype start = m_buffer.lineStart(line);
     const qsizetype length = m_buffer.lineLength(line);
@@ -478,7 +480,6 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
         painter.fillRect(QRectF(columnX(length), y, cellWidth(), lineHeight()), colours.color(QPalette::Highlight));
     }
 
-    CellPainter cells(painter, m_cells);
     paintRun(cells, start, from, selFrom, y, colours.color(QPalette::Text));
     paintRun(cells, start, selFrom, selTo, y, colours.color(QPalette::HighlightedText));
     paintRun(cells, start, selTo, to, y, colours.color(QPalette::Text));
