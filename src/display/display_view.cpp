@@ -1,32 +1,28 @@
 #include "display_view.h"
 
-#include "receive/clipboard_text.h"
+#include "cell_painter.h"
 #include "display_accessible.h"
+#include "display_context_menu.h"
+#include "display_find.h"
+#include "receive/clipboard_text.h"
 #include "receive/display_buffer.h"
 #include "receive/display_navigation.h"
-#include "menu_accessible.h"
 #include "find_bar.h"
+#include "frame_pacer.h"
 #include "quiet_scroll_bar.h"
 #include "receive/text_finder.h"
 #include "time_gutter.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
-#include <QSignalBlocker>
-#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 namespace quillar {
@@ -37,23 +33,13 @@ constexpr int CaretWidth = 2;
 // The matches of a find that are not the current one (that one is selected).
 const QColor FoundColour(150, 120, 0);
 
-QAction *windowShortcut(QWidget &owner, const QKeySequence &keys, std::function<void()> run)
-{
-    auto *action = new QAction(&owner);
-    action->setShortcut(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    QObject::connect(action, &QAction::triggered, &owner, std::move(run));
-    owner.addAction(action);
-    return action;
-}
-
 } // namespace
 
 DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     : QAbstractScrollArea(parent),
       m_buffer(buffer),
       m_cells(font()),
-      m_frame(clock)
+      m_pacer(new FramePacer(*this, std::chrono::milliseconds(FrameMs), clock))
 {
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
@@ -68,17 +54,14 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     m_cells = CellFont(font(), viewport());
-    m_frameNow.setSingleShot(true);
-    connect(&m_frame, &ClockTimer::timeout, this, &DisplayView::paintFrame);
-    connect(&m_frameNow, &QTimer::timeout, this, &DisplayView::paintFrame);
+    connect(m_pacer, &FramePacer::frame, this, &DisplayView::paintFrame);
 
-    m_finder = new TextFinder(m_buffer, this);
+    m_find = new DisplayFind(*this);
+    m_menu = new DisplayContextMenu(*this);
     m_gutter = new TimeGutter(*this);
-    connect(m_finder, &TextFinder::currentChanged, this, &DisplayView::onFoundChanged);
-    connect(m_finder, &TextFinder::countChanged, this, [this] {
-        if (m_findBar)
-            m_findBar->setStatus(m_finder->status());
-    });
+    connect(m_find, &DisplayFind::barToggled, this, &DisplayView::updateMargins);
+    connect(m_find, &DisplayFind::marksChanged, this, &DisplayView::updateEverything);
+    connect(m_find, &DisplayFind::matchSelected, this, [this] { m_goalColumn = -1; });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &DisplayView::textColumnsMoved);
     // An arrow of the bar moves the text by one column. A column is seldom a
     // whole number of pixels: a fixed step of its rounded width drifted, and
@@ -96,18 +79,8 @@ DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
                                        : qint64(std::ceil((bar->value() - 1) / cell)) - 1;
         bar->setSliderPosition(int(std::clamp<qint64>(std::llround(column * cell), bar->minimum(), bar->maximum())));
     });
-    // Wherever the focus is in the window, as the window has no other use for them.
-    windowShortcut(*this, QKeySequence::Find, [this] { openFind(); });
-    windowShortcut(*this, QKeySequence::FindNext, [this] { findNext(); });
-    windowShortcut(*this, QKeySequence::FindPrevious, [this] { findPrevious(); });
 
-    connect(&m_buffer, &DisplayBuffer::textChanged, this, &DisplayView::onTextChanged);
-    connect(&m_buffer, &DisplayBuffer::selectionChanged, this, &DisplayView::onSelectionChanged);
-    m_seenRenumberings = m_buffer.renumberings();
-    m_seenCuts = m_buffer.cutCount();
-    m_seenFirstLine = m_buffer.firstLineNumber();
-    m_seenLastLine = m_seenFirstLine + m_buffer.lineCount() - 1;
-    m_seenSelFrom = m_seenSelTo = m_seenCaret = m_buffer.removedCount() + m_buffer.caret();
+    connect(&m_buffer, &DisplayBuffer::changed, this, &DisplayView::onChanged);
     m_buffer.setFollowing(true);
     updateScrollRanges();
     new DisplayAnnouncer(*this);
@@ -138,22 +111,26 @@ int DisplayView::visibleLineCount() const
     return std::max(1, (viewport()->height() - TextMargin) / lineHeight());
 }
 
-qsizetype DisplayView::positionAt(const QPointF &viewportPoint) const
+// The line under a point (above the first or below the last line, that
+// line) and how many cells into it the point lies.
+std::pair<qsizetype, qreal> DisplayView::gridPointAt(const QPointF &viewportPoint) const
 {
     const auto row = static_cast<qsizetype>(std::floor((viewportPoint.y() - TextMargin) / lineHeight()));
     const qsizetype line = std::clamp<qsizetype>(firstVisibleLine() + row, 0, m_buffer.lineCount() - 1);
     const qreal x = viewportPoint.x() - TextMargin + horizontalScrollBar()->value();
-    const auto column = static_cast<qsizetype>(std::floor(x / cellWidth() + 0.5));
-    return navigation::positionInLine(m_buffer, line, column);
+    return {line, x / cellWidth()};
+}
+
+qsizetype DisplayView::positionAt(const QPointF &viewportPoint) const
+{
+    const auto [line, cells] = gridPointAt(viewportPoint);
+    return navigation::positionInLine(m_buffer, line, static_cast<qsizetype>(std::floor(cells + 0.5)));
 }
 
 qsizetype DisplayView::characterAt(const QPointF &viewportPoint) const
 {
-    const auto row = static_cast<qsizetype>(std::floor((viewportPoint.y() - TextMargin) / lineHeight()));
-    const qsizetype line = std::clamp<qsizetype>(firstVisibleLine() + row, 0, m_buffer.lineCount() - 1);
-    const qreal x = viewportPoint.x() - TextMargin + horizontalScrollBar()->value();
-    const auto column = static_cast<qsizetype>(std::floor(x / cellWidth()));
-    return navigation::positionInLine(m_buffer, line, column);
+    const auto [line, cells] = gridPointAt(viewportPoint);
+    return navigation::positionInLine(m_buffer, line, static_cast<qsizetype>(std::floor(cells)));
 }
 
 QRectF DisplayView::cellRect(qsizetype position) const
@@ -197,88 +174,34 @@ void DisplayView::setFollowing(bool following)
 
 // --- model changes and scrolling ---------------------------------------------
 
-qint64 DisplayView::lineNumberAt(qint64 absolutePosition) const
+void DisplayView::onChanged(const DisplayChange &change)
 {
-    const qint64 position = absolutePosition - m_buffer.removedCount();
-    return m_buffer.firstLineNumber() + (position <= 0 ? 0 : m_buffer.lineOfPosition(qsizetype(position)));
-}
-
-void DisplayView::onTextChanged()
-{
-    const qint64 first = m_buffer.firstLineNumber();
-    if (m_buffer.renumberings() != m_seenRenumberings) {
+    if (change.renumbered) {
         // Positions taken before a clear no longer name any character: a
         // drag in progress ends here.
         m_dragging = false;
         m_goalColumn = -1;
-        m_pending.everything = true;
-    } else {
+        m_repaintAll = true;
+    } else if (change.linesCut > 0) {
         // Lines cut at the front: the same lines stay where they are on the
         // screen, now under smaller numbers, so the scroll position moves
         // with them and nothing is painted for it. Only a view whose first
         // line was cut away shows something else.
-        const qint64 cut = first - m_seenFirstLine;
         QScrollBar *vertical = verticalScrollBar();
-        if (cut > 0 && vertical->value() >= cut) {
+        if (vertical->value() >= change.linesCut) {
             m_silentScroll = true;
-            vertical->setValue(static_cast<int>(vertical->value() - cut));
+            vertical->setValue(static_cast<int>(vertical->value() - change.linesCut));
             m_silentScroll = false;
-        } else if (cut > 0) {
-            m_pending.everything = true;
+        } else {
+            m_repaintAll = true;
         }
-        // Line 0 may have lost its front.
-        if (m_buffer.cutCount() != m_seenCuts)
-            m_pending.fromLine = std::min(m_pending.fromLine, first);
-        // The text grew at the end, from the old last line on.
-        m_pending.fromLine = std::min(m_pending.fromLine, std::max(first, m_seenLastLine));
     }
-    m_seenRenumberings = m_buffer.renumberings();
-    m_seenCuts = m_buffer.cutCount();
-    m_seenFirstLine = first;
-    m_seenLastLine = first + m_buffer.lineCount() - 1;
-    m_pending.appended = true;
-    scheduleFrame();
-}
-
-void DisplayView::onSelectionChanged()
-{
     // The caret put anywhere but the end, by whoever (a screen reader too),
     // stays there as data arrives.
-    if (m_buffer.selLength() > 0 || m_buffer.caret() != m_buffer.length())
+    if (change.selectionMoved() && (m_buffer.selLength() > 0 || m_buffer.caret() != m_buffer.length()))
         setFollowing(false);
-    const qint64 removed = m_buffer.removedCount();
-    const qint64 from = removed + m_buffer.selStart();
-    const qint64 to = from + m_buffer.selLength();
-    const qint64 caret = removed + m_buffer.caret();
-    // Lines that showed the old selection or caret, and those that show the new.
-    const qint64 lowest = std::min({from, m_seenSelFrom, m_seenCaret, caret});
-    const qint64 highest = std::max({to, m_seenSelTo, m_seenCaret, caret});
-    m_seenSelFrom = from;
-    m_seenSelTo = to;
-    m_seenCaret = caret;
-    m_pending.selectionFrom = std::min(m_pending.selectionFrom, lineNumberAt(lowest));
-    m_pending.selectionTo = std::max(m_pending.selectionTo, lineNumberAt(highest));
-    scheduleFrame();
-}
-
-void DisplayView::scheduleFrame()
-{
-    if (m_frame.isActive() || m_frameNow.isActive())
-        return;
-    // A frame's time after the last one: at once when data comes after a
-    // rest, so it shows without delay and in the same wake-up as its read.
-    const Clock &clock = m_frame.clock();
-    const auto frame = std::chrono::milliseconds(FrameMs);
-    if (!m_lastFrame || clock.now() - *m_lastFrame >= frame)
-        m_frameNow.start(0);
-    else
-        m_frame.start(std::chrono::ceil<std::chrono::milliseconds>(*m_lastFrame + frame - clock.now()));
-}
-
-bool DisplayView::shown() const
-{
-    const QWindow *native = window()->windowHandle();
-    return isVisible() && native && native->isExposed();
+    m_pending.merge(change);
+    m_pacer->request();
 }
 
 // Everything that changed since the last frame, at most once a frame, and
@@ -286,54 +209,31 @@ bool DisplayView::shown() const
 // view at the end (or left where the user put it), the lines to paint again.
 void DisplayView::paintFrame()
 {
-    m_frame.stop();
-    m_frameNow.stop();
-    if (!shown())
-        return; // the expose that shows the window again brings the frame
-    m_lastFrame = m_frame.clock().now();
-    const Pending pending = std::exchange(m_pending, Pending{});
+    const DisplayChange pending = std::exchange(m_pending, DisplayChange{});
+    const bool everything = pending.renumbered || std::exchange(m_repaintAll, false);
     updateScrollRanges();
-    if (pending.appended) {
+    if (pending.text) {
         if (m_following && m_buffer.selLength() == 0)
             followCaret();
         else if (!m_dragging)
             setFollowing(atEnd());
     }
-    if (pending.everything) {
+    if (everything) {
         updateEverything();
         return;
     }
     // Lines by their numbers; those cut away since are gone from the screen.
     const qint64 first = m_buffer.firstLineNumber();
     const auto index = [first](qint64 number) { return static_cast<qsizetype>(std::max<qint64>(0, number - first)); };
-    if (pending.fromLine < std::numeric_limits<qint64>::max())
-        updateLines(index(pending.fromLine), m_buffer.lineCount() - 1);
-    if (pending.selectionFrom <= pending.selectionTo && pending.selectionTo >= first)
+    if (pending.linesFrom != DisplayChange::NoLine)
+        updateLines(index(pending.linesFrom), m_buffer.lineCount() - 1);
+    if (pending.selectionMoved() && pending.selectionTo >= first)
         updateLines(index(pending.selectionFrom), index(pending.selectionTo));
-}
-
-bool DisplayView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Expose && m_pending.any())
-        scheduleFrame();
-    return QAbstractScrollArea::eventFilter(watched, event);
-}
-
-void DisplayView::showEvent(QShowEvent *event)
-{
-    QAbstractScrollArea::showEvent(event);
-    if (QWindow *native = window()->windowHandle(); native && native != m_watchedWindow) {
-        native->installEventFilter(this);
-        m_watchedWindow = native;
-    }
-    if (m_pending.any())
-        scheduleFrame();
 }
 
 void DisplayView::flushFrame()
 {
-    if (m_pending.any())
-        paintFrame();
+    m_pacer->flush();
 }
 
 void DisplayView::updateLines(qsizetype from, qsizetype to)
@@ -386,7 +286,7 @@ void DisplayView::ensureCaretVisible()
 
 void DisplayView::ensureVisible(qsizetype caret)
 {
-    if (m_pending.any())
+    if (m_pacer->pending())
         updateScrollRanges(); // the ranges may not have followed the text yet
     caret = std::clamp<qsizetype>(caret, 0, m_buffer.length());
     const qsizetype line = m_buffer.lineOfPosition(caret);
@@ -472,14 +372,15 @@ void DisplayView::resizeEvent(QResizeEvent *event)
 void DisplayView::updateMargins()
 {
     const int left = m_gutter->preferredWidth();
-    const int bottom = m_findBar && m_findBar->isVisible() ? m_findBar->sizeHint().height() : 0;
+    FindBar *findBar = m_find->bar();
+    const int bottom = m_find->barShown() ? findBar->sizeHint().height() : 0;
     const bool wasFollowing = m_following && m_buffer.selLength() == 0;
     const int columnsBefore = viewport()->x();
     setViewportMargins(left, 0, 0, bottom);
     const QRect area = viewport()->geometry();
     m_gutter->setGeometry(area.left() - left, area.top(), left, area.height());
-    if (m_findBar)
-        m_findBar->setGeometry(area.left() - left, area.bottom() + 1, area.width() + left, bottom);
+    if (findBar)
+        findBar->setGeometry(area.left() - left, area.bottom() + 1, area.width() + left, bottom);
     updateScrollRanges();
     if (wasFollowing)
         followCaret(); // a smaller view still shows the end
@@ -524,13 +425,14 @@ void DisplayView::paintEvent(QPaintEvent *event)
 
     const qsizetype first = firstVisibleLine();
     const int height = lineHeight();
+    CellPainter cells(painter, m_cells);
     for (qsizetype line = first; line < m_buffer.lineCount(); ++line) {
         const qreal y = TextMargin + (line - first) * height;
         if (y > dirty.bottom())
             break;
         if (y + height < dirty.top())
             continue;
-        paintLine(painter, line, y, firstColumn, endColumn);
+        paintLine(painter, cells, line, y, firstColumn, endColumn);
     }
 
     if (hasFocus()) {
@@ -540,7 +442,8 @@ void DisplayView::paintEvent(QPaintEvent *event)
     }
 }
 
-void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn)
+void DisplayView::paintLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
+                            qsizetype endColumn)
 {
     const qsizetype start = m_buffer.lineStart(line);
     const qsizetype length = m_buffer.lineLength(line);
@@ -548,9 +451,10 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
     const qsizetype from = std::min(firstColumn, to);
 
     // What a find marks in these columns, under the selection.
-    const qsizetype found = m_finder->patternLength();
+    const TextFinder &finder = m_find->finder();
+    const qsizetype found = finder.patternLength();
     if (found > 0 && from < to) {
-        m_finder->matchesIn(start + std::max<qsizetype>(0, from - found + 1), start + to, [&](qsizetype at) {
+        finder.matchesIn(start + std::max<qsizetype>(0, from - found + 1), start + to, [&](qsizetype at) {
             const qsizetype a = std::max(at - start, from);
             const qsizetype b = std::min(at - start + found, std::min(to, length));
             if (a < b)
@@ -576,49 +480,22 @@ void DisplayView::paintLine(QPainter &painter, qsizetype line, qreal y, qsizetyp
         painter.fillRect(QRectF(columnX(length), y, cellWidth(), lineHeight()), colours.color(QPalette::Highlight));
     }
 
-    paintRun(painter, start, from, selFrom, y, colours.color(QPalette::Text));
-    paintRun(painter, start, selFrom, selTo, y, colours.color(QPalette::HighlightedText));
-    paintRun(painter, start, selTo, to, y, colours.color(QPalette::Text));
+    paintRun(cells, start, from, selFrom, y, colours.color(QPalette::Text));
+    paintRun(cells, start, selFrom, selTo, y, colours.color(QPalette::HighlightedText));
+    paintRun(cells, start, selTo, to, y, colours.color(QPalette::Text));
 }
 
-void DisplayView::paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
+void DisplayView::paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
                            const QColor &colour)
 {
     if (from >= to)
         return;
-    const auto count = std::size_t(to - from);
-    std::vector<QChar> chars(count);
+    std::vector<QChar> chars(std::size_t(to - from));
     m_buffer.blocks().decode(lineStart + from, to - from, chars.data());
-    std::vector<quint32> glyphs;
-    std::vector<QPointF> positions;
-    glyphs.reserve(count);
-    positions.reserve(count);
-
-    painter.setPen(QPen(colour, 1));
-    painter.setBrush(Qt::NoBrush);
-    const qreal cell = cellWidth();
-    const qreal baseline = y + m_cells.ascent();
-    for (qsizetype column = from; column < to; ++column) {
-        const CellFont::Cell shape = m_cells.cellFor(chars[std::size_t(column - from)]);
-        const qreal x = columnX(column);
-        if (shape.shape == CellFont::Shape::Glyph) {
-            glyphs.push_back(shape.glyph);
-            positions.emplace_back(x + shape.xOffset, baseline);
-            continue;
-        }
-        // A box from the cap height to the baseline, inside the cell.
-        const QRectF box(x + 1.5, baseline - m_cells.ascent() * 0.7, std::max<qreal>(1, cell - 3),
-                         m_cells.ascent() * 0.7 - 0.5);
-        painter.drawRect(box);
-        if (shape.shape == CellFont::Shape::Missing)
-            painter.drawLine(box.bottomLeft(), box.topRight());
-    }
-    if (glyphs.empty() || !m_cells.rawFont().isValid())
-        return;
-    QGlyphRun run;
-    run.setRawFont(m_cells.rawFont());
-    run.setRawData(glyphs.data(), positions.data(), static_cast<int>(glyphs.size()));
-    painter.drawGlyphRun(QPointF(0, 0), run);
+    cells.begin(colour);
+    for (qsizetype column = from; column < to; ++column)
+        cells.add(chars[std::size_t(column - from)], columnX(column), y);
+    cells.finish();
 }
 
 // --- keyboard ----------------------------------------------------------------
@@ -656,7 +533,7 @@ void DisplayView::keyPressEvent(QKeyEvent *event)
     }
     // The context menu's key where the keyboard has no Menu key.
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
-        popUpMenu(caretMenuPoint(), true);
+        m_menu->popUpFromKeyboard();
         return;
     }
     for (const Binding &binding : bindings) {
@@ -762,104 +639,34 @@ void DisplayView::setSelectionClipboard() const
 
 // --- find --------------------------------------------------------------------
 
+TextFinder &DisplayView::finder() const
+{
+    return m_find->finder();
+}
+
+FindBar *DisplayView::findBar() const
+{
+    return m_find->bar();
+}
+
 void DisplayView::openFind()
 {
-    if (!m_findBar) {
-        m_findBar = new FindBar(this);
-        // A bar of ordinary controls, not in the display's font and colours.
-        m_findBar->setFont(window()->font());
-        m_findBar->setPalette(QGuiApplication::palette());
-        connect(m_findBar, &FindBar::changed, this, &DisplayView::findFromBar);
-        connect(m_findBar, &FindBar::nextRequested, this, &DisplayView::findNext);
-        connect(m_findBar, &FindBar::previousRequested, this, &DisplayView::findPrevious);
-        connect(m_findBar, &FindBar::closeRequested, this, &DisplayView::closeFind);
-    }
-    // A short selection within a line is what the user wants to find.
-    const QString before = m_findBar->text();
-    const QString selected = m_buffer.selLength() <= 256 ? m_buffer.selectedText() : QString();
-    if (!selected.isEmpty() && !selected.contains(QLatin1Char('\r')) && !selected.contains(QLatin1Char('\n'))) {
-        const QSignalBlocker quiet(m_findBar->field());
-        m_findBar->field()->setText(selected);
-    }
-    const bool wasOpen = m_findBar->isVisible();
-    m_findBar->show();
-    updateMargins();
-    if (!wasOpen || m_findBar->text() != before)
-        findFromBar(m_findBar->text(), m_findBar->matchCase());
-    m_findBar->field()->setFocus(Qt::ShortcutFocusReason);
-    m_findBar->field()->selectAll();
+    m_find->open();
 }
 
 void DisplayView::closeFind()
 {
-    if (!m_findBar || !m_findBar->isVisible())
-        return;
-    m_findBar->hide();
-    m_finder->find({}, false, 0);
-    updateMargins();
-    updateEverything();
-    setFocus(Qt::OtherFocusReason);
-}
-
-void DisplayView::findFromBar(const QString &text, bool matchCase)
-{
-    // Typing on from the match found, or from the top of the view.
-    const std::optional<qsizetype> current = m_finder->current();
-    const qsizetype from = current ? *current : m_buffer.lineStart(firstVisibleLine());
-    m_finder->find(text, matchCase, from);
-    m_findBar->setStatus(m_finder->status());
-    updateEverything();
-}
-
-// Whether the bar is open with a text to find; if not, it opens.
-bool DisplayView::findBarReady()
-{
-    if (m_findBar && m_findBar->isVisible() && !m_findBar->text().isEmpty())
-        return true;
-    openFind();
-    return false;
-}
-
-// The match the user holds selected, if the selection is the current match;
-// otherwise the steps go from the caret.
-std::optional<qsizetype> DisplayView::heldMatch() const
-{
-    const std::optional<qsizetype> current = m_finder->current();
-    if (current && m_buffer.selStart() == *current && m_buffer.selLength() == m_finder->patternLength())
-        return current;
-    return std::nullopt;
+    m_find->close();
 }
 
 void DisplayView::findNext()
 {
-    if (!findBarReady())
-        return;
-    const std::optional<qsizetype> held = heldMatch();
-    m_finder->next(held ? *held + 1 : m_buffer.caret());
+    m_find->next();
 }
 
 void DisplayView::findPrevious()
 {
-    if (!findBarReady())
-        return;
-    const std::optional<qsizetype> held = heldMatch();
-    m_finder->previous(held ? *held : m_buffer.selStart());
-}
-
-// The match found is selected and brought into view, as the user would
-// select it: the view stays there while data arrives.
-void DisplayView::onFoundChanged()
-{
-    if (m_findBar)
-        m_findBar->setStatus(m_finder->status());
-    const std::optional<qsizetype> found = m_finder->current();
-    if (!found)
-        return;
-    const qsizetype end = *found + m_finder->patternLength();
-    m_buffer.setSelection(*found, end);
-    m_goalColumn = -1;
-    ensureVisible(end);
-    ensureVisible(*found);
+    m_find->previous();
 }
 
 // --- mouse -------------------------------------------------------------------
@@ -913,54 +720,20 @@ void DisplayView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void DisplayView::contextMenuEvent(QContextMenuEvent *event)
 {
-    const bool fromKeyboard = event->reason() != QContextMenuEvent::Mouse;
-    popUpMenu(fromKeyboard ? caretMenuPoint() : event->globalPos(), fromKeyboard);
-}
-
-// Under the caret when it is in view, else at the view's top left corner.
-QPoint DisplayView::caretMenuPoint() const
-{
-    const QRect caret = cellRect(m_buffer.caret()).toAlignedRect();
-    const QPoint at = viewport()->rect().contains(caret.center()) ? caret.bottomLeft() : QPoint(0, 0);
-    return viewport()->mapToGlobal(at);
-}
-
-void DisplayView::popUpMenu(const QPoint &globalPos, bool fromKeyboard)
-{
-    QMenu *menu = createContextMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    announceWhenShown(*menu);
-    menu->popup(globalPos);
-    // From the keyboard, on its first item, which a screen reader then reads.
-    if (fromKeyboard) {
-        for (QAction *action : menu->actions()) {
-            if (action->isEnabled() && !action->isSeparator()) {
-                menu->setActiveAction(action);
-                break;
-            }
-        }
-    }
+    if (event->reason() == QContextMenuEvent::Mouse)
+        m_menu->popUpAt(event->globalPos());
+    else
+        m_menu->popUpFromKeyboard();
 }
 
 QMenu *DisplayView::createContextMenu(QWidget *parent)
 {
-    auto *menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("displayMenu"));
-    // What a screen reader calls it.
-    menu->setWindowTitle(QStringLiteral("Dati ricevuti"));
-    QAction *copyAction = menu->addAction(QStringLiteral("&Copia"), this, &DisplayView::copy);
-    copyAction->setShortcut(QKeySequence::Copy);
-    copyAction->setEnabled(m_buffer.selLength() > 0);
-    QAction *copyAllAction = menu->addAction(QStringLiteral("Copia t&utto"), this, &DisplayView::copyAll);
-    copyAllAction->setEnabled(m_buffer.length() > 0);
-    QAction *selectAllAction = menu->addAction(QStringLiteral("&Seleziona tutto"), this, &DisplayView::selectAll);
-    selectAllAction->setShortcut(QKeySequence::SelectAll);
-    selectAllAction->setEnabled(m_buffer.length() > 0);
-    QAction *findAction = menu->addAction(QStringLiteral("&Trova\u2026"), this, &DisplayView::openFind);
-    findAction->setShortcut(QKeySequence::Find);
-    if (m_extendMenu)
-        m_extendMenu(*menu);
-    return menu;
+    return m_menu->create(parent);
+}
+
+void DisplayView::setMenuExtension(std::function<void(QMenu &)> extend)
+{
+    m_menu->setExtension(std::move(extend));
 }
 
 void DisplayView::focusInEvent(QFocusEvent *event)

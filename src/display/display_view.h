@@ -1,26 +1,26 @@
 #pragma once
 
 #include "cell_font.h"
+#include "receive/display_buffer.h"
 #include "platform/clock.h"
 #include "receive/time_column.h"
 
 #include <QAbstractScrollArea>
 #include <QPointF>
-#include <QPointer>
 #include <QRectF>
-#include <QTimer>
 
 #include <functional>
-#include <limits>
-#include <optional>
+#include <utility>
 
 class QMenu;
-class QWindow;
 
 namespace quillar {
 
-class DisplayBuffer;
+class CellPainter;
+class DisplayContextMenu;
+class DisplayFind;
 class FindBar;
+class FramePacer;
 class TextFinder;
 class TimeGutter;
 
@@ -63,7 +63,7 @@ public:
     explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr, Clock &clock = Clock::steady());
 
     [[nodiscard]] DisplayBuffer &buffer() const { return m_buffer; }
-    [[nodiscard]] TextFinder &finder() const { return *m_finder; }
+    [[nodiscard]] TextFinder &finder() const;
 
     // Geometry of the cell grid, from the widget's font.
     [[nodiscard]] qreal cellWidth() const { return m_cells.cellWidth(); }
@@ -102,9 +102,9 @@ public:
     // The context menu: Copy, Copy all, Select all, Find..., then what the
     // extension adds. The caller owns it.
     [[nodiscard]] QMenu *createContextMenu(QWidget *parent);
-    void setMenuExtension(std::function<void(QMenu &)> extend) { m_extendMenu = std::move(extend); }
+    void setMenuExtension(std::function<void(QMenu &)> extend);
 
-    [[nodiscard]] FindBar *findBar() const { return m_findBar; }
+    [[nodiscard]] FindBar *findBar() const;
 
     // Catches up with the model now rather than at the next frame.
     void flushFrame();
@@ -133,8 +133,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -160,29 +158,8 @@ private:
         DocumentEnd,
     };
 
-    // What changed since the view last caught up with the model; lines by
-    // their numbers (DisplayBuffer::firstLineNumber), as cuts move indexes.
-    struct Pending
-    {
-        bool everything = false;
-        qint64 fromLine = std::numeric_limits<qint64>::max();
-        qint64 selectionFrom = std::numeric_limits<qint64>::max();
-        qint64 selectionTo = -1;
-        bool appended = false;
-
-        [[nodiscard]] bool any() const
-        {
-            return everything || appended || fromLine != std::numeric_limits<qint64>::max()
-                || selectionFrom <= selectionTo;
-        }
-    };
-
-    void onTextChanged();
-    void onSelectionChanged();
-    void onFoundChanged();
-    void scheduleFrame();
+    void onChanged(const DisplayChange &change);
     void paintFrame();
-    [[nodiscard]] bool shown() const;
     [[nodiscard]] bool showsEnd() const;
     [[nodiscard]] bool atEnd() const;
     void setFollowing(bool following);
@@ -194,24 +171,19 @@ private:
     void updateMargins();
     void ensureCaretVisible();
     void move(Motion motion, bool extend);
-    void popUpMenu(const QPoint &globalPos, bool fromKeyboard);
-    [[nodiscard]] QPoint caretMenuPoint() const;
-    void paintLine(QPainter &painter, qsizetype line, qreal y, qsizetype firstColumn, qsizetype endColumn);
-    void paintRun(QPainter &painter, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
+    void paintLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
+                   qsizetype endColumn);
+    void paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
-    [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
+    [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
     void setSelectionClipboard() const;
-    void findFromBar(const QString &text, bool matchCase);
-    [[nodiscard]] bool findBarReady();
-    [[nodiscard]] std::optional<qsizetype> heldMatch() const;
 
     DisplayBuffer &m_buffer;
     CellFont m_cells;
-    TextFinder *m_finder = nullptr;
+    DisplayFind *m_find = nullptr;
+    DisplayContextMenu *m_menu = nullptr;
     TimeGutter *m_gutter = nullptr;
-    FindBar *m_findBar = nullptr;
     TimeColumn m_timeColumn = TimeColumn::Off;
-    std::function<void(QMenu &)> m_extendMenu;
     // The column that vertical moves aim for, kept across short lines.
     qsizetype m_goalColumn = -1;
     bool m_dragging = false;
@@ -219,25 +191,12 @@ private:
     // Scrolls the view makes itself, which say nothing of where the user
     // wants to be.
     bool m_selfScroll = false;
-    // The model as the view last caught up with it, lines by their numbers.
-    quint64 m_seenRenumberings = 0;
-    quint64 m_seenCuts = 0;
-    qint64 m_seenFirstLine = 0;
-    qint64 m_seenLastLine = 0;
     bool m_silentScroll = false;
-    // The painted selection and caret, in positions that cuts do not move
-    // (counted from the first character ever), so that what no longer is
-    // selected is painted again even after the front was cut.
-    qint64 m_seenSelFrom = 0;
-    qint64 m_seenSelTo = 0;
-    qint64 m_seenCaret = 0;
-    Pending m_pending;
-    // The next frame: m_frame a frame's time after the last one, m_frameNow
-    // in the next pass of the event loop after a rest.
-    ClockTimer m_frame;
-    QTimer m_frameNow;
-    std::optional<Clock::TimePoint> m_lastFrame;
-    QPointer<QWindow> m_watchedWindow;
+    // What changed in the model since the last frame; and whether the
+    // lines shown are others than those painted.
+    DisplayChange m_pending;
+    bool m_repaintAll = false;
+    FramePacer *m_pacer;
 };
 
 } // namespace quillar

@@ -1,18 +1,17 @@
 #include "time_gutter.h"
 
+#include "cell_painter.h"
 #include "receive/display_buffer.h"
 #include "display_view.h"
 #include "platform_widgets/accessible_factory.h"
 #include "read_only_text_accessible.h"
 
 #include <QAccessible>
-#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace quillar {
 
@@ -179,10 +178,10 @@ QString TimeGutter::lineText(qsizetype line) const
 
 void TimeGutter::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
+    QPainter canvas(this);
     const QRect dirty = event->rect();
     const QPalette &colours = m_view.palette();
-    painter.fillRect(dirty, colours.color(QPalette::Base));
+    canvas.fillRect(dirty, colours.color(QPalette::Base));
     const CellFont &cells = m_view.cells();
     if (!cells.rawFont().isValid())
         return;
@@ -192,28 +191,17 @@ void TimeGutter::paintEvent(QPaintEvent *event)
     const qsizetype first = m_view.firstVisibleLine();
     const int height = m_view.lineHeight();
     const qsizetype lines = m_view.buffer().lineCount();
-    std::vector<quint32> glyphs;
-    std::vector<QPointF> positions;
+    CellPainter painter(canvas, cells);
+    painter.begin(mix(colours.color(QPalette::Base), colours.color(QPalette::Text), 0.6));
     for (qsizetype line = first + std::max(0, (dirty.top() - DisplayView::TextMargin) / height); line < lines; ++line) {
         const qreal y = DisplayView::TextMargin + qreal(line - first) * height;
         if (y > dirty.bottom())
             break;
         const QString time = lineText(line).right(TimeColumnChars);
-        for (qsizetype i = 0; i < time.size(); ++i) {
-            const CellFont::Cell cell = cells.cellFor(time[i]);
-            const qsizetype column = TimeColumnChars - time.size() + i;
-            glyphs.push_back(cell.glyph);
-            positions.emplace_back(DisplayView::TextMargin + column * m_view.cellWidth() + cell.xOffset,
-                                   y + cells.ascent());
-        }
+        for (qsizetype i = 0; i < time.size(); ++i)
+            painter.add(time[i], DisplayView::TextMargin + (TimeColumnChars - time.size() + i) * m_view.cellWidth(), y);
     }
-    if (glyphs.empty())
-        return;
-    painter.setPen(mix(colours.color(QPalette::Base), colours.color(QPalette::Text), 0.6));
-    QGlyphRun run;
-    run.setRawFont(cells.rawFont());
-    run.setRawData(glyphs.data(), positions.data(), static_cast<int>(glyphs.size()));
-    painter.drawGlyphRun(QPointF(0, 0), run);
+    painter.finish();
 }
 
 } // namespace quillar

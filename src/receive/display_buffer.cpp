@@ -10,6 +10,16 @@
 
 namespace quillar {
 
+void DisplayChange::merge(const DisplayChange &later)
+{
+    text = text || later.text;
+    renumbered = renumbered || later.renumbered;
+    linesCut += later.linesCut;
+    linesFrom = std::min(linesFrom, later.linesFrom);
+    selectionFrom = std::min(selectionFrom, later.selectionFrom);
+    selectionTo = std::max(selectionTo, later.selectionTo);
+}
+
 DisplayBuffer::DisplayBuffer(QObject *parent, ArrivalClock clock) : QObject(parent), m_clock(std::move(clock))
 {
     if (!m_clock)
@@ -45,6 +55,10 @@ void DisplayBuffer::append(QString text, TimeMarks arrived, bool received)
     const bool follow = m_following && selLength() == 0;
     const qint64 anchorBefore = m_anchor + m_removedCount;
     const qint64 caretBefore = m_caret + m_removedCount;
+    const qint64 firstBefore = firstLineNumber();
+    const qint64 removedBefore = m_removedCount;
+    // The text grows from the last line on.
+    DisplayChange change{.text = true, .linesFrom = firstBefore + lineCount() - 1};
 
     if (!text.isEmpty() && text.back() == QLatin1Char('\n') && length() > m_limits.threshold)
         cutFront(m_limits.kept);
@@ -60,8 +74,17 @@ void DisplayBuffer::append(QString text, TimeMarks arrived, bool received)
 
     if (follow)
         m_anchor = m_caret = length();
+    change.linesCut = firstLineNumber() - firstBefore;
+    change.linesFrom = std::max(change.linesFrom, firstLineNumber());
+    if (m_removedCount != removedBefore)
+        change.linesFrom = firstLineNumber(); // line 0 may have lost its front
+    const bool selectionMoved =
+        follow || m_anchor + m_removedCount != anchorBefore || m_caret + m_removedCount != caretBefore;
+    if (selectionMoved)
+        addSelectionMove(change, std::min(anchorBefore, caretBefore), std::max(anchorBefore, caretBefore));
+    emit changed(change);
     emit textChanged();
-    if (follow || m_anchor + m_removedCount != anchorBefore || m_caret + m_removedCount != caretBefore)
+    if (selectionMoved)
         emit selectionChanged();
 }
 
@@ -69,10 +92,13 @@ void DisplayBuffer::clear()
 {
     m_removedCount += length();
     m_text.clear();
-    ++m_cutCount;
-    ++m_renumberings;
     m_lines.clear(m_removedCount);
     m_anchor = m_caret = 0;
+    emit changed({.text = true,
+                  .renumbered = true,
+                  .linesFrom = firstLineNumber(),
+                  .selectionFrom = firstLineNumber(),
+                  .selectionTo = firstLineNumber()});
     emit textChanged();
     emit selectionChanged();
 }
@@ -83,8 +109,13 @@ void DisplayBuffer::setSelection(qsizetype anchor, qsizetype caret)
     caret = std::clamp<qsizetype>(caret, 0, length());
     if (anchor == m_anchor && caret == m_caret)
         return;
+    const qint64 before = std::min(m_anchor, m_caret) + m_removedCount;
+    const qint64 beforeEnd = std::max(m_anchor, m_caret) + m_removedCount;
     m_anchor = anchor;
     m_caret = caret;
+    DisplayChange change;
+    addSelectionMove(change, before, beforeEnd);
+    emit changed(change);
     emit selectionChanged();
 }
 
@@ -98,6 +129,19 @@ qsizetype DisplayBuffer::lineLength(qsizetype line) const
 qsizetype DisplayBuffer::lineOfPosition(qsizetype pos) const
 {
     return m_lines.lineAt(std::clamp<qsizetype>(pos, 0, length()) + m_removedCount);
+}
+
+qint64 DisplayBuffer::lineNumberAt(qint64 absolutePosition) const
+{
+    const qint64 position = absolutePosition - m_removedCount;
+    return firstLineNumber() + (position <= 0 ? 0 : lineOfPosition(qsizetype(position)));
+}
+
+void DisplayBuffer::addSelectionMove(DisplayChange &change, qint64 from, qint64 to) const
+{
+    const qint64 start = selStart() + m_removedCount;
+    change.selectionFrom = lineNumberAt(std::min(from, start));
+    change.selectionTo = lineNumberAt(std::max(to, start + selLength()));
 }
 
 qsizetype DisplayBuffer::maxLineLength() const
@@ -130,7 +174,6 @@ void DisplayBuffer::cutFront(qsizetype keep)
     const qsizetype removed = length() - keep;
     m_text.removeFront(removed);
     m_removedCount += removed;
-    ++m_cutCount;
     // The first kept character starts a line, perhaps in the middle of one,
     // which keeps its time.
     m_lines.removeBefore(m_removedCount);

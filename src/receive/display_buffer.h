@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -35,6 +36,33 @@ public:
 
 protected:
     ~DisplayAppendObserver() = default;
+};
+
+// What one change of the display did, for a view to show it: lines by
+// their numbers (DisplayBuffer::firstLineNumber), which cuts at the front do
+// not move. Changes merge, so a view that catches up once a frame learns all
+// that happened since its last.
+struct DisplayChange
+{
+    static constexpr qint64 NoLine = std::numeric_limits<qint64>::max();
+
+    // The text changed: appended to, cut at the front or emptied.
+    bool text = false;
+    // Cleared: the numbers of the lines before name no line now.
+    bool renumbered = false;
+    // Whole lines cut at the front: line 0's number rose by as many.
+    qint64 linesCut = 0;
+    // The first line whose characters changed; every line after it is new.
+    qint64 linesFrom = NoLine;
+    // The lines that held the selection or the caret before, and those that
+    // hold them now; none when they did not move.
+    qint64 selectionFrom = NoLine;
+    qint64 selectionTo = -1;
+
+    [[nodiscard]] bool selectionMoved() const { return selectionFrom <= selectionTo; }
+    // Merges a later change into this one.
+    void merge(const DisplayChange &later);
+    bool operator==(const DisplayChange &) const = default;
 };
 
 // The display's text as the program sees it: characters, lines separated by
@@ -125,10 +153,6 @@ public:
     // When the port last opened at or before ms, if it did.
     [[nodiscard]] std::optional<qint64> openedBefore(qint64 ms) const;
 
-    // How often the text was cut at the front or cleared. A view compares it to
-    // know whether the positions and lines it has seen still hold the same
-    // characters, or whether everything moved.
-    [[nodiscard]] quint64 cutCount() const { return m_cutCount; }
     // How many characters cuts and clears have taken from the front, in all.
     [[nodiscard]] qint64 removedCount() const { return m_removedCount; }
     // The number of line 0, counting every line the display ever held: a cut
@@ -136,10 +160,11 @@ public:
     // numbers. A view that moves by that many lines without painting still
     // shows the right lines.
     [[nodiscard]] qint64 firstLineNumber() const { return m_lines.firstSequence(); }
-    // Rises when line numbers seen before no longer name the same lines: a clear.
-    [[nodiscard]] quint64 renumberings() const { return m_renumberings; }
 
 signals:
+    // Every change, as the view shows it; before textChanged and
+    // selectionChanged.
+    void changed(const quillar::DisplayChange &change);
     // The text changed: appended at the end (after an optional cut at the
     // front) or emptied.
     void textChanged();
@@ -149,6 +174,12 @@ private:
     void append(QString text, TimeMarks arrived, bool received);
     void cutFront(qsizetype keep);
     void indexFrom(qsizetype from, const TimeMarks &arrived);
+    // The number of the line that holds a position counted from the first
+    // character ever; line 0's for one cut away.
+    [[nodiscard]] qint64 lineNumberAt(qint64 absolutePosition) const;
+    // The selection moved from absolute positions from..to (caret inside):
+    // the lines that showed it then or show it now.
+    void addSelectionMove(DisplayChange &change, qint64 from, qint64 to) const;
 
     TextBlocks m_text;
     LineIndex m_lines;
@@ -157,9 +188,7 @@ private:
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
     bool m_following = true;
-    quint64 m_cutCount = 0;
     qint64 m_removedCount = 0;
-    quint64 m_renumberings = 0;
     std::vector<qint64> m_opened;
     bool m_openedSinceReceived = false;
     DisplayAppendObserver *m_observer = nullptr;

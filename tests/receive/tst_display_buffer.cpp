@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <vector>
+
 using namespace quillar;
 
 // A text of n characters that shows where any piece of it came from.
@@ -72,6 +74,64 @@ private slots:
         QCOMPARE(std::pair(d.anchor(), d.caret()), std::pair(d.length(), d.length()));
         QCOMPARE(text.count(), 1);
         QCOMPARE(selection.count(), 1);
+    }
+
+    // What each change tells a view, lines by their numbers: the first line
+    // whose characters changed, the whole lines cut at the front, a clear,
+    // and the lines the selection or caret left and reached.
+    void changeReport_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("action"); // append TEXT, select A C, hold A C (then append "\r\nx"), clear
+        QTest::addColumn<QString>("report"); // text renumbered linesCut linesFrom selectionFrom selectionTo
+        const QString three = QStringLiteral("ab\r\ncd\r\nef");
+        const QString full = QStringLiteral("12345678\r\n").repeated(2000);
+        QTest::newRow("the last line grows, the caret with it") << three << "append gh"
+                                                                << "1 0 0 2 2 2";
+        QTest::newRow("new lines") << three << "append \r\nx\r\n"
+                                   << "1 0 0 2 2 4";
+        QTest::newRow("a held selection stays") << three << "hold 1 4"
+                                                << "1 0 0 2 - -";
+        QTest::newRow("whole lines cut at the front") << full << "append z\r\n"
+                                                      << "1 0 10 10 2000 2001";
+        QTest::newRow("cleared") << three << "clear"
+                                 << "1 1 0 3 3 3";
+        QTest::newRow("selected: the caret's line and the selection's") << three << "select 4 1"
+                                                                        << "0 0 0 - 0 2";
+        QTest::newRow("the caret moved back") << three << "select 0 0"
+                                              << "0 0 0 - 0 2";
+    }
+    void changeReport()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, action);
+        QFETCH(QString, report);
+        DisplayBuffer d;
+        d.append(before);
+        const QStringList words = action.split(QLatin1Char(' '));
+        if (words[0] == QLatin1String("hold"))
+            d.setSelection(words[1].toInt(), words[2].toInt());
+        std::vector<DisplayChange> changes;
+        connect(&d, &DisplayBuffer::changed, this, [&](const DisplayChange &c) { changes.push_back(c); });
+        if (words[0] == QLatin1String("append"))
+            d.append(action.mid(7));
+        if (words[0] == QLatin1String("hold"))
+            d.append(QStringLiteral("\r\nx"));
+        if (words[0] == QLatin1String("select"))
+            d.setSelection(words[1].toInt(), words[2].toInt());
+        if (words[0] == QLatin1String("clear"))
+            d.clear();
+        QCOMPARE(changes.size(), std::size_t(1));
+        const DisplayChange &c = changes[0];
+        const auto line = [](qint64 n) {
+            return n == DisplayChange::NoLine || n < 0 ? QStringLiteral("-") : QString::number(n);
+        };
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6")
+                     .arg(int(c.text))
+                     .arg(int(c.renumbered))
+                     .arg(c.linesCut)
+                     .arg(line(c.linesFrom), line(c.selectionFrom), line(c.selectionTo)),
+                 report);
     }
 
     // Appends move the caret to the end only while the view follows with
