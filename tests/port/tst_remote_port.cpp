@@ -6,6 +6,7 @@
 #include "port/serial_device.h"
 #include "port/serial_driver.h"
 #include "support/manual_clock.h"
+#include "support/scripted_server.h"
 #include "support/telnet_commands.h"
 #include "window/status_line.h"
 #include "window/window_on_device.h"
@@ -24,74 +25,9 @@
 
 using namespace quillar;
 
+using test::ScriptedServer;
+
 namespace {
-
-const QByteArray Sb("\xff\xfa\x2c", 3), Se("\xff\xf0", 2);
-
-QByteArray notification(int command, int value)
-{
-    return Sb + char(command) + char(value) + Se;
-}
-
-// Agrees to the COM port option, answers each setting with the value asked
-// (or a baud rate of its own), sends each piece in a write of its own.
-class ScriptedServer : public QObject
-{
-public:
-    enum class Mode { Rfc2217, RefusesComPort, Silent, Raw };
-
-    // port: where it listens; any free one unless given.
-    explicit ScriptedServer(Mode mode, quint16 port = 0) : m_mode(mode)
-    {
-        m_server.listen(QHostAddress::LocalHost, port);
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            m_client = m_server.nextPendingConnection();
-            QObject::connect(m_client, &QTcpSocket::readyRead, this, &ScriptedServer::arrived);
-            if (m_mode == Mode::Rfc2217)
-                m_client->write(QByteArray("\xff\xfd\x2c\xff\xfb\x00\xff\xfd\x00\xff\xfb\x03", 12));
-            if (m_mode == Mode::RefusesComPort)
-                m_client->write("\xff\xfe\x2c");
-        });
-    }
-
-    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
-    [[nodiscard]] bool connected() const { return m_client && m_client->state() == QAbstractSocket::ConnectedState; }
-    void send(const QList<QByteArray> &pieces)
-    {
-        for (const QByteArray &piece : pieces) {
-            m_client->write(piece);
-            while (m_client->bytesToWrite() > 0 && m_client->waitForBytesWritten(1000)) { }
-            QTest::qWait(2); // a read of its own on the other side
-        }
-    }
-    void close() { m_client->disconnectFromHost(); }
-
-    QByteArray received;
-    qint64 keptBaud = -1; // the rate the server says it set; -1: the one asked
-
-private:
-    void arrived()
-    {
-        received += m_client->readAll();
-        for (qsizetype at = received.indexOf(Sb, m_answered); at >= 0; at = received.indexOf(Sb, m_answered)) {
-            const qsizetype end = received.indexOf(Se, at);
-            if (end < 0)
-                return;
-            QByteArray command = received.mid(at + 3, end - at - 3).replace("\xff\xff", "\xff");
-            m_answered = end + 2;
-            if (uchar(command[0]) == 1 && keptBaud >= 0)
-                command = QByteArray(1, 1) + char(keptBaud >> 24) + char(keptBaud >> 16) + char(keptBaud >> 8)
-                    + char(keptBaud);
-            if (uchar(command[0]) <= 4)
-                m_client->write(Sb + char(command[0] + 100) + command.mid(1).replace("\xff", "\xff\xff") + Se);
-        }
-    }
-
-    Mode m_mode;
-    QTcpServer m_server;
-    QTcpSocket *m_client = nullptr;
-    qsizetype m_answered = 0;
-};
 
 class Ser2net
 {
@@ -184,9 +120,10 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("pieces");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("shownEnd");
-        QTest::newRow("a line condition") << QList<QByteArray>{notification(106, 0x02), "a"} << "Comm OverRun Error"
-                                          << "a";
-        QTest::newRow("a modem line") << QList<QByteArray>{notification(107, 0xf8)} << "Errore n.5 su COM5"
+        QTest::newRow("a line condition")
+            << QList<QByteArray>{test::comPortNotification(106, 0x02), "a"} << "Comm OverRun Error"
+            << "a";
+        QTest::newRow("a modem line") << QList<QByteArray>{test::comPortNotification(107, 0xf8)} << "Errore n.5 su COM5"
                                       << "";
         QTest::newRow("IAC pairs and a notification cut across writes")
             << QList<QByteArray>{"x\xff",
@@ -207,7 +144,8 @@ private slots:
         QTRY_COMPARE(this->status(), status);
         QTRY_VERIFY(shownEnd.isEmpty() || shown().endsWith(shownEnd));
         QVERIFY(test::onlyTelnetCommands(server.received));
-        QVERIFY(server.received.contains(Sb + QByteArray("\x01\x00\x01\xc2\x00", 5) + Se)); // 115200 was asked
+        QVERIFY(server.received.contains(test::ComPortSb + QByteArray("\x01\x00\x01\xc2\x00", 5)
+                                         + test::ComPortSe)); // 115200 was asked
     }
 
     // Every failed open is reported as a local one is, naming host and cause.
