@@ -12,6 +12,7 @@
 
 #include <QDeadlineTimer>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTest>
 
 #include <memory>
@@ -31,6 +32,9 @@ public:
     [[nodiscard]] virtual QString path() const = 0;
     [[nodiscard]] virtual std::unique_ptr<PortDevice> device(Clock &clock) const = 0;
     [[nodiscard]] virtual bool send(const QByteArray &bytes) = 0;
+    // Sent while the program runs no events: the bytes reach the device's
+    // side of the line and wait there, unless a reader of its own takes them.
+    [[nodiscard]] virtual bool sendUnseen(const QByteArray &bytes, const PortDevice &device) = 0;
     virtual void hangUp() = 0;
     // Everything the program sent this way is allowed.
     [[nodiscard]] virtual bool heardOnlyCommands() = 0;
@@ -45,6 +49,17 @@ public:
         return std::make_unique<SerialDevice>(LinuxSerialDriver::instance(), clock);
     }
     bool send(const QByteArray &bytes) override { return m_terminal.writeAll(bytes); }
+    bool sendUnseen(const QByteArray &bytes, const PortDevice &device) override
+    {
+        const quint64 before = device.received();
+        if (m_terminal.write(bytes) != bytes.size())
+            return false;
+        for (const QDeadlineTimer deadline(5000); !deadline.hasExpired(); QThread::msleep(1)) {
+            if (m_terminal.inputWaiting() || device.received() > before)
+                return true;
+        }
+        return false;
+    }
     void hangUp() override { m_terminal.closeMaster(); }
     bool heardOnlyCommands() override { return m_terminal.readAvailable().isEmpty(); }
 
@@ -86,6 +101,14 @@ public:
             at = end;
         }
         m_server.send(pieces);
+        return true;
+    }
+    bool sendUnseen(const QByteArray &bytes, const PortDevice &) override
+    {
+        if (!m_server.connected())
+            return false;
+        m_server.send({m_rfc2217 ? QByteArray(bytes).replace("\xff", "\xff\xff") : bytes}, false);
+        QThread::msleep(20); // across the loopback
         return true;
     }
     void hangUp() override { m_server.close(); }
@@ -245,6 +268,20 @@ private slots:
                             "last"));
         m_device->close();
         QVERIFY(!m_device->isOpen());
+    }
+
+    // Reading ends: what had reached the device is read and kept, nothing
+    // after it.
+    void stopReadingKeepsWhatCameBefore()
+    {
+        QVERIFY(open());
+        QVERIFY(m_end->sendUnseen("before\xff", *m_device));
+        m_device->stopReading();
+        QCOMPARE(m_device->available(), 7);
+        QVERIFY(m_end->send("after"));
+        QTest::qWait(50);
+        QCOMPARE(m_device->received(), 7u);
+        QCOMPARE(takeAll(100).bytes, QByteArray("before\xff"));
     }
 
     // Closing drops what was held: nothing to take, nothing counted.

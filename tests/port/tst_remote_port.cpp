@@ -112,9 +112,9 @@ private slots:
     void init() { QVERIFY(startWindow()); }
     void cleanup() { stopWindow(); }
 
-    // Notifications show as a local port's would, and data and notifications
-    // cut across reads come through whole (what the reader makes of each
-    // sequence is the rules test's part); the server gets no data.
+    // Notifications show as a local port's would (what the reader makes of
+    // each sequence is the rules test's part, the bytes the device
+    // contract's); the server gets no data.
     void notificationsAndData_data()
     {
         QTest::addColumn<QList<QByteArray>>("pieces");
@@ -125,13 +125,6 @@ private slots:
             << "a";
         QTest::newRow("a modem line") << QList<QByteArray>{test::comPortNotification(107, 0xf8)} << "Errore n.5 su COM5"
                                       << "";
-        QTest::newRow("IAC pairs and a notification cut across writes")
-            << QList<QByteArray>{"x\xff",
-                                 "\xff"
-                                 "y\xff\xfa",
-                                 "\x2c\x6a\x10\xff", "\xf0z\xff", "\xff"}
-            << "Comm Break Detected"
-            << "x[FF]yz[FF]";
     }
     void notificationsAndData()
     {
@@ -205,29 +198,6 @@ private slots:
         QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM6"));
         QTRY_VERIFY(!server.connected());
         QCOMPARE(m_seam->calls.size(), 0u);
-    }
-
-    // The server closing is a device gone, after all it sent.
-    void serverCloses_data()
-    {
-        QTest::addColumn<bool>("raw");
-        QTest::newRow("RFC 2217") << false;
-        QTest::newRow("plain TCP") << true;
-    }
-    void serverCloses()
-    {
-        QFETCH(bool, raw);
-        ScriptedServer server(raw ? ScriptedServer::Mode::Raw : ScriptedServer::Mode::Rfc2217);
-        open(QStringLiteral("%1://127.0.0.1:%2").arg(raw ? "tcp" : "rfc2217").arg(server.port()));
-        QByteArray burst;
-        for (int i = 0; burst.size() < 300000; ++i)
-            burst += QByteArray::number(i) + "\n";
-        server.send({burst});
-        server.close();
-        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM5"));
-        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
-        QVERIFY(shown().endsWith(QString::number(burst.count('\n') - 1) + "[LF]\r\n"));
-        QVERIFY(raw ? server.received.isEmpty() : test::onlyTelnetCommands(server.received));
     }
 
     // Plain TCP through the real ser2net: the device's bytes as they are, 0xFF

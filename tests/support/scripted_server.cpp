@@ -10,6 +10,7 @@ ScriptedServer::ScriptedServer(Mode mode, quint16 port) : m_mode(mode)
     m_server.listen(QHostAddress::LocalHost, port);
     QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
         m_client = m_server.nextPendingConnection();
+        m_client->setSocketOption(QAbstractSocket::LowDelayOption, 1); // each piece goes at once
         QObject::connect(m_client, &QTcpSocket::readyRead, this, &ScriptedServer::arrived);
         if (m_mode == Mode::Rfc2217)
             m_client->write(QByteArray("\xff\xfd\x2c\xff\xfb\x00\xff\xfd\x00\xff\xfb\x03", 12));
@@ -23,12 +24,13 @@ bool ScriptedServer::connected() const
     return m_client && m_client->state() == QAbstractSocket::ConnectedState;
 }
 
-void ScriptedServer::send(const QList<QByteArray> &pieces)
+void ScriptedServer::send(const QList<QByteArray> &pieces, bool runEvents)
 {
     for (const QByteArray &piece : pieces) {
         m_client->write(piece);
         while (m_client->bytesToWrite() > 0 && m_client->waitForBytesWritten(1000)) { }
-        QTest::qWait(2); // a read of its own on the other side
+        if (runEvents)
+            QTest::qWait(2); // a read of its own on the other side
     }
 }
 

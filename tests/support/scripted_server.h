@@ -31,7 +31,9 @@ public:
 
     [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
     [[nodiscard]] bool connected() const;
-    void send(const QList<QByteArray> &pieces);
+    // runEvents: whether the other side may read each piece before the next
+    // goes; without, they wait in the system for whoever reads next.
+    void send(const QList<QByteArray> &pieces, bool runEvents = true);
     void close();
 
     QByteArray received;
