@@ -1,6 +1,7 @@
 // What every device behind the serial control promises the control, held
 // against each kind alike: a local port on a pseudo-terminal, and a remote
 // one served over RFC 2217 and over plain TCP.
+#include "port/mscomm.h"
 #include "port/port_device.h"
 #include "port/remote_device.h"
 #include "port/serial_device.h"
@@ -268,6 +269,23 @@ private slots:
                             "last"));
         m_device->close();
         QVERIFY(!m_device->isOpen());
+    }
+
+    // A remote port gone while the program takes nothing: what the server
+    // sent is read past the held limit. (A local port pauses there, and its
+    // system drops what a hung-up terminal still holds.)
+    void hangUpPastTheHeldLimit()
+    {
+        QFETCH_GLOBAL(Kind, kind);
+        if (kind == Kind::Local)
+            QSKIP("a local port leaves the rest to the system");
+        QVERIFY(open());
+        QSignalSpy gone(m_device.get(), &PortDevice::hungUp);
+        const QByteArray burst = counting(RemoteDevice::MaxHeld + 512 * 1024);
+        QVERIFY(m_end->send(burst));
+        m_end->hangUp();
+        QVERIFY(gone.wait(10000));
+        QVERIFY(takeAll(MSComm::MaxInputRead).bytes == burst);
     }
 
     // Reading ends: what had reached the device is read and kept, nothing

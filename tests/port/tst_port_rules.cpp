@@ -323,11 +323,6 @@ private slots:
         QTest::addColumn<QList<int>>("events");
         QTest::addColumn<QByteArray>("replies");
         QTest::addColumn<int>("comPort"); // 0 asked, 1 agreed, 2 refused
-        QTest::newRow("doubled IAC is one 0xFF") << QByteArray("a\xff\xff\xff\xff"
-                                                               "b")
-                                                 << QByteArray("a\xff\xff"
-                                                               "b")
-                                                 << QList<int>{} << QByteArray() << 0;
         // What ser2net 4.3 sends first: SGA, ECHO offered and refused, binary and COM port agreed.
         QTest::newRow("ser2net's greeting")
             << bytes({255, 251, 3, 255, 253, 3, 255, 251, 1, 255, 254, 1, 255, 253, 0, 255, 251, 0, 255, 253, 44})

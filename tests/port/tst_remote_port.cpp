@@ -200,19 +200,6 @@ private slots:
         QCOMPARE(m_seam->calls.size(), 0u);
     }
 
-    // Plain TCP through the real ser2net: the device's bytes as they are, 0xFF
-    // too, and the rate left alone.
-    void throughSer2netPlainTcp()
-    {
-        Ser2net ser2net(m_dir->path(), "tcp", m_device->slavePath());
-        QVERIFY(ser2net.start());
-        open(QStringLiteral("tcp://127.0.0.1:%1").arg(ser2net.port), "57600");
-        QVERIFY(m_device->writeAll("A\xff\xff"
-                                   "B\r\n"));
-        QTRY_VERIFY(shown().endsWith("A[FF][FF]B[CR][LF]\r\n"));
-        QVERIFY(m_device->lineSpeed() != B57600);
-    }
-
     // A server gone away is tried again after pauses that double from 0.1 s
     // up to 2 s, on a clock the test moves; a refused try is never reported.
     void reconnectBacksOff()
