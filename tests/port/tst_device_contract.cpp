@@ -109,7 +109,6 @@ public:
         if (!m_server.connected())
             return false;
         m_server.send({m_rfc2217 ? QByteArray(bytes).replace("\xff", "\xff\xff") : bytes}, false);
-        QThread::msleep(20); // across the loopback
         return true;
     }
     void hangUp() override { m_server.close(); }

@@ -1,7 +1,12 @@
 #include "scripted_server.h"
 
+#include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QThread>
+
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 
 namespace quillar::test {
 
@@ -29,8 +34,16 @@ void ScriptedServer::send(const QList<QByteArray> &pieces, bool runEvents)
     for (const QByteArray &piece : pieces) {
         m_client->write(piece);
         while (m_client->bytesToWrite() > 0 && m_client->waitForBytesWritten(1000)) { }
-        if (runEvents)
+        if (runEvents) {
             QTest::qWait(2); // a read of its own on the other side
+            continue;
+        }
+        // Until the other side's system has taken it all.
+        int unacknowledged = 0;
+        for (const QDeadlineTimer deadline(5000); !deadline.hasExpired(); QThread::msleep(1)) {
+            if (::ioctl(int(m_client->socketDescriptor()), SIOCOUTQ, &unacknowledged) != 0 || unacknowledged == 0)
+                break;
+        }
     }
 }
 

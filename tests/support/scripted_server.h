@@ -32,7 +32,8 @@ public:
     [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
     [[nodiscard]] bool connected() const;
     // runEvents: whether the other side may read each piece before the next
-    // goes; without, they wait in the system for whoever reads next.
+    // goes; without, each waits in the other side's system, taken from the
+    // line, for whoever reads next.
     void send(const QList<QByteArray> &pieces, bool runEvents = true);
     void close();
 
