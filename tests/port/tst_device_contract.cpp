@@ -31,7 +31,6 @@ class FarEnd
 public:
     virtual ~FarEnd() = default;
     [[nodiscard]] virtual QString path() const = 0;
-    [[nodiscard]] virtual std::unique_ptr<PortDevice> device(Clock &clock) const = 0;
     [[nodiscard]] virtual bool send(const QByteArray &bytes) = 0;
     // Sent while the program runs no events: the bytes reach the device's
     // side of the line and wait there, unless a reader of its own takes them.
@@ -45,10 +44,6 @@ class LocalEnd : public FarEnd
 {
 public:
     QString path() const override { return m_terminal.slavePath(); }
-    std::unique_ptr<PortDevice> device(Clock &clock) const override
-    {
-        return std::make_unique<SerialDevice>(LinuxSerialDriver::instance(), clock);
-    }
     bool send(const QByteArray &bytes) override { return m_terminal.writeAll(bytes); }
     bool sendUnseen(const QByteArray &bytes, const PortDevice &device) override
     {
@@ -78,10 +73,6 @@ public:
     QString path() const override
     {
         return QStringLiteral("%1://127.0.0.1:%2").arg(m_rfc2217 ? "rfc2217" : "tcp").arg(m_server.port());
-    }
-    std::unique_ptr<PortDevice> device(Clock &clock) const override
-    {
-        return std::make_unique<RemoteDevice>(RemoteDevice::ConnectTimeoutMs, clock);
     }
     // Over RFC 2217 each 0xFF goes doubled, and the writes cut a few pairs.
     bool send(const QByteArray &bytes) override
@@ -150,11 +141,13 @@ class TestDeviceContract : public QObject
     [[nodiscard]] bool open()
     {
         QFETCH_GLOBAL(Kind, kind);
-        if (kind == Kind::Local)
+        if (kind == Kind::Local) {
             m_end = std::make_unique<LocalEnd>();
-        else
+            m_device = std::make_unique<SerialDevice>(LinuxSerialDriver::instance(), m_clock);
+        } else {
             m_end = std::make_unique<RemoteEnd>(kind == Kind::Rfc2217);
-        m_device = m_end->device(m_clock);
+            m_device = std::make_unique<RemoteDevice>(RemoteDevice::ConnectTimeoutMs, m_clock);
+        }
         m_ready = std::make_unique<QSignalSpy>(m_device.get(), &PortDevice::readyRead);
         QSignalSpy connected(m_device.get(), &PortDevice::connected);
         m_device->open(m_end->path(), QStringLiteral("COM7"), *parseCommSettings(QStringLiteral("9600,n,8,1")));
