@@ -90,6 +90,46 @@ private slots:
         QTRY_VERIFY((unread += m_device->takeUnread(), test::fileBytes(raw) + unread == first + second));
     }
 
+    // The session ends, with either log or both: what the port had read
+    // and the display had not shown yet goes into them too, and the text
+    // log's line left open is ended.
+    void sessionEndLogsWhatWasRead_data()
+    {
+        QTest::addColumn<bool>("raw");
+        QTest::addColumn<bool>("text");
+        QTest::newRow("--log") << true << false;
+        QTest::newRow("--log-text") << false << true;
+        QTest::newRow("both") << true << true;
+    }
+    void sessionEndLogsWhatWasRead()
+    {
+        QFETCH(bool, raw);
+        QFETCH(bool, text);
+        const QString rawPath = m_dir->filePath(QStringLiteral("raw.bin"));
+        const QString textPath = m_dir->filePath(QStringLiteral("view.log"));
+        m_window->startLongSession({.rawLog = raw ? rawPath : QString(), .textLog = text ? textPath : QString()});
+        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
+        clickOpenClose();
+        m_window->port().setLongestReadPause(60000); // after the first hand-over, the rest waits
+        QVERIFY(m_device->writeAll("shown\n"));
+        QTRY_VERIFY(m_window->display().text().contains(QStringLiteral("shown")));
+        QVERIFY(m_device->writeAll("read"));
+        QVERIFY(portHasRead(10));
+        QVERIFY(!m_window->display().text().contains(QStringLiteral("read")));
+        m_window.reset();
+        QCOMPARE(QFile::exists(rawPath), raw);
+        if (raw)
+            QCOMPARE(test::fileBytes(rawPath), QByteArray("shown\nread"));
+        QCOMPARE(QFile::exists(textPath), text);
+        const QString log = QString::fromUtf8(test::fileBytes(textPath));
+        QVERIFY2(!text
+                     || QRegularExpression(
+                            QStringLiteral("^[-0-9]{10} [:.0-9]{12} shown\\[LF\\]\n[-0-9]{10} [:.0-9]{12} read\n$"))
+                            .match(log)
+                            .hasMatch(),
+                 qPrintable(log));
+    }
+
     // Every line the display showed, stamped, whatever the display then did
     // with it (trimmed, cleared).
     void textLogFollowsTheDisplay()
@@ -180,17 +220,20 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("change"); // what befalls the file once written to
-        QTest::newRow("disk full") << "/dev/full" << int(ErrorNumber::DiskFull) << "";
-        QTest::newRow("file removed") << "raw.bin" << int(ErrorNumber::FileNotFound) << "remove";
-        QTest::newRow("file rotated") << "raw.bin" << int(ErrorNumber::FileNotFound) << "rotate";
+        QTest::addColumn<bool>("text");      // the text log, not the raw one
+        QTest::newRow("disk full") << "/dev/full" << int(ErrorNumber::DiskFull) << "" << false;
+        QTest::newRow("file removed") << "raw.bin" << int(ErrorNumber::FileNotFound) << "remove" << false;
+        QTest::newRow("file rotated") << "raw.bin" << int(ErrorNumber::FileNotFound) << "rotate" << false;
+        QTest::newRow("text log, disk full") << "/dev/full" << int(ErrorNumber::DiskFull) << "" << true;
     }
     void logFailureReportedOnce()
     {
         QFETCH(QString, failure);
         QFETCH(int, number);
         QFETCH(QString, change);
+        QFETCH(bool, text);
         const QString path = failure.startsWith(u'/') ? failure : m_dir->filePath(failure);
-        m_window->startLongSession({.rawLog = path});
+        m_window->startLongSession(text ? LongSessionOptions{.textLog = path} : LongSessionOptions{.rawLog = path});
         clickOpenClose();
         const auto boxes = [this] { return m_seam->callsOf(ScriptedUi::Kind::Message); };
         QVERIFY(m_device->writeAll("first "));

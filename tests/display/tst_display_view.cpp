@@ -1,12 +1,17 @@
+#include "platform/codepage.h"
 #include "receive/display_buffer.h"
 #include "display/display_view.h"
 #include "receive/text_finder.h"
 #include "support/manual_clock.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -46,6 +51,20 @@ struct Shown
     }
 
     QWidget *area() const { return view.viewport(); }
+
+    // What the screen shows, once the work and the frame pending are done,
+    // is what a full paint shows.
+    [[nodiscard]] bool screenIsAFullPaint()
+    {
+        while (view.finder().searching())
+            QCoreApplication::processEvents();
+        view.flushFrame();
+        QCoreApplication::processEvents();
+        QWidget *gutter = view.findChild<QWidget *>(QStringLiteral("timeColumn"));
+        const QRect shownArea = area()->geometry().united(gutter->isVisible() ? gutter->geometry() : QRect());
+        const QImage shown = view.screen()->grabWindow(view.winId()).toImage().copy(shownArea);
+        return !shown.isNull() && shown == view.grab(shownArea).toImage();
+    }
     QImage image() const { return area()->grab().toImage(); }
 
     // A point in the cell grid: "2" is just inside the left edge of position
@@ -194,17 +213,7 @@ private slots:
         Shown s({}, {420, 220});
         QScrollBar *vertical = s.view.verticalScrollBar();
         QScrollBar *horizontal = s.view.horizontalScrollBar();
-        const auto check = [&](const char *step) {
-            while (s.view.finder().searching())
-                QCoreApplication::processEvents();
-            s.view.flushFrame();
-            QCoreApplication::processEvents();
-            QWidget *gutter = s.view.findChild<QWidget *>(QStringLiteral("timeColumn"));
-            const QRect area = s.area()->geometry().united(gutter->isVisible() ? gutter->geometry() : QRect());
-            const QPixmap window = s.view.screen()->grabWindow(s.view.winId());
-            const QImage shown = window.toImage().copy(area);
-            QVERIFY2(!shown.isNull() && shown == s.view.grab(area).toImage(), step);
-        };
+        const auto check = [&](const char *step) { QVERIFY2(s.screenIsAFullPaint(), step); };
         s.view.setFocus();
         for (int i = 0; i < 30; ++i)
             s.buffer.append(QStringLiteral("[%1]").arg(i) + (i % 3 ? QStringLiteral("abc\r\n") : QString()));
@@ -255,6 +264,67 @@ private slots:
         QVERIFY(hasInk(s.image(), s.view.cellRect(s.buffer.length() - 1).toAlignedRect()));
         s.buffer.clear();
         check("cleared");
+    }
+
+    // A view scrolled up keeps its lines in place while the front of the
+    // text is cut away under it, one line at a time, and shows the first
+    // line left once its own went; the screen shows what a full paint does.
+    void placeHeldWhileTheFrontIsCut()
+    {
+        Shown s;
+        s.buffer.setScrollback(Scrollback::Least); // 995 characters kept past 999
+        const auto line = [](int i) { return QStringLiteral("line %1\r\n").arg(i, 3, 10, QLatin1Char('0')); };
+        for (int i = 0; i < 100; ++i)
+            s.buffer.append(line(i));
+        s.view.flushFrame();
+        QScrollBar *vertical = s.view.verticalScrollBar();
+        vertical->setValue(3);
+        const QString top = s.buffer.lineText(3);
+        for (int i = 100; i < 108; ++i) {
+            s.buffer.append(line(i));
+            QVERIFY(s.screenIsAFullPaint());
+            qsizetype still = 0; // where the top line is now, whole; else the first line
+            while (still < s.buffer.lineCount() && s.buffer.lineText(still) != top)
+                ++still;
+            QCOMPARE(vertical->value(), still < s.buffer.lineCount() ? still : 0);
+        }
+        QVERIFY(s.buffer.firstLineNumber() >= 6); // the top line went
+    }
+
+    // Maiuscole/minuscole searches again as it is ticked, and holds when the
+    // bar opens again.
+    void findMatchesCaseWhenTicked()
+    {
+        Shown s(QStringLiteral("ab AB Ab ab\r\n"));
+        s.view.openFind();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
+        auto *status = s.view.findChild<QLabel *>(QStringLiteral("findStatus"));
+        QTRY_COMPARE(status->text(), QStringLiteral("1 di 4"));
+        QTest::mouseClick(s.view.findChild<QCheckBox *>(QStringLiteral("matchCase")), Qt::LeftButton);
+        QTRY_COMPARE(status->text(), QStringLiteral("1 di 2"));
+        QTest::keyClick(s.view.findChild<QLineEdit *>(QStringLiteral("findText")), Qt::Key_Escape);
+        QVERIFY(!status->isVisible());
+        s.view.openFind();
+        QTRY_COMPARE(status->text(), QStringLiteral("1 di 2"));
+        QCOMPARE(s.buffer.selectedText(), QStringLiteral("ab"));
+    }
+
+    // Bytes from 128 on are shown as Windows-1252 has them, and a copy gives
+    // back exactly those characters, as text and as UTF-8.
+    void copyGivesTheCodePageBack()
+    {
+        QByteArray bytes(256, '\0');
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = char(b);
+        const QString text = decodeBytes(bytes);
+        Shown s(text);
+        s.view.setFocus();
+        QTest::keyClick(&s.view, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&s.view, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied);
+        QCOMPARE(copied->text(), text);
+        QCOMPARE(copied->data(QStringLiteral("text/plain")), text.toUtf8());
     }
 
     // The view paints the model's changes only in the frames its pacer gives

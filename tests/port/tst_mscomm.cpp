@@ -78,7 +78,6 @@ class TestMSComm : public QObject
     // Each read the handler took, and every byte; while m_hold it reads nothing.
     QList<int> m_readSizes;
     QByteArray m_bytes;
-    QList<TimeMarks> m_marks; // of each read
     bool m_hold = false;
     test::ManualClock m_clock; // outlives every port that reads on it
 
@@ -135,7 +134,6 @@ private slots:
             const StampedBytes chunk = m_hold ? StampedBytes() : m_comm.input();
             m_readSizes << int(chunk.bytes.size());
             m_bytes += chunk.bytes;
-            m_marks << chunk.marks;
         });
     }
     void init()
@@ -143,7 +141,7 @@ private slots:
         m_dir = std::make_unique<test::TemporaryWorkingDir>();
         QVERIFY(m_dir->isValid());
         m_comm.setSettingsFolder(m_dir->path());
-        m_readSizes.clear(), m_bytes.clear(), m_marks.clear(), m_hold = false;
+        m_readSizes.clear(), m_bytes.clear(), m_hold = false;
     }
     void cleanup()
     {
@@ -157,8 +155,8 @@ private slots:
     }
 
     // Held bytes come back at most 32767 a read, each remainder announced by
-    // another event, none lost, each with the time the reader took it from
-    // the terminal; closing first hands over what reached the port.
+    // another event, none lost (their times: the device contract's part);
+    // closing first hands over what reached the port.
     void receiveInCappedReadsAndClose()
     {
         test::ManualClock &clock = m_clock;
@@ -173,24 +171,17 @@ private slots:
         m_hold = true;
         QVERIFY(m_device.writeAll(data));
         QTRY_COMPARE(m_comm.inBufferCount(), qint64(data.size()));
-        m_readSizes.clear(), m_marks.clear();
-        clock.advance(std::chrono::milliseconds(7));
-        QVERIFY(m_device.write("!") == 1); // read, and stamped, while this thread runs no events
+        m_readSizes.clear();
+        QVERIFY(m_device.write("!") == 1); // read while this thread runs no events
         for (const QDeadlineTimer deadline(10000); m_comm.inBufferCount() <= data.size() && !deadline.hasExpired();)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         m_hold = false;
-        clock.advance(std::chrono::milliseconds(1000));
         QTRY_COMPARE(m_bytes.size(), data.size() + 1);
         QVERIFY(m_bytes == data + "!");
         // "!" joins the last read, or follows alone when it came after that began.
         QVERIFY2(m_readSizes.mid(0, 3) == (QList<int>{32767, 32767, 32767})
                      && (m_readSizes.mid(3) == QList<int>{1700} || m_readSizes.mid(3) == (QList<int>{1699, 1})),
                  qPrintable(QDebug::toString(m_readSizes)));
-        const TimeMarks held{{0, start}}, last{{0, start}, {1699, start + 7}};
-        QCOMPARE(m_marks,
-                 (QList<TimeMarks>{held, held, held, m_readSizes.size() == 4 ? last : held, {{0, start + 7}}}.first(
-                     m_readSizes.size())));
-        QCOMPARE(m_device.readAvailable(), QByteArray()); // receive only
 
         m_hold = true;
         QVERIFY(m_device.writeAll("late"));

@@ -6,6 +6,7 @@
 #include "port/serial_device.h"
 #include "port/serial_driver.h"
 #include "support/manual_clock.h"
+#include "support/scripted_server.h"
 #include "support/telnet_commands.h"
 #include "window/status_line.h"
 #include "window/window_on_device.h"
@@ -24,74 +25,9 @@
 
 using namespace quillar;
 
+using test::ScriptedServer;
+
 namespace {
-
-const QByteArray Sb("\xff\xfa\x2c", 3), Se("\xff\xf0", 2);
-
-QByteArray notification(int command, int value)
-{
-    return Sb + char(command) + char(value) + Se;
-}
-
-// Agrees to the COM port option, answers each setting with the value asked
-// (or a baud rate of its own), sends each piece in a write of its own.
-class ScriptedServer : public QObject
-{
-public:
-    enum class Mode { Rfc2217, RefusesComPort, Silent, Raw };
-
-    // port: where it listens; any free one unless given.
-    explicit ScriptedServer(Mode mode, quint16 port = 0) : m_mode(mode)
-    {
-        m_server.listen(QHostAddress::LocalHost, port);
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            m_client = m_server.nextPendingConnection();
-            QObject::connect(m_client, &QTcpSocket::readyRead, this, &ScriptedServer::arrived);
-            if (m_mode == Mode::Rfc2217)
-                m_client->write(QByteArray("\xff\xfd\x2c\xff\xfb\x00\xff\xfd\x00\xff\xfb\x03", 12));
-            if (m_mode == Mode::RefusesComPort)
-                m_client->write("\xff\xfe\x2c");
-        });
-    }
-
-    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
-    [[nodiscard]] bool connected() const { return m_client && m_client->state() == QAbstractSocket::ConnectedState; }
-    void send(const QList<QByteArray> &pieces)
-    {
-        for (const QByteArray &piece : pieces) {
-            m_client->write(piece);
-            while (m_client->bytesToWrite() > 0 && m_client->waitForBytesWritten(1000)) { }
-            QTest::qWait(2); // a read of its own on the other side
-        }
-    }
-    void close() { m_client->disconnectFromHost(); }
-
-    QByteArray received;
-    qint64 keptBaud = -1; // the rate the server says it set; -1: the one asked
-
-private:
-    void arrived()
-    {
-        received += m_client->readAll();
-        for (qsizetype at = received.indexOf(Sb, m_answered); at >= 0; at = received.indexOf(Sb, m_answered)) {
-            const qsizetype end = received.indexOf(Se, at);
-            if (end < 0)
-                return;
-            QByteArray command = received.mid(at + 3, end - at - 3).replace("\xff\xff", "\xff");
-            m_answered = end + 2;
-            if (uchar(command[0]) == 1 && keptBaud >= 0)
-                command = QByteArray(1, 1) + char(keptBaud >> 24) + char(keptBaud >> 16) + char(keptBaud >> 8)
-                    + char(keptBaud);
-            if (uchar(command[0]) <= 4)
-                m_client->write(Sb + char(command[0] + 100) + command.mid(1).replace("\xff", "\xff\xff") + Se);
-        }
-    }
-
-    Mode m_mode;
-    QTcpServer m_server;
-    QTcpSocket *m_client = nullptr;
-    qsizetype m_answered = 0;
-};
 
 class Ser2net
 {
@@ -176,25 +112,19 @@ private slots:
     void init() { QVERIFY(startWindow()); }
     void cleanup() { stopWindow(); }
 
-    // Notifications show as a local port's would, and data and notifications
-    // cut across reads come through whole (what the reader makes of each
-    // sequence is the rules test's part); the server gets no data.
+    // Notifications show as a local port's would (what the reader makes of
+    // each sequence is the rules test's part, the bytes the device
+    // contract's); the server gets no data.
     void notificationsAndData_data()
     {
         QTest::addColumn<QList<QByteArray>>("pieces");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("shownEnd");
-        QTest::newRow("a line condition") << QList<QByteArray>{notification(106, 0x02), "a"} << "Comm OverRun Error"
-                                          << "a";
-        QTest::newRow("a modem line") << QList<QByteArray>{notification(107, 0xf8)} << "Errore n.5 su COM5"
+        QTest::newRow("a line condition")
+            << QList<QByteArray>{test::comPortNotification(106, 0x02), "a"} << "Comm OverRun Error"
+            << "a";
+        QTest::newRow("a modem line") << QList<QByteArray>{test::comPortNotification(107, 0xf8)} << "Errore n.5 su COM5"
                                       << "";
-        QTest::newRow("IAC pairs and a notification cut across writes")
-            << QList<QByteArray>{"x\xff",
-                                 "\xff"
-                                 "y\xff\xfa",
-                                 "\x2c\x6a\x10\xff", "\xf0z\xff", "\xff"}
-            << "Comm Break Detected"
-            << "x[FF]yz[FF]";
     }
     void notificationsAndData()
     {
@@ -207,7 +137,8 @@ private slots:
         QTRY_COMPARE(this->status(), status);
         QTRY_VERIFY(shownEnd.isEmpty() || shown().endsWith(shownEnd));
         QVERIFY(test::onlyTelnetCommands(server.received));
-        QVERIFY(server.received.contains(Sb + QByteArray("\x01\x00\x01\xc2\x00", 5) + Se)); // 115200 was asked
+        QVERIFY(server.received.contains(test::ComPortSb + QByteArray("\x01\x00\x01\xc2\x00", 5)
+                                         + test::ComPortSe)); // 115200 was asked
     }
 
     // Every failed open is reported as a local one is, naming host and cause.
@@ -267,42 +198,6 @@ private slots:
         QCOMPARE(toggle()->toolTip(), QStringLiteral("Open COM6"));
         QTRY_VERIFY(!server.connected());
         QCOMPARE(m_seam->calls.size(), 0u);
-    }
-
-    // The server closing is a device gone, after all it sent.
-    void serverCloses_data()
-    {
-        QTest::addColumn<bool>("raw");
-        QTest::newRow("RFC 2217") << false;
-        QTest::newRow("plain TCP") << true;
-    }
-    void serverCloses()
-    {
-        QFETCH(bool, raw);
-        ScriptedServer server(raw ? ScriptedServer::Mode::Raw : ScriptedServer::Mode::Rfc2217);
-        open(QStringLiteral("%1://127.0.0.1:%2").arg(raw ? "tcp" : "rfc2217").arg(server.port()));
-        QByteArray burst;
-        for (int i = 0; burst.size() < 300000; ++i)
-            burst += QByteArray::number(i) + "\n";
-        server.send({burst});
-        server.close();
-        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 su COM5"));
-        QCOMPARE(toggle()->text(), QStringLiteral("Open"));
-        QVERIFY(shown().endsWith(QString::number(burst.count('\n') - 1) + "[LF]\r\n"));
-        QVERIFY(raw ? server.received.isEmpty() : test::onlyTelnetCommands(server.received));
-    }
-
-    // Plain TCP through the real ser2net: the device's bytes as they are, 0xFF
-    // too, and the rate left alone.
-    void throughSer2netPlainTcp()
-    {
-        Ser2net ser2net(m_dir->path(), "tcp", m_device->slavePath());
-        QVERIFY(ser2net.start());
-        open(QStringLiteral("tcp://127.0.0.1:%1").arg(ser2net.port), "57600");
-        QVERIFY(m_device->writeAll("A\xff\xff"
-                                   "B\r\n"));
-        QTRY_VERIFY(shown().endsWith("A[FF][FF]B[CR][LF]\r\n"));
-        QVERIFY(m_device->lineSpeed() != B57600);
     }
 
     // A server gone away is tried again after pauses that double from 0.1 s

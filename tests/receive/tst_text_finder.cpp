@@ -36,10 +36,12 @@ private slots:
         QTest::addColumn<int>("found"); // -1: none
         QTest::addColumn<QString>("status");
         const QString escapes = QStringLiteral("[1B][32mOK[1B][0m\r\n[1B][31mERR[1B][0m<012>\r\n");
-        QTest::newRow("markers, as shown") << escapes << "[1B]" << false << 0 << 0 << "1 di 4";
-        QTest::newRow("from the middle") << escapes << "[1b]" << false << 5 << 10 << "2 di 4";
+        QTest::newRow("markers, as shown") << escapes << "[1b]" << false << 0 << 0 << "1 di 4";
         QTest::newRow("wraps to the start") << escapes << "<012>" << false << 40 << 37 << "1 di 1";
-        QTest::newRow("case asked for") << escapes << "[1b]" << true << 0 << -1 << "Nessuna occorrenza";
+        QTest::newRow("case asked for, from the middle") << escapes << "[1B]" << true << 5 << 10 << "2 di 4";
+        QTest::newRow("case asked for, code page letters")
+            << QStringLiteral("\u00C9t\u00E9 \u00E9T\u00C9 \u00C9t\u00E9") << "\u00C9t\u00E9" << true << 1 << 8
+            << "2 di 2";
         QTest::newRow("the line break as the text shows it")
             << QStringLiteral("a[CR][LF]\r\nb") << "[cr][lf]" << false << 0 << 1 << "1 di 1";
         QTest::newRow("code page letters fold") << QStringLiteral("\u00C9t\u00E9 \u0160\u0161")
