@@ -30,6 +30,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SANITIZED_BY_CLANG
+#endif
+#endif
+
 using namespace quillar;
 using quillar::test::FakeSerialDriver;
 using quillar::test::PseudoTerminal;
@@ -302,9 +308,8 @@ private slots:
             QVERIFY(::ioctl(fd, TIOCNXCL) == 0 && ::close(fd) == 0);
         other.kill();
         other.waitForFinished();
-        m_comm.setPortOpen(true);
+        m_comm.setPortOpen(true); // the lock file is its own now, removed as it closes
         QVERIFY(m_comm.portOpen());
-        lockFile.remove();
     }
 
     // A terminal as the system leaves it (CR to LF, XON/XOFF, seven bits,
@@ -442,6 +447,12 @@ private slots:
     // a reader that Close could not stop while the device is silent.
     void noDescriptorLeftForTheReader()
     {
+#if defined(__SANITIZE_ADDRESS__) || defined(SANITIZED_BY_CLANG)
+        // The sanitizers check each virtual call by probing memory through a
+        // pipe, which the limit takes away: they would report the driver's
+        // every call as undefined.
+        QSKIP("needs descriptors for the sanitizers' own checks");
+#endif
         auto driver = std::make_unique<LimitAfterClaim>();
         LimitAfterClaim &limited = *driver;
         m_fake = std::move(driver);
