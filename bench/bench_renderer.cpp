@@ -64,15 +64,6 @@ void tableBuild(benchmark::State &state)
     }
 }
 
-// The boxes at their defaults, with a line-feed time of choice.
-struct Boxes final : ReceiveUi
-{
-    QString lineFeedTime;
-    QString lowerBoundText() const override { return QStringLiteral("31"); }
-    QString higherBoundText() const override { return QStringLiteral("128"); }
-    QString lineFeedTimeText() const override { return lineFeedTime; }
-};
-
 // A hand-over of reads as a UART at 115200 baud brings them: 12 bytes a
 // millisecond, each read with its own time.
 StampedBytes stampedAsAUart(QByteArray bytes)
@@ -86,10 +77,8 @@ StampedBytes stampedAsAUart(QByteArray bytes)
 void receiveInput(benchmark::State &state, Kind kind, const char16_t *lineFeedTime)
 {
     const StampedBytes read = stampedAsAUart(makeRead(kind, int(state.range(0))));
-    Boxes boxes;
-    boxes.lineFeedTime = QString::fromUtf16(lineFeedTime);
-    DisplayBuffer display;
-    ReceivePath path(display, boxes);
+    DisplayBuffer display; // the bounds at their defaults
+    ReceivePath path(display, {QStringLiteral("31"), QStringLiteral("128"), QString::fromUtf16(lineFeedTime)});
     for (auto _ : state)
         path.receive(read);
     reportPerByte(state, read.bytes.size());

@@ -10,21 +10,28 @@
 
 namespace quillar {
 
-ReceivePath::ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock, QObject *parent)
+ReceivePath::ReceivePath(DisplayBuffer &display, ReceiveSettings settings, Clock &clock, QObject *parent)
     : QObject(parent),
       m_display(display),
-      m_ui(ui),
+      m_settings(std::move(settings)),
       m_timer(clock)
 {
     connect(&m_timer, &LineTimer::fired, this, [this] { guarded("line timeout", [this] { lineTimeout(); }); });
+}
+
+void ReceivePath::setSettings(ReceiveSettings settings)
+{
+    if (settings == m_settings)
+        return;
+    m_settings = std::move(settings);
+    m_renderer.reset();
 }
 
 void ReceivePath::receive(const StampedBytes &input)
 {
     m_timer.setEnabled(false);
 
-    const QString lineFeedTime = m_ui.lineFeedTimeText();
-    const ByteRenderer &renderer = rendererFor(m_ui.lowerBoundText(), m_ui.higherBoundText(), lineFeedTime);
+    const ByteRenderer &renderer = this->renderer();
     const QByteArray &bytes = input.bytes;
     QString chunk = renderer.render(bytes);
 
@@ -32,21 +39,15 @@ void ReceivePath::receive(const StampedBytes &input)
     m_lineByteCount = bytes.size() > Largest - m_lineByteCount ? Largest : m_lineByteCount + bytes.size();
 
     // Negative intervals act like 0 and huge ones are cut inside the timer.
-    m_timer.setInterval(roundToInt32Clamped(NumericValue(lineFeedTime)));
+    m_timer.setInterval(roundToInt32Clamped(NumericValue(m_settings.lineFeedTime)));
     m_display.appendReceived(std::move(chunk), renderer.textMarks(bytes, input.marks));
     m_timer.setEnabled(true);
 }
 
-const ByteRenderer &ReceivePath::rendererFor(const QString &lowerBound, const QString &higherBound,
-                                             const QString &lineFeedTime)
+const ByteRenderer &ReceivePath::renderer()
 {
-    if (!m_renderer || m_rendererBoxes[0] != lowerBound || m_rendererBoxes[1] != higherBound
-        || m_rendererBoxes[2] != lineFeedTime) {
-        m_renderer = ByteRenderer::fromBoxes(lowerBound, higherBound, lineFeedTime);
-        m_rendererBoxes[0] = lowerBound;
-        m_rendererBoxes[1] = higherBound;
-        m_rendererBoxes[2] = lineFeedTime;
-    }
+    if (!m_renderer)
+        m_renderer = ByteRenderer::fromBoxes(m_settings.lowerBound, m_settings.higherBound, m_settings.lineFeedTime);
     return *m_renderer;
 }
 
@@ -70,7 +71,7 @@ void ReceivePath::deviceReturned()
 
 qint64 ReceivePath::lineFeedInterval() const
 {
-    return std::max<qint64>(0, roundToInt32Clamped(NumericValue(m_ui.lineFeedTimeText())));
+    return std::max<qint64>(0, roundToInt32Clamped(NumericValue(m_settings.lineFeedTime)));
 }
 
 qint64 ReceivePath::lineByteCount() const

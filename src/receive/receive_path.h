@@ -15,15 +15,15 @@ namespace quillar {
 
 class DisplayBuffer;
 
-// What the receive path reads from the window's boxes at the moment of use
-// (the window's seam style: see PortToggleUi).
-class ReceiveUi
+// The boxes the receive rules follow, as their texts stand: the window
+// gives them again whenever one changes, and the next read uses them.
+struct ReceiveSettings
 {
-public:
-    virtual ~ReceiveUi() = default;
-    [[nodiscard]] virtual QString lowerBoundText() const = 0;   // Text4
-    [[nodiscard]] virtual QString higherBoundText() const = 0;  // Text2
-    [[nodiscard]] virtual QString lineFeedTimeText() const = 0; // Text1
+    QString lowerBound;   // Text4
+    QString higherBound;  // Text2
+    QString lineFeedTime; // Text1
+
+    friend bool operator==(const ReceiveSettings &, const ReceiveSettings &) = default;
 };
 
 // Turns each read of received bytes into display text, counts bytes in
@@ -34,7 +34,11 @@ class ReceivePath : public QObject
 
 public:
     // clock: where Timer1 reads the time.
-    ReceivePath(DisplayBuffer &display, const ReceiveUi &ui, Clock &clock = Clock::steady(), QObject *parent = nullptr);
+    ReceivePath(DisplayBuffer &display, ReceiveSettings settings, Clock &clock = Clock::steady(),
+                QObject *parent = nullptr);
+
+    // The boxes changed: the next read renders and times with these.
+    void setSettings(ReceiveSettings settings);
 
     // One read of Input: renders every byte into one chunk and appends it once,
     // with Timer1 held while it renders and armed again after the append. A
@@ -68,18 +72,16 @@ public:
     [[nodiscard]] static QString timedLineEnd(qint64 count);
 
 private:
-    [[nodiscard]] const ByteRenderer &rendererFor(const QString &lowerBound, const QString &higherBound,
-                                                  const QString &lineFeedTime);
+    [[nodiscard]] const ByteRenderer &renderer();
 
     DisplayBuffer &m_display;
-    const ReceiveUi &m_ui;
+    ReceiveSettings m_settings;
     LineTimer m_timer;
     qint64 m_lineByteCount = 0;
 
-    // The rendering table of the last read and the box texts it came from:
-    // the boxes seldom change between reads, and small reads are the rule.
+    // The rendering table, made at the first read after the boxes changed:
+    // typing in a box makes none, and small reads are the rule.
     std::optional<ByteRenderer> m_renderer;
-    QString m_rendererBoxes[3];
 };
 
 } // namespace quillar

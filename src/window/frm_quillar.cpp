@@ -81,7 +81,8 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
     MSComm1 = new MSComm(m_settingsFolder, this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     createControls();
-    m_receive = new ReceivePath(m_display, static_cast<const ReceiveUi &>(*this), Clock::steady(), this);
+    m_receive = new ReceivePath(m_display, receiveSettings(), Clock::steady(), this);
+    m_reception = new Reception(*MSComm1, *m_receive, this);
     m_toggle = std::make_unique<PortToggle>(*MSComm1, static_cast<PortToggleUi &>(*this));
     m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), m_settingsFolder);
     Text3->setMenuExtension([this](QMenu &menu) {
@@ -99,24 +100,24 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
 frmQuillar::~frmQuillar()
 {
     // What the port read ahead of the display goes into the logs too, also
-    // when the window goes without being closed: handed over while the
-    // session still takes it, and only then the session goes.
-    if (m_session)
-        m_session->deliverPending();
-    m_session.reset();
+    // when the window goes without being closed; the session goes while the
+    // display it follows is still here.
+    m_reception->endSession();
 }
 
 void frmQuillar::startLongSession(const LongSessionOptions &options, Clock &clock)
 {
-    m_session = std::make_unique<LongSession>(options, *MSComm1, *m_toggle, m_display, clock);
-    connect(m_session.get(), &LongSession::logFailed, this,
+    m_reception->setSession(nullptr); // one before it lets go of the display first
+    m_reception->setSession(std::make_unique<LongSession>(options, *MSComm1, *m_toggle, m_display, clock));
+    LongSession *session = m_reception->session();
+    connect(session, &LongSession::logFailed, this,
             [this](const QString &path, int number, const QString &description) {
                 guarded("log failure", [&] {
                     modalUi().messageBox(this, FileAppender::failureMessage(path, number, description),
                                          QStringLiteral("Quillar"), ModalUi::Icon::Warning);
                 });
             });
-    connect(m_session.get(), &LongSession::deviceReturned, this,
+    connect(session, &LongSession::deviceReturned, this,
             [this] { guarded("device returned", [this] { m_receive->deviceReturned(); }); });
 }
 
@@ -283,8 +284,8 @@ void frmQuillar::placeStrip(const StripLayout &strip)
 void frmQuillar::connectHandlers()
 {
     new KeyPreview(*this, [this] { Form_KeyDown(); });
-    // The serial control's one event, OnComm, whatever it reports.
-    connect(MSComm1, &MSComm::dataReady, this, [this] { MSComm1_OnComm(CommEvent::Receive); });
+    // The serial control's one event, OnComm, but for received bytes: those
+    // go from the port to the logs and the display through m_reception.
     connect(MSComm1, &MSComm::lineEvent, this, &frmQuillar::MSComm1_OnComm);
     connect(MSComm1, &MSComm::deviceLost, this, [this] { MSComm1_OnComm(CommEvent::DeviceLost); });
     // The port opened, whatever opened it. A remote port ends its connect
@@ -309,6 +310,8 @@ void frmQuillar::connectHandlers()
     connect(Command4, &QPushButton::clicked, this, &frmQuillar::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &frmQuillar::Command5_Click);
     connect(txtCom1, &QLineEdit::textChanged, this, &frmQuillar::txtCom1_Change);
+    for (QLineEdit *box : {Text4, Text2, Text1})
+        connect(box, &QLineEdit::textChanged, this, [this] { m_receive->setSettings(receiveSettings()); });
     connect(Text1, &QLineEdit::textChanged, this, &frmQuillar::Text1_Change);
     connect(Text3, &DisplayView::textColumnsMoved, this, &frmQuillar::placeRuler);
     connect(Text3, &DisplayView::timeColumnChanged, this, &frmQuillar::rememberTimeColumn);
@@ -393,8 +396,8 @@ void frmQuillar::rememberTimeColumn(TimeColumn column)
 
 void frmQuillar::stopReconnecting()
 {
-    if (m_session)
-        m_session->userTookOver();
+    if (LongSession *session = m_reception->session())
+        session->userTookOver();
 }
 
 void frmQuillar::paceReads()
@@ -405,18 +408,11 @@ void frmQuillar::paceReads()
 void frmQuillar::MSComm1_OnComm(CommEvent event)
 {
     guarded("MSComm1_OnComm", [this, event] {
-        if (event == CommEvent::Receive) {
-            const StampedBytes input = MSComm1->input();
-            if (m_session)
-                m_session->received(input.bytes);
-            m_receive->receive(input);
-            return;
-        }
         lblStatus->setStatus(commEventStatus(event, txtCom1->text()));
         if (event == CommEvent::DeviceLost) {
             m_toggle->portClosedByControl();
-            if (m_session)
-                m_session->deviceVanished();
+            if (LongSession *session = m_reception->session())
+                session->deviceVanished();
         }
     });
 }
@@ -428,8 +424,8 @@ void frmQuillar::Form_Load()
     if (std::exchange(m_loaded, true))
         return;
     restoreSettings(*this, QDir(m_settingsFolder).filePath(QString::fromLatin1(SettingsFileName)));
-    if (m_session)
-        guarded("Form_Load: reconnect", [this] { m_session->startedUp(); });
+    if (LongSession *session = m_reception->session())
+        guarded("Form_Load: reconnect", [session] { session->startedUp(); });
     guarded("Form_Load: a usable width", [this] {
         if (const double width = restoredWidth(Width()); width != Width())
             setWidth(static_cast<float>(width));
@@ -469,8 +465,7 @@ void frmQuillar::bringOntoAScreen()
 void frmQuillar::closeEvent(QCloseEvent *event)
 {
     // What reached the program before the end goes into the logs too.
-    if (m_session)
-        m_session->deliverPending();
+    m_reception->deliverPending();
     if (m_loaded)
         saveSettings(*this, QDir(m_settingsFolder).filePath(QString::fromLatin1(SettingsFileName)));
     event->accept();
@@ -592,6 +587,10 @@ QString frmQuillar::portBoxText() const
 QString frmQuillar::baudBoxText() const
 {
     return txtBaud1->text();
+}
+ReceiveSettings frmQuillar::receiveSettings() const
+{
+    return {Text4->text(), Text2->text(), Text1->text()};
 }
 QString frmQuillar::lowerBoundText() const
 {

@@ -2,6 +2,7 @@
 
 #include "capture/capture_save.h"
 #include "capture/long_session.h"
+#include "capture/reception.h"
 #include "layout_table.h"
 #include "outer_geometry.h"
 #include "strip_flow.h"
@@ -35,7 +36,7 @@ class StatusLine;
 // delegation. Those rules reach back through their own small interfaces,
 // which the window implements privately. Every child has the design's name
 // as its objectName.
-class frmQuillar : public QWidget, private PortToggleUi, private ReceiveUi, private CaptureUi, private SettingsUi
+class frmQuillar : public QWidget, private PortToggleUi, private CaptureUi, private SettingsUi
 {
     Q_OBJECT
 
@@ -58,7 +59,7 @@ public:
     [[nodiscard]] MSComm &port() const { return *MSComm1; }
     [[nodiscard]] ReceivePath &receivePath() const { return *m_receive; }
     [[nodiscard]] DisplayBuffer &display() { return m_display; }
-    [[nodiscard]] const LongSession *session() const { return m_session.get(); }
+    [[nodiscard]] const LongSession *session() const { return m_reception->session(); }
 
     // What F1 and Command5 run; by default Apri of the help window. Tests count calls.
     void setHelpOpener(std::function<void()> opener) { m_helpOpener = std::move(opener); }
@@ -122,8 +123,11 @@ private:
     [[nodiscard]] double dpi() const;
     void setOuterField(double OuterGeometry::*field, float twips);
 
-    // What the rules read and write on the window (PortToggleUi, ReceiveUi,
-    // CaptureUi, SettingsUi); names they share mean the same control.
+    // The boxes the receive path follows, as they stand.
+    [[nodiscard]] ReceiveSettings receiveSettings() const;
+
+    // What the rules read and write on the window (PortToggleUi, CaptureUi,
+    // SettingsUi); names they share mean the same control.
     [[nodiscard]] QString portBoxText() const override;
     [[nodiscard]] QString baudBoxText() const override;
     [[nodiscard]] QString lowerBoundText() const override;
@@ -170,11 +174,11 @@ private:
     RulerLabel *Label9 = nullptr; // ruler hundreds
     MSComm *MSComm1 = nullptr;
     ReceivePath *m_receive = nullptr;
+    Reception *m_reception = nullptr; // owns the long session, when there is one
 
     std::unique_ptr<PortToggle> m_toggle;
     std::unique_ptr<CaptureSave> m_save;
     std::function<void()> m_helpOpener;
-    std::unique_ptr<LongSession> m_session;
     QString m_settingsFolder;
 
     bool m_loaded = false;

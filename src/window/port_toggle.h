@@ -16,7 +16,7 @@ class NumberedError;
 //
 // Every class that works for the main window reaches back into it the same
 // way: through a small interface of its own like this one, named for what it
-// needs (PortToggleUi, ReceiveUi, CaptureUi, SettingsUi), which the window
+// needs (PortToggleUi, CaptureUi, SettingsUi), which the window
 // implements privately. Tests implement the same interfaces with plain fakes.
 class PortToggleUi
 {

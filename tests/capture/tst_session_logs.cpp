@@ -130,6 +130,39 @@ private slots:
                  qPrintable(log));
     }
 
+    // A session made in place of another while the port runs: each read goes
+    // into one session's logs, the old one's or the new one's, never both nor
+    // neither; what the port had read and not handed over goes to the new one,
+    // and the new text log follows the display from its first line.
+    void sessionReplacedMidStream()
+    {
+        const auto path = [this](const char *name) { return m_dir->filePath(QString::fromLatin1(name)); };
+        m_window->startLongSession({.rawLog = path("a.bin"), .textLog = path("a.log")});
+        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
+        clickOpenClose();
+        QVERIFY(m_device->writeAll("shown\n"));
+        QTRY_VERIFY(m_window->display().text().contains(QStringLiteral("shown")));
+        m_window->port().setLongestReadPause(60000); // after the first hand-over, the rest waits
+        QVERIFY(m_device->writeAll("read\n"));
+        QVERIFY(portHasRead(11));
+        m_window->startLongSession({.rawLog = path("b.bin"), .textLog = path("b.log")});
+        QVERIFY(m_device->writeAll("more\n"));
+        QVERIFY(portHasRead(16));
+        QVERIFY(!m_window->display().text().contains(QStringLiteral("read")));
+        m_window.reset();
+        QCOMPARE(test::fileBytes(path("a.bin")), QByteArray("shown\n"));
+        QCOMPARE(test::fileBytes(path("b.bin")), QByteArray("read\nmore\n"));
+        const QString stamp = QStringLiteral("[-0-9]{10} [:.0-9]{12} ");
+        for (const auto &[log, lines] : {std::pair{"a.log", QStringList{"shown"}}, {"b.log", {"read", "more"}}}) {
+            const QString text = QString::fromUtf8(test::fileBytes(path(log)));
+            QVERIFY2(QRegularExpression(u'^' + stamp + lines.join(QStringLiteral("\\[LF\\]\n") + stamp)
+                                        + QStringLiteral("\\[LF\\]\n$"))
+                         .match(text)
+                         .hasMatch(),
+                     qPrintable(text));
+        }
+    }
+
     // Every line the display showed, stamped, whatever the display then did
     // with it (trimmed, cleared).
     void textLogFollowsTheDisplay()

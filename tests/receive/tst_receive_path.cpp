@@ -9,15 +9,11 @@ using namespace quillar;
 
 namespace {
 
-// The receive path with the three boxes as plain strings the test can edit,
-// on a clock that moves only when the test says so.
-struct Rig final : ReceiveUi
+// The receive path with the three boxes as plain strings the test edits and
+// gives it as the window does, on a clock that moves only when the test says so.
+struct Rig
 {
-    explicit Rig(const QString &lineFeedTime) : t1(lineFeedTime) { }
-
-    QString lowerBoundText() const override { return t4; }
-    QString higherBoundText() const override { return t2; }
-    QString lineFeedTimeText() const override { return t1; }
+    explicit Rig(const QString &lineFeedTime) : settings{QStringLiteral("31"), QStringLiteral("128"), lineFeedTime} { }
 
     // "+N": N ms pass, and the timer fires if its time comes meanwhile;
     // "T=v": Text1 edited to v (its Change event); "T4=v", "T2=v": the
@@ -30,10 +26,12 @@ struct Rig final : ReceiveUi
             if (step.startsWith(QLatin1Char('+'))) {
                 clock.advance(std::chrono::milliseconds(step.mid(1).toLongLong()));
             } else if (step.startsWith(QLatin1String("T="))) {
-                t1 = step.mid(2);
+                settings.lineFeedTime = step.mid(2);
+                path.setSettings(settings);
                 path.lineFeedTimeChanged();
             } else if (step.startsWith(QLatin1String("T4=")) || step.startsWith(QLatin1String("T2="))) {
-                (step[1] == QLatin1Char('4') ? t4 : t2) = step.mid(3);
+                (step[1] == QLatin1Char('4') ? settings.lowerBound : settings.higherBound) = step.mid(3);
+                path.setSettings(settings);
             } else if (step.startsWith(QLatin1Char('@'))) {
                 StampedBytes input;
                 for (const QString &piece : step.split(QLatin1Char('|'))) {
@@ -52,12 +50,10 @@ struct Rig final : ReceiveUi
     // One read, taken now.
     void read(const QByteArray &bytes) { path.receive({bytes, {{0, clock.msSinceEpoch()}}}); }
 
-    QString t4 = QStringLiteral("31");
-    QString t2 = QStringLiteral("128");
-    QString t1;
+    ReceiveSettings settings;
     test::ManualClock clock;
     DisplayBuffer display;
-    ReceivePath path{display, *this, clock};
+    ReceivePath path{display, settings, clock};
 };
 
 } // namespace
