@@ -5,7 +5,6 @@
 #include "port/mscomm.h"
 #include "port/port_device.h"
 #include "receive/display_buffer.h"
-#include "receive/time_column.h"
 #include "support/manual_clock.h"
 #include "window/window_on_device.h"
 
@@ -55,8 +54,6 @@ class TestSessionLogs : public test::WindowOnDevice
         }
         return false;
     }
-
-    test::ManualClock m_clock; // outlives every window whose port reads on it
 
 private slots:
     void initTestCase()
@@ -208,43 +205,6 @@ private slots:
             texts << m.captured(2);
         }
         QCOMPARE(texts, expected);
-    }
-
-    // Lines written 5, 10 and 30 ms and a second apart show those times in
-    // the time column and the text log: each line's is the time the reader
-    // took its first byte from the terminal, however late the window takes
-    // it (here all at once, once the clock has moved on).
-    void lineTimesAreTheReads()
-    {
-        const QString path = m_dir->filePath(QStringLiteral("times.log"));
-        m_window->startLongSession({.textLog = path});
-        m_window->port().setClock(m_clock);
-        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
-        clickOpenClose();
-        quint64 sent = 0;
-        for (const int gap : {0, 5, 10, 30, 1000}) {
-            m_clock.advance(std::chrono::milliseconds(gap));
-            const QByteArray line = "after " + QByteArray::number(gap) + " ms\n";
-            QCOMPARE(m_device->write(line), qint64(line.size()));
-            QVERIFY(portHasRead(sent += line.size()));
-        }
-        m_clock.advance(std::chrono::milliseconds(100));
-        DisplayBuffer &display = m_window->display();
-        QTRY_COMPARE(display.lineCount(), 6);
-        QStringList shown;
-        for (qsizetype line = 0; line < 5; ++line) {
-            shown << lineTimeText(TimeColumn::TimeOfDay, display, line) + u' '
-                    + lineTimeText(TimeColumn::SincePrevious, display, line) + u' '
-                    + lineTimeText(TimeColumn::SinceOpen, display, line);
-        }
-        QCOMPARE(shown,
-                 (QStringList{"12:00:00.000  +0.000", "12:00:00.005 +0.005 +0.005", "12:00:00.015 +0.010 +0.015",
-                              "12:00:00.045 +0.030 +0.045", "12:00:01.045 +1.000 +1.045"}));
-        m_window.reset();
-        QCOMPARE(QString::fromUtf8(test::fileBytes(path)),
-                 QStringLiteral("2026-12-06 12:00:00.000 after 0 ms[LF]\n2026-12-06 12:00:00.005 after 5 ms[LF]\n"
-                                "2026-12-06 12:00:00.015 after 10 ms[LF]\n2026-12-06 12:00:00.045 after 30 ms[LF]\n"
-                                "2026-12-06 12:00:01.045 after 1000 ms[LF]\n"));
     }
 
     // One message naming the file and the reason; the port carries on.

@@ -110,18 +110,18 @@ private slots:
         QTest::addColumn<QString>("lineFeedTime");
         QTest::addColumn<bool>("unplugged"); // or closed and opened by the user
         QTest::addColumn<QString>("display");
-        QTest::addColumn<QStringList>("times"); // of each line
+        QTest::addColumn<QStringList>("times"); // of each line, and since its opening
         QTest::addColumn<QString>("log");
         QTest::newRow("unplugged, lines end at line feeds")
             << "0" << true << "partial\r\nafter[LF]\r\n"
-            << QStringList{"12:00:00.000", "12:00:04.000", ""}
+            << QStringList{"12:00:00.000 +0.000", "12:00:04.000 +0.000", ""}
             << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 after[LF]\n";
         QTest::newRow("unplugged, a timed line end to come")
-            << "9999" << true << "partialafter[LF]" << QStringList{"12:00:00.000"}
+            << "9999" << true << "partialafter[LF]" << QStringList{"12:00:00.000 +0.000"}
             << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 \u21AAafter[LF]\n";
         QTest::newRow("closed and opened by the user")
             << "0" << false << "partialafter[LF]\r\n"
-            << QStringList{"12:00:00.000", ""}
+            << QStringList{"12:00:00.000 +0.000", ""}
             << "2026-12-06 12:00:00.000 partial\n2026-12-06 12:00:04.000 \u21AAafter[LF]\n";
     }
     void lineAcrossAnOpening()
@@ -148,7 +148,9 @@ private slots:
         QTEST(display.text(), "display");
         QStringList times;
         for (qsizetype line = 0; line < display.lineCount(); ++line)
-            times << lineTimeText(TimeColumn::TimeOfDay, display, line);
+            times << (lineTimeText(TimeColumn::TimeOfDay, display, line) + u' '
+                      + lineTimeText(TimeColumn::SinceOpen, display, line))
+                         .trimmed();
         QTEST(times, "times");
         QCOMPARE(m_seam->beeps(), 0);
         m_window.reset();

@@ -125,8 +125,8 @@ private slots:
     }
 
     // A line shows the time its first byte was read, however many reads a
-    // hand-over holds (the window's own, end to end, are the session logs'
-    // test). Times: each line's, in ms after the clock's start.
+    // hand-over holds (the window's own, end to end, are the reconnect
+    // test's). Times: each line's, in ms after the clock's start.
     void lineTimes_data()
     {
         QTest::addColumn<QString>("lineFeedTime");

@@ -46,51 +46,15 @@ public:
     SettingsRecord values{"old", "old", -1, -1, -1, -1, "old", "old", "old"};
     qint64 lineByteCount = 42;
 
-    void setPortBoxText(const QString &t) override
-    {
-        call("txtCom1");
-        values.port = t;
-    }
-    void setBaudBoxText(const QString &t) override
-    {
-        call("txtBaud1");
-        values.baud = t;
-    }
-    void setOuterLeft(double v) override
-    {
-        call("Left");
-        values.left = v;
-    }
-    void setOuterTop(double v) override
-    {
-        call("Top");
-        values.top = v;
-    }
-    void setOuterWidth(double v) override
-    {
-        call("Width");
-        values.width = v;
-    }
-    void setOuterHeight(double v) override
-    {
-        call("Height");
-        values.height = v;
-    }
-    void setLowerBoundText(const QString &t) override
-    {
-        call("Text4");
-        values.lowerBound = t;
-    }
-    void setHigherBoundText(const QString &t) override
-    {
-        call("Text2");
-        values.higherBound = t;
-    }
-    void setLineFeedTimeText(const QString &t) override
-    {
-        call("Text1");
-        values.lineFeedTime = t;
-    }
+    void setPortBoxText(const QString &t) override { set("txtCom1", values.port, t); }
+    void setBaudBoxText(const QString &t) override { set("txtBaud1", values.baud, t); }
+    void setOuterLeft(double v) override { set("Left", values.left, v); }
+    void setOuterTop(double v) override { set("Top", values.top, v); }
+    void setOuterWidth(double v) override { set("Width", values.width, v); }
+    void setOuterHeight(double v) override { set("Height", values.height, v); }
+    void setLowerBoundText(const QString &t) override { set("Text4", values.lowerBound, t); }
+    void setHigherBoundText(const QString &t) override { set("Text2", values.higherBound, t); }
+    void setLineFeedTimeText(const QString &t) override { set("Text1", values.lineFeedTime, t); }
     // A failure escaping the toggle is ignored, and the count it left is reset.
     void togglePort() override
     {
@@ -116,11 +80,13 @@ public:
     QWidget *dialogParent() override { return nullptr; }
 
 private:
-    void call(const char *name)
+    template <typename T>
+    void set(const char *name, T &field, const T &value)
     {
         log << QString::fromLatin1(name);
         if (refuse == QLatin1String(name))
             throw NumberedError(380, QStringLiteral("Invalid property value"));
+        field = value;
     }
 };
 
