@@ -73,6 +73,19 @@ private:
     bool m_lowered = false;
 };
 
+// A UART's driver whose waiting thread is slow to enter its wait: a close
+// that comes meanwhile finds it between its last look and the wait.
+class LateToWait final : public FakeSerialDriver
+{
+public:
+    LateToWait() : FakeSerialDriver({}) { }
+    int waitModemChange(int fd) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return FakeSerialDriver::waitModemChange(fd);
+    }
+};
+
 class TestMSComm : public QObject
 {
     Q_OBJECT
@@ -439,6 +452,16 @@ private slots:
             QVERIFY(openAs(16));
             QCOMPARE(modemWatch(), Watch::Waiting);
             m_comm.setPortOpen(false);
+        }
+        // A close that comes before the waiter is in its wait still ends it.
+        auto late = std::make_unique<LateToWait>();
+        LateToWait &driver = *late;
+        m_fake = std::move(late);
+        m_comm.setDeviceFactory([&driver](const QString &) { return std::make_unique<SerialDevice>(driver); });
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(openAs(16));
+            m_comm.setPortOpen(false);
+            QVERIFY(!m_comm.portOpen());
         }
     }
 
