@@ -113,7 +113,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
 
     DisplayBuffer buffer;
-    DisplayView view(buffer);
+    FrameClock frames(FrameClock::DisplayFrame);
+    DisplayView view(buffer, frames);
     style(view);
     PaintCounter viewPaints;
     view.viewport()->installEventFilter(&viewPaints);

@@ -35,11 +35,11 @@ const QColor FoundColour(150, 120, 0);
 
 } // namespace
 
-DisplayView::DisplayView(DisplayBuffer &buffer, QWidget *parent, Clock &clock)
+DisplayView::DisplayView(DisplayBuffer &buffer, FrameClock &frames, QWidget *parent)
     : QAbstractScrollArea(parent),
       m_buffer(buffer),
       m_cells(font()),
-      m_pacer(new FramePacer(*this, std::chrono::milliseconds(FrameMs), clock))
+      m_pacer(new FramePacer(*this, frames, FrameClock::DisplayFrame))
 {
     setHorizontalScrollBar(new QuietScrollBar(Qt::Horizontal, this));
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));

@@ -2,7 +2,7 @@
 
 #include "cell_font.h"
 #include "receive/display_buffer.h"
-#include "platform/clock.h"
+#include "platform/frame_clock.h"
 #include "receive/time_column.h"
 
 #include <QAbstractScrollArea>
@@ -42,9 +42,9 @@ class TimeGutter;
 // puts the caret elsewhere (a press, even before it drags), appends move
 // neither the view, the caret nor the selection, and cuts at the front leave
 // the same lines in view; scrolled back to the end, it follows again. The model changes at
-// every read; the view catches up at most once a frame, FrameMs after the
-// last one or at once after a rest, and not at all while its window is
-// hidden or minimized.
+// every read; the view catches up on the program's frame clock, after the
+// tick's hand-over, at most once in FrameMs, and not at all while its window
+// is hidden or minimized.
 //
 // Beside the text, outside it, a column may show each line's time (see
 // TimeColumn); below it a find bar opens on Ctrl+F.
@@ -55,12 +55,10 @@ class DisplayView : public QAbstractScrollArea
 public:
     // Blank pixels between the viewport's edge and the first column and line.
     static constexpr int TextMargin = 2;
-    // 25 frames a second: text moves as readably as at the screen's rate,
-    // and a busy line costs less than half the CPU.
-    static constexpr int FrameMs = 40;
+    static constexpr int FrameMs = int(FrameClock::DisplayFrame.count());
 
-    // Frames are paced on `clock`.
-    explicit DisplayView(DisplayBuffer &buffer, QWidget *parent = nullptr, Clock &clock = Clock::steady());
+    // It paints on the ticks of `frames`, which must outlive it.
+    DisplayView(DisplayBuffer &buffer, FrameClock &frames, QWidget *parent = nullptr);
 
     [[nodiscard]] DisplayBuffer &buffer() const { return m_buffer; }
     [[nodiscard]] TextFinder &finder() const;

@@ -6,22 +6,21 @@
 
 namespace quillar {
 
-FramePacer::FramePacer(QWidget &widget, std::chrono::milliseconds frame, Clock &clock)
+FramePacer::FramePacer(QWidget &widget, FrameClock &frames, std::chrono::milliseconds shortest)
     : QObject(&widget),
       m_widget(widget),
-      m_frameTime(frame),
-      m_next(clock)
+      m_frames(frames),
+      m_shortest(shortest)
 {
-    m_now.setSingleShot(true);
-    connect(&m_next, &ClockTimer::timeout, this, &FramePacer::give);
-    connect(&m_now, &QTimer::timeout, this, &FramePacer::give);
+    connect(&frames, &FrameClock::paint, this, &FramePacer::tick);
     widget.installEventFilter(this);
 }
 
 void FramePacer::request()
 {
     m_pending = true;
-    schedule();
+    if (shown())
+        m_frames.request();
 }
 
 void FramePacer::flush()
@@ -30,24 +29,22 @@ void FramePacer::flush()
         give();
 }
 
-void FramePacer::schedule()
+void FramePacer::tick()
 {
-    if (m_next.isActive() || m_now.isActive())
+    if (!m_pending || !shown())
+        return; // the expose that shows the window again asks again
+    if (m_last && m_frames.clock().now() - *m_last < m_shortest) {
+        m_frames.request(); // a later tick
         return;
-    const Clock &clock = m_next.clock();
-    if (!m_last || clock.now() - *m_last >= m_frameTime)
-        m_now.start(0);
-    else
-        m_next.start(std::chrono::ceil<std::chrono::milliseconds>(*m_last + m_frameTime - clock.now()));
+    }
+    give();
 }
 
 void FramePacer::give()
 {
-    m_next.stop();
-    m_now.stop();
     if (!shown())
-        return; // the expose that shows the window again brings the frame
-    m_last = m_next.clock().now();
+        return;
+    m_last = m_frames.clock().now();
     m_pending = false;
     emit frame();
 }
@@ -67,8 +64,8 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
             m_watchedWindow = native;
         }
     }
-    if ((event->type() == QEvent::Show || event->type() == QEvent::Expose) && m_pending)
-        schedule();
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Expose) && m_pending && shown())
+        m_frames.request();
     return false;
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "platform/clock.h"
+#include "platform/frame_clock.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <chrono>
 #include <optional>
@@ -15,18 +14,17 @@ class QWindow;
 namespace quillar {
 
 // Paces how a widget catches up with a model that changes at every read:
-// frame() comes at most once a frame, a frame's time after the last one, or
-// in the next pass of the event loop after a rest, so that data after a
-// pause shows in the wake-up that read it. While the widget's window is
-// hidden or minimized no frame comes; the show or expose that brings it
-// back brings the frame asked for meanwhile.
+// frame() comes on a tick of the program's frame clock, after that tick's
+// hand-over, and at least `shortest` after the last frame (the clock ticks
+// faster while a short quiet time ends lines). While the widget's window is
+// hidden or minimized no frame comes; the show or expose that brings it back
+// brings the frame asked for meanwhile.
 class FramePacer : public QObject
 {
     Q_OBJECT
 
 public:
-    // Frames of `frame` for `widget`, timed on `clock`.
-    FramePacer(QWidget &widget, std::chrono::milliseconds frame, Clock &clock = Clock::steady());
+    FramePacer(QWidget &widget, FrameClock &frames, std::chrono::milliseconds shortest);
 
     // Something changed: a frame is due.
     void request();
@@ -42,15 +40,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void schedule();
+    void tick();
     void give();
     [[nodiscard]] bool shown() const;
 
     QWidget &m_widget;
-    const std::chrono::milliseconds m_frameTime;
+    FrameClock &m_frames;
+    const std::chrono::milliseconds m_shortest;
     bool m_pending = false;
-    ClockTimer m_next;
-    QTimer m_now;
     std::optional<Clock::TimePoint> m_last;
     QPointer<QWindow> m_watchedWindow;
 };

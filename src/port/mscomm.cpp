@@ -37,9 +37,7 @@ MSComm::MSComm(QString settingsFolder, QObject *parent)
       }),
       m_settingsFolder(std::move(settingsFolder))
 {
-    m_frame.setSingleShot(true);
-    m_frame.setTimerType(Qt::PreciseTimer);
-    connect(&m_frame, &QTimer::timeout, this, &MSComm::deliverFrame);
+    connect(m_frames, &FrameClock::handOver, this, &MSComm::deliverFrame);
 }
 
 MSComm::~MSComm()
@@ -154,7 +152,6 @@ void MSComm::finishOpen()
     m_vanishing = false;
     m_receiveScheduled = false;
     m_announced = 0;
-    m_sinceDelivery.invalidate();
     m_device->notifyAfter(0);
     emit portOpenChanged(true);
 }
@@ -171,7 +168,6 @@ bool MSComm::portConnecting() const
 
 void MSComm::closePort()
 {
-    m_frame.stop();
     m_vanishing = false;
     m_devicePath.clear();
     if (!m_device)
@@ -221,27 +217,23 @@ QString MSComm::devicePath() const
     return m_devicePath;
 }
 
-void MSComm::setLongestReadPause(int milliseconds)
+void MSComm::setFrameClock(FrameClock &frames)
 {
-    m_longestPause = std::max(0, milliseconds);
+    disconnect(m_frames, &FrameClock::handOver, this, &MSComm::deliverFrame);
+    m_frames = &frames;
+    connect(m_frames, &FrameClock::handOver, this, &MSComm::deliverFrame);
 }
 
-// The device read more. After a rest it is handed over at once; within a
-// pause of the last hand-over, at the pause's end.
+// The device read more: it goes at the next tick.
 void MSComm::arrived()
 {
-    if (!portOpen() || m_vanishing)
-        return;
-    const qint64 since = m_sinceDelivery.isValid() ? m_sinceDelivery.elapsed() : m_longestPause;
-    if (since >= m_longestPause)
-        deliverFrame();
-    else if (!m_frame.isActive())
-        m_frame.start(int(m_longestPause - since));
+    if (portOpen() && !m_vanishing)
+        m_frames->request();
 }
 
-// Hands over what arrived since the last time, then either waits a pause for
-// more (a busy line) or, when nothing came, rests until the device reads
-// again.
+// Each tick hands over what arrived since the last one and asks for the next
+// tick, to look again a frame later (a busy line); when nothing came, the port
+// rests until the device reads again.
 void MSComm::deliverFrame()
 {
     if (!portOpen() || m_vanishing)
@@ -252,11 +244,7 @@ void MSComm::deliverFrame()
         return;
     }
     m_announced = total;
-    m_sinceDelivery.start();
-    if (m_longestPause > 0)
-        m_frame.start(m_longestPause);
-    else
-        m_device->notifyAfter(total);
+    m_frames->request();
     deliverReceive();
 }
 
@@ -285,7 +273,6 @@ void MSComm::deviceGone()
         return;
     m_vanishing = true;
     m_vanishWaiting = -1;
-    m_frame.stop();
     QMetaObject::invokeMethod(this, &MSComm::finishVanish, Qt::QueuedConnection);
 }
 

@@ -3,15 +3,14 @@
 #include "port/comm_settings.h"
 #include "port/toggle_port.h"
 #include "platform/clock.h"
+#include "platform/frame_clock.h"
 #include "port/system_ports.h"
 #include "platform/comm_events.h"
 #include "platform/stamped_bytes.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -105,12 +104,14 @@ public:
     // read since was read before it.
     [[nodiscard]] qint64 openedAtMs() const { return m_openedAtMs; }
 
-    // Bytes that arrive within this long of the last hand-over wait for the
-    // next one, so that a busy line wakes the program once a display frame
-    // rather than at every arrival; the first after a rest goes at once. 0,
-    // the default, hands over every arrival. The device has read them all
-    // the same: nothing waits in the system meanwhile.
-    void setLongestReadPause(int milliseconds);
+    // The frames the port hands over on: what arrives within a frame of the
+    // last tick waits for the next one, so that a busy line wakes the program
+    // once a frame rather than at every arrival; the first after a rest goes
+    // at once. The device has read it all the same: nothing waits in the
+    // system meanwhile. Until given the program's, the port's own clock, with
+    // no length, hands over every arrival. `frames` must outlive the port.
+    void setFrameClock(FrameClock &frames);
+    [[nodiscard]] FrameClock &frameClock() const { return *m_frames; }
 
 signals:
     void dataReady();
@@ -138,10 +139,9 @@ private:
     Clock *m_clock = &Clock::steady();
     qint64 m_openedAtMs = 0;
     std::unique_ptr<PortDevice> m_device;
-    QTimer m_frame;
-    QElapsedTimer m_sinceDelivery;
+    FrameClock m_ownFrames{std::chrono::milliseconds(0)};
+    FrameClock *m_frames = &m_ownFrames;
     quint64 m_announced = 0;
-    int m_longestPause = 0;
     std::int16_t m_commPort = 1;
     CommSettings m_settings;
     QString m_devicePath;

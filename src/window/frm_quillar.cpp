@@ -78,8 +78,10 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
     setMinimumWidth(twipsToPixels(narrowestStrip(), dpi()));
     m_placement = new WindowPlacement(*this);
 
+    m_frames = new FrameClock(FrameClock::DisplayFrame, Clock::steady(), this);
     MSComm1 = new MSComm(m_settingsFolder, this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
+    MSComm1->setFrameClock(*m_frames);
     createControls();
     m_receive = new ReceivePath(m_display, receiveSettings(), Clock::steady(), this);
     m_reception = new Reception(*MSComm1, *m_receive, this);
@@ -187,7 +189,7 @@ void frmQuillar::createControls()
             break;
         }
         case ControlKind::Display: {
-            auto *view = new DisplayView(m_display, this);
+            auto *view = new DisplayView(m_display, *m_frames, this);
             view->setFont(displayFont());
             view->setFocusPolicy(Qt::StrongFocus);
             setColour(*view, QPalette::Base, systemColour(SystemColour::WindowText));
@@ -402,7 +404,7 @@ void frmQuillar::stopReconnecting()
 
 void frmQuillar::paceReads()
 {
-    MSComm1->setLongestReadPause(read_pacing::longestPause(m_receive->lineFeedInterval()));
+    m_frames->setFrame(std::chrono::milliseconds(read_pacing::longestPause(m_receive->lineFeedInterval())));
 }
 
 void frmQuillar::MSComm1_OnComm(CommEvent event)

@@ -26,6 +26,7 @@ class QPushButton;
 namespace quillar {
 
 class DisplayView;
+class FrameClock;
 class MSComm;
 class RulerLabel;
 class StatusLine;
@@ -174,6 +175,8 @@ private:
     RulerLabel *Label9 = nullptr; // ruler hundreds
     MSComm *MSComm1 = nullptr;
     ReceivePath *m_receive = nullptr;
+    // The one frame the port hands over on and the display paints on.
+    FrameClock *m_frames = nullptr;
     Reception *m_reception = nullptr; // owns the long session, when there is one
 
     std::unique_ptr<PortToggle> m_toggle;

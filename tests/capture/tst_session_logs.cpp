@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 using namespace quillar;
+using namespace std::chrono_literals;
 using quillar::test::ScriptedUi;
 
 namespace {
@@ -107,7 +108,7 @@ private slots:
         m_window->startLongSession({.rawLog = raw ? rawPath : QString(), .textLog = text ? textPath : QString()});
         child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
         clickOpenClose();
-        m_window->port().setLongestReadPause(60000); // after the first hand-over, the rest waits
+        m_window->port().frameClock().setFrame(60s); // after the first hand-over, the rest waits
         QVERIFY(m_device->writeAll("shown\n"));
         QTRY_VERIFY(m_window->display().text().contains(QStringLiteral("shown")));
         QVERIFY(m_device->writeAll("read"));
@@ -139,7 +140,7 @@ private slots:
         clickOpenClose();
         QVERIFY(m_device->writeAll("shown\n"));
         QTRY_VERIFY(m_window->display().text().contains(QStringLiteral("shown")));
-        m_window->port().setLongestReadPause(60000); // after the first hand-over, the rest waits
+        m_window->port().frameClock().setFrame(60s); // after the first hand-over, the rest waits
         QVERIFY(m_device->writeAll("read\n"));
         QVERIFY(portHasRead(11));
         m_window->startLongSession({.rawLog = path("b.bin"), .textLog = path("b.log")});

@@ -30,10 +30,12 @@ const QColor BaseColour(0, 0, 0);
 struct Shown
 {
     DisplayBuffer buffer;
+    FrameClock frames;
     DisplayView view;
 
     explicit Shown(const QString &text = {}, QSize size = {400, 200}, Clock &clock = Clock::steady())
-        : view(buffer, nullptr, clock)
+        : frames(FrameClock::DisplayFrame, clock),
+          view(buffer, frames)
     {
         QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPointSize(10);

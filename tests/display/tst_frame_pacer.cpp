@@ -1,4 +1,5 @@
 #include "display/frame_pacer.h"
+#include "platform/frame_clock.h"
 #include "support/manual_clock.h"
 
 #include <QGuiApplication>
@@ -35,6 +36,14 @@ private slots:
         QTest::newRow("minimized: none until restored")
             << "minimize=0;request=0;advance 100=0;flush=0;restore=1;advance 100=1";
         QTest::newRow("hidden after asking") << "request=1;advance 5=1;request=1;hide=1;advance 100=1;show=2";
+        // The port's ticks are the view's too: a frame asked for after one
+        // waits a frame from it.
+        QTest::newRow("after the port's tick: a frame from it")
+            << "request=1;advance 40=1;tick=1;advance 10=1;request=1;advance 29=1;advance 1=2";
+        // A short quiet time makes the clock's frames short; the view still
+        // catches up once a display frame at most.
+        QTest::newRow("short clock frames: a display frame apart")
+            << "request=1;clock 5=1;advance 5=1;request=1;advance 30=1;advance 5=2;request=2;advance 39=2;advance 1=3";
     }
     void frames()
     {
@@ -46,7 +55,8 @@ private slots:
         widget.resize(200, 100);
         widget.show();
         QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        FramePacer pacer(widget, Frame, clock);
+        FrameClock ticks(Frame, clock);
+        FramePacer pacer(widget, ticks, Frame);
         QSignalSpy frames(&pacer, &FramePacer::frame);
         // A frame's time since the pacer was made: a rest.
         clock.advance(Frame);
@@ -57,6 +67,10 @@ private slots:
                 pacer.request();
             else if (verb == QLatin1String("advance"))
                 clock.advance(std::chrono::milliseconds(ms));
+            else if (verb == QLatin1String("tick"))
+                ticks.request();
+            else if (verb == QLatin1String("clock"))
+                ticks.setFrame(std::chrono::milliseconds(ms));
             else if (verb == QLatin1String("flush"))
                 pacer.flush();
             else if (verb == QLatin1String("hide"))
@@ -78,6 +92,28 @@ private slots:
             QVERIFY2(frames.size() == step.section(QLatin1Char('='), 1).toInt(),
                      qPrintable(step + QStringLiteral(": %1 frames").arg(frames.size())));
         }
+    }
+
+    // A tick hands over first, then paints: what the hand-over brought shows
+    // in the same tick, not a frame later.
+    void handOverThenPaintInOneTick()
+    {
+        test::ManualClock clock;
+        QWidget widget;
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        FrameClock frames(Frame, clock);
+        FramePacer pacer(widget, frames, Frame);
+        QStringList order;
+        connect(&frames, &FrameClock::handOver, &widget, [&] {
+            order << QStringLiteral("hand-over");
+            pacer.request();
+        });
+        connect(&pacer, &FramePacer::frame, &widget, [&] { order << QStringLiteral("frame"); });
+        clock.advance(Frame);
+        frames.request();
+        QTRY_COMPARE(order.size(), 2);
+        QCOMPARE(order.join(u' '), QStringLiteral("hand-over frame"));
     }
 };
 

@@ -1,7 +1,7 @@
 // The serial control end to end, on pseudo-terminals linked as COM<N>.
 #include "port/mscomm.h"
 #include "port/port_device.h"
-#include "port/read_pacing.h"
+#include "platform/frame_clock.h"
 #include "port/serial_device.h"
 #include "support/fake_serial_driver.h"
 #include "support/manual_clock.h"
@@ -37,6 +37,7 @@
 #endif
 
 using namespace quillar;
+using namespace std::chrono_literals;
 using quillar::test::FakeSerialDriver;
 using quillar::test::PseudoTerminal;
 using Watch = SerialDevice::ModemWatch;
@@ -165,7 +166,7 @@ private slots:
     void cleanup()
     {
         m_comm.setPortOpen(false);
-        m_comm.setLongestReadPause(0);
+        m_comm.frameClock().setFrame(0ms);
         m_comm.setClock(Clock::steady());
         m_comm.setDeviceFactory(
             [](const QString &) { return std::make_unique<SerialDevice>(LinuxSerialDriver::instance()); });
@@ -369,7 +370,7 @@ private slots:
     // not yet given a processor is waited for; one asleep while bytes wait is not.
     void hangUpsLoseNothing()
     {
-        m_comm.setLongestReadPause(read_pacing::LongestPauseMs);
+        m_comm.frameClock().setFrame(FrameClock::DisplayFrame);
         QRandomGenerator random(19);
         const auto pause = [&](int fromUs, int toUs) {
             std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(fromUs, toUs)));
