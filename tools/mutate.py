@@ -11,6 +11,7 @@ score, so fix its anchor rather than trust the number.
   /usr/bin/python3 tools/mutate.py 'settings.*' numeric.fraction-zeros
   /usr/bin/python3 tools/mutate.py --check         anchors only, no build
   nice /usr/bin/python3 tools/mutate.py -j1 --scratch build-mutate --keep
+  /usr/bin/python3 tools/mutate.py --without tst_port_toggle   what the rest catches
 
 Standard library only. Not part of CI: a full run takes a long while.
 """
@@ -180,8 +181,9 @@ def prepare_scratch(path):
 # ---- building and testing
 
 class Runner:
-    def __init__(self, scratch, jobs, test_jobs, desktop):
+    def __init__(self, scratch, jobs, test_jobs, desktop, without=()):
         self.scratch = scratch
+        self.without = list(without)
         self.build_dir = scratch / "build"
         self.jobs = jobs
         self.test_jobs = test_jobs
@@ -212,7 +214,7 @@ class Runner:
                # A mutant is seldom written as clang-format would write it:
                # the format check would catch every one, and its scratch copy
                # is no git checkout for the check to list.
-               "-E", "^format$"]
+               "-E", "^(" + "|".join(["format"] + [re.escape(t) for t in self.without]) + ")$"]
         if not self.desktop:
             cmd += ["-LE", "desktop"]
         rc, out = run(cmd, self.scratch, log)
@@ -295,6 +297,8 @@ def main():
     parser.add_argument("-j", type=int, default=2, metavar="N", help="build jobs (default 2)")
     parser.add_argument("--test-jobs", type=int, metavar="N", help="ctest jobs (default: as -j)")
     parser.add_argument("--desktop", action="store_true", help="also run the desktop tier (label desktop)")
+    parser.add_argument("--without", nargs="+", default=[], metavar="TEST",
+                        help="leave these ctest tests out: what does the rest catch without them?")
     parser.add_argument("--mutants", type=Path, default=ROOT / "tools" / "mutants.txt", help="the mutant list")
     parser.add_argument("--scratch", metavar="DIR",
                         help="scratch folder to use and keep; a later run with it rebuilds only what changed")
@@ -321,7 +325,7 @@ def main():
     print(f"scratch tree: {scratch}", flush=True)
     try:
         sync_tree(scratch)
-        runner = Runner(scratch, args.j, args.test_jobs or args.j, args.desktop)
+        runner = Runner(scratch, args.j, args.test_jobs or args.j, args.desktop, args.without)
         with open(scratch / "logs" / "baseline.log", "w", encoding="utf-8") as log:
             if not runner.configure(log) or not runner.build(log)[0]:
                 print(f"the unmutated tree does not build: see {log.name}", file=sys.stderr)

@@ -390,8 +390,10 @@ private slots:
                 sent += burst;
                 pause(0, 3000);
             }
-            for (const QDeadlineTimer deadline(1000); !deadline.hasExpired()
-                 && m_comm.device()->received() < quint64(sent.size()) && !device.inputWaiting();)
+            // Asked in this order, the reader's lock is not waited for while
+            // bytes wait in the system: a reader resting there would hide.
+            for (const QDeadlineTimer deadline(1000); !deadline.hasExpired() && !device.inputWaiting()
+                 && m_comm.device()->received() < quint64(sent.size());)
                 pause(50, 100);
             pause(2000, 6000);
             for (const QDeadlineTimer deadline(2000);
