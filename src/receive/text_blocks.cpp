@@ -72,14 +72,23 @@ QByteArray TextSlice::toUtf8() const
     return utf8;
 }
 
-void TextBlocks::append(const char *bytes, qsizetype count)
+void TextBlocks::append(const char *bytes, qsizetype count, const quint64 *markers)
 {
+    qsizetype done = 0;
     while (count > 0) {
         const qsizetype used = (m_front + m_size) & (TextBlock::Size - 1);
         if (used == 0 && qsizetype(m_blocks.size()) * TextBlock::Size == m_front + m_size)
             m_blocks.push_back(std::make_shared_for_overwrite<TextBlock>());
         const qsizetype n = std::min(count, TextBlock::Size - used);
-        std::memcpy(m_blocks.back()->bytes + used, bytes, std::size_t(n));
+        TextBlock &block = *m_blocks.back();
+        std::memcpy(block.bytes + used, bytes, std::size_t(n));
+        for (qsizetype i = 0; i < n; ++i) {
+            const qsizetype at = used + i;
+            const quint64 bit = quint64(1) << (at & 63);
+            const bool marker = markers && (markers[(done + i) >> 6] >> ((done + i) & 63)) & 1;
+            block.markers[at >> 6] = marker ? block.markers[at >> 6] | bit : block.markers[at >> 6] & ~bit;
+        }
+        done += n;
         m_size += n;
         bytes += n;
         count -= n;
