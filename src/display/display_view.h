@@ -173,6 +173,8 @@ private:
     void move(Motion motion, bool extend);
     void paintLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
                    qsizetype endColumn);
+    void paintShownLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
+                        qsizetype endColumn);
     void paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
     [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
