@@ -451,7 +451,7 @@ void DisplayView::paintEvent(QPaintEvent *event)
 void DisplayView::paintLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
                             qsizetype endColumn)
 {
-    if (m_buffer.showsOtherwise()) {
+    if (m_buffer.paintsShown()) {
         paintShownLine(painter, cells, line, y, firstColumn, endColumn);
         return;
     }

@@ -19,6 +19,11 @@ ShownPainter::ShownPainter(QPainter &painter, const CellFont &cells, const QFont
 
 void ShownPainter::paintBackgrounds(const ShownLine &line, const Frame &frame) const
 {
+    if (line.background != CellStyle::Default) {
+        const qreal left = frame.columnX(frame.firstColumn);
+        m_painter.fillRect(QRectF(left, frame.top, frame.columnX(frame.endColumn) - left, m_cells.lineHeight()),
+                           shownColour(line.background));
+    }
     for (const ShownCell &cell : line.cells) {
         const qsizetype column = line.column[std::size_t(cell.from)];
         const CellStyle &style = cell.style;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colour_carry.h"
+#include "highlight_rules.h"
 #include "line_index.h"
 #include "platform/stamped_bytes.h"
 #include "scrollback.h"
@@ -166,8 +167,13 @@ public:
     [[nodiscard]] ShowChoices showChoices() const { return m_choices; }
     // Whether a choice shows lines otherwise than as their own characters.
     [[nodiscard]] bool showsOtherwise() const { return m_choices.any(); }
-    // A line as the choices show it (with none, its own characters); valid
-    // until the next call.
+    // The highlight rules, applied to every line as it is shown.
+    void setHighlightRules(const QList<HighlightRule> &rules);
+    [[nodiscard]] const QList<HighlightRule> &highlightRules() const { return m_highlighter.rules(); }
+    // Whether lines are painted as shownLine() gives them.
+    [[nodiscard]] bool paintsShown() const { return showsOtherwise() || m_highlighter.active(); }
+    // A line as the choices show it (with none, its own characters), the
+    // highlights applied; valid until the next call.
     [[nodiscard]] const ShownLine &shownLine(qsizetype line) const;
     [[nodiscard]] bool isMarker(qsizetype pos) const { return m_text.isMarker(pos); }
 
@@ -185,7 +191,8 @@ signals:
     // front) or emptied.
     void textChanged();
     void selectionChanged();
-    // The display choices changed: every line may show otherwise.
+    // The display choices or the highlights changed: every line may show
+    // otherwise.
     void showChoicesChanged();
 
 private:
@@ -218,6 +225,7 @@ private:
     DisplayAppendObserver *m_observer = nullptr;
     ShowChoices m_choices;
     ColourCarry m_carry;
+    Highlighter m_highlighter;
     // The line shown last, by its first character's absolute position and
     // its length: painting and the caret's moves ask for it again and again.
     struct ShownCache

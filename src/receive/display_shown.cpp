@@ -81,6 +81,7 @@ const ShownLine &DisplayBuffer::shownLine(qsizetype line) const
     TerminalDecoder decoder(m_choices, exact, m_choices.colours ? m_carry.at(firstLineNumber() + line) : CellStyle{});
     decodeLine(line, decoder);
     m_shown = {start, length, decoder.finish()};
+    m_highlighter.apply(m_shown.line);
     return m_shown.line;
 }
 
@@ -113,6 +114,19 @@ void DisplayBuffer::setShowChoices(ShowChoices choices)
         m_carry.clear();
         carryColours(firstLineNumber(), firstLineNumber() + lineCount() - 1);
     }
+    emit showChoicesChanged();
+}
+
+} // namespace quillar
+
+namespace quillar {
+
+void DisplayBuffer::setHighlightRules(const QList<HighlightRule> &rules)
+{
+    if (rules == m_highlighter.rules())
+        return;
+    m_highlighter.setRules(rules);
+    m_shown = {};
     emit showChoicesChanged();
 }
 

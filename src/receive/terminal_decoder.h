@@ -41,6 +41,8 @@ struct ShownLine
     std::vector<ShownCell> cells;
     std::vector<qsizetype> column;
     qsizetype width = 0;
+    // The whole row's background (a highlight rule's), or Default.
+    quint32 background = CellStyle::Default;
 
     [[nodiscard]] QString text() const;
     // The first of the line's own characters that shows at column or later

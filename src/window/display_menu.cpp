@@ -1,6 +1,7 @@
 #include "display_menu.h"
 
 #include "display/display_view.h"
+#include "highlight_dialog.h"
 #include "receive/display_buffer.h"
 #include "receive/time_column.h"
 
@@ -27,6 +28,7 @@ void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void(
         QObject::connect(choice, &QAction::triggered, &display, [&display, column] { display.setTimeColumn(column); });
     }
     addShowChoices(menu, display.buffer());
+    menu.addAction(QStringLiteral("&Evidenziazioni\u2026"), &display, [&display] { openHighlights(display); });
 }
 
 void addShowChoices(QMenu &menu, DisplayBuffer &buffer)
@@ -44,6 +46,16 @@ void addShowChoices(QMenu &menu, DisplayBuffer &buffer)
     };
     add(QStringLiteral("Colori del &terminale"), now.colours, [](ShowChoices &c, bool on) { c.colours = on; });
     add(QStringLiteral("&UTF-8"), now.utf8, [](ShowChoices &c, bool on) { c.utf8 = on; });
+}
+
+void openHighlights(DisplayView &display)
+{
+    DisplayBuffer &buffer = display.buffer();
+    auto *dialog = new HighlightDialog(buffer.highlightRules(), display.window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &HighlightDialog::rulesAccepted, &buffer,
+                     [&buffer](const QList<HighlightRule> &rules) { buffer.setHighlightRules(rules); });
+    dialog->show();
 }
 
 } // namespace quillar

@@ -316,7 +316,6 @@ void frmQuillar::connectHandlers()
     connect(Text3, &DisplayView::textColumnsMoved, this, &frmQuillar::placeRuler);
     connect(Text3, &DisplayView::timeColumnChanged, this,
             [this](TimeColumn column) { rememberChoice(QStringLiteral("time-column"), timeColumnName(column)); });
-    connect(&m_display, &DisplayBuffer::showChoicesChanged, this, &frmQuillar::rememberShowChoices);
     paceReads();
 }
 
@@ -400,6 +399,26 @@ void frmQuillar::rememberShowChoices()
     const ShowChoices choices = m_display.showChoices();
     rememberChoice(QStringLiteral("terminal-colours"), choices.colours ? QStringLiteral("on") : QStringLiteral("off"));
     rememberChoice(QStringLiteral("utf-8"), choices.utf8 ? QStringLiteral("on") : QStringLiteral("off"));
+    const QList<HighlightRule> &rules = m_display.highlightRules();
+    for (qsizetype i = 0; i < rules.size(); ++i)
+        rememberChoice(QStringLiteral("highlight-%1").arg(i + 1), rules[i].toChoice());
+    rememberChoice(QStringLiteral("highlights"), QString::number(rules.size()));
+}
+
+// The rules the file keeps, the ready ones while it keeps none; a damaged
+// rule is left out.
+QList<HighlightRule> frmQuillar::rememberedHighlights(const QString &choices) const
+{
+    bool counted = false;
+    const int count = ChoicesFile::read(choices, QStringLiteral("highlights")).toInt(&counted);
+    if (!counted)
+        return readyHighlightRules();
+    QList<HighlightRule> rules;
+    for (int i = 1; i <= std::min(count, 100); ++i) {
+        if (auto rule = HighlightRule::fromChoice(ChoicesFile::read(choices, QStringLiteral("highlight-%1").arg(i))))
+            rules.append(*rule);
+    }
+    return rules;
 }
 
 void frmQuillar::stopReconnecting()
@@ -445,6 +464,9 @@ void frmQuillar::Form_Load()
     Text3->setTimeColumn(timeColumnFromName(timeColumn).value_or(TimeColumn::Off));
     const auto on = [&choices](const QString &key) { return ChoicesFile::read(choices, key) == QLatin1String("on"); };
     m_display.setShowChoices({.colours = on(QStringLiteral("terminal-colours")), .utf8 = on(QStringLiteral("utf-8"))});
+    m_display.setHighlightRules(rememberedHighlights(choices));
+    // Remembered from here on, when the user changes them.
+    connect(&m_display, &DisplayBuffer::showChoicesChanged, this, &frmQuillar::rememberShowChoices);
     guarded("Form_Load: back onto a screen", [this] { bringOntoAScreen(); });
 }
 
