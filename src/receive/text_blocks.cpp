@@ -19,6 +19,33 @@ const QChar *windows1252Table()
     return table.data();
 }
 
+namespace {
+
+// Bits from..from+n of source (none: zeros) to at..at+n of target, a word
+// at a time.
+void copyBits(quint64 *target, qsizetype at, const quint64 *source, qsizetype from, qsizetype n)
+{
+    while (n > 0) {
+        const int offset = int(at & 63);
+        const qsizetype take = std::min<qsizetype>(n, 64 - offset);
+        quint64 bits = 0;
+        if (source) {
+            const int sourceOffset = int(from & 63);
+            bits = source[from >> 6] >> sourceOffset;
+            if (sourceOffset + take > 64)
+                bits |= source[(from >> 6) + 1] << (64 - sourceOffset);
+        }
+        const quint64 mask = take == 64 ? ~quint64(0) : (quint64(1) << take) - 1;
+        quint64 &word = target[at >> 6];
+        word = (word & ~(mask << offset)) | ((bits & mask) << offset);
+        at += take;
+        from += take;
+        n -= take;
+    }
+}
+
+} // namespace
+
 TextSlice TextSlice::mid(qsizetype from, qsizetype count) const
 {
     from = std::clamp<qsizetype>(from, 0, m_size);
@@ -82,12 +109,7 @@ void TextBlocks::append(const char *bytes, qsizetype count, const quint64 *marke
         const qsizetype n = std::min(count, TextBlock::Size - used);
         TextBlock &block = *m_blocks.back();
         std::memcpy(block.bytes + used, bytes, std::size_t(n));
-        for (qsizetype i = 0; i < n; ++i) {
-            const qsizetype at = used + i;
-            const quint64 bit = quint64(1) << (at & 63);
-            const bool marker = markers && (markers[(done + i) >> 6] >> ((done + i) & 63)) & 1;
-            block.markers[at >> 6] = marker ? block.markers[at >> 6] | bit : block.markers[at >> 6] & ~bit;
-        }
+        copyBits(block.markers, used, markers, done, n);
         done += n;
         m_size += n;
         bytes += n;

@@ -2,6 +2,7 @@
 #include "receive/receive_path.h"
 #include "support/manual_clock.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace quillar;
@@ -211,6 +212,36 @@ private slots:
         QCOMPARE(characterWidth(U'\uac00'), 2);
         QCOMPARE(characterWidth(U'\U0001F600'), 2);
         QCOMPARE(characterWidth(U'\U0001F650'), 1);
+    }
+
+    // Over many blocks of text and reads of every size, an ESC's marker and a
+    // "[1B]" received as text stay apart: each line shows what was sent but
+    // its resets.
+    void markersKeptApart()
+    {
+        Rig rig;
+        rig.display.setScrollback(1000000);
+        rig.display.setShowChoices({true, false});
+        const char *pieces[] = {"abc", "[1B]", "\x1b[0m", "[", "]", "[1B][0m", "\n"};
+        QRandomGenerator random(27);
+        QByteArray bytes;
+        QStringList expected{QString()};
+        while (bytes.size() < 200000) {
+            const QByteArray piece(pieces[random.bounded(7)]);
+            bytes += piece;
+            if (piece == "\n")
+                expected.back() += QStringLiteral("[LF]"), expected << QString();
+            else if (piece != "\x1b[0m")
+                expected.back() += QString::fromLatin1(piece);
+        }
+        for (qsizetype at = 0; at < bytes.size();) {
+            const qsizetype n = random.bounded(1, 300);
+            rig.receive(bytes.mid(at, n));
+            at += n;
+        }
+        QCOMPARE(rig.display.lineCount(), expected.size());
+        for (qsizetype line = 0; line < expected.size(); ++line)
+            QCOMPARE(rig.display.shownLine(line).text(), expected[line]);
     }
 
     // Clear resets the colours; a cut at the front keeps those the lines
