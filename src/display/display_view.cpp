@@ -18,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -666,16 +667,27 @@ void DisplayView::move(Motion motion, bool extend)
     setFollowing(atEnd());
 }
 
+// While a choice shows the text otherwise, what is copied is what shows.
+QMimeData *DisplayView::clipboardData(qsizetype from, qsizetype to) const
+{
+    if (!m_buffer.showsOtherwise())
+        return new ClipboardText(m_buffer.slice(from, to));
+    auto *data = new QMimeData;
+    data->setText(m_buffer.shownText(from, to));
+    return data;
+}
+
 void DisplayView::copy() const
 {
     if (m_buffer.selLength() > 0)
-        QGuiApplication::clipboard()->setMimeData(new ClipboardText(m_buffer.selectedSlice()));
+        QGuiApplication::clipboard()->setMimeData(
+            clipboardData(m_buffer.selStart(), m_buffer.selStart() + m_buffer.selLength()));
 }
 
 void DisplayView::copyAll() const
 {
     if (m_buffer.length() > 0)
-        QGuiApplication::clipboard()->setMimeData(new ClipboardText(m_buffer.slice(0, m_buffer.length())));
+        QGuiApplication::clipboard()->setMimeData(clipboardData(0, m_buffer.length()));
 }
 
 void DisplayView::selectAll()
@@ -688,7 +700,8 @@ void DisplayView::setSelectionClipboard() const
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (clipboard->supportsSelection() && m_buffer.selLength() > 0)
-        clipboard->setMimeData(new ClipboardText(m_buffer.selectedSlice()), QClipboard::Selection);
+        clipboard->setMimeData(clipboardData(m_buffer.selStart(), m_buffer.selStart() + m_buffer.selLength()),
+                               QClipboard::Selection);
 }
 
 // --- find --------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <utility>
 
 class QMenu;
+class QMimeData;
 
 namespace quillar {
 
@@ -179,6 +180,7 @@ private:
     [[nodiscard]] qreal columnX(qsizetype column) const;
     [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
     void setSelectionClipboard() const;
+    [[nodiscard]] QMimeData *clipboardData(qsizetype from, qsizetype to) const;
 
     DisplayBuffer &m_buffer;
     CellFont m_cells;

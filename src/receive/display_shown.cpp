@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillar {
@@ -120,6 +121,27 @@ void DisplayBuffer::setShowChoices(ShowChoices choices)
 } // namespace quillar
 
 namespace quillar {
+
+QString DisplayBuffer::shownText(qsizetype from, qsizetype to) const
+{
+    from = std::clamp<qsizetype>(from, 0, length());
+    to = std::clamp<qsizetype>(to, from, length());
+    QString text;
+    const qsizetype last = lineOfPosition(to);
+    for (qsizetype line = lineOfPosition(from); line <= last; ++line) {
+        const qsizetype start = lineStart(line);
+        for (const ShownCell &cell : shownLine(line).cells) {
+            if (start + cell.from >= from && start + cell.from < to) {
+                const char32_t code = cell.code;
+                text += QString::fromUcs4(&code, 1);
+            }
+        }
+        const qsizetype end = start + lineLength(line);
+        if (line + 1 < lineCount() && end < to && end + 2 > from)
+            text += QStringLiteral("\r\n");
+    }
+    return text;
+}
 
 void DisplayBuffer::setHighlightRules(const QList<HighlightRule> &rules)
 {

@@ -538,6 +538,17 @@ private slots:
         const QString choices = QString::fromLatin1(ChoicesFileName);
         QCOMPARE(ChoicesFile::read(choices, QStringLiteral("terminal-colours")), QStringLiteral("on"));
         QCOMPARE(ChoicesFile::read(choices, QStringLiteral("utf-8")), QStringLiteral("on"));
+        // A screen reader learns the colours; Copy gives what shows.
+        QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(display)->textInterface();
+        int start = -1, end = -1;
+        const int ok = int(exact.indexOf(QLatin1String("ok")));
+        QVERIFY(text->attributes(ok, &start, &end).contains(QLatin1String("color:rgb(80,200,80);")));
+        QCOMPARE(std::pair(start, end), std::pair(0, ok + 2));
+        QVERIFY(text->attributes(ok + 2, &start, &end).contains(QLatin1String("color:rgb(238,238,238);")));
+        display->selectAll();
+        display->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ok 23\u00b0[LF]\r\n"));
+        m_window->display().setSelection(0, 0);
         // The caret at the line's end stands after what shows.
         QCOMPARE(display->cellRect(m_window->display().lineLength(0)).left(),
                  display->cellRect(0).left() + 10 * display->cellWidth());
