@@ -204,6 +204,7 @@ private:
     [[nodiscard]] QByteArray lineBytes(qsizetype line) const;
     // Decodes line through decoder, byte by byte as the text shows them.
     void decodeLine(qsizetype line, TerminalDecoder &decoder) const;
+    void decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder) const;
     // The colours the lines from..to-1 (sequence numbers) leave to the next.
     void carryColours(qint64 from, qint64 to);
     void cutFront(qsizetype keep);

@@ -52,14 +52,25 @@ QByteArray DisplayBuffer::lineBytes(qsizetype line) const
 
 void DisplayBuffer::decodeLine(qsizetype line, TerminalDecoder &decoder) const
 {
-    const qsizetype start = lineStart(line);
-    const QByteArray bytes = lineBytes(line);
-    const qsizetype length = bytes.size();
+    decodeBytes(line, lineBytes(line), decoder);
+}
+
+void DisplayBuffer::decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder) const
+{
     // The text's own characters are the received bytes as themselves, the
     // markers of the rest, and what the display wrote itself (a "<012>"
     // count, "(LF)"), read as bytes too: they show as they are either way.
+    const qsizetype start = lineStart(line);
+    const qsizetype length = bytes.size();
     const char *data = bytes.constData();
     for (qsizetype i = 0; i < length;) {
+        if (!decoder.showing() && decoder.idle()) {
+            // Following the style alone: only an ESC, or its marker, matters.
+            while (i < length && data[i] != '\x1b' && data[i] != '[')
+                ++i;
+            if (i == length)
+                break;
+        }
         const int byte =
             data[i] == '[' && i + 4 <= length && m_text.isMarker(start + i) ? markerByte(data + i + 1) : -1;
         if (byte >= 0) {
@@ -92,13 +103,13 @@ void DisplayBuffer::carryColours(qint64 from, qint64 to)
     for (qint64 sequence = std::max(from, firstLineNumber()); sequence < to; ++sequence) {
         const auto line = qsizetype(sequence - firstLineNumber());
         const CellStyle start = m_carry.at(sequence);
-        if (!mayHoldEscape(lineBytes(line))) {
+        const QByteArray bytes = lineBytes(line);
+        if (!mayHoldEscape(bytes)) {
             m_carry.set(sequence + 1, start);
             continue;
         }
-        const QString exact = lineText(line);
-        TerminalDecoder decoder(coloursOnly, exact, start);
-        decodeLine(line, decoder);
+        TerminalDecoder decoder(coloursOnly, QStringView(), start);
+        decodeBytes(line, bytes, decoder);
         decoder.finish();
         m_carry.set(sequence + 1, decoder.style());
     }

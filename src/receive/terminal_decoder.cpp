@@ -64,8 +64,11 @@ qsizetype ShownLine::positionAtColumn(qsizetype at) const
 TerminalDecoder::TerminalDecoder(ShowChoices choices, QStringView exact, CellStyle start)
     : m_choices(choices),
       m_exact(exact),
-      m_style(start)
+      m_style(start),
+      m_showing(!exact.isNull())
 {
+    if (!m_showing)
+        return;
     m_line.column.assign(std::size_t(exact.size()) + 1, -1);
     m_line.cells.reserve(std::size_t(exact.size()));
 }
@@ -236,6 +239,8 @@ void TerminalDecoder::fallBack()
 
 void TerminalDecoder::showExact(qsizetype from, qsizetype to)
 {
+    if (!m_showing)
+        return;
     for (qsizetype i = from; i < to; ++i) {
         m_line.column[std::size_t(i)] = m_line.width;
         m_line.cells.push_back({m_exact[i].unicode(), 1, m_style, i, i + 1});
@@ -245,6 +250,8 @@ void TerminalDecoder::showExact(qsizetype from, qsizetype to)
 
 void TerminalDecoder::show(char32_t code, qsizetype from, qsizetype to)
 {
+    if (!m_showing)
+        return;
     const int width = characterWidth(code);
     std::fill(m_line.column.begin() + from, m_line.column.begin() + to, m_line.width);
     m_line.cells.push_back({code, quint8(width), m_style, from, to});
@@ -253,6 +260,8 @@ void TerminalDecoder::show(char32_t code, qsizetype from, qsizetype to)
 
 void TerminalDecoder::hide(qsizetype from, qsizetype to)
 {
+    if (!m_showing)
+        return;
     std::fill(m_line.column.begin() + from, m_line.column.begin() + to, m_line.width);
 }
 

@@ -65,7 +65,8 @@ class TerminalDecoder
 public:
     static constexpr int MaxSequence = 64;
 
-    // exact: the line's own text, which feed() points into.
+    // exact: the line's own text, which feed() points into. Without it (a
+    // null view) the decoder follows the style alone and shows nothing.
     TerminalDecoder(ShowChoices choices, QStringView exact, CellStyle start = {});
 
     // A received byte, shown exactly by the characters from..to of the text.
@@ -75,6 +76,9 @@ public:
     void feedText(qsizetype from, qsizetype to);
     // The line ends: a sequence still open shows its bytes.
     ShownLine finish();
+    // Whether it shows what it is fed, and whether no sequence is open.
+    [[nodiscard]] bool showing() const { return m_showing; }
+    [[nodiscard]] bool idle() const { return m_state == State::Plain; }
     // The style in force after what was fed.
     [[nodiscard]] const CellStyle &style() const { return m_style; }
 
@@ -114,6 +118,7 @@ private:
     std::uint8_t m_low = 0x80;
     std::uint8_t m_high = 0xBF;
     ShownLine m_line;
+    bool m_showing;
 };
 
 } // namespace quillar
