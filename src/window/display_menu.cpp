@@ -44,8 +44,8 @@ void addShowChoices(QMenu &menu, DisplayBuffer &buffer)
             buffer.setShowChoices(choices);
         });
     };
-    add(QStringLiteral("Colori del &terminale"), now.colours, [](ShowChoices &c, bool on) { c.colours = on; });
-    add(QStringLiteral("&UTF-8"), now.utf8, [](ShowChoices &c, bool on) { c.utf8 = on; });
+    add(QStringLiteral("Colori del te&rminale"), now.colours, [](ShowChoices &c, bool on) { c.colours = on; });
+    add(QStringLiteral("UTF-&8"), now.utf8, [](ShowChoices &c, bool on) { c.utf8 = on; });
 }
 
 void openHighlights(DisplayView &display)

@@ -531,8 +531,8 @@ private slots:
                 if (action->text() == text)
                     action->trigger();
         };
-        trigger(QStringLiteral("Colori del &terminale"));
-        trigger(QStringLiteral("&UTF-8"));
+        trigger(QStringLiteral("Colori del te&rminale"));
+        trigger(QStringLiteral("UTF-&8"));
         QCOMPARE(m_window->display().shownLine(0).text(), QStringLiteral("ok 23\u00b0[LF]"));
         QVERIFY(pixels(green) > 10);
         const QString choices = QString::fromLatin1(ChoicesFileName);
@@ -553,8 +553,8 @@ private slots:
         QCOMPARE(display->cellRect(m_window->display().lineLength(0)).left(),
                  display->cellRect(0).left() + 10 * display->cellWidth());
 
-        trigger(QStringLiteral("Colori del &terminale"));
-        trigger(QStringLiteral("&UTF-8"));
+        trigger(QStringLiteral("Colori del te&rminale"));
+        trigger(QStringLiteral("UTF-&8"));
         QCOMPARE(m_window->display().shownLine(0).text(), exact.chopped(2));
         QCOMPARE(pixels(green), 0);
         QCOMPARE(ChoicesFile::read(choices, QStringLiteral("terminal-colours")), QStringLiteral("off"));
