@@ -2,7 +2,9 @@
 
 #include "cell_painter.h"
 
+#include <QHash>
 #include <QPainter>
+#include <QStaticText>
 
 namespace quillar {
 
@@ -101,8 +103,26 @@ void ShownPainter::paintText(CellPainter &glyphs, const ShownLine &line, const F
         font.setItalic(item.italic);
         m_painter.setFont(font);
         m_painter.setPen(item.colour);
-        m_painter.drawText(item.cell, Qt::AlignHCenter | Qt::AlignTop, item.text);
+        const QStaticText &text = laidOut(item.text, font);
+        m_painter.drawStaticText(QPointF(item.cell.center().x() - text.size().width() / 2, item.cell.top()), text);
     }
+}
+
+// A character in a font of the system's choice, laid out once: looking for
+// the font that has it costs far more than drawing it.
+const QStaticText &ShownPainter::laidOut(const QString &text, const QFont &font)
+{
+    static QHash<QString, QStaticText> cache;
+    const QString key = font.key() + QLatin1Char('\n') + text;
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+        if (cache.size() > 4096)
+            cache.clear();
+        QStaticText laid(text);
+        laid.prepare(QTransform(), font);
+        found = cache.insert(key, laid);
+    }
+    return *found;
 }
 
 } // namespace quillar

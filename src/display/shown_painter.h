@@ -8,6 +8,7 @@
 #include <functional>
 
 class QPainter;
+class QStaticText;
 
 namespace quillar {
 
@@ -44,6 +45,7 @@ public:
     void paintText(CellPainter &glyphs, const ShownLine &line, const Frame &frame) const;
 
 private:
+    [[nodiscard]] static const QStaticText &laidOut(const QString &text, const QFont &font);
     [[nodiscard]] QColor foreground(const CellStyle &style, const Frame &frame) const;
     [[nodiscard]] bool visible(qsizetype column, int width, const Frame &frame) const
     {
