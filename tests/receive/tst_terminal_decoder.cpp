@@ -142,6 +142,7 @@ private slots:
         row("largest", false, true, "\xf4\x8f\xbf\xbf", QString::fromUcs4(U"\U0010FFFF", 1));
         row("overlong 2", false, true, "\xc0\xaf\xc1\xbf", "[C0][AF][C1][BF]");
         row("overlong 3", false, true, "\xe0\x80\xaf", "[E0][80][AF]");
+        row("overlong 3 of a cent sign", false, true, "\xe0\x82\xa2", "[E0][82][A2]");
         row("overlong 4", false, true, "\xf0\x8f\xbf\xbf", "[F0][8F][BF][BF]");
         row("surrogate", false, true, "\xed\xa0\x80", "[ED][A0][80]");
         row("past U+10FFFF", false, true, "\xf4\x90\x80\x80", "[F4][90][80][80]");
