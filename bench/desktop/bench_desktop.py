@@ -46,6 +46,12 @@ CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
 # characters, filled at full speed before the run.
 LONG_MEMORY = {'args': ['--scrollback', '100000000'], 'choices': 'time-column=time-of-day\n', 'fill': 90_000_000}
 
+# Colours, UTF-8 and three highlight rules on, fed a coloured boot log; its
+# twins run the same log with every choice off.
+CHOICES = {'choices': 'terminal-colours=on\nutf-8=on\nhighlights=3\n'
+           'highlight-1=on,word,anycase,line,ff8080,error\nhighlight-2=on,word,anycase,match,ffe060,W%20\n'
+           'highlight-3=on,regex,anycase,match,80c0ff,temp%20%5B0-9.%5D%2B\n'}
+
 SCENARIOS = [
     # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud[, path[, extra]]
     # path: the terminal (default); 'rfc2217' or 'tcp' through ser2net; 'feeder-tcp' the feeder's own TCP port
@@ -65,6 +71,12 @@ SCENARIOS = [
     ('full speed, line-feed mode, time column, 100M kept', 0, 'text', '0', 3000000, 'terminal', LONG_MEMORY),
     ('full speed, random bytes, timer mode', 0, 'random', '150', 3000000),
     ('idle, port open, no data', None, 'text', '150', 115200),
+    ('11.5 KB/s, coloured log, line-feed mode, choices off', 11520, 'coloured', '0', 115200),
+    ('11.5 KB/s, coloured log, line-feed mode, choices on', 11520, 'coloured', '0', 115200, 'terminal', CHOICES),
+    ('300 KB/s, coloured log, line-feed mode, choices off', 300000, 'coloured', '0', 3000000),
+    ('300 KB/s, coloured log, line-feed mode, choices on', 300000, 'coloured', '0', 3000000, 'terminal', CHOICES),
+    ('full speed, coloured log, line-feed mode, choices off', 0, 'coloured', '0', 3000000),
+    ('full speed, coloured log, line-feed mode, choices on', 0, 'coloured', '0', 3000000, 'terminal', CHOICES),
     # Typing a text found nowhere: each key searches all 100M characters.
     ('find over 100M kept, no data', None, 'text', '0', 115200, 'terminal', dict(LONG_MEMORY, find='no such text')),
 ]

@@ -3,7 +3,7 @@
 // fast as the reader takes it. Plain POSIX, so that it costs the machine as
 // little as a UART would.
 //
-//   pty_feeder LINK --rate BYTES_PER_S|0 [--period-us 1000] [--pattern text|random] [--tcp PORT]
+//   pty_feeder LINK --rate BYTES_PER_S|0 [--period-us 1000] [--pattern text|coloured|random] [--tcp PORT]
 //
 // With --tcp it plays a remote port instead: it listens on 127.0.0.1:PORT,
 // writes tcp://127.0.0.1:PORT into the file LINK, and writes to the first
@@ -48,11 +48,19 @@ std::vector<char> pattern(const std::string &kind)
             b = static_cast<char>(generator() & 0xff);
         return bytes;
     }
-    // Text lines of about 60 characters, ended by CR LF.
+    // Text lines of about 60 characters, ended by CR LF; coloured, a boot
+    // log's levels in SGR colours with UTF-8 in every third line.
+    const bool coloured = kind == "coloured";
     for (int line = 0; bytes.size() < (1u << 20); ++line) {
-        char text[96];
-        const int n = std::snprintf(text, sizeof text, "%06d The quick brown fox jumps over the lazy dog %04x\r\n",
-                                    line, line & 0xffff);
+        char text[128];
+        const char *level[] = {"\x1b[0;32mI", "\x1b[0;33mW", "\x1b[0;31mE"};
+        const int n = coloured
+            ? std::snprintf(text, sizeof text,
+                            "%s (%06d) boot: temp 23.5 \xc2\xb0"
+                            "C \xe4\xb8\xad %04x\x1b[0m\r\n",
+                            level[line % 3], line, line & 0xffff)
+            : std::snprintf(text, sizeof text, "%06d The quick brown fox jumps over the lazy dog %04x\r\n", line,
+                            line & 0xffff);
         bytes.insert(bytes.end(), text, text + n);
     }
     return bytes;

@@ -2,6 +2,7 @@
 
 #include "receive/display_buffer.h"
 #include "display_view.h"
+#include "shown_painter.h"
 #include "menu_accessible.h"
 #include "platform_widgets/accessible_factory.h"
 #include "read_only_text_accessible.h"
@@ -150,19 +151,72 @@ public:
             *start = *end = -1;
             return {};
         }
+        const QFont f = view()->font();
+        const QPalette &p = view()->palette();
+        const QString font = QStringLiteral("font-family:\"%1\";font-size:%2pt;").arg(f.family()).arg(f.pointSizeF());
+        if (buffer().paintsShown())
+            return font + shownAttributes(offset, start, end);
         // One font and one pair of colours for the whole text.
         *start = 0;
         *end = int(buffer().length());
-        const QFont f = view()->font();
-        const QPalette &p = view()->palette();
-        return QStringLiteral("font-family:\"%1\";font-size:%2pt;font-weight:normal;color:%3;background-color:%4;")
-            .arg(f.family())
-            .arg(f.pointSizeF())
-            .arg(rgb(p.color(QPalette::Text)), rgb(p.color(QPalette::Base)));
+        return font
+            + QStringLiteral("font-weight:normal;color:%1;background-color:%2;")
+                  .arg(rgb(p.color(QPalette::Text)), rgb(p.color(QPalette::Base)));
     }
 
 private:
     DisplayView *view() const { return static_cast<DisplayView *>(widget()); }
+
+    // The style of the shown character at offset (of the one after it, for
+    // a hidden one), over the run of its line that shares it.
+    QString shownAttributes(int offset, int *start, int *end) const
+    {
+        const qsizetype line = buffer().lineOfPosition(offset);
+        const qsizetype lineStart = buffer().lineStart(line);
+        const ShownLine &shown = buffer().shownLine(line);
+        const auto &cells = shown.cells;
+        const qsizetype within = offset - lineStart;
+        std::size_t at = 0;
+        while (at < cells.size() && cells[at].to <= within)
+            ++at;
+        if (at == cells.size()) { // hidden at the line's end, or its line break
+            *start = offset;
+            *end = offset + 1;
+            return plainAttributes(shown);
+        }
+        const CellStyle style = cells[at].style;
+        std::size_t first = at;
+        std::size_t last = at;
+        while (first > 0 && cells[first - 1].style == style)
+            --first;
+        while (last + 1 < cells.size() && cells[last + 1].style == style)
+            ++last;
+        // Hidden characters go with the shown one after them.
+        *start = int(lineStart + (first == 0 ? 0 : cells[first - 1].to));
+        *end = int(lineStart + (last + 1 < cells.size() ? cells[last].to : buffer().lineLength(line)));
+        return styleAttributes(style, shown.background);
+    }
+
+    QString plainAttributes(const ShownLine &shown) const { return styleAttributes({}, shown.background); }
+
+    QString styleAttributes(const CellStyle &style, quint32 lineBackground) const
+    {
+        const QPalette &p = view()->palette();
+        QColor fore = style.foreground == CellStyle::Default ? p.color(QPalette::Text) : shownColour(style.foreground);
+        QColor back = style.background != CellStyle::Default ? shownColour(style.background)
+            : lineBackground != CellStyle::Default           ? shownColour(lineBackground)
+                                                             : p.color(QPalette::Base);
+        if (style.has(CellStyle::Reverse))
+            std::swap(fore, back);
+        QString attributes = QStringLiteral("font-weight:%1;color:%2;background-color:%3;")
+                                 .arg(style.has(CellStyle::Bold) ? QStringLiteral("bold") : QStringLiteral("normal"),
+                                      rgb(fore), rgb(back));
+        if (style.has(CellStyle::Italic))
+            attributes += QStringLiteral("font-style:italic;");
+        if (style.has(CellStyle::Underline))
+            attributes += QStringLiteral("text-underline-style:solid;");
+        return attributes;
+    }
     DisplayBuffer &buffer() const { return view()->buffer(); }
 
     QString stretch(std::pair<int, int> range, int *start, int *end) const

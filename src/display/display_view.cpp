@@ -10,6 +10,7 @@
 #include "find_bar.h"
 #include "frame_pacer.h"
 #include "quiet_scroll_bar.h"
+#include "shown_painter.h"
 #include "receive/text_finder.h"
 #include "time_gutter.h"
 
@@ -17,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -81,6 +83,13 @@ DisplayView::DisplayView(DisplayBuffer &buffer, FrameClock &frames, QWidget *par
     });
 
     connect(&m_buffer, &DisplayBuffer::changed, this, &DisplayView::onChanged);
+    connect(&m_buffer, &DisplayBuffer::showChoicesChanged, this, [this] {
+        const bool follow = m_following && m_buffer.selLength() == 0;
+        updateScrollRanges();
+        if (follow)
+            followCaret();
+        updateEverything();
+    });
     m_buffer.setFollowing(true);
     updateScrollRanges();
     new DisplayAnnouncer(*this);
@@ -137,7 +146,7 @@ QRectF DisplayView::cellRect(qsizetype position) const
 {
     position = std::clamp<qsizetype>(position, 0, m_buffer.length());
     const qsizetype line = m_buffer.lineOfPosition(position);
-    const qsizetype column = position - m_buffer.lineStart(line);
+    const qsizetype column = navigation::columnOf(m_buffer, position);
     const qreal y = TextMargin + qreal(line - firstVisibleLine()) * lineHeight();
     return {columnX(column), y, cellWidth(), qreal(lineHeight())};
 }
@@ -151,8 +160,7 @@ bool DisplayView::showsEnd() const
     const QScrollBar *vertical = verticalScrollBar();
     if (vertical->value() < vertical->maximum())
         return false;
-    const qsizetype last = m_buffer.lineCount() - 1;
-    const qreal left = m_buffer.lineLength(last) * cellWidth();
+    const qreal left = navigation::columnOf(m_buffer, m_buffer.length()) * cellWidth();
     const qreal right = left + cellWidth() + 2 * TextMargin;
     const int scrolled = horizontalScrollBar()->value();
     return left >= scrolled - 0.5 && right <= scrolled + viewport()->width() + 0.5;
@@ -296,8 +304,7 @@ void DisplayView::ensureVisible(qsizetype caret)
     else if (line >= vertical->value() + visibleLineCount())
         vertical->setValue(static_cast<int>(line - visibleLineCount() + 1));
 
-    const qsizetype column = caret - m_buffer.lineStart(line);
-    const qreal left = column * cellWidth();
+    const qreal left = navigation::columnOf(m_buffer, caret) * cellWidth();
     const qreal right = left + cellWidth() + 2 * TextMargin;
     QScrollBar *horizontal = horizontalScrollBar();
     const int width = viewport()->width();
@@ -319,7 +326,7 @@ void DisplayView::followCaret()
     if (line < vertical->value() || line >= vertical->value() + visibleLineCount())
         vertical->setValue(static_cast<int>(std::max<qsizetype>(0, line - visibleLineCount() + 1)));
 
-    const qreal left = (caret - m_buffer.lineStart(line)) * cellWidth();
+    const qreal left = navigation::columnOf(m_buffer, caret) * cellWidth();
     const qreal right = left + cellWidth() + 2 * TextMargin;
     QScrollBar *horizontal = horizontalScrollBar();
     const int width = viewport()->width();
@@ -445,6 +452,10 @@ void DisplayView::paintEvent(QPaintEvent *event)
 void DisplayView::paintLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
                             qsizetype endColumn)
 {
+    if (m_buffer.paintsShown()) {
+        paintShownLine(painter, cells, line, y, firstColumn, endColumn);
+        return;
+    }
     const qsizetype start = m_buffer.lineStart(line);
     const qsizetype length = m_buffer.lineLength(line);
     const qsizetype to = std::min(length, endColumn);
@@ -483,6 +494,50 @@ void DisplayView::paintLine(QPainter &painter, CellPainter &cells, qsizetype lin
     paintRun(cells, start, from, selFrom, y, colours.color(QPalette::Text));
     paintRun(cells, start, selFrom, selTo, y, colours.color(QPalette::HighlightedText));
     paintRun(cells, start, selTo, to, y, colours.color(QPalette::Text));
+}
+
+// The same as the choices show the line: the columns come from its shown
+// cells, and positions (marks, selection) map onto them.
+void DisplayView::paintShownLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
+                                 qsizetype endColumn)
+{
+    const ShownLine &shown = m_buffer.shownLine(line);
+    const qsizetype start = m_buffer.lineStart(line);
+    const qsizetype length = m_buffer.lineLength(line);
+    const auto columnAt = [&](qsizetype pos) {
+        return shown.column[std::size_t(std::clamp(pos - start, qsizetype(0), length))];
+    };
+    const QPalette &colours = palette();
+    const qsizetype selStart = m_buffer.selStart();
+    const qsizetype selEnd = selStart + m_buffer.selLength();
+    const ShownPainter::Frame frame{.top = y,
+                                    .firstColumn = firstColumn,
+                                    .endColumn = endColumn,
+                                    .selectedFrom = columnAt(selStart),
+                                    .selectedTo = columnAt(selEnd),
+                                    .text = colours.color(QPalette::Text),
+                                    .base = colours.color(QPalette::Base),
+                                    .selectedText = colours.color(QPalette::HighlightedText),
+                                    .columnX = [this](qsizetype column) { return columnX(column); }};
+    const ShownPainter shownPainter(painter, m_cells, font());
+    shownPainter.paintBackgrounds(shown, frame);
+    const qsizetype found = m_find->finder().patternLength();
+    if (found > 0) {
+        m_find->finder().matchesIn(start, start + length, [&](qsizetype at) {
+            const qsizetype a = columnAt(at);
+            const qsizetype b = columnAt(at + found);
+            painter.fillRect(QRectF(columnX(a), y, (b - a) * cellWidth(), lineHeight()), FoundColour);
+        });
+    }
+    if (frame.selectedFrom < frame.selectedTo) {
+        painter.fillRect(
+            QRectF(columnX(frame.selectedFrom), y, (frame.selectedTo - frame.selectedFrom) * cellWidth(), lineHeight()),
+            colours.color(QPalette::Highlight));
+    }
+    if (line + 1 < m_buffer.lineCount() && selStart < start + length + 2 && selEnd > start + length)
+        painter.fillRect(QRectF(columnX(shown.width), y, cellWidth(), lineHeight()),
+                         colours.color(QPalette::Highlight));
+    shownPainter.paintText(cells, shown, frame);
 }
 
 void DisplayView::paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y,
@@ -612,16 +667,27 @@ void DisplayView::move(Motion motion, bool extend)
     setFollowing(atEnd());
 }
 
+// While a choice shows the text otherwise, what is copied is what shows.
+QMimeData *DisplayView::clipboardData(qsizetype from, qsizetype to) const
+{
+    if (!m_buffer.showsOtherwise())
+        return new ClipboardText(m_buffer.slice(from, to));
+    auto *data = new QMimeData;
+    data->setText(m_buffer.shownText(from, to));
+    return data;
+}
+
 void DisplayView::copy() const
 {
     if (m_buffer.selLength() > 0)
-        QGuiApplication::clipboard()->setMimeData(new ClipboardText(m_buffer.selectedSlice()));
+        QGuiApplication::clipboard()->setMimeData(
+            clipboardData(m_buffer.selStart(), m_buffer.selStart() + m_buffer.selLength()));
 }
 
 void DisplayView::copyAll() const
 {
     if (m_buffer.length() > 0)
-        QGuiApplication::clipboard()->setMimeData(new ClipboardText(m_buffer.slice(0, m_buffer.length())));
+        QGuiApplication::clipboard()->setMimeData(clipboardData(0, m_buffer.length()));
 }
 
 void DisplayView::selectAll()
@@ -634,7 +700,8 @@ void DisplayView::setSelectionClipboard() const
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (clipboard->supportsSelection() && m_buffer.selLength() > 0)
-        clipboard->setMimeData(new ClipboardText(m_buffer.selectedSlice()), QClipboard::Selection);
+        clipboard->setMimeData(clipboardData(m_buffer.selStart(), m_buffer.selStart() + m_buffer.selLength()),
+                               QClipboard::Selection);
 }
 
 // --- find --------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <utility>
 
 class QMenu;
+class QMimeData;
 
 namespace quillar {
 
@@ -171,10 +172,13 @@ private:
     void move(Motion motion, bool extend);
     void paintLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
                    qsizetype endColumn);
+    void paintShownLine(QPainter &painter, CellPainter &cells, qsizetype line, qreal y, qsizetype firstColumn,
+                        qsizetype endColumn);
     void paintRun(CellPainter &cells, qsizetype lineStart, qsizetype from, qsizetype to, qreal y, const QColor &colour);
     [[nodiscard]] qreal columnX(qsizetype column) const;
     [[nodiscard]] std::pair<qsizetype, qreal> gridPointAt(const QPointF &viewportPoint) const;
     void setSelectionClipboard() const;
+    [[nodiscard]] QMimeData *clipboardData(qsizetype from, qsizetype to) const;
 
     DisplayBuffer &m_buffer;
     CellFont m_cells;

@@ -18,7 +18,8 @@ ByteRenderer::ByteRenderer(double lowerBound, double higherBound, bool breakOnLi
                 p.chars[p.length++] = c;
         };
         const double value = b;
-        if (lowerBound < value && value < higherBound) {
+        p.marker = !(lowerBound < value && value < higherBound);
+        if (!p.marker) {
             const char16_t own = byteToChar(static_cast<std::uint8_t>(b)).unicode();
             put(std::u16string_view(&own, 1));
         } else if (b == 13) {
@@ -60,7 +61,7 @@ TimeMarks ByteRenderer::textMarks(QByteArrayView bytes, const TimeMarks &byteMar
     return marks;
 }
 
-QString ByteRenderer::render(QByteArrayView bytes) const
+QString ByteRenderer::render(QByteArrayView bytes, std::vector<quint64> *markers) const
 {
     const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
     const qsizetype n = bytes.size();
@@ -80,6 +81,16 @@ QString ByteRenderer::render(QByteArrayView bytes) const
         out += p.length;
     }
     text.truncate(total);
+    if (markers) {
+        markers->assign(std::size_t(total / 64 + 1), 0);
+        qsizetype at = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const Piece &p = m_pieces[data[i]];
+            if (p.marker)
+                (*markers)[std::size_t(at >> 6)] |= quint64(1) << (at & 63);
+            at += p.length;
+        }
+    }
     return text;
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace quillar {
 
@@ -32,8 +33,10 @@ public:
 
     // The text of one byte.
     [[nodiscard]] QStringView piece(std::uint8_t byte) const;
-    // The text of a whole read, built in one pre-sized string.
-    [[nodiscard]] QString render(QByteArrayView bytes) const;
+    // The text of a whole read, built in one pre-sized string; with markers,
+    // also a bit for each of its characters that opens a byte's marker (see
+    // TextBlock).
+    [[nodiscard]] QString render(QByteArrayView bytes, std::vector<quint64> *markers = nullptr) const;
     // The marks of the bytes' times, moved onto the text render makes of
     // them: each to the first character of its byte.
     [[nodiscard]] TimeMarks textMarks(QByteArrayView bytes, const TimeMarks &byteMarks) const;
@@ -46,6 +49,7 @@ private:
     {
         std::array<char16_t, SlotSize> chars{};
         std::uint8_t length = 0;
+        bool marker = false;
     };
 
     std::array<Piece, 256> m_pieces;

@@ -40,12 +40,12 @@ void DisplayBuffer::append(QString text)
     append(std::move(text), TimeMarks{{0, m_clock()}}, false);
 }
 
-void DisplayBuffer::appendReceived(QString text, TimeMarks arrived)
+void DisplayBuffer::appendReceived(QString text, TimeMarks arrived, std::vector<quint64> markers)
 {
-    append(std::move(text), std::move(arrived), true);
+    append(std::move(text), std::move(arrived), true, markers);
 }
 
-void DisplayBuffer::append(QString text, TimeMarks arrived, bool received)
+void DisplayBuffer::append(QString text, TimeMarks arrived, bool received, const std::vector<quint64> &markers)
 {
     if (!text.isEmpty() && (arrived.empty() || arrived.front().offset > 0))
         arrived.insert(arrived.begin(), {0, m_clock()});
@@ -66,8 +66,11 @@ void DisplayBuffer::append(QString text, TimeMarks arrived, bool received)
         const QByteArray bytes = encodeText(text);
         const qsizetype oldLength = length();
         m_lines.stampLast(arrived.front().ms);
-        m_text.append(bytes.constData(), bytes.size());
+        const qint64 lastBefore = firstLineNumber() + lineCount() - 1;
+        m_text.append(bytes.constData(), bytes.size(), markers.empty() ? nullptr : markers.data());
         indexFrom(oldLength, arrived);
+        if (m_choices.colours)
+            carryColours(lastBefore, firstLineNumber() + lineCount() - 1);
     }
     if (length() > m_limits.safety)
         cutFront(m_limits.kept);
@@ -93,6 +96,7 @@ void DisplayBuffer::clear()
     m_removedCount += length();
     m_text.clear();
     m_lines.clear(m_removedCount);
+    m_carry.clear();
     m_anchor = m_caret = 0;
     emit changed({.text = true,
                   .renumbered = true,
@@ -177,6 +181,7 @@ void DisplayBuffer::cutFront(qsizetype keep)
     // The first kept character starts a line, perhaps in the middle of one,
     // which keeps its time.
     m_lines.removeBefore(m_removedCount);
+    m_carry.dropBefore(firstLineNumber());
     if (keep > 0 && m_text.at(0) == '\n' && lineCount() > 1 && m_lines.start(1) == m_removedCount + 1) {
         // An LF left alone at the front no longer ends a break: it joins the
         // line after it, which keeps its number and time.

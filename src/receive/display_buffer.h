@@ -1,8 +1,11 @@
 #pragma once
 
+#include "colour_carry.h"
+#include "highlight_rules.h"
 #include "line_index.h"
 #include "platform/stamped_bytes.h"
 #include "scrollback.h"
+#include "terminal_decoder.h"
 #include "text_blocks.h"
 
 #include <QObject>
@@ -102,7 +105,9 @@ public:
     void append(QString text);
     // The same for received text, its characters' times in `arrived`: a
     // line that starts in it takes the time of its first character.
-    void appendReceived(QString text, TimeMarks arrived);
+    // markers: a bit for each character that opens a byte's marker
+    // (ByteRenderer::render), none when empty.
+    void appendReceived(QString text, TimeMarks arrived, std::vector<quint64> markers = {});
     // Clear: the empty display.
     void clear();
     // One observer of appended texts, or none (nullptr); not owned.
@@ -155,6 +160,26 @@ public:
 
     // How many characters cuts and clears have taken from the front, in all.
     [[nodiscard]] qint64 removedCount() const { return m_removedCount; }
+    // What the display choices show: the text stays as it is, each line is
+    // shown through them (shownLine). Turning the colours on works out the
+    // colours each kept line starts with.
+    void setShowChoices(ShowChoices choices);
+    [[nodiscard]] ShowChoices showChoices() const { return m_choices; }
+    // Whether a choice shows lines otherwise than as their own characters.
+    [[nodiscard]] bool showsOtherwise() const { return m_choices.any(); }
+    // The highlight rules, applied to every line as it is shown.
+    void setHighlightRules(const QList<HighlightRule> &rules);
+    [[nodiscard]] const QList<HighlightRule> &highlightRules() const { return m_highlighter.rules(); }
+    // Whether lines are painted as shownLine() gives them.
+    [[nodiscard]] bool paintsShown() const { return showsOtherwise() || m_highlighter.active(); }
+    // A line as the choices show it (with none, its own characters), the
+    // highlights applied; valid until the next call.
+    [[nodiscard]] const ShownLine &shownLine(qsizetype line) const;
+    // The characters from..to as the choices show them, lines joined by
+    // CR LF: what Copy gives while a choice is on.
+    [[nodiscard]] QString shownText(qsizetype from, qsizetype to) const;
+    [[nodiscard]] bool isMarker(qsizetype pos) const { return m_text.isMarker(pos); }
+
     // The number of line 0, counting every line the display ever held: a cut
     // raises it by the lines it took whole, and the lines kept keep their
     // numbers. A view that moves by that many lines without painting still
@@ -169,9 +194,19 @@ signals:
     // front) or emptied.
     void textChanged();
     void selectionChanged();
+    // The display choices or the highlights changed: every line may show
+    // otherwise.
+    void showChoicesChanged();
 
 private:
-    void append(QString text, TimeMarks arrived, bool received);
+    void append(QString text, TimeMarks arrived, bool received, const std::vector<quint64> &markers = {});
+    // The line's characters as the code page's bytes.
+    [[nodiscard]] QByteArray lineBytes(qsizetype line) const;
+    // Decodes line through decoder, byte by byte as the text shows them.
+    void decodeLine(qsizetype line, TerminalDecoder &decoder) const;
+    void decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder) const;
+    // The colours the lines from..to-1 (sequence numbers) leave to the next.
+    void carryColours(qint64 from, qint64 to);
     void cutFront(qsizetype keep);
     void indexFrom(qsizetype from, const TimeMarks &arrived);
     // The number of the line that holds a position counted from the first
@@ -192,6 +227,18 @@ private:
     std::vector<qint64> m_opened;
     bool m_openedSinceReceived = false;
     DisplayAppendObserver *m_observer = nullptr;
+    ShowChoices m_choices;
+    ColourCarry m_carry;
+    Highlighter m_highlighter;
+    // The line shown last, by its first character's absolute position and
+    // its length: painting and the caret's moves ask for it again and again.
+    struct ShownCache
+    {
+        qint64 start = -1;
+        qsizetype length = -1;
+        ShownLine line;
+    };
+    mutable ShownCache m_shown;
 };
 
 } // namespace quillar

@@ -28,20 +28,31 @@ qsizetype lineEnd(const DisplayBuffer &buffer, qsizetype line)
 
 qsizetype columnOf(const DisplayBuffer &buffer, qsizetype pos)
 {
-    return pos - buffer.lineStart(buffer.lineOfPosition(pos));
+    const qsizetype line = buffer.lineOfPosition(pos);
+    const qsizetype within = pos - buffer.lineStart(line);
+    if (!buffer.showsOtherwise())
+        return within;
+    return buffer.shownLine(line).column[std::size_t(std::min(within, buffer.lineLength(line)))];
 }
 
 qsizetype positionInLine(const DisplayBuffer &buffer, qsizetype line, qsizetype column)
 {
     line = std::clamp<qsizetype>(line, 0, buffer.lineCount() - 1);
-    return buffer.lineStart(line) + std::clamp<qsizetype>(column, 0, buffer.lineLength(line));
+    column = std::max<qsizetype>(column, 0);
+    if (buffer.showsOtherwise())
+        return buffer.lineStart(line) + buffer.shownLine(line).positionAtColumn(column);
+    return buffer.lineStart(line) + std::min(column, buffer.lineLength(line));
 }
 
+// With the choices on, a step goes over a whole shown character and what
+// hides beside it, so the caret moves at every step.
 qsizetype nextPosition(const DisplayBuffer &buffer, qsizetype pos)
 {
     const qsizetype line = buffer.lineOfPosition(pos);
     if (pos == lineEnd(buffer, line) && line + 1 < buffer.lineCount())
         return buffer.lineStart(line + 1);
+    if (buffer.showsOtherwise() && pos < lineEnd(buffer, line))
+        return positionInLine(buffer, line, columnOf(buffer, pos) + 1);
     return std::min(pos + 1, buffer.length());
 }
 
@@ -50,6 +61,14 @@ qsizetype previousPosition(const DisplayBuffer &buffer, qsizetype pos)
     const qsizetype line = buffer.lineOfPosition(pos);
     if (pos == buffer.lineStart(line) && line > 0)
         return lineEnd(buffer, line - 1);
+    if (buffer.showsOtherwise() && pos > buffer.lineStart(line)) {
+        const ShownLine &shown = buffer.shownLine(line);
+        qsizetype at = std::min(pos - buffer.lineStart(line), buffer.lineLength(line));
+        const qsizetype column = shown.column[std::size_t(at)];
+        while (at > 0 && shown.column[std::size_t(at - 1)] >= column)
+            --at;
+        return buffer.lineStart(line) + (at == 0 ? 0 : shown.positionAtColumn(shown.column[std::size_t(at - 1)]));
+    }
     return std::max<qsizetype>(pos - 1, 0);
 }
 

@@ -33,14 +33,15 @@ void ReceivePath::receive(const StampedBytes &input)
 
     const ByteRenderer &renderer = this->renderer();
     const QByteArray &bytes = input.bytes;
-    QString chunk = renderer.render(bytes);
+    std::vector<quint64> markers;
+    QString chunk = renderer.render(bytes, &markers);
 
     constexpr qint64 Largest = std::numeric_limits<qint64>::max();
     m_lineByteCount = bytes.size() > Largest - m_lineByteCount ? Largest : m_lineByteCount + bytes.size();
 
     // Negative intervals act like 0 and huge ones are cut inside the timer.
     m_timer.setInterval(roundToInt32Clamped(NumericValue(m_settings.lineFeedTime)));
-    m_display.appendReceived(std::move(chunk), renderer.textMarks(bytes, input.marks));
+    m_display.appendReceived(std::move(chunk), renderer.textMarks(bytes, input.marks), std::move(markers));
     m_timer.setEnabled(true);
 }
 

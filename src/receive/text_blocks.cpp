@@ -19,6 +19,33 @@ const QChar *windows1252Table()
     return table.data();
 }
 
+namespace {
+
+// Bits from..from+n of source (none: zeros) to at..at+n of target, a word
+// at a time.
+void copyBits(quint64 *target, qsizetype at, const quint64 *source, qsizetype from, qsizetype n)
+{
+    while (n > 0) {
+        const int offset = int(at & 63);
+        const qsizetype take = std::min<qsizetype>(n, 64 - offset);
+        quint64 bits = 0;
+        if (source) {
+            const int sourceOffset = int(from & 63);
+            bits = source[from >> 6] >> sourceOffset;
+            if (sourceOffset + take > 64)
+                bits |= source[(from >> 6) + 1] << (64 - sourceOffset);
+        }
+        const quint64 mask = take == 64 ? ~quint64(0) : (quint64(1) << take) - 1;
+        quint64 &word = target[at >> 6];
+        word = (word & ~(mask << offset)) | ((bits & mask) << offset);
+        at += take;
+        from += take;
+        n -= take;
+    }
+}
+
+} // namespace
+
 TextSlice TextSlice::mid(qsizetype from, qsizetype count) const
 {
     from = std::clamp<qsizetype>(from, 0, m_size);
@@ -72,14 +99,18 @@ QByteArray TextSlice::toUtf8() const
     return utf8;
 }
 
-void TextBlocks::append(const char *bytes, qsizetype count)
+void TextBlocks::append(const char *bytes, qsizetype count, const quint64 *markers)
 {
+    qsizetype done = 0;
     while (count > 0) {
         const qsizetype used = (m_front + m_size) & (TextBlock::Size - 1);
         if (used == 0 && qsizetype(m_blocks.size()) * TextBlock::Size == m_front + m_size)
             m_blocks.push_back(std::make_shared_for_overwrite<TextBlock>());
         const qsizetype n = std::min(count, TextBlock::Size - used);
-        std::memcpy(m_blocks.back()->bytes + used, bytes, std::size_t(n));
+        TextBlock &block = *m_blocks.back();
+        std::memcpy(block.bytes + used, bytes, std::size_t(n));
+        copyBits(block.markers, used, markers, done, n);
+        done += n;
         m_size += n;
         bytes += n;
         count -= n;

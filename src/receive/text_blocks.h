@@ -13,11 +13,16 @@ namespace quillar {
 // (platform/codepage.h), so its text is kept as those bytes: half what the
 // same text costs as a QString, for a scrollback of a hundred million
 // characters.
+//
+// Beside each character one bit says whether it is the '[' that opens the
+// marker of a received byte ("[1B]", "[CR]"), not a '[' received as itself:
+// the display's choices read the bytes back from the text with it.
 struct TextBlock
 {
     static constexpr int Bits = 16;
     static constexpr qsizetype Size = qsizetype(1) << Bits;
     char bytes[Size];
+    quint64 markers[Size / 64];
 };
 
 // A stretch of the text that stays as it was whatever the display does
@@ -73,7 +78,14 @@ public:
         return m_blocks[static_cast<std::size_t>(p >> TextBlock::Bits)]->bytes[p & (TextBlock::Size - 1)];
     }
 
-    void append(const char *bytes, qsizetype count);
+    // markers: a bit for each character, or nullptr for none.
+    void append(const char *bytes, qsizetype count, const quint64 *markers = nullptr);
+    [[nodiscard]] bool isMarker(qsizetype pos) const
+    {
+        const qsizetype p = pos + m_front;
+        const qsizetype within = p & (TextBlock::Size - 1);
+        return (m_blocks[static_cast<std::size_t>(p >> TextBlock::Bits)]->markers[within >> 6] >> (within & 63)) & 1;
+    }
     void removeFront(qsizetype count);
     void clear();
 

@@ -1,6 +1,8 @@
 #include "display_menu.h"
 
 #include "display/display_view.h"
+#include "highlight_dialog.h"
+#include "receive/display_buffer.h"
 #include "receive/time_column.h"
 
 #include <QActionGroup>
@@ -25,6 +27,35 @@ void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void(
         choices->addAction(choice);
         QObject::connect(choice, &QAction::triggered, &display, [&display, column] { display.setTimeColumn(column); });
     }
+    addShowChoices(menu, display.buffer());
+    menu.addAction(QStringLiteral("&Evidenziazioni\u2026"), &display, [&display] { openHighlights(display); });
+}
+
+void addShowChoices(QMenu &menu, DisplayBuffer &buffer)
+{
+    const ShowChoices now = buffer.showChoices();
+    const auto add = [&](const QString &label, bool checked, auto set) {
+        QAction *choice = menu.addAction(label);
+        choice->setCheckable(true);
+        choice->setChecked(checked);
+        QObject::connect(choice, &QAction::toggled, &buffer, [&buffer, set](bool on) {
+            ShowChoices choices = buffer.showChoices();
+            set(choices, on);
+            buffer.setShowChoices(choices);
+        });
+    };
+    add(QStringLiteral("Colori del te&rminale"), now.colours, [](ShowChoices &c, bool on) { c.colours = on; });
+    add(QStringLiteral("UTF-&8"), now.utf8, [](ShowChoices &c, bool on) { c.utf8 = on; });
+}
+
+void openHighlights(DisplayView &display)
+{
+    DisplayBuffer &buffer = display.buffer();
+    auto *dialog = new HighlightDialog(buffer.highlightRules(), display.window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &HighlightDialog::rulesAccepted, &buffer,
+                     [&buffer](const QList<HighlightRule> &rules) { buffer.setHighlightRules(rules); });
+    dialog->show();
 }
 
 } // namespace quillar

@@ -6,12 +6,19 @@ class QMenu;
 
 namespace quillar {
 
+class DisplayBuffer;
 class DisplayView;
 
 // The window's part of the display's context menu: Save... and Clear, which
 // run the buttons' own handlers (and so give the display the focus as they
-// do), and the time column's choices.
+// do), the time column's choices, the choices of what the bytes show as
+// and the highlight rules.
 void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void()> &save,
                     const std::function<void()> &clear);
+
+// Colori del terminale and UTF-8, checked as the display's choices stand.
+void addShowChoices(QMenu &menu, DisplayBuffer &buffer);
+// The highlight rules' dialog, beside the display's window; OK applies them.
+void openHighlights(DisplayView &display);
 
 } // namespace quillar

@@ -316,7 +316,8 @@ void frmQuillar::connectHandlers()
         connect(box, &QLineEdit::textChanged, this, [this] { m_receive->setSettings(receiveSettings()); });
     connect(Text1, &QLineEdit::textChanged, this, &frmQuillar::Text1_Change);
     connect(Text3, &DisplayView::textColumnsMoved, this, &frmQuillar::placeRuler);
-    connect(Text3, &DisplayView::timeColumnChanged, this, &frmQuillar::rememberTimeColumn);
+    connect(Text3, &DisplayView::timeColumnChanged, this,
+            [this](TimeColumn column) { rememberChoice(QStringLiteral("time-column"), timeColumnName(column)); });
     paceReads();
 }
 
@@ -381,19 +382,45 @@ void frmQuillar::appendForcedLineFeed()
 }
 
 // Remembered at once, beside Quillar.ini, by a window that reads them there.
-void frmQuillar::rememberTimeColumn(TimeColumn column)
+void frmQuillar::rememberChoice(const QString &key, const QString &value)
 {
     if (!m_loaded)
         return;
     const QString path = QDir(m_settingsFolder).filePath(QString::fromLatin1(ChoicesFileName));
-    const QString key = QStringLiteral("time-column");
-    if (ChoicesFile::read(path, key) == timeColumnName(column))
+    if (ChoicesFile::read(path, key) == value)
         return; // as start-up read it
     try {
-        ChoicesFile::write(path, key, timeColumnName(column));
+        ChoicesFile::write(path, key, value);
     } catch (const NumberedError &e) {
         reportSettingsUnwritable(path, e, this);
     }
+}
+
+void frmQuillar::rememberShowChoices()
+{
+    const ShowChoices choices = m_display.showChoices();
+    rememberChoice(QStringLiteral("terminal-colours"), choices.colours ? QStringLiteral("on") : QStringLiteral("off"));
+    rememberChoice(QStringLiteral("utf-8"), choices.utf8 ? QStringLiteral("on") : QStringLiteral("off"));
+    const QList<HighlightRule> &rules = m_display.highlightRules();
+    for (qsizetype i = 0; i < rules.size(); ++i)
+        rememberChoice(QStringLiteral("highlight-%1").arg(i + 1), rules[i].toChoice());
+    rememberChoice(QStringLiteral("highlights"), QString::number(rules.size()));
+}
+
+// The rules the file keeps, the ready ones while it keeps none; a damaged
+// rule is left out.
+QList<HighlightRule> frmQuillar::rememberedHighlights(const QString &choices) const
+{
+    bool counted = false;
+    const int count = ChoicesFile::read(choices, QStringLiteral("highlights")).toInt(&counted);
+    if (!counted)
+        return readyHighlightRules();
+    QList<HighlightRule> rules;
+    for (int i = 1; i <= std::min(count, 100); ++i) {
+        if (auto rule = HighlightRule::fromChoice(ChoicesFile::read(choices, QStringLiteral("highlight-%1").arg(i))))
+            rules.append(*rule);
+    }
+    return rules;
 }
 
 void frmQuillar::stopReconnecting()
@@ -432,10 +459,16 @@ void frmQuillar::Form_Load()
         if (const double width = restoredWidth(Width()); width != Width())
             setWidth(static_cast<float>(width));
     });
-    // Anything but a known name, the file's absence included, is no column.
-    const QString timeColumn = ChoicesFile::read(QDir(m_settingsFolder).filePath(QString::fromLatin1(ChoicesFileName)),
-                                                 QStringLiteral("time-column"));
+    // Anything but a known name, the file's absence included, is no column;
+    // anything but "on" leaves a choice off.
+    const QString choices = QDir(m_settingsFolder).filePath(QString::fromLatin1(ChoicesFileName));
+    const QString timeColumn = ChoicesFile::read(choices, QStringLiteral("time-column"));
     Text3->setTimeColumn(timeColumnFromName(timeColumn).value_or(TimeColumn::Off));
+    const auto on = [&choices](const QString &key) { return ChoicesFile::read(choices, key) == QLatin1String("on"); };
+    m_display.setShowChoices({.colours = on(QStringLiteral("terminal-colours")), .utf8 = on(QStringLiteral("utf-8"))});
+    m_display.setHighlightRules(rememberedHighlights(choices));
+    // Remembered from here on, when the user changes them.
+    connect(&m_display, &DisplayBuffer::showChoicesChanged, this, &frmQuillar::rememberShowChoices);
     guarded("Form_Load: back onto a screen", [this] { bringOntoAScreen(); });
 }
 

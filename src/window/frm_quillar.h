@@ -104,7 +104,10 @@ private:
     void connectHandlers();
     void paceReads();
     void appendForcedLineFeed();
-    void rememberTimeColumn(TimeColumn column);
+    // A display choice, remembered at once in the choices file.
+    void rememberChoice(const QString &key, const QString &value);
+    void rememberShowChoices();
+    [[nodiscard]] QList<HighlightRule> rememberedHighlights(const QString &choices) const;
     void stopReconnecting();
     // The toggle as start-up runs it: the console's port stays closed.
     void openAtStartUp();

@@ -551,6 +551,26 @@ class WorkingDisplay(unittest.TestCase):
         with open(os.path.join(self.q.folder, 'QuillarDisplay.ini')) as f:
             self.assertEqual(f.read(), 'time-column=time-of-day\n')
 
+    def test_terminal_colours_by_pixels_and_attributes(self):
+        """The stream's green level codes turn into green text, told to a screen reader too; off again, none."""
+        self.q.click(self.display)
+        until(lambda: '[1B][32mL' in self.text(), message='a coloured line')
+        def green():
+            return sum(1 for row in self.display_pixels() for (r, g, b) in row if g > 150 and r < 120 and b < 120)
+        self.assertEqual(green(), 0)
+        self.menu('r')
+        pump(0.5)
+        self.assertGreater(until(green, message='green text'), 20)
+        offset = self.text().rindex('[1B][32mL') + len('[1B][32m')
+        attributes, start, end = Atspi.Text.get_attribute_run(self.display, offset, False)
+        self.assertEqual(attributes.get('fg-color'), '80,200,80', attributes)
+        self.assertEqual(self.text()[start:end].replace('[1B][0m', '')[-7:], 'L%06d' % int(self.text()[offset + 1:offset + 7]))
+        self.menu('r')
+        pump(0.5)
+        until(lambda: green() == 0, message='no green text')
+        with open(os.path.join(self.q.folder, 'QuillarDisplay.ini')) as f:
+            self.assertIn('terminal-colours=off\n', f.read())
+
     def test_find_marks_counts_and_follows_the_stream(self):
         self.full()
         x('xdotool', 'key', 'ctrl+f')
@@ -602,7 +622,8 @@ class WorkingDisplay(unittest.TestCase):
                 menu = self.q.find('popup menu', 'Dati ricevuti')
                 names = [a.get_name() for a in children(menu)]
                 self.assertEqual([n for n in names if n], ['Copia', 'Copia tutto', 'Seleziona tutto', 'Trova\u2026',
-                                                          'Salva\u2026', 'Pulisci', "Colonna dell'ora"])
+                                                          'Salva\u2026', 'Pulisci', "Colonna dell'ora",
+                                                          'Colori del terminale', 'UTF-8', 'Evidenziazioni\u2026'])
                 until(lambda: any(e[0] == 'menu item' and e[1] == 1 for e in focused.heard),
                       message='a menu item focused')
                 x('xdotool', 'key', 'Escape')

@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +162,33 @@ void checkLines(const DisplayBuffer &display, const Model &model)
         fail("longest line differs", display.maxLineLength());
 }
 
+// Every line as each choice shows it: with none, its own characters; with
+// any, each character maps to a column, in order, and every shown cell to
+// characters of its line, whose column it stands at.
+void checkShown(DisplayBuffer &display)
+{
+    for (const ShowChoices choices :
+         {ShowChoices{}, ShowChoices{true, false}, ShowChoices{false, true}, ShowChoices{true, true}}) {
+        display.setShowChoices(choices);
+        for (qsizetype line = 0; line < display.lineCount(); ++line) {
+            const ShownLine &shown = display.shownLine(line);
+            const qsizetype length = display.lineLength(line);
+            if (!choices.any() && shown.text() != display.lineText(line))
+                fail("shown without choices differs at line", line);
+            if (qsizetype(shown.column.size()) != length + 1 || shown.column.back() != shown.width)
+                fail("shown columns are not the line's at line", line);
+            if (!std::is_sorted(shown.column.begin(), shown.column.end()))
+                fail("shown columns go back at line", line);
+            for (const ShownCell &cell : shown.cells) {
+                if (cell.from < 0 || cell.to > length || cell.from >= cell.to
+                    || shown.column[std::size_t(cell.from)] + cell.width != shown.column[std::size_t(cell.to)])
+                    fail("a shown cell is not where its characters are, at line", line);
+            }
+        }
+    }
+    display.setShowChoices({});
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -211,10 +239,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             QString expected;
             for (const char byte : read)
                 expected += modelPiece(static_cast<std::uint8_t>(byte), lower, higher, lineFeedMode);
-            const QString rendered = renderer.render(read);
+            std::vector<quint64> markers;
+            const QString rendered = renderer.render(read, &markers);
             if (rendered != expected)
                 fail("rendered text differs, length", rendered.size());
-            display.append(rendered);
+            display.appendReceived(rendered, {}, markers);
             model.append(expected, now);
             count += static_cast<int>(length);
         } else if (op < 0xF0) { // the line-break timer fires
@@ -249,6 +278,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (display.text() != model.text)
         fail("text differs, length", model.text.size());
     checkLines(display, model);
+    checkShown(display);
     while (finder.work()) { }
     if (finder.count() != model.text.count(pattern, Qt::CaseInsensitive))
         fail("find's count differs", finder.count());

@@ -11,6 +11,7 @@
 #include "settings/settings_restore.h"
 #include "window/entry_box.h"
 #include "window/fitted_font.h"
+#include "window/highlight_dialog.h"
 #include "window/layout_table.h"
 #include "window/ruler_label.h"
 #include "window/ruler_text.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QAction>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetricsF>
@@ -492,6 +494,81 @@ private slots:
         QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
         QVERIFY(m_window->close());
         QCOMPARE(fileBytes(ini), record);
+    }
+
+    // The display's choices from its menu: colours and UTF-8 show the bytes
+    // read clean, and off again the exact bytes; both are remembered in the
+    // choices file. A highlight rule made in its dialog marks text that came
+    // before it.
+    void showChoicesSwitch()
+    {
+        QVERIFY(writeFile(QString::fromLatin1(SettingsFileName),
+                          "\"2\",\"9600\",0,0,11000,4500,\"31\",\"128\",\"0\"\r\n")); // lines end on line feeds
+        m_window->Form_Load();
+        QVERIFY(m_window->port().portOpen());
+        QVERIFY(m_device->writeAll("\x1b[32mok\x1b[0m 23\xc2\xb0\n"));
+        const QString exact = QStringLiteral("[1B][32mok[1B][0m 23[C2][B0][LF]\r\n");
+        QTRY_COMPARE(m_window->display().text(), exact);
+        auto *display = child<DisplayView>("Text3");
+        const auto pixels = [display](QRgb near) {
+            display->flushFrame();
+            const QImage image = display->viewport()->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb p = image.pixel(x, y);
+                    count += std::abs(qRed(p) - qRed(near)) + std::abs(qGreen(p) - qGreen(near))
+                            + std::abs(qBlue(p) - qBlue(near))
+                        < 40;
+                }
+            return count;
+        };
+        const QRgb green = qRgb(0x50, 0xC8, 0x50);
+        QCOMPARE(pixels(green), 0);
+        const auto trigger = [display](const QString &text) {
+            const std::unique_ptr<QMenu> menu(display->createContextMenu(nullptr));
+            for (QAction *action : menu->actions())
+                if (action->text() == text)
+                    action->trigger();
+        };
+        trigger(QStringLiteral("Colori del te&rminale"));
+        trigger(QStringLiteral("UTF-&8"));
+        QCOMPARE(m_window->display().shownLine(0).text(), QStringLiteral("ok 23\u00b0[LF]"));
+        QVERIFY(pixels(green) > 10);
+        const QString choices = QString::fromLatin1(ChoicesFileName);
+        QCOMPARE(ChoicesFile::read(choices, QStringLiteral("terminal-colours")), QStringLiteral("on"));
+        QCOMPARE(ChoicesFile::read(choices, QStringLiteral("utf-8")), QStringLiteral("on"));
+        // A screen reader learns the colours; Copy gives what shows.
+        QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(display)->textInterface();
+        int start = -1, end = -1;
+        const int ok = int(exact.indexOf(QLatin1String("ok")));
+        QVERIFY(text->attributes(ok, &start, &end).contains(QLatin1String("color:rgb(80,200,80);")));
+        QCOMPARE(std::pair(start, end), std::pair(0, ok + 2));
+        QVERIFY(text->attributes(ok + 2, &start, &end).contains(QLatin1String("color:rgb(238,238,238);")));
+        display->selectAll();
+        display->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ok 23\u00b0[LF]\r\n"));
+        m_window->display().setSelection(0, 0);
+        // The caret at the line's end stands after what shows.
+        QCOMPARE(display->cellRect(m_window->display().lineLength(0)).left(),
+                 display->cellRect(0).left() + 10 * display->cellWidth());
+
+        trigger(QStringLiteral("Colori del te&rminale"));
+        trigger(QStringLiteral("UTF-&8"));
+        QCOMPARE(m_window->display().shownLine(0).text(), exact.chopped(2));
+        QCOMPARE(pixels(green), 0);
+        QCOMPARE(ChoicesFile::read(choices, QStringLiteral("terminal-colours")), QStringLiteral("off"));
+
+        trigger(QStringLiteral("&Evidenziazioni\u2026"));
+        auto *dialog = m_window->findChild<HighlightDialog *>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->rules(), readyHighlightRules());
+        dialog->addRule({.pattern = QStringLiteral("OK"), .colour = 0x80C0FF});
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(m_window->display().highlightRules().size(), 3);
+        QVERIFY(pixels(qRgb(0x80, 0xC0, 0xFF)) > 10);
+        QCOMPARE(HighlightRule::fromChoice(ChoicesFile::read(choices, QStringLiteral("highlight-3")))->pattern,
+                 QStringLiteral("OK"));
     }
 
     // A failed open marks its box red and says why on the status line; the

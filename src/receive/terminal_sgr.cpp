@@ -1,0 +1,112 @@
+#include "terminal_decoder.h"
+
+#include <vector>
+
+namespace quillar {
+
+namespace {
+
+// A colour given as 5;n or 2;r;g;b after a 38 or 48 at params[at]; moves at
+// past it. False when the form is not one of those.
+bool extendedColour(const std::vector<int> &params, std::size_t &at, quint32 &colour)
+{
+    const std::size_t left = params.size() - at - 1;
+    if (left >= 2 && params[at + 1] == 5 && params[at + 2] <= 255) {
+        colour = CellStyle::palette(params[at + 2]);
+        at += 2;
+        return true;
+    }
+    if (left >= 4 && params[at + 1] == 2 && params[at + 2] <= 255 && params[at + 3] <= 255 && params[at + 4] <= 255) {
+        colour = CellStyle::rgb(params[at + 2], params[at + 3], params[at + 4]);
+        at += 4;
+        return true;
+    }
+    return false;
+}
+
+void attribute(CellStyle &style, int code)
+{
+    switch (code) {
+    case 0:
+        style = CellStyle{};
+        break;
+    case 1:
+        style.attributes |= CellStyle::Bold;
+        break;
+    case 2:
+        style.attributes |= CellStyle::Dim;
+        break;
+    case 3:
+        style.attributes |= CellStyle::Italic;
+        break;
+    case 4:
+        style.attributes |= CellStyle::Underline;
+        break;
+    case 7:
+        style.attributes |= CellStyle::Reverse;
+        break;
+    case 22:
+        style.attributes &= ~(CellStyle::Bold | CellStyle::Dim);
+        break;
+    case 23:
+        style.attributes &= ~CellStyle::Italic;
+        break;
+    case 24:
+        style.attributes &= ~CellStyle::Underline;
+        break;
+    case 27:
+        style.attributes &= ~CellStyle::Reverse;
+        break;
+    case 39:
+        style.foreground = CellStyle::Default;
+        break;
+    case 49:
+        style.background = CellStyle::Default;
+        break;
+    default:
+        if (code >= 30 && code <= 37)
+            style.foreground = CellStyle::palette(code - 30);
+        else if (code >= 40 && code <= 47)
+            style.background = CellStyle::palette(code - 40);
+        else if (code >= 90 && code <= 97)
+            style.foreground = CellStyle::palette(code - 90 + 8);
+        else if (code >= 100 && code <= 107)
+            style.background = CellStyle::palette(code - 100 + 8);
+        // Others (blink, strike-through, fonts...) have no effect here.
+        break;
+    }
+}
+
+} // namespace
+
+// ESC [ params m: false for a 38 or 48 whose colour is malformed, which then
+// shows exactly. A private form (a parameter starting with < = > ?) or one
+// with sub-parameters (:) is hidden and changes nothing.
+bool TerminalDecoder::applySgr()
+{
+    std::vector<int> params{0};
+    for (int i = 2; i + 1 < m_pendingCount; ++i) {
+        const std::uint8_t b = m_pending[i].byte;
+        if (b == ';')
+            params.push_back(0);
+        else if (b >= '0' && b <= '9')
+            params.back() = std::min(params.back() * 10 + (b - '0'), 9999);
+        else
+            return true;
+    }
+    CellStyle style = m_style;
+    for (std::size_t at = 0; at < params.size(); ++at) {
+        const int code = params[at];
+        if (code == 38 || code == 48) {
+            quint32 &colour = code == 38 ? style.foreground : style.background;
+            if (!extendedColour(params, at, colour))
+                return false;
+        } else {
+            attribute(style, code);
+        }
+    }
+    m_style = style;
+    return true;
+}
+
+} // namespace quillar

@@ -1,0 +1,267 @@
+#include "receive/display_buffer.h"
+#include "receive/receive_path.h"
+#include "support/manual_clock.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace quillar;
+
+namespace {
+
+QString colourName(quint32 colour)
+{
+    if (colour & CellStyle::RgbFlag)
+        return QStringLiteral("#%1").arg(colour & 0xFFFFFF, 6, 16, QLatin1Char('0'));
+    return QString::number(colour & 0xFF);
+}
+
+// "{fg=2 b}" for a style: colours by palette index or #rrggbb, then the
+// attributes b d i u r; "{}" for none.
+QString styleName(const CellStyle &style)
+{
+    QStringList parts;
+    if (style.foreground != CellStyle::Default)
+        parts << QStringLiteral("fg=") + colourName(style.foreground);
+    if (style.background != CellStyle::Default)
+        parts << QStringLiteral("bg=") + colourName(style.background);
+    const char *letters = "bdiur";
+    for (int a = 0; a < 5; ++a) {
+        if (style.attributes & (1 << a))
+            parts << QString(QLatin1Char(letters[a]));
+    }
+    return QLatin1Char('{') + parts.join(QLatin1Char(' ')) + QLatin1Char('}');
+}
+
+// Every line as shown, a style's name before each run of it (none before
+// the plain text a line starts with), lines joined by "\n".
+QString described(const DisplayBuffer &display)
+{
+    QStringList lines;
+    for (qsizetype line = 0; line < display.lineCount(); ++line) {
+        QString text;
+        CellStyle current;
+        for (const ShownCell &cell : display.shownLine(line).cells) {
+            if (cell.style != current)
+                text += styleName(cell.style);
+            current = cell.style;
+            const char32_t code = cell.code;
+            text += QString::fromUcs4(&code, 1);
+        }
+        lines << text;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The bytes through the real receive path, in line-feed mode with the
+// default bounds, cut into reads at each of splits.
+struct Rig
+{
+    Rig() : path(display, {QStringLiteral("31"), QStringLiteral("128"), QStringLiteral("0")}, clock) { }
+
+    void receive(const QByteArray &bytes, const QList<int> &splits = {})
+    {
+        qsizetype from = 0;
+        for (const qsizetype to : splits) {
+            path.receive(StampedBytes{bytes.mid(from, to - from), {}});
+            from = to;
+        }
+        path.receive(StampedBytes{bytes.mid(from), {}});
+    }
+
+    test::ManualClock clock;
+    DisplayBuffer display;
+    ReceivePath path;
+};
+
+} // namespace
+
+class TestTerminalDecoder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // What the choices show of a stream; each row also holds cut into two
+    // reads at every place, which shows the same.
+    void shows_data()
+    {
+        QTest::addColumn<bool>("colours");
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+
+        const auto row = [](const char *name, bool colours, bool utf8, const QByteArray &bytes, const QString &shown) {
+            QTest::newRow(name) << colours << utf8 << bytes << shown;
+        };
+        // Select Graphic Rendition, every form.
+        row("8 colours", true, false, "\x1b[32mgreen\x1b[0m plain", "{fg=2}green{} plain");
+        row("bright", true, false, "\x1b[91ma\x1b[103mb", "{fg=9}a{fg=9 bg=11}b");
+        row("background", true, false, "\x1b[44ma\x1b[49mb", "{bg=4}a{}b");
+        row("256 colours", true, false, "\x1b[38;5;208ma\x1b[48;5;17mb", "{fg=208}a{fg=208 bg=17}b");
+        row("24-bit", true, false, "\x1b[38;2;255;128;0ma\x1b[48;2;1;2;3mb", "{fg=#ff8000}a{fg=#ff8000 bg=#010203}b");
+        row("attributes", true, false, "\x1b[1ma\x1b[2mb\x1b[3mc\x1b[4md\x1b[7me",
+            "{b}a{b d}b{b d i}c{b d i u}d{b d i u r}e");
+        row("attributes off", true, false, "\x1b[1;2;3;4;7ma\x1b[22mb\x1b[23mc\x1b[24md\x1b[27me",
+            "{b d i u r}a{i u r}b{u r}c{r}d{}e");
+        row("default colours", true, false, "\x1b[31;42ma\x1b[39mb\x1b[49mc", "{fg=1 bg=2}a{bg=2}b{}c");
+        row("empty is reset", true, false, "\x1b[1;31ma\x1b[mb", "{fg=1 b}a{}b");
+        row("several in one", true, false, "\x1b[0;1;32mI (28) boot\x1b[0m", "{fg=2 b}I (28) boot");
+        row("unknown codes change nothing", true, false, "\x1b[5;9;53ma", "a");
+        row("private form hidden", true, false, "\x1b[?1ma", "a");
+        // Other sequences hide.
+        row("erase line", true, false, "a\x1b[2Kb", "ab");
+        row("cursor move", true, false, "a\x1b[10;20Hb\x1b[Ac", "abc");
+        row("title with BEL", true, false, "\x1b]0;title\x07x", "x");
+        row("title with ST", true, false, "\x1b]2;t\x1b\\x", "x");
+        row("two-byte escape", true, false,
+            "a\x1b"
+            "7b\x1b(Bc",
+            "abc");
+        // Malformed or too long: the bytes as the exact view shows them.
+        row("control inside", true, false, "\x1b[3\x01x", "[1B][3[01]x");
+        row("ends with the line", true, false, "\x1b[31\n", "[1B][31[LF]\n");
+        row("256 without index", true, false, "\x1b[38;5ma", "[1B][38;5ma");
+        row("index past 255", true, false, "\x1b[38;5;256ma", "[1B][38;5;256ma");
+        row("RGB short", true, false, "\x1b[48;2;1;2ma", "[1B][48;2;1;2ma");
+        row("unknown colour form", true, false, "\x1b[38;7;1ma", "[1B][38;7;1ma");
+        row("escape escape", true, false, "\x1b\x1b[1ma", "[1B]{b}a");
+        row("parameter after intermediate", true, false, "\x1b[ 1ma", "[1B][ 1ma");
+        row("string broken", true, false, "\x1b]0;t\x1bxy", "[1B]]0;t[1B]xy");
+        row("64 bytes apply", true, false, "\x1b[" + QByteArray(60, '0') + "1m" + "a", "{b}a");
+        row("65 bytes show", true, false, "\x1b[" + QByteArray(61, '0') + "1ma",
+            "[1B][" + QString(61, QLatin1Char('0')) + "1ma");
+        // UTF-8.
+        row("degree", false, true,
+            "23.5 \xc2\xb0"
+            "C",
+            "23.5 \u00b0C");
+        row("umlaut", false, true, "Men\xc3\xbcpunkt", "Men\u00fcpunkt");
+        row("euro and micro", false, true, "\xe2\x82\xac \xc2\xb5s", "\u20ac \u00b5s");
+        row("CJK", false, true, "\xe4\xb8\xad\xe6\x96\x87", "\u4e2d\u6587");
+        row("emoji", false, true, "\xf0\x9f\x98\x80!", QString::fromUtf8("\xf0\x9f\x98\x80!"));
+        row("largest", false, true, "\xf4\x8f\xbf\xbf", QString::fromUcs4(U"\U0010FFFF", 1));
+        row("overlong 2", false, true, "\xc0\xaf\xc1\xbf", "[C0][AF][C1][BF]");
+        row("overlong 3", false, true, "\xe0\x80\xaf", "[E0][80][AF]");
+        row("overlong 3 of a cent sign", false, true, "\xe0\x82\xa2", "[E0][82][A2]");
+        row("overlong 4", false, true, "\xf0\x8f\xbf\xbf", "[F0][8F][BF][BF]");
+        row("surrogate", false, true, "\xed\xa0\x80", "[ED][A0][80]");
+        row("past U+10FFFF", false, true, "\xf4\x90\x80\x80", "[F4][90][80][80]");
+        row("F5 and up", false, true, "\xf5\x80\xff", "[F5][80][FF]");
+        row("lone continuation", false, true,
+            "a\x80"
+            "b",
+            "a[80]b");
+        row("truncated", false, true, "\xe2\x82x", "[E2][82]x");
+        row("truncated by a lead", false, true, "\xe2\xc2\xb0", "[E2]\u00b0");
+        row("C1 control", false, true, "\xc2\x85", "[C2][85]");
+        row("ends with the line", false, true, "\xc3\n", "[C3][LF]\n");
+        // Choices together and apart.
+        row("none", false, false, "\x1b[32mX\xc2\xb0", "[1B][32mX[C2][B0]");
+        row("UTF-8 alone", false, true, "\x1b[32m\xc2\xb0", "[1B][32m\u00b0");
+        row("colours alone", true, false, "\x1b[32m\xc2\xb0", "{fg=2}[C2][B0]");
+        row("both", true, true,
+            "\x1b[1;33mTemp: 23.5 \xc2\xb0"
+            "C\x1b[0m",
+            "{fg=3 b}Temp: 23.5 \u00b0C");
+        row("UTF-8 in a title", true, true, "\x1b]0;\xc2\xb0\x07x", "x");
+        row("escape ends UTF-8", true, true, "\xc3\x1b[1ma", "[C3]{b}a");
+        // A received "[1B]" is text, not an escape.
+        row("bracket text", true, true, "[1B][32mX", "[1B][32mX");
+        // Colours carry across line ends; CR and LF show as always.
+        row("carry", true, false, "\x1b[31mred\r\nnext\x1b[0m\nplain", "{fg=1}red[CR][LF]\n{fg=1}next{}[LF]\nplain");
+    }
+    void shows()
+    {
+        QFETCH(bool, colours);
+        QFETCH(bool, utf8);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        for (int split = 0; split < bytes.size(); ++split) {
+            Rig rig;
+            rig.display.setShowChoices({colours, utf8});
+            rig.receive(bytes, split > 0 ? QList<int>{split} : QList<int>{});
+            QCOMPARE(described(rig.display), shown);
+        }
+        // Turned on after the bytes came, the same.
+        Rig later;
+        later.receive(bytes);
+        later.display.setShowChoices({colours, utf8});
+        QCOMPARE(described(later.display), shown);
+    }
+
+    // With no choice, every line shows its own text; wide characters take
+    // two columns, and each character of the text maps to the column it
+    // shows at.
+    void columns()
+    {
+        Rig rig;
+        rig.receive("\x1b[1m\xe4\xb8\xad"
+                    "a\xc2\xb0");
+        const QString exact = rig.display.lineText(0);
+        QCOMPARE(rig.display.shownLine(0).text(), exact);
+        QCOMPARE(rig.display.shownLine(0).width, exact.size());
+        rig.display.setShowChoices({true, true});
+        const ShownLine line = rig.display.shownLine(0);
+        QCOMPARE(line.text(), QStringView(u"\u4e2da\u00b0").toString());
+        QCOMPARE(line.width, 4);
+        // [1B][1m hides before the CJK character at 0; a at 2, the degree at 3.
+        QCOMPARE(line.column[0], 0);
+        QCOMPARE(line.column[exact.indexOf(QLatin1Char('a'))], 2);
+        QCOMPARE(line.column[exact.size()], 4);
+        QCOMPARE(line.positionAtColumn(1), exact.indexOf(QLatin1Char('a')));
+        QCOMPARE(characterWidth(U'\u00b0'), 1);
+        QCOMPARE(characterWidth(U'\uac00'), 2);
+        QCOMPARE(characterWidth(U'\U0001F600'), 2);
+        QCOMPARE(characterWidth(U'\U0001F650'), 1);
+    }
+
+    // Over many blocks of text and reads of every size, an ESC's marker and a
+    // "[1B]" received as text stay apart: each line shows what was sent but
+    // its resets.
+    void markersKeptApart()
+    {
+        Rig rig;
+        rig.display.setScrollback(1000000);
+        rig.display.setShowChoices({true, false});
+        const char *pieces[] = {"abc", "[1B]", "\x1b[0m", "[", "]", "[1B][0m", "\n"};
+        QRandomGenerator random(27);
+        QByteArray bytes;
+        QStringList expected{QString()};
+        while (bytes.size() < 200000) {
+            const QByteArray piece(pieces[random.bounded(7)]);
+            bytes += piece;
+            if (piece == "\n")
+                expected.back() += QStringLiteral("[LF]"), expected << QString();
+            else if (piece != "\x1b[0m")
+                expected.back() += QString::fromLatin1(piece);
+        }
+        for (qsizetype at = 0; at < bytes.size();) {
+            const qsizetype n = random.bounded(1, 300);
+            rig.receive(bytes.mid(at, n));
+            at += n;
+        }
+        QCOMPARE(rig.display.lineCount(), expected.size());
+        for (qsizetype line = 0; line < expected.size(); ++line)
+            QCOMPARE(rig.display.shownLine(line).text(), expected[line]);
+    }
+
+    // Clear resets the colours; a cut at the front keeps those the lines
+    // kept start with.
+    void clearAndCut()
+    {
+        Rig rig;
+        rig.display.setShowChoices({true, false});
+        rig.display.setScrollback(1000);
+        rig.receive("\x1b[35mmagenta\n");
+        for (int i = 0; i < 200; ++i)
+            rig.receive("line\n");
+        QVERIFY(rig.display.firstLineNumber() > 0);
+        QVERIFY(described(rig.display).startsWith(QLatin1String("{fg=5}")));
+        rig.display.clear();
+        rig.receive("after");
+        QCOMPARE(described(rig.display), QStringLiteral("after"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTerminalDecoder)
+#include "tst_terminal_decoder.moc"
