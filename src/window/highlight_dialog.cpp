@@ -68,7 +68,7 @@ HighlightDialog::HighlightDialog(const QList<HighlightRule> &rules, QWidget *par
     auto *add = new QPushButton(QStringLiteral("&Aggiungi"), this);
     auto *remove = new QPushButton(QStringLiteral("&Rimuovi"), this);
     connect(add, &QPushButton::clicked, this, [this] {
-        addRule({.enabled = true});
+        addRule(HighlightRule{});
         m_table->setCurrentCell(m_table->rowCount() - 1, Text);
         m_table->editItem(m_table->item(m_table->rowCount() - 1, Text));
     });
