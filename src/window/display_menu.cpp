@@ -9,7 +9,7 @@
 namespace quillar {
 
 void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void()> &save,
-                    const std::function<void()> &clear)
+                    const std::function<void()> &clear, const std::function<void()> &plot)
 {
     menu.addSeparator();
     menu.addAction(QStringLiteral("Sal&va\u2026"), &menu, save);
@@ -25,6 +25,8 @@ void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void(
         choices->addAction(choice);
         QObject::connect(choice, &QAction::triggered, &display, [&display, column] { display.setTimeColumn(column); });
     }
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Grafico\u2026"), &menu, plot)->setShortcut(PlotShortcut);
 }
 
 } // namespace quillar

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QKeySequence>
+
 #include <functional>
 
 class QMenu;
@@ -8,10 +10,13 @@ namespace quillar {
 
 class DisplayView;
 
+// What opens the plot's window, wherever the focus is in the main window.
+inline const QKeySequence PlotShortcut{Qt::CTRL | Qt::Key_G};
+
 // The window's part of the display's context menu: Save... and Clear, which
 // run the buttons' own handlers (and so give the display the focus as they
-// do), and the time column's choices.
+// do), the time column's choices and the plot.
 void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void()> &save,
-                    const std::function<void()> &clear);
+                    const std::function<void()> &clear, const std::function<void()> &plot);
 
 } // namespace quillar
