@@ -10,6 +10,7 @@
 #include <QPolygonF>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillar {
@@ -201,8 +202,11 @@ void PlotView::paintGrid(QPainter &p, const QRect &area, XRange r) const
             ? QDateTime::fromMSecsSinceEpoch(qint64(std::llround(x)))
                   .toString(xStep < 1000 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"))
             : QString::number(std::llround(x));
-        p.drawText(QRectF(px - 60, area.bottom() + 4, 120, fontMetrics().height()), Qt::AlignHCenter | Qt::AlignTop,
-                   label);
+        // Kept whole inside the view at its edges.
+        const double half = fontMetrics().horizontalAdvance(label) / 2.0 + 1;
+        const double centre = std::clamp(px, half, width() - half);
+        p.drawText(QRectF(centre - half, area.bottom() + 4, 2 * half, fontMetrics().height()),
+                   Qt::AlignHCenter | Qt::AlignTop, label);
     }
 }
 

@@ -184,6 +184,7 @@ QWidget *PlotWindow::createLegend()
     auto *box = new QGroupBox(QStringLiteral("Serie"));
     auto *scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
     auto *entries = new QWidget;
     m_legendLayout = new QVBoxLayout(entries);
@@ -221,6 +222,9 @@ void PlotWindow::refresh()
     m_seen = m_data.revision();
     if (!m_view->held())
         m_view->update();
+    // The values under a pointer that stays still change as the view moves.
+    if (const QString hover = m_view->hoverText(); !hover.isEmpty())
+        m_status->setText(hover);
 }
 
 void PlotWindow::syncLegend()
