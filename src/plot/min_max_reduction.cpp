@@ -50,31 +50,37 @@ std::vector<PlotPoint> reduceMinMax(const SampleRing &samples, XAxis axis, doubl
 
     Column column;
     int columnIndex = -1;
+    double low = 0;
+    double high = 0;
     const auto flush = [&] {
         if (column.first < 0)
             return;
         // By index, first <= min, max <= last: in order once the middle two are.
-        std::array<qsizetype, 4> order{column.first, std::min(column.min, column.max), std::max(column.min, column.max),
-                                       column.last};
+        const std::array<qsizetype, 4> order{column.first, std::min(column.min, column.max),
+                                             std::max(column.min, column.max), column.last};
         for (std::size_t k = 0; k < order.size(); ++k)
             if (k == 0 || order[k] != order[k - 1])
                 points.push_back(point(order[k]));
-        column = {};
     };
     for (qsizetype i = begin; i < end; ++i) {
-        const int c = std::clamp(int(std::floor(point(i).x)), 0, width - 1);
+        const Sample &s = samples.at(i);
+        const int c = std::clamp(int(std::floor((xOf(s, axis) - from) * scale)), 0, width - 1);
         if (c != columnIndex) {
             flush();
             columnIndex = c;
             column = {i, i, i, i};
+            low = high = s.value;
             continue;
         }
         column.last = i;
-        const double v = samples.at(i).value;
-        if (v < samples.at(column.min).value)
+        if (s.value < low) {
+            low = s.value;
             column.min = i;
-        if (v > samples.at(column.max).value)
+        }
+        if (s.value > high) {
+            high = s.value;
             column.max = i;
+        }
     }
     flush();
     if (end < samples.size())

@@ -11,7 +11,7 @@ QPen seriesPen(int index)
         QColor(0x56, 0xB4, 0xE9), QColor(0xCC, 0x79, 0xA7), QColor(0x00, 0x00, 0x00), QColor(0xF0, 0xE4, 0x42)};
     static const std::array<Qt::PenStyle, 3> Styles{Qt::SolidLine, Qt::DashLine, Qt::DotLine};
     const auto k = std::size_t(std::max(index, 0));
-    QPen pen(Colours[k % Colours.size()], 2);
+    QPen pen(Colours[k % Colours.size()], 1);
     pen.setStyle(Styles[(k / Colours.size()) % Styles.size()]);
     return pen;
 }

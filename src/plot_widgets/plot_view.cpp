@@ -5,6 +5,7 @@
 #include "plot_palette.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -35,6 +36,7 @@ PlotView::PlotView(const PlotData &data, QWidget *parent) : QWidget(parent), m_d
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(240, 160);
+    measureMargins();
 }
 
 void PlotView::setAxis(XAxis axis)
@@ -98,9 +100,29 @@ XRange PlotView::range() const
 
 QRect PlotView::plotArea() const
 {
+    return rect().adjusted(m_margins.left(), m_margins.top(), -m_margins.right(), -m_margins.bottom());
+}
+
+void PlotView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        measureMargins();
+    QWidget::changeEvent(event);
+}
+
+// Measured once a font, not at every point drawn: measuring shapes text.
+void PlotView::measureMargins()
+{
     const QFontMetrics fm = fontMetrics();
-    return rect().adjusted(fm.horizontalAdvance(QStringLiteral("-8.88888e+88")) + 8, fm.height() / 2 + 4, -12,
-                           -(fm.height() + 8));
+    m_margins =
+        QMargins(fm.horizontalAdvance(QStringLiteral("-8.88888e+88")) + 8, fm.height() / 2 + 4, 12, fm.height() + 8);
+}
+
+qint64 PlotView::msPerColumn() const
+{
+    const XRange r = range();
+    const double span = m_axis == XAxis::Time ? r.to - r.from : double(m_spanMs);
+    return qint64(span / std::max(1, plotArea().width()));
 }
 
 QPointF PlotView::pixelOf(double x, double value) const

@@ -3,6 +3,7 @@
 #include "plot/min_max_reduction.h"
 #include "plot/view_range.h"
 
+#include <QMargins>
 #include <QPointF>
 #include <QWidget>
 
@@ -50,6 +51,9 @@ public:
     // Each series' name, latest value, minimum and maximum, for a screen reader.
     [[nodiscard]] QString summary() const;
     [[nodiscard]] quint64 paints() const { return m_paints; }
+    // How long the x axis of a pixel column lasts, about (0 for every
+    // sample kept by number): the view need not be painted more often.
+    [[nodiscard]] qint64 msPerColumn() const;
 
 signals:
     void heldChanged(bool held);
@@ -63,9 +67,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     [[nodiscard]] QRect plotArea() const;
+    void measureMargins();
     [[nodiscard]] double xAt(double pixel) const;
     void hold(XRange range);
     void setHover(std::optional<double> pixel);
@@ -86,6 +92,7 @@ private:
     XRange m_painted;
     std::pair<double, double> m_paintedValues{0, 1};
     quint64 m_paints = 0;
+    QMargins m_margins;
 };
 
 } // namespace quillar

@@ -219,7 +219,12 @@ void PlotWindow::refresh()
     syncLegend();
     if (m_data.revision() == m_seen)
         return;
+    // A pixel column that lasts longer than a frame need not be painted
+    // every frame: the line moves by less than a pixel.
+    if (m_sincePaint.isValid() && m_sincePaint.elapsed() < std::min<qint64>(m_view->msPerColumn(), 1000))
+        return;
     m_seen = m_data.revision();
+    m_sincePaint.start();
     if (!m_view->held())
         m_view->update();
     // The values under a pointer that stays still change as the view moves.

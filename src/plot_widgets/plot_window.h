@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -71,6 +72,7 @@ private:
     QLabel *m_status = nullptr;
     QTimer m_frame;
     quint64 m_seen = ~quint64(0);
+    QElapsedTimer m_sincePaint;
 };
 
 } // namespace quillar
