@@ -39,6 +39,7 @@ void SampleRing::setLimit(qsizetype limit)
     m_head = 0;
     m_size = keep;
     m_extremesStale = true;
+    ++m_resets;
 }
 
 void SampleRing::clear()
@@ -47,6 +48,7 @@ void SampleRing::clear()
     m_head = 0;
     m_size = 0;
     m_extremesStale = false;
+    ++m_resets;
 }
 
 void SampleRing::rescan() const

@@ -39,6 +39,9 @@ public:
     [[nodiscard]] const Sample &latest() const { return at(m_size - 1); }
 
     void push(const Sample &sample);
+    // Changes at each clear and limit: what was worked out from the samples
+    // before is no longer theirs.
+    [[nodiscard]] quint64 resets() const { return m_resets; }
     // Keeps the newest `limit` samples.
     void setLimit(qsizetype limit);
     void clear();
@@ -54,6 +57,7 @@ private:
     std::vector<Sample> m_samples;
     qsizetype m_head = 0; // the oldest sample's slot once the ring is full
     qsizetype m_size = 0;
+    quint64 m_resets = 0;
     // Kept as samples come; worked out again only once the one that held
     // an extreme has gone.
     mutable double m_min = 0;

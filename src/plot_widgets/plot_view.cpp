@@ -95,7 +95,17 @@ void PlotView::hold(XRange range)
 
 XRange PlotView::range() const
 {
-    return m_held ? *m_held : followingRange(m_data, m_axis, m_spanMs);
+    if (m_held)
+        return *m_held;
+    const XRange r = followingRange(m_data, m_axis, m_spanMs);
+    const int width = plotArea().width();
+    if (r.isEmpty() || width <= 0)
+        return r;
+    // On a grid of whole columns: the view moves a column at a time and
+    // keeps the columns it has worked out.
+    const double w = (r.to - r.from) / width;
+    const double to = (std::floor(r.to / w) + 1) * w; // the latest sample inside
+    return {to - width * w, to};
 }
 
 QRect PlotView::plotArea() const
@@ -171,9 +181,11 @@ void PlotView::paintEvent(QPaintEvent *)
         return;
     }
     std::vector<std::vector<PlotPoint>> lines;
+    m_reductions.resize(m_data.series().size());
     for (std::size_t i = 0; i < m_data.series().size(); ++i)
-        lines.push_back(shown(i) ? reduceMinMax(m_data.series()[i].samples, m_axis, r.from, r.to, area.width())
-                                 : std::vector<PlotPoint>{});
+        lines.push_back(shown(i)
+                            ? m_reductions[i].reduce(m_data.series()[i].samples, m_axis, r.from, r.to, area.width())
+                            : std::vector<PlotPoint>{});
     m_painted = r;
     m_paintedValues = valueRange(lines, area.width());
     paintGrid(p, area, r);

@@ -92,6 +92,7 @@ private:
     XRange m_painted;
     std::pair<double, double> m_paintedValues{0, 1};
     quint64 m_paints = 0;
+    std::vector<CachedReduction> m_reductions; // a series
     QMargins m_margins;
 };
 

@@ -190,7 +190,7 @@ private slots:
         const SampleRing ring = ringOf(values);
         const double to = count - 1;
         const auto points = reduceMinMax(ring, XAxis::Number, 0, to, width);
-        QVERIFY(qsizetype(points.size()) <= 4 * qsizetype(width));
+        QVERIFY(qsizetype(points.size()) <= 4 * qsizetype(width) + 2); // and the neighbours
         QVERIFY(count <= width || qsizetype(points.size()) < count);
         QCOMPARE(points.front(), (PlotPoint{0, values.front()}));
         QCOMPARE(points.back().value, values.back());
@@ -203,6 +203,58 @@ private slots:
         QVERIFY(has(-50, (count / 3) / to * width));
         for (std::size_t i = 1; i < points.size(); ++i)
             QVERIFY(points[i - 1].x <= points[i].x);
+    }
+
+    // Kept from paint to paint, the reduction is the one worked out afresh:
+    // while the samples grow, the oldest go, the series is emptied, the
+    // view moves back or leaves the grid. Each frame a few samples come and
+    // a following view (its columns on the grid) is reduced both ways.
+    void cachedReduction_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("clearAt");    // frame; -1: never
+        QTest::addColumn<int>("backAt");     // frame at which the view moves back a span; -1: never
+        QTest::addColumn<double>("offGrid"); // added to the view's range
+        QTest::newRow("growing") << 100'000 << -1 << -1 << 0.0;
+        QTest::newRow("oldest go") << 700 << -1 << -1 << 0.0;
+        QTest::newRow("emptied") << 100'000 << 40 << -1 << 0.0;
+        QTest::newRow("moved back") << 100'000 << -1 << 50 << 0.0;
+        QTest::newRow("off the grid") << 100'000 << -1 << -1 << 3.0;
+    }
+    void cachedReduction()
+    {
+        QFETCH(int, limit);
+        QFETCH(int, clearAt);
+        QFETCH(int, backAt);
+        QFETCH(double, offGrid);
+        constexpr int Width = 512;
+        constexpr double Span = 8192; // 16 ms a column: exact arithmetic both ways
+        SampleRing ring(limit);
+        CachedReduction cached;
+        qint64 ms = 1'000'000, number = 0;
+        for (int frame = 0; frame < 120; ++frame) {
+            if (frame == clearAt) { // as Svuota does: the lines count from 0 again
+                ring.clear();
+                number = 0;
+            }
+            for (int k = 0; k < 40; ++k) {
+                ms += 1 + (number * 7919) % 5; // irregular arrivals
+                ring.push({ms, number, std::sin(number / 30.0) + (number % 97 == 0 ? 9 : 0)});
+                ++number;
+            }
+            const double w = Span / Width;
+            double to = std::ceil(double(ring.latest().ms) / w) * w;
+            if (backAt >= 0 && frame >= backAt)
+                to -= Span / 2;
+            const double from = to - Span + offGrid;
+            const auto expected = reduceMinMax(ring, XAxis::Time, from, to + offGrid, Width);
+            const auto got = cached.reduce(ring, XAxis::Time, from, to + offGrid, Width);
+            QCOMPARE(got.size(), expected.size());
+            for (std::size_t i = 0; i < got.size(); ++i) {
+                QCOMPARE(got[i].value, expected[i].value);
+                QVERIFY2(std::abs(got[i].x - expected[i].x) < 1e-9, qPrintable(QStringLiteral("frame %1").arg(frame)));
+            }
+        }
     }
 
     // The samples just outside the range come too, exactly, so that the line
