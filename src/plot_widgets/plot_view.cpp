@@ -189,11 +189,16 @@ void PlotView::paintEvent(QPaintEvent *)
     m_painted = r;
     m_paintedValues = valueRange(lines, area.width());
     paintGrid(p, area, r);
+    paintCurves(p, area, lines);
+}
+
+void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines) const
+{
     p.setClipRect(area);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         QPolygonF polyline;
         for (const PlotPoint &pt : lines[i])
-            polyline << pixelOf(m_painted.from + pt.x / area.width() * (r.to - r.from), pt.value);
+            polyline << QPointF(area.left() + pt.x, pixelOf(m_painted.from, pt.value).y());
         p.setPen(seriesPen(int(i)));
         if (polyline.size() == 1)
             p.drawEllipse(polyline.front(), 2, 2);

@@ -76,6 +76,7 @@ private:
     void hold(XRange range);
     void setHover(std::optional<double> pixel);
     void paintGrid(QPainter &p, const QRect &area, XRange range) const;
+    void paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines) const;
     [[nodiscard]] std::pair<double, double> valueRange(const std::vector<std::vector<PlotPoint>> &lines,
                                                        int width) const;
 

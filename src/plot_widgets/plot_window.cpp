@@ -128,7 +128,13 @@ QWidget *PlotWindow::createControls()
     auto *second = new QHBoxLayout;
     rows->addLayout(first);
     rows->addLayout(second);
+    createViewControls(first);
+    createSampleControls(second);
+    return controls;
+}
 
+void PlotWindow::createViewControls(QHBoxLayout *first)
+{
     m_span = labelled(first, QStringLiteral("&Intervallo:"), new QComboBox);
     for (const Span &span : Spans)
         m_span->addItem(QString::fromUtf16(span.label), span.ms);
@@ -145,7 +151,7 @@ QWidget *PlotWindow::createControls()
     first->addWidget(m_autoscale);
     connect(m_autoscale, &QCheckBox::toggled, this, &PlotWindow::autoscaleToggled);
     m_low = labelled(first, QStringLiteral("&Da:"), new QLineEdit);
-    m_high = labelled(first, QStringLiteral("&A:"), new QLineEdit);
+    m_high = labelled(first, QStringLiteral("A:"), new QLineEdit);
     for (QLineEdit *box : {m_low, m_high}) {
         box->setEnabled(false);
         box->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-0.000000e+00")));
@@ -159,7 +165,10 @@ QWidget *PlotWindow::createControls()
     first->addWidget(m_pause);
     first->addWidget(follow);
     first->addStretch();
+}
 
+void PlotWindow::createSampleControls(QHBoxLayout *second)
+{
     m_limit = labelled(second, QStringLiteral("&Campioni per serie:"), new QSpinBox);
     m_limit->setRange(1000, 10'000'000);
     m_limit->setSingleStep(10'000);
@@ -172,11 +181,10 @@ QWidget *PlotWindow::createControls()
                 [this, run] { guarded("plot button", [this, run] { (this->*run)(); }); });
         second->addWidget(b);
     };
-    button(QStringLiteral("S&vuota"), &PlotWindow::clearSamples);
+    button(QStringLiteral("Svuo&ta"), &PlotWindow::clearSamples);
     second->addStretch();
     button(QStringLiteral("Esporta CS&V\u2026"), &PlotWindow::exportCsv);
     button(QStringLiteral("Esporta P&NG\u2026"), &PlotWindow::exportPng);
-    return controls;
 }
 
 QWidget *PlotWindow::createLegend()

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -50,6 +51,8 @@ protected:
 
 private:
     QWidget *createControls();
+    void createViewControls(QHBoxLayout *row);
+    void createSampleControls(QHBoxLayout *row);
     QWidget *createLegend();
     void refresh();
     void syncLegend();
