@@ -4,15 +4,31 @@
 
 namespace quillar {
 
+qsizetype SampleRing::capacity() const
+{
+    qsizetype total = 0;
+    for (const auto &chunk : m_chunks)
+        total += qsizetype(chunk.capacity());
+    return total;
+}
+
+// While the ring fills, slot n holds sample n.
+void SampleRing::append(const Sample &sample)
+{
+    if (m_size % ChunkSize == 0) {
+        m_chunks.emplace_back();
+        m_chunks.back().reserve(std::size_t(std::min(ChunkSize, m_limit - m_size)));
+    }
+    m_chunks.back().push_back(sample);
+    ++m_size;
+}
+
 void SampleRing::push(const Sample &sample)
 {
     if (m_size < m_limit) {
-        if (m_samples.size() == m_samples.capacity())
-            m_samples.reserve(std::size_t(std::min(m_limit, std::max<qsizetype>(1024, 2 * m_size))));
-        m_samples.push_back(sample);
-        ++m_size;
+        append(sample);
     } else {
-        Sample &oldest = m_samples[std::size_t(m_head)];
+        Sample &oldest = slot(m_head);
         if (oldest.value <= m_min || oldest.value >= m_max)
             m_extremesStale = true;
         oldest = sample;
@@ -29,22 +45,20 @@ void SampleRing::push(const Sample &sample)
 void SampleRing::setLimit(qsizetype limit)
 {
     limit = std::max<qsizetype>(limit, 1);
-    std::vector<Sample> kept;
-    const qsizetype keep = std::min(limit, m_size);
-    kept.reserve(std::size_t(keep));
-    for (qsizetype i = m_size - keep; i < m_size; ++i)
-        kept.push_back(at(i));
-    m_samples = std::move(kept);
+    SampleRing kept(limit);
+    for (qsizetype i = m_size - std::min(limit, m_size); i < m_size; ++i)
+        kept.append(at(i));
+    m_chunks = std::move(kept.m_chunks);
     m_limit = limit;
     m_head = 0;
-    m_size = keep;
+    m_size = kept.m_size;
     m_extremesStale = true;
     ++m_resets;
 }
 
 void SampleRing::clear()
 {
-    m_samples = {};
+    m_chunks = {};
     m_head = 0;
     m_size = 0;
     m_extremesStale = false;

@@ -20,7 +20,9 @@ struct Sample
 
 // A series' samples, oldest first, at most `limit` of them: a sample pushed
 // at the limit takes the place of the oldest. Memory grows with the samples
-// up to the limit and stays there.
+// up to the limit and stays there. It grows a chunk at a time and never
+// moves what it holds, so that no push has to copy a long series (ten
+// series of an hour would copy 60 MB at once, holding the window).
 class SampleRing
 {
 public:
@@ -29,12 +31,14 @@ public:
     [[nodiscard]] qsizetype size() const { return m_size; }
     [[nodiscard]] bool isEmpty() const { return m_size == 0; }
     [[nodiscard]] qsizetype limit() const { return m_limit; }
-    [[nodiscard]] qsizetype capacity() const { return qsizetype(m_samples.capacity()); }
+    static constexpr qsizetype ChunkSize = 4096;
+
+    // The samples memory is held for.
+    [[nodiscard]] qsizetype capacity() const;
     // i from 0 (the oldest) to size() - 1.
     [[nodiscard]] const Sample &at(qsizetype i) const
     {
-        const qsizetype slot = m_head + i;
-        return m_samples[std::size_t(slot < m_limit ? slot : slot - m_limit)];
+        return slot(m_head + i < m_limit ? m_head + i : m_head + i - m_limit);
     }
     [[nodiscard]] const Sample &latest() const { return at(m_size - 1); }
 
@@ -52,10 +56,16 @@ public:
 
 private:
     void rescan() const;
+    [[nodiscard]] const Sample &slot(qsizetype n) const
+    {
+        return m_chunks[std::size_t(n / ChunkSize)][std::size_t(n % ChunkSize)];
+    }
+    [[nodiscard]] Sample &slot(qsizetype n) { return m_chunks[std::size_t(n / ChunkSize)][std::size_t(n % ChunkSize)]; }
+    void append(const Sample &sample);
 
     qsizetype m_limit;
-    std::vector<Sample> m_samples;
-    qsizetype m_head = 0; // the oldest sample's slot once the ring is full
+    std::vector<std::vector<Sample>> m_chunks; // each ChunkSize, the last up to the limit
+    qsizetype m_head = 0;                      // the oldest sample's slot once the ring is full
     qsizetype m_size = 0;
     quint64 m_resets = 0;
     // Kept as samples come; worked out again only once the one that held
