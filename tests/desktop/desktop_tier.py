@@ -629,7 +629,7 @@ class WorkingDisplay(unittest.TestCase):
                 menu = self.q.find('popup menu', 'Dati ricevuti')
                 names = [a.get_name() for a in children(menu)]
                 self.assertEqual([n for n in names if n], ['Copia', 'Copia tutto', 'Seleziona tutto', 'Trova\u2026',
-                                                          'Salva\u2026', 'Pulisci', "Colonna dell'ora"])
+                                                          'Salva\u2026', 'Pulisci', "Colonna dell'ora", 'Grafico\u2026'])
                 until(lambda: any(e[0] == 'menu item' and e[1] == 1 for e in focused.heard),
                       message='a menu item focused')
                 x('xdotool', 'key', 'Escape')
