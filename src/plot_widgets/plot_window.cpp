@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -190,7 +191,7 @@ void PlotWindow::createSampleControls(QHBoxLayout *second)
 QWidget *PlotWindow::createLegend()
 {
     auto *box = new QGroupBox(QStringLiteral("Serie"));
-    auto *scroll = new QScrollArea;
+    auto *scroll = m_legendScroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -249,6 +250,9 @@ void PlotWindow::syncLegend()
         connect(entry, &QCheckBox::toggled, m_view, [this, i](bool on) { m_view->setShown(i, on); });
         m_legendLayout->insertWidget(int(i), entry);
         m_entries.push_back(entry);
+        // Every name whole: the legend widens with the longest.
+        m_legendScroll->setMinimumWidth(m_legendScroll->widget()->sizeHint().width()
+                                        + m_legendScroll->verticalScrollBar()->sizeHint().width());
     }
 }
 

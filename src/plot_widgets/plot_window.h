@@ -12,6 +12,7 @@ class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 class QVBoxLayout;
 
@@ -70,6 +71,7 @@ private:
     QLineEdit *m_high = nullptr;
     QPushButton *m_pause = nullptr;
     QSpinBox *m_limit = nullptr;
+    QScrollArea *m_legendScroll = nullptr;
     QVBoxLayout *m_legendLayout = nullptr;
     std::vector<QCheckBox *> m_entries;
     QLabel *m_status = nullptr;
