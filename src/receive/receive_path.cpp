@@ -41,6 +41,8 @@ void ReceivePath::receive(const StampedBytes &input)
 
     // Negative intervals act like 0 and huge ones are cut inside the timer.
     m_timer.setInterval(roundToInt32Clamped(NumericValue(m_settings.lineFeedTime)));
+    if (m_lines)
+        m_lines->received(bytes, input.marks, renderer);
     m_display.appendReceived(std::move(chunk), renderer.textMarks(bytes, input.marks), std::move(markers));
     m_timer.setEnabled(true);
 }
@@ -55,6 +57,7 @@ const ByteRenderer &ReceivePath::renderer()
 void ReceivePath::lineTimeout()
 {
     m_display.append(timedLineEnd(m_lineByteCount));
+    endLine();
     m_timer.setInterval(0);
     m_lineByteCount = 0;
 }
@@ -66,8 +69,30 @@ void ReceivePath::lineFeedTimeChanged()
 
 void ReceivePath::deviceReturned()
 {
-    if (!m_timer.armed() && m_display.lineLength(m_display.lineCount() - 1) > 0)
+    if (!m_timer.armed() && m_display.lineLength(m_display.lineCount() - 1) > 0) {
         m_display.append(QStringLiteral("\r\n"));
+        endLine();
+    }
+}
+
+void ReceivePath::forcedLineFeed()
+{
+    m_display.append(QStringLiteral("(LF)\r\n"));
+    endLine();
+}
+
+void ReceivePath::setLineSink(ReceivedLines::Sink sink)
+{
+    if (sink)
+        m_lines.emplace(std::move(sink));
+    else
+        m_lines.reset();
+}
+
+void ReceivePath::endLine()
+{
+    if (m_lines)
+        m_lines->lineEnded();
 }
 
 qint64 ReceivePath::lineFeedInterval() const

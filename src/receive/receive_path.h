@@ -4,6 +4,7 @@
 #include "platform/comm_events.h"
 #include "platform/stamped_bytes.h"
 #include "line_timer.h"
+#include "received_lines.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -51,6 +52,8 @@ public:
     void lineTimeout();
     // The line-feed time box (Text1) changed: the count starts again.
     void lineFeedTimeChanged();
+    // The forced line feed (Command3): "(LF)" CR LF.
+    void forcedLineFeed();
     // The device came back and the port opened again by itself: a line it
     // left unfinished ends here, so that what the device sends now starts
     // a line of its own, with its own time; unless the timer is about to
@@ -61,6 +64,10 @@ public:
     // wrapping, so no run is long enough to make it wrong or negative.
     [[nodiscard]] qint64 lineByteCount() const;
     void setLineByteCount(qint64 count);
+
+    // From now on each display line's received bytes go to sink once the
+    // line ends, whole (ReceivedLines); an empty sink: nowhere.
+    void setLineSink(ReceivedLines::Sink sink);
 
     [[nodiscard]] LineTimer &lineTimer() { return m_timer; } // Timer1
 
@@ -73,6 +80,7 @@ public:
 
 private:
     [[nodiscard]] const ByteRenderer &renderer();
+    void endLine();
 
     DisplayBuffer &m_display;
     ReceiveSettings m_settings;
@@ -82,6 +90,8 @@ private:
     // The rendering table, made at the first read after the boxes changed:
     // typing in a box makes none, and small reads are the rule.
     std::optional<ByteRenderer> m_renderer;
+    // Only while someone reads the lines: none costs nothing.
+    std::optional<ReceivedLines> m_lines;
 };
 
 } // namespace quillar

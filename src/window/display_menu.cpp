@@ -11,7 +11,7 @@
 namespace quillar {
 
 void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void()> &save,
-                    const std::function<void()> &clear)
+                    const std::function<void()> &clear, const std::function<void()> &plot)
 {
     menu.addSeparator();
     menu.addAction(QStringLiteral("Sal&va\u2026"), &menu, save);
@@ -29,6 +29,8 @@ void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void(
     }
     addShowChoices(menu, display.buffer());
     menu.addAction(QStringLiteral("&Evidenziazioni\u2026"), &display, [&display] { openHighlights(display); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Grafico\u2026"), &menu, plot)->setShortcut(PlotShortcut);
 }
 
 void addShowChoices(QMenu &menu, DisplayBuffer &buffer)

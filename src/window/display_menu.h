@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QKeySequence>
+
 #include <functional>
 
 class QMenu;
@@ -9,12 +11,15 @@ namespace quillar {
 class DisplayBuffer;
 class DisplayView;
 
+// What opens the plot's window, wherever the focus is in the main window.
+inline const QKeySequence PlotShortcut{Qt::CTRL | Qt::Key_G};
+
 // The window's part of the display's context menu: Save... and Clear, which
 // run the buttons' own handlers (and so give the display the focus as they
-// do), the time column's choices, the choices of what the bytes show as
-// and the highlight rules.
+// do), the time column's choices, the choices of what the bytes show as,
+// the highlight rules and the plot.
 void addWindowItems(QMenu &menu, DisplayView &display, const std::function<void()> &save,
-                    const std::function<void()> &clear);
+                    const std::function<void()> &clear, const std::function<void()> &plot);
 
 // Colori del terminale and UTF-8, checked as the display's choices stand.
 void addShowChoices(QMenu &menu, DisplayBuffer &buffer);

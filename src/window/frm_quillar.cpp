@@ -17,6 +17,8 @@
 #include "platform/twips.h"
 #include "port/mscomm.h"
 #include "port/read_pacing.h"
+#include "plot/plot_data.h"
+#include "plot_widgets/plot_window.h"
 #include "display/display_view.h"
 #include "receive/receive_path.h"
 #include "resize_rule.h"
@@ -30,6 +32,7 @@
 #include "system_colours.h"
 #include "window_fonts.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -89,8 +92,13 @@ frmQuillar::frmQuillar(QString settingsFolder, QWidget *parent)
     m_save = std::make_unique<CaptureSave>(m_display, static_cast<CaptureUi &>(*this), m_settingsFolder);
     Text3->setMenuExtension([this](QMenu &menu) {
         addWindowItems(
-            menu, *Text3, [this] { Command4_Click(); }, [this] { Command2_Click(); });
+            menu, *Text3, [this] { Command4_Click(); }, [this] { Command2_Click(); }, [this] { openPlot(); });
     });
+    auto *plot = new QAction(this);
+    plot->setShortcut(PlotShortcut);
+    plot->setShortcutContext(Qt::WindowShortcut);
+    connect(plot, &QAction::triggered, this, [this] { guarded("plot", [this] { openPlot(); }); });
+    addAction(plot);
     m_helpOpener = [] {
         frmIstruzioni::instance().Apri(QStringLiteral("Term_Istr.rtf"), QStringLiteral("Quillar - Istruzioni"));
     };
@@ -105,6 +113,21 @@ frmQuillar::~frmQuillar()
     // when the window goes without being closed; the session goes while the
     // display it follows is still here.
     m_reception->endSession();
+    m_receive->setLineSink({});
+    delete m_plot;
+}
+
+void frmQuillar::openPlot()
+{
+    if (!m_plot) {
+        m_plotData = std::make_unique<PlotData>();
+        m_receive->setLineSink([data = m_plotData.get()](QByteArrayView line, qint64 ms) { data->addLine(line, ms); });
+        m_plot = new PlotWindow(*m_plotData, m_settingsFolder, this);
+        m_plot->setWindowIcon(windowIcon());
+    }
+    m_plot->show();
+    m_plot->raise();
+    m_plot->activateWindow();
 }
 
 void frmQuillar::startLongSession(const LongSessionOptions &options, Clock &clock)
@@ -377,7 +400,7 @@ void frmQuillar::Text1_Change()
 
 void frmQuillar::appendForcedLineFeed()
 {
-    m_display.append(QStringLiteral("(LF)\r\n"));
+    m_receive->forcedLineFeed();
     focusDisplay();
 }
 
@@ -501,6 +524,8 @@ void frmQuillar::closeEvent(QCloseEvent *event)
 {
     // What reached the program before the end goes into the logs too.
     m_reception->deliverPending();
+    if (m_plot)
+        m_plot->close();
     if (m_loaded)
         saveSettings(*this, QDir(m_settingsFolder).filePath(QString::fromLatin1(SettingsFileName)));
     event->accept();

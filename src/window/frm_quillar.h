@@ -28,6 +28,8 @@ namespace quillar {
 class DisplayView;
 class FrameClock;
 class MSComm;
+class PlotData;
+class PlotWindow;
 class RulerLabel;
 class StatusLine;
 
@@ -61,6 +63,11 @@ public:
     [[nodiscard]] ReceivePath &receivePath() const { return *m_receive; }
     [[nodiscard]] DisplayBuffer &display() { return m_display; }
     [[nodiscard]] const LongSession *session() const { return m_reception->session(); }
+
+    // The plot's window (Grafico..., Ctrl+G): made, and its lines read,
+    // from the first time it opens; nullptr before.
+    void openPlot();
+    [[nodiscard]] PlotWindow *plotWindow() const { return m_plot; }
 
     // What F1 and Command5 run; by default Apri of the help window. Tests count calls.
     void setHelpOpener(std::function<void()> opener) { m_helpOpener = std::move(opener); }
@@ -185,6 +192,8 @@ private:
     std::unique_ptr<PortToggle> m_toggle;
     std::unique_ptr<CaptureSave> m_save;
     std::function<void()> m_helpOpener;
+    std::unique_ptr<PlotData> m_plotData;
+    PlotWindow *m_plot = nullptr;
     QString m_settingsFolder;
 
     bool m_loaded = false;

@@ -380,6 +380,33 @@ class AssistiveTechnology(unittest.TestCase):
         self.assertIn('Quillar \u2013 Istruzioni', text)
         self.assertIn('riceve soltanto', text)
 
+    def test_plot_from_the_menu_drawn_and_read_over_atspi(self):
+        self.q.wait_status('Porta COM3: 9600,n,8,1 OK')
+        x('xdotool', 'windowactivate', '--sync', self.q.window)
+        self.q.click(self.q.display())
+        x('xdotool', 'key', 'Menu')
+        until(self.q.menu_open, message='the menu')
+        x('xdotool', 'key', 'g')
+        chart = self.q.find('chart', 'Grafico')
+        # A curve at 5 with a spike of one sample to 9 among 400 samples, and
+        # a second series at 2, streamed at a line every 2 ms.
+        for n in range(400):
+            self.q.device.write(b'%d,2\n' % (9 if n == 200 else 5))
+            time.sleep(0.002)
+        expected = 'Colonna 1: ultimo 5, minimo 5, massimo 9; Colonna 2: ultimo 2, minimo 2, massimo 2'
+        until(lambda: chart.get_description() == expected, message=f'the series read, {chart.get_description()!r}')
+        self.assertTrue(self.q.find('check box', 'Colonna 2').get_state_set().contains(Atspi.StateType.CHECKED))
+        pump(0.3)
+        r = chart.get_extents(Atspi.CoordType.SCREEN)
+        pixels = screen_pixels(r.x, r.y, r.width, r.height)
+        rows = [y for y, row in enumerate(pixels) if (0, 114, 178) in row]  # the first series' blue
+        self.assertTrue(rows, 'the curve is drawn')
+        # Autoscale: the spike reaches the top fifth; the curve at 5 lies below the middle of 2..9.
+        self.assertLess(rows[0], r.height * 0.2)
+        widest = max(range(len(pixels)), key=lambda y: pixels[y].count((0, 114, 178)))
+        self.assertTrue(r.height * 0.4 < widest < r.height * 0.7, (widest, r.height))
+        self.assertTrue(any((230, 159, 0) in row for row in pixels), 'the second series in orange')
+
 
 TIME_OF_DAY = re.compile(r'^ *\d\d:\d\d:\d\d\.\d{3}$')
 ELAPSED = re.compile(r'^ *\+\d+\.\d{3}$')
@@ -623,7 +650,8 @@ class WorkingDisplay(unittest.TestCase):
                 names = [a.get_name() for a in children(menu)]
                 self.assertEqual([n for n in names if n], ['Copia', 'Copia tutto', 'Seleziona tutto', 'Trova\u2026',
                                                           'Salva\u2026', 'Pulisci', "Colonna dell'ora",
-                                                          'Colori del terminale', 'UTF-8', 'Evidenziazioni\u2026'])
+                                                          'Colori del terminale', 'UTF-8', 'Evidenziazioni\u2026',
+                                                          'Grafico\u2026'])
                 until(lambda: any(e[0] == 'menu item' and e[1] == 1 for e in focused.heard),
                       message='a menu item focused')
                 x('xdotool', 'key', 'Escape')

@@ -13,13 +13,22 @@ namespace {
 // gives it as the window does, on a clock that moves only when the test says so.
 struct Rig
 {
-    explicit Rig(const QString &lineFeedTime) : settings{QStringLiteral("31"), QStringLiteral("128"), lineFeedTime} { }
+    explicit Rig(const QString &lineFeedTime) : settings{QStringLiteral("31"), QStringLiteral("128"), lineFeedTime}
+    {
+        path.setLineSink([this](QByteArrayView line, qint64 ms) {
+            const QString bytes = QString::fromLatin1(line)
+                                      .replace(QLatin1Char('\r'), QLatin1String("\\r"))
+                                      .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            lines << QString::number(ms - test::ManualClock::WallAtStart) + QLatin1Char(':') + bytes;
+        });
+    }
 
     // "+N": N ms pass, and the timer fires if its time comes meanwhile;
     // "T=v": Text1 edited to v (its Change event); "T4=v", "T2=v": the
     // bounds edited; "@N:bytes|@M:bytes...": one hand-over of reads taken
     // N, M... ms after the clock's start; anything else: one read of those
-    // bytes (Latin-1), taken now.
+    // bytes (Latin-1), taken now; "(LF)": the forced line feed; "(back)":
+    // the device returned.
     void play(const QStringList &steps)
     {
         for (const QString &step : steps) {
@@ -32,6 +41,10 @@ struct Rig
             } else if (step.startsWith(QLatin1String("T4=")) || step.startsWith(QLatin1String("T2="))) {
                 (step[1] == QLatin1Char('4') ? settings.lowerBound : settings.higherBound) = step.mid(3);
                 path.setSettings(settings);
+            } else if (step == QLatin1String("(LF)")) {
+                path.forcedLineFeed();
+            } else if (step == QLatin1String("(back)")) {
+                path.deviceReturned();
             } else if (step.startsWith(QLatin1Char('@'))) {
                 StampedBytes input;
                 for (const QString &piece : step.split(QLatin1Char('|'))) {
@@ -54,6 +67,8 @@ struct Rig
     test::ManualClock clock;
     DisplayBuffer display;
     ReceivePath path{display, settings, clock};
+    // Each ended line's received bytes as "ms:bytes", CR and LF escaped.
+    QStringList lines;
 };
 
 } // namespace
@@ -126,22 +141,40 @@ private slots:
 
     // A line shows the time its first byte was read, however many reads a
     // hand-over holds (the window's own, end to end, are the reconnect
-    // test's). Times: each line's, in ms after the clock's start.
+    // test's). Times: each line's, in ms after the clock's start. Each line
+    // that ended is handed on once, as its received bytes with that time
+    // ("lines", the plot's feed), whatever ended it.
     void lineTimes_data()
     {
         QTest::addColumn<QString>("lineFeedTime");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("times");
+        QTest::addColumn<QString>("lines");
         QTest::newRow("later reads leave a line's time; the next line takes its own")
             << "0" << QStringList{"@0:ab|@7:c\nd|@9:e"} << "abc[LF]\r\nde"
-            << "0 7";
+            << "0 7"
+            << "0:abc\\n";
         QTest::newRow("after a timed line end, the next read's")
             << "150" << QStringList{"@0:ab|@5:c", "+150", "@400:d"} << "abc<003>\r\nd"
-            << "0 400";
+            << "0 400"
+            << "0:abc";
         QTest::newRow("CR LF let through, split over reads; empty lines")
             << "0" << QStringList{"T4=9", "T2=200", "@0:\r\n|@3:\r|@4:\n|@6:x"} << "\r\n\r\nx"
-            << "0 3 6";
+            << "0 3 6"
+            << "0:\\r\\n|3:\\r\\n";
+        QTest::newRow("a lone LF let through stays in its line")
+            << "0" << QStringList{"T4=9", "T2=200", "@0:1\n2\r|@4:\n3"} << "1\n2\r\n3"
+            << "0 4"
+            << "0:1\\n2\\r\\n";
+        QTest::newRow("line feeds do not end timed lines")
+            << "150" << QStringList{"@0:1\n2\n", "+150"} << "1[LF]2[LF]<004>\r\n"
+            << "0 -"
+            << "0:1\\n2\\n";
+        QTest::newRow("forced line feed, device's return")
+            << "0" << QStringList{"@0:1 2", "(LF)", "@5:3", "(back)", "(back)", "@9:4\n"} << "1 2(LF)\r\n3\r\n4[LF]\r\n"
+            << "0 5 9 -"
+            << "0:1 2|5:3|9:4\\n";
     }
     void lineTimes()
     {
@@ -156,6 +189,20 @@ private slots:
             times << (time ? QString::number(*time - test::ManualClock::WallAtStart) : QStringLiteral("-"));
         }
         QTEST(times.join(QLatin1Char(' ')), "times");
+        QTEST(rig.lines.join(QLatin1Char('|')), "lines");
+    }
+
+    // A line the display cut at its front (trimming) is read whole, once;
+    // one longer than the plot reads is read up to there.
+    void trimmedLineReadWhole()
+    {
+        Rig rig(QStringLiteral("150"));
+        rig.display.setScrollback(1000);
+        const QByteArray line = QByteArray("12 ").repeated(40'000);
+        rig.play({QString::fromLatin1(line), "+150"});
+        QVERIFY(rig.display.length() < line.size());
+        QCOMPARE(rig.lines.size(), 1);
+        QCOMPARE(rig.lines.front(), QStringLiteral("0:") + QString::fromLatin1(line.first(ReceivedLines::MaxLine)));
     }
 
     // One read is one append, whatever its size.

@@ -1,0 +1,166 @@
+#include "min_max_reduction.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace quillar {
+
+qsizetype firstAtOrAfter(const SampleRing &samples, XAxis axis, double x)
+{
+    qsizetype low = 0;
+    qsizetype high = samples.size();
+    while (low < high) {
+        const qsizetype mid = low + (high - low) / 2;
+        if (xOf(samples.at(mid), axis) < x)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+namespace {
+
+// One pixel column's samples as they are gathered.
+struct Column
+{
+    qsizetype first = -1;
+    qsizetype last = -1;
+    qsizetype min = -1;
+    qsizetype max = -1;
+};
+
+} // namespace
+
+std::vector<PlotPoint> reduceMinMax(const SampleRing &samples, XAxis axis, double from, double to, int width)
+{
+    std::vector<PlotPoint> points;
+    if (samples.isEmpty() || width <= 0 || !(to > from))
+        return points;
+    const double scale = width / (to - from);
+    const auto point = [&](qsizetype i) {
+        const Sample &s = samples.at(i);
+        return PlotPoint{(xOf(s, axis) - from) * scale, s.value};
+    };
+    const qsizetype begin = firstAtOrAfter(samples, axis, from);
+    const qsizetype end = firstAtOrAfter(samples, axis, to);
+    if (begin > 0)
+        points.push_back(point(begin - 1));
+
+    Column column;
+    int columnIndex = -1;
+    double low = 0;
+    double high = 0;
+    const auto flush = [&] {
+        if (column.first < 0)
+            return;
+        // By index, first <= min, max <= last: in order once the middle two are.
+        const std::array<qsizetype, 4> order{column.first, std::min(column.min, column.max),
+                                             std::max(column.min, column.max), column.last};
+        for (std::size_t k = 0; k < order.size(); ++k)
+            if (k == 0 || order[k] != order[k - 1])
+                points.push_back(point(order[k]));
+    };
+    for (qsizetype i = begin; i < end; ++i) {
+        const Sample &s = samples.at(i);
+        const int c = std::clamp(int(std::floor((xOf(s, axis) - from) * scale)), 0, width - 1);
+        if (c != columnIndex) {
+            flush();
+            columnIndex = c;
+            column = {i, i, i, i};
+            low = high = s.value;
+            continue;
+        }
+        column.last = i;
+        if (s.value < low) {
+            low = s.value;
+            column.min = i;
+        }
+        if (s.value > high) {
+            high = s.value;
+            column.max = i;
+        }
+    }
+    flush();
+    if (end < samples.size())
+        points.push_back(point(end));
+    return points;
+}
+
+void CachedReduction::restart(XAxis axis, double columnWidth, qint64 firstColumn)
+{
+    m_axis = axis;
+    m_columnWidth = columnWidth;
+    m_firstColumn = firstColumn;
+    m_columns.clear();
+    m_lastNumber = -1;
+}
+
+void CachedReduction::fold(const Sample &s, qint64 column)
+{
+    if (column >= m_firstColumn + qint64(m_columns.size()))
+        m_columns.resize(std::size_t(column - m_firstColumn + 1));
+    Extent &e = m_columns[std::size_t(column - m_firstColumn)];
+    if (!e.used)
+        e = {s, s, s, s, true};
+    e.last = s;
+    if (s.value < e.min.value)
+        e.min = s;
+    if (s.value > e.max.value)
+        e.max = s;
+    m_lastNumber = s.number;
+}
+
+std::vector<PlotPoint> CachedReduction::reduce(const SampleRing &samples, XAxis axis, double from, double to, int width)
+{
+    const double w = width > 0 ? (to - from) / width : 0;
+    const double grid = w > 0 ? from / w : 0.5;
+    if (samples.isEmpty() || !(w > 0) || std::abs(grid - std::round(grid)) > 1e-3) {
+        restart(axis, 0, 0);
+        return reduceMinMax(samples, axis, from, to, width);
+    }
+    const auto first = qint64(std::llround(grid));
+    if (axis != m_axis || w != m_columnWidth || first < m_firstColumn || samples.resets() != m_resets)
+        restart(axis, w, first);
+    m_resets = samples.resets();
+    while (!m_columns.empty() && m_firstColumn < first) {
+        m_columns.pop_front();
+        ++m_firstColumn;
+    }
+    const auto used = std::find_if(m_columns.begin(), m_columns.end(), [](const Extent &e) { return e.used; });
+    if (used == m_columns.end() || used->first.number < samples.at(0).number)
+        restart(axis, w, first);
+
+    qsizetype i = m_lastNumber < 0 ? firstAtOrAfter(samples, axis, from)
+                                   : firstAtOrAfter(samples, XAxis::Number, double(m_lastNumber) + 0.5);
+    for (; i < samples.size(); ++i) {
+        const Sample &s = samples.at(i);
+        const qint64 column = std::max(m_firstColumn, qint64(std::floor(xOf(s, axis) / w)));
+        if (column >= first + width)
+            break;
+        fold(s, column);
+    }
+
+    std::vector<PlotPoint> points;
+    const auto point = [&](const Sample &s) { return PlotPoint{(xOf(s, axis) - from) / w, s.value}; };
+    const qsizetype begin = firstAtOrAfter(samples, axis, from);
+    if (begin > 0)
+        points.push_back(point(samples.at(begin - 1)));
+    for (const Extent &e : m_columns) {
+        if (!e.used)
+            continue;
+        const bool minFirst = e.min.number <= e.max.number;
+        const std::array<const Sample *, 4> order{&e.first, minFirst ? &e.min : &e.max, minFirst ? &e.max : &e.min,
+                                                  &e.last};
+        for (std::size_t k = 0; k < order.size(); ++k)
+            if (k == 0 || order[k]->number != order[k - 1]->number)
+                points.push_back(point(*order[k]));
+    }
+    const qsizetype end = firstAtOrAfter(samples, axis, to);
+    if (end < samples.size())
+        points.push_back(point(samples.at(end)));
+    return points;
+}
+
+} // namespace quillar

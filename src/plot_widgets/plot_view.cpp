@@ -1,0 +1,358 @@
+#include "plot_view.h"
+
+#include "plot/plot_data.h"
+#include "plot_accessible.h"
+#include "plot_palette.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillar {
+
+namespace {
+
+constexpr double ZoomStep = 0.8;
+
+double narrowest(XAxis axis)
+{
+    return axis == XAxis::Time ? 10.0 : 2.0;
+}
+
+} // namespace
+
+PlotView::PlotView(const PlotData &data, QWidget *parent) : QWidget(parent), m_data(data)
+{
+    installPlotAccessibility();
+    setObjectName(QStringLiteral("plotView"));
+    setAccessibleName(QStringLiteral("Grafico"));
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(240, 160);
+    measureMargins();
+}
+
+void PlotView::setAxis(XAxis axis)
+{
+    m_axis = axis;
+    setHeld(false);
+    update();
+}
+
+void PlotView::setSpanMs(qint64 spanMs)
+{
+    m_spanMs = spanMs;
+    setHeld(false);
+    update();
+}
+
+void PlotView::setValueRange(std::optional<std::pair<double, double>> range)
+{
+    m_typedRange = range;
+    update();
+}
+
+void PlotView::setShown(std::size_t series, bool shown)
+{
+    if (m_hidden.size() <= series)
+        m_hidden.resize(series + 1, false);
+    m_hidden[series] = !shown;
+    update();
+}
+
+bool PlotView::shown(std::size_t series) const
+{
+    return series >= m_hidden.size() || !m_hidden[series];
+}
+
+void PlotView::setHeld(bool held)
+{
+    if (held == this->held())
+        return;
+    if (held)
+        m_held = range();
+    else
+        m_held.reset();
+    update();
+    emit heldChanged(held);
+}
+
+void PlotView::hold(XRange range)
+{
+    const bool was = held();
+    m_held = range;
+    update();
+    if (!was)
+        emit heldChanged(true);
+}
+
+XRange PlotView::range() const
+{
+    if (m_held)
+        return *m_held;
+    const XRange r = followingRange(m_data, m_axis, m_spanMs);
+    const int width = plotArea().width();
+    if (r.isEmpty() || width <= 0)
+        return r;
+    // On a grid of whole columns: the view moves a column at a time and
+    // keeps the columns it has worked out.
+    const double w = (r.to - r.from) / width;
+    const double to = (std::floor(r.to / w) + 1) * w; // the latest sample inside
+    return {to - width * w, to};
+}
+
+QRect PlotView::plotArea() const
+{
+    return rect().adjusted(m_margins.left(), m_margins.top(), -m_margins.right(), -m_margins.bottom());
+}
+
+void PlotView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        measureMargins();
+    QWidget::changeEvent(event);
+}
+
+// Measured once a font, not at every point drawn: measuring shapes text.
+void PlotView::measureMargins()
+{
+    const QFontMetrics fm = fontMetrics();
+    m_margins =
+        QMargins(fm.horizontalAdvance(QStringLiteral("-8.88888e+88")) + 8, fm.height() / 2 + 4, 12, fm.height() + 8);
+}
+
+qint64 PlotView::msPerColumn() const
+{
+    const XRange r = range();
+    const double span = m_axis == XAxis::Time ? r.to - r.from : double(m_spanMs);
+    return qint64(span / std::max(1, plotArea().width()));
+}
+
+QPointF PlotView::pixelOf(double x, double value) const
+{
+    const QRect area = plotArea();
+    const auto [low, high] = m_paintedValues;
+    return {area.left() + (x - m_painted.from) / (m_painted.to - m_painted.from) * area.width(),
+            area.top() + (high - value) / (high - low) * (area.height() - 1)};
+}
+
+double PlotView::xAt(double pixel) const
+{
+    const XRange r = range();
+    return r.from + (pixel - plotArea().left()) / std::max(1, plotArea().width()) * (r.to - r.from);
+}
+
+std::pair<double, double> PlotView::valueRange(const std::vector<std::vector<PlotPoint>> &lines, int width) const
+{
+    if (m_typedRange)
+        return *m_typedRange;
+    double low = HUGE_VAL;
+    double high = -HUGE_VAL;
+    for (const auto &points : lines)
+        for (const PlotPoint &pt : points)
+            if (pt.x >= 0 && pt.x <= width) {
+                low = std::min(low, pt.value);
+                high = std::max(high, pt.value);
+            }
+    if (low > high)
+        return {0, 1};
+    const double pad = high > low ? (high - low) * 0.05 : (low != 0 ? std::abs(low) * 0.1 : 1);
+    return {low - pad, high + pad};
+}
+
+void PlotView::paintEvent(QPaintEvent *)
+{
+    ++m_paints;
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    const QRect area = plotArea();
+    const XRange r = range();
+    if (r.isEmpty() || area.width() < 2 || area.height() < 2) {
+        m_painted = {};
+        p.setPen(Qt::black);
+        p.drawText(rect(), Qt::AlignCenter, QStringLiteral("In attesa di righe con numeri\u2026"));
+        return;
+    }
+    std::vector<std::vector<PlotPoint>> lines;
+    m_reductions.resize(m_data.series().size());
+    for (std::size_t i = 0; i < m_data.series().size(); ++i)
+        lines.push_back(shown(i)
+                            ? m_reductions[i].reduce(m_data.series()[i].samples, m_axis, r.from, r.to, area.width())
+                            : std::vector<PlotPoint>{});
+    m_painted = r;
+    m_paintedValues = valueRange(lines, area.width());
+    paintGrid(p, area, r);
+    paintCurves(p, area, lines);
+}
+
+void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines) const
+{
+    p.setClipRect(area);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QPolygonF polyline;
+        for (const PlotPoint &pt : lines[i])
+            polyline << QPointF(area.left() + pt.x, pixelOf(m_painted.from, pt.value).y());
+        p.setPen(seriesPen(int(i)));
+        if (polyline.size() == 1)
+            p.drawEllipse(polyline.front(), 2, 2);
+        else
+            p.drawPolyline(polyline);
+    }
+    if (m_hover) {
+        p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+        p.drawLine(QPointF(area.left() + *m_hover, area.top()), QPointF(area.left() + *m_hover, area.bottom()));
+    }
+    p.setClipping(false);
+    p.setPen(Qt::black);
+    p.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
+void PlotView::paintGrid(QPainter &p, const QRect &area, XRange r) const
+{
+    const QPen grid(QColor(224, 224, 224), 1);
+    const auto [low, high] = m_paintedValues;
+    const double yStep = niceStep(high - low, std::max(2, area.height() / 40));
+    for (double v = std::ceil(low / yStep) * yStep; v <= high; v += yStep) {
+        const double y = pixelOf(r.from, v).y();
+        p.setPen(grid);
+        p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        p.setPen(Qt::black);
+        const QString label = QString::number(std::abs(v) < yStep * 1e-9 ? 0.0 : v, 'g', 6);
+        p.drawText(QRectF(0, y - 10, area.left() - 4, 20), Qt::AlignRight | Qt::AlignVCenter, label);
+    }
+    const int most = std::max(2, area.width() / 100);
+    const bool time = m_axis == XAxis::Time;
+    const double xStep = time ? timeStep(r.to - r.from, most) : std::max(1.0, niceStep(r.to - r.from, most));
+    // Time steps fall on whole local seconds, minutes and hours.
+    const double offset = time ? QDateTime::fromMSecsSinceEpoch(qint64(r.from)).offsetFromUtc() * 1000.0 : 0;
+    for (double x = std::ceil((r.from + offset) / xStep) * xStep - offset; x <= r.to; x += xStep) {
+        const double px = pixelOf(x, low).x();
+        p.setPen(grid);
+        p.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
+        p.setPen(Qt::black);
+        const QString label = time
+            ? QDateTime::fromMSecsSinceEpoch(qint64(std::llround(x)))
+                  .toString(xStep < 1000 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"))
+            : QString::number(std::llround(x));
+        // Kept whole inside the view at its edges.
+        const double half = fontMetrics().horizontalAdvance(label) / 2.0 + 1;
+        const double centre = std::clamp(px, half, width() - half);
+        p.drawText(QRectF(centre - half, area.bottom() + 4, 2 * half, fontMetrics().height()),
+                   Qt::AlignHCenter | Qt::AlignTop, label);
+    }
+}
+
+void PlotView::wheelEvent(QWheelEvent *event)
+{
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0)
+        return;
+    hold(zoomed(range(), xAt(event->position().x()), std::pow(ZoomStep, notches), narrowest(m_axis)));
+    event->accept();
+}
+
+void PlotView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_dragFrom = event->position();
+        m_dragRange = range();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void PlotView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QRect area = plotArea();
+    if ((event->buttons() & Qt::LeftButton) && m_dragFrom && std::abs(event->position().x() - m_dragFrom->x()) >= 1) {
+        const double shift =
+            -(event->position().x() - m_dragFrom->x()) * (m_dragRange.to - m_dragRange.from) / area.width();
+        hold({m_dragRange.from + shift, m_dragRange.to + shift});
+    }
+    if (area.contains(event->position().toPoint()))
+        setHover(event->position().x() - area.left());
+    else
+        setHover(std::nullopt);
+}
+
+void PlotView::mouseDoubleClickEvent(QMouseEvent *)
+{
+    setHeld(false);
+}
+
+void PlotView::leaveEvent(QEvent *)
+{
+    setHover(std::nullopt);
+}
+
+void PlotView::keyPressEvent(QKeyEvent *event)
+{
+    const XRange r = range();
+    const double middle = (r.from + r.to) / 2;
+    const double tenth = (r.to - r.from) / 10;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        hold(zoomed(r, middle, ZoomStep, narrowest(m_axis)));
+        break;
+    case Qt::Key_Minus:
+        hold(zoomed(r, middle, 1 / ZoomStep, narrowest(m_axis)));
+        break;
+    case Qt::Key_Left:
+        hold({r.from - tenth, r.to - tenth});
+        break;
+    case Qt::Key_Right:
+        hold({r.from + tenth, r.to + tenth});
+        break;
+    case Qt::Key_End:
+        setHeld(false);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void PlotView::setHover(std::optional<double> pixel)
+{
+    if (pixel == m_hover)
+        return;
+    m_hover = pixel;
+    update();
+    emit hoverChanged(hoverText());
+}
+
+QString PlotView::hoverText() const
+{
+    if (!m_hover || m_painted.isEmpty())
+        return {};
+    const double x = m_painted.from + *m_hover / std::max(1, plotArea().width()) * (m_painted.to - m_painted.from);
+    QStringList parts{m_axis == XAxis::Time ? QStringLiteral("Ora %1").arg(
+                          QDateTime::fromMSecsSinceEpoch(std::llround(x)).toString(QStringLiteral("HH:mm:ss.zzz")))
+                                            : QStringLiteral("Campione %1").arg(std::llround(x))};
+    for (std::size_t i = 0; i < m_data.series().size(); ++i) {
+        const PlotSeries &s = m_data.series()[i];
+        if (!shown(i) || s.samples.isEmpty())
+            continue;
+        qsizetype at = std::min(firstAtOrAfter(s.samples, m_axis, x), s.samples.size() - 1);
+        if (at > 0 && x - xOf(s.samples.at(at - 1), m_axis) < xOf(s.samples.at(at), m_axis) - x)
+            --at;
+        parts << QStringLiteral("%1: %2").arg(s.name, valueText(s.samples.at(at).value));
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+QString PlotView::summary() const
+{
+    QStringList parts;
+    for (std::size_t i = 0; i < m_data.series().size(); ++i)
+        parts << seriesSummary(m_data.series()[i]) + (shown(i) ? QString() : QStringLiteral(" (nascosta)"));
+    return parts.isEmpty() ? QStringLiteral("Nessun valore ricevuto") : parts.join(QStringLiteral("; "));
+}
+
+} // namespace quillar

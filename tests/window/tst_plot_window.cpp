@@ -1,0 +1,160 @@
+#include "display/display_view.h"
+#include "plot_widgets/plot_palette.h"
+#include "plot_widgets/plot_view.h"
+#include "plot_widgets/plot_window.h"
+#include "port/mscomm.h"
+#include "receive/receive_path.h"
+#include "window_on_device.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+using namespace quillar;
+using namespace quillar::test;
+
+namespace {
+
+// Whether a pixel within one of point has the colour: a line two pixels
+// wide, without antialiasing, covers one of them wherever it lies.
+bool drawnNear(const QImage &image, QPointF point, const QColor &colour)
+{
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+            if (image.pixelColor(int(point.x()) + dx, int(point.y()) + dy) == colour)
+                return true;
+    return false;
+}
+
+template <typename T>
+T *named(QWidget &parent, const QString &accessibleName)
+{
+    for (T *w : parent.findChildren<T *>())
+        if (w->accessibleName() == accessibleName || w->property("text").toString() == accessibleName)
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+class TestPlotWindow : public WindowOnDevice
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(startWindow()); }
+    void cleanup() { stopWindow(); }
+
+    // Opened from the display's menu or by its shortcut, the plot reads the
+    // lines from then on. A known curve, with a spike of one sample among
+    // more samples than pixel columns, is drawn in its series' colour where
+    // its values are, the spike whole; the legend hides a series; a screen
+    // reader gets each series' latest, minimum and maximum; the samples
+    // export as CSV and the view as PNG through the modal seam.
+    void knownCurve_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("menu") << true;
+        QTest::newRow("shortcut") << false;
+    }
+    void knownCurve()
+    {
+        QFETCH(bool, fromMenu);
+        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
+        QTest::mouseClick(child("Command1"), Qt::LeftButton);
+        QVERIFY(m_window->port().portOpen());
+        QVERIFY(!m_window->plotWindow());
+        if (fromMenu) {
+            const std::unique_ptr<QMenu> menu(child<DisplayView>("Text3")->createContextMenu(nullptr));
+            for (QAction *action : menu->actions())
+                if (action->text() == QStringLiteral("&Grafico\u2026"))
+                    action->trigger();
+        } else {
+            QTest::keyClick(m_window.get(), Qt::Key_G, Qt::ControlModifier);
+        }
+        PlotWindow *plot = m_window->plotWindow();
+        QVERIFY(plot);
+        QVERIFY(QTest::qWaitForWindowExposed(plot));
+        QCOMPARE(plot->windowTitle(), QStringLiteral("Quillar - Grafico"));
+        PlotView &view = plot->view();
+
+        named<QComboBox>(*plot, QStringLiteral("Asse X"))->setCurrentIndex(1); // by sample number
+        named<QCheckBox>(*plot, QStringLiteral("Scala &automatica"))->setChecked(false);
+        for (const auto &[box, text] : {std::pair("Da", "0"), std::pair("A", "10")}) {
+            QLineEdit *edit = named<QLineEdit>(*plot, QString::fromLatin1(box));
+            edit->setText(QString::fromLatin1(text));
+            QTest::keyClick(edit, Qt::Key_Return);
+        }
+        constexpr int Count = 3000;
+        constexpr int Spike = 1234;
+        QByteArray lines("BOOT v2\n");
+        for (int i = 0; i < Count; ++i)
+            lines += (i == Spike ? "9" : "5") + QByteArray(", 2\n");
+        QVERIFY(m_device->writeAll(lines));
+        const QString summary = QStringLiteral("Colonna 1: ultimo 5, minimo 5, massimo 9; "
+                                               "Colonna 2: ultimo 2, minimo 2, massimo 2");
+        QTRY_COMPARE(view.summary(), summary);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&view);
+        QCOMPARE(accessible->role(), QAccessible::Chart);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Grafico"));
+        QCOMPARE(accessible->text(QAccessible::Description), summary);
+
+        QImage image = view.grab().toImage();
+        QVERIFY(view.width() < Count);
+        const QColor first = seriesPen(0).color(), second = seriesPen(1).color();
+        QVERIFY(drawnNear(image, view.pixelOf(Count / 2, 5), first));
+        QVERIFY(drawnNear(image, view.pixelOf(Count / 2, 2), second));
+        QVERIFY(!drawnNear(image, view.pixelOf(Count / 2, 7), first));
+        for (const double value : {9.0, 7.0, 5.5})
+            QVERIFY2(drawnNear(image, view.pixelOf(Spike, value), first), qPrintable(QString::number(value)));
+        QCOMPARE(view.pixelOf(Count - 1, 10).y(), view.pixelOf(0, 10).y());
+
+        // The legend takes a new series at the next frame.
+        QTRY_VERIFY(named<QCheckBox>(*plot, QStringLiteral("Colonna 2")));
+        QTest::mouseClick(named<QCheckBox>(*plot, QStringLiteral("Colonna 2")), Qt::LeftButton);
+        image = view.grab().toImage();
+        QVERIFY(!drawnNear(image, view.pixelOf(Count / 2, 2), second));
+        QVERIFY(drawnNear(image, view.pixelOf(Count / 2, 5), first));
+        QVERIFY(accessible->text(QAccessible::Description).endsWith(QStringLiteral("massimo 2 (nascosta)")));
+
+        const QString csv = m_dir->filePath(QStringLiteral("samples.csv"));
+        const QString png = m_dir->filePath(QStringLiteral("view.png"));
+        m_seam->saveAnswers = {csv, png};
+        QTest::mouseClick(named<QPushButton>(*plot, QStringLiteral("Esporta CS&V\u2026")), Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(*plot, QStringLiteral("Esporta P&NG\u2026")), Qt::LeftButton);
+        const QList<QByteArray> rows = fileBytes(csv).split('\n');
+        QCOMPARE(rows.size(), Count + 2);
+        QCOMPARE(rows.front(), QByteArray("numero,ora,Colonna 1,Colonna 2\r"));
+        QVERIFY(rows[Spike + 1].startsWith(QByteArray::number(Spike) + ',') && rows[Spike + 1].endsWith(",9,2\r"));
+        QVERIFY(fileBytes(png).startsWith("\x89PNG"));
+        QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
+    }
+
+    // A range that is no range says so and leaves the view as it was.
+    void badRange()
+    {
+        child<QLineEdit>("Text1")->setText(QStringLiteral("0"));
+        m_window->openPlot();
+        PlotWindow *plot = m_window->plotWindow();
+        m_window->receivePath().receive({"7\n", {{0, 1000}}});
+        m_window->receivePath().receive({"8\n", {{0, 2000}}});
+        plot->view().grab();
+        named<QCheckBox>(*plot, QStringLiteral("Scala &automatica"))->setChecked(false);
+        plot->view().grab();
+        const auto range = plot->view().paintedValues();
+        QCOMPARE(range, std::pair(6.95, 8.05)); // as autoscale left it
+        QLineEdit *low = named<QLineEdit>(*plot, QStringLiteral("Da"));
+        low->setText(QStringLiteral("12"));
+        named<QLineEdit>(*plot, QStringLiteral("A"))->setText(QStringLiteral("3"));
+        QTest::keyClick(low, Qt::Key_Return);
+        QVERIFY(plot->statusText().startsWith(QStringLiteral("Intervallo dei valori non valido")));
+        plot->view().grab();
+        QCOMPARE(plot->view().paintedValues(), range);
+    }
+};
+
+QTEST_MAIN(TestPlotWindow)
+#include "tst_plot_window.moc"
