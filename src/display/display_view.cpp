@@ -465,12 +465,13 @@ void DisplayView::paintLine(QPainter &painter, CellPainter &cells, qsizetype lin
     const TextFinder &finder = m_find->finder();
     const qsizetype reach = finder.reach();
     if (reach > 0 && from < to) {
-        finder.matchesIn(start + std::max<qsizetype>(0, from - reach + 1), start + to, [&](qsizetype at, qsizetype found) {
-            const qsizetype a = std::max(at - start, from);
-            const qsizetype b = std::min(at - start + found, std::min(to, length));
-            if (a < b)
-                painter.fillRect(QRectF(columnX(a), y, (b - a) * cellWidth(), lineHeight()), FoundColour);
-        });
+        finder.matchesIn(
+            start + std::max<qsizetype>(0, from - reach + 1), start + to, [&](qsizetype at, qsizetype found) {
+                const qsizetype a = std::max(at - start, from);
+                const qsizetype b = std::min(at - start + found, std::min(to, length));
+                if (a < b)
+                    painter.fillRect(QRectF(columnX(a), y, (b - a) * cellWidth(), lineHeight()), FoundColour);
+            });
     }
 
     // The selection in this line's columns.

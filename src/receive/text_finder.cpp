@@ -120,7 +120,7 @@ void TextFinder::scanShown(qsizetype from, qsizetype to, Visit &&visit) const
     std::vector<std::size_t> cellOf; // the cell of each unit of the shown text
     for (qsizetype line = m_buffer.lineOfPosition(from); line <= last; ++line) {
         const qsizetype start = m_buffer.lineStart(line);
-        const ShownLine &shownLine = m_buffer.shownLine(line);
+        const ShownLine shownLine = m_buffer.decodedLine(line);
         const QString text = shownLine.text();
         if (text.indexOf(m_pattern, 0, sensitivity) < 0)
             continue;
@@ -192,7 +192,7 @@ bool TextFinder::work(qsizetype budget)
 {
     // Lines decoded as shown cost many times the plain scan.
     if (shown())
-        budget = std::max<qsizetype>(budget / 16, 1);
+        budget = std::max<qsizetype>(budget / 64, 1);
     if (m_seek)
         seekSlice(budget);
     else if (!counted())

@@ -260,12 +260,14 @@ private slots:
         QTest::addColumn<Pairs>("toShown");
         QTest::addColumn<Pairs>("toExact");
         // "[1B][32m" 0..7, ok 8..9, "[1B][0m" 10..16, " x" 17..18
-        QTest::newRow("hidden sequences") << true << false << QByteArray("\x1b[32mok\x1b[0m x") << QStringLiteral("ok x")
-                                          << Pairs{{0, 0}, {7, 0}, {8, 0}, {9, 1}, {10, 2}, {17, 2}, {18, 3}, {19, 4}}
-                                          << Pairs{{0, 8}, {1, 9}, {2, 17}, {4, 19}};
+        QTest::newRow("hidden sequences")
+            << true << false << QByteArray("\x1b[32mok\x1b[0m x") << QStringLiteral("ok x")
+            << Pairs{{0, 0}, {7, 0}, {8, 0}, {9, 1}, {10, 2}, {17, 2}, {18, 3}, {19, 4}}
+            << Pairs{{0, 8}, {1, 9}, {2, 17}, {4, 19}};
         // "23" 0..1, [C2][B0] 2..9, [E4][B8][AD] 10..21, [LF] 22..25, CR LF, line 1 at 28
         QTest::newRow("UTF-8 and a wide character")
-            << false << true << QByteArray("23\xc2\xb0\xe4\xb8\xad\n") << QStringView(u"23\u00b0\u4e2d[LF]\r\n").toString()
+            << false << true << QByteArray("23\xc2\xb0\xe4\xb8\xad\n")
+            << QStringView(u"23\u00b0\u4e2d[LF]\r\n").toString()
             << Pairs{{2, 2}, {6, 2}, {10, 3}, {18, 3}, {22, 4}, {26, 8}, {27, 9}, {28, 10}}
             << Pairs{{2, 2}, {3, 10}, {4, 22}, {8, 26}, {9, 27}, {10, 28}};
         QTest::newRow("beyond the first plane")
@@ -352,15 +354,18 @@ private slots:
                             bool matchCase, const Matches &matches) {
             QTest::newRow(name) << colours << utf8 << bytes << pattern << matchCase << matches;
         };
-        row("degree sign", false, true, "T: 23\xc2\xb0" "C", QStringLiteral("\u00b0c"), false, {{5, 9}});
+        row("degree sign", false, true,
+            "T: 23\xc2\xb0"
+            "C",
+            QStringLiteral("\u00b0c"), false, {{5, 9}});
         row("word cut by a sequence", true, false, "wa\x1b[0mrn", QStringLiteral("warn"), false, {{0, 11}});
         row("the bytes' view finds it not", false, false, "wa\x1b[0mrn", QStringLiteral("warn"), false, {});
         row("case folded", true, false, "\x1b[31mERROR\x1b[0m err", QStringLiteral("error"), false, {{8, 5}});
         row("case asked for", true, false, "\x1b[31mERROR\x1b[0m error", QStringLiteral("error"), true, {{21, 5}});
         row("a hidden sequence's text", true, false, "\x1b[32mok", QStringLiteral("[1b]"), false, {});
         row("a kept marker", false, true, "\xc3(", QStringLiteral("[C3]"), false, {{0, 4}});
-        row("wide characters", false, true, "x\xe4\xb8\xad\xe6\x96\x87", QStringView(u"\u4e2d\u6587").toString(),
-            false, {{1, 24}});
+        row("wide characters", false, true, "x\xe4\xb8\xad\xe6\x96\x87", QStringView(u"\u4e2d\u6587").toString(), false,
+            {{1, 24}});
         row("beyond the first plane", false, true, "\xf0\x9f\x98\x80!", QStringView(u"\U0001F600!").toString(), false,
             {{0, 17}});
         row("every line, every place", true, false, "aa\n\x1b[1maaa", QStringLiteral("aa"), false,
@@ -382,9 +387,8 @@ private slots:
         finder.find(pattern, matchCase, 0);
         while (finder.work()) { }
         Matches found;
-        finder.matchesIn(0, rig.display.length(), [&](qsizetype at, qsizetype length) {
-            found << QPair<int, int>(int(at), int(length));
-        });
+        finder.matchesIn(0, rig.display.length(),
+                         [&](qsizetype at, qsizetype length) { found << QPair<int, int>(int(at), int(length)); });
         QCOMPARE(found, matches);
         QCOMPARE(finder.count(), matches.size());
         QCOMPARE(finder.current().has_value(), !matches.isEmpty());

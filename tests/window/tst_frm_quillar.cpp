@@ -553,7 +553,8 @@ private slots:
         text->setCursorPosition(5); // before the degree sign, which arrived as [C2][B0]
         QCOMPARE(m_window->display().caret(), exact.indexOf(QLatin1String("[C2]")));
         QCOMPARE(text->cursorPosition(), 5);
-        QVERIFY(std::abs(text->characterRect(5).left() - text->characterRect(0).left() - 5 * display->cellWidth()) <= 1);
+        QVERIFY(std::abs(text->characterRect(5).left() - text->characterRect(0).left() - 5 * display->cellWidth())
+                <= 1);
         QCOMPARE(text->offsetAtPoint(text->characterRect(5).center()), 5);
         display->selectAll();
         display->copy();
