@@ -8,6 +8,8 @@
 // Usage: bench_display_choices off|on [characters]
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
+#include "receive/shown_offsets.h"
+#include "receive/text_finder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -88,5 +90,35 @@ int main(int argc, char **argv)
                 "a frame of 60 lines as shown %.1f us (%lld cells)\n",
                 on ? "on" : "off", static_cast<long long>(display.length()), double(bytes) / seconds / 1e6,
                 perCharacter, frameUs, static_cast<long long>(cells / Frames));
+
+    // A find from the second line for what only the first holds goes round
+    // everything; then the count.
+    display.append(QStringLiteral("\r\nneedle-at-the-end"));
+    TextFinder finder(display);
+    timer.restart();
+    finder.find(QStringLiteral("needle-at-the-end"), false, display.lineStart(1));
+    qint64 longestSliceNs = 0;
+    QElapsedTimer slice;
+    while (finder.searching()) {
+        slice.start();
+        finder.work();
+        longestSliceNs = std::max(longestSliceNs, slice.nsecsElapsed());
+    }
+    const double foundMs = double(timer.nsecsElapsed()) / 1e6;
+    while (finder.work()) { }
+    const double countedMs = double(timer.nsecsElapsed()) / 1e6;
+    // A screen reader's first question, then one about the caret's line.
+    ShownOffsets offsets(display);
+    timer.restart();
+    const qsizetype readLength = offsets.length();
+    const double firstReadMs = double(timer.nsecsElapsed()) / 1e6;
+    display.append(QStringLiteral("\r\nmore"));
+    timer.restart();
+    const QString lastLine = offsets.text(offsets.lineStart(display.lineCount() - 1), offsets.length());
+    const double laterReadUs = double(timer.nsecsElapsed()) / 1e3;
+    std::printf("find round everything %.0f ms (longest slice %.1f ms), counted %.0f ms (%lld); "
+                "read text %lld characters, first length %.0f ms, the last line after more text %.0f us (%lld)\n",
+                foundMs, double(longestSliceNs) / 1e6, countedMs, static_cast<long long>(finder.count()),
+                static_cast<long long>(readLength), firstReadMs, laterReadUs, static_cast<long long>(lastLine.size()));
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "display_accessible.h"
 
 #include "receive/display_buffer.h"
+#include "receive/shown_offsets.h"
 #include "display_view.h"
 #include "shown_painter.h"
 #include "menu_accessible.h"
@@ -27,24 +28,50 @@ QString rgb(const QColor &c)
 // line in timer mode may hold the whole scrollback.
 constexpr qsizetype LongestRead = 32768;
 
+// The text a reader gets: the display's own, or with a choice on (shown
+// non-null) the text as shown, without its hidden sequences.
+struct ReadText
+{
+    const DisplayBuffer &buffer;
+    ShownOffsets *shown;
+
+    [[nodiscard]] qsizetype length() const { return shown ? shown->length() : buffer.length(); }
+    [[nodiscard]] qsizetype lineCount() const { return buffer.lineCount(); }
+    [[nodiscard]] qsizetype lineOf(qsizetype offset) const
+    {
+        return shown ? shown->lineOf(offset) : buffer.lineOfPosition(offset);
+    }
+    [[nodiscard]] qsizetype lineStart(qsizetype line) const
+    {
+        return shown ? shown->lineStart(line) : buffer.lineStart(line);
+    }
+    [[nodiscard]] QString mid(qsizetype from, qsizetype count) const
+    {
+        return shown ? shown->text(from, from + count) : buffer.mid(from, count);
+    }
+    // Offsets of the text read, to the display's positions and back.
+    [[nodiscard]] qsizetype toExact(qsizetype offset) const { return shown ? shown->toExact(offset) : offset; }
+    [[nodiscard]] int toRead(qsizetype position) const { return int(shown ? shown->toShown(position) : position); }
+};
+
 // The stretch of the given kind that holds offset: a character, a word or a
 // sentence (within its line), a line with its CR LF, or all of the text.
-std::pair<int, int> around(const DisplayBuffer &buffer, int offset, QAccessible::TextBoundaryType boundary)
+std::pair<int, int> around(const ReadText &read, int offset, QAccessible::TextBoundaryType boundary)
 {
-    const qsizetype length = buffer.length();
+    const qsizetype length = read.length();
     if (offset < 0 || offset > length)
         return {-1, -1};
     if (boundary == QAccessible::NoBoundary)
         return {0, int(length)};
     if (boundary == QAccessible::CharBoundary)
         return {offset, int(std::min<qsizetype>(offset + 1, length))};
-    const qsizetype line = buffer.lineOfPosition(offset);
-    const qsizetype start = std::max(buffer.lineStart(line), offset - LongestRead);
-    const qsizetype lineEnd = line + 1 < buffer.lineCount() ? buffer.lineStart(line + 1) : length;
+    const qsizetype line = read.lineOf(offset);
+    const qsizetype start = std::max(read.lineStart(line), offset - LongestRead);
+    const qsizetype lineEnd = line + 1 < read.lineCount() ? read.lineStart(line + 1) : length;
     const qsizetype end = std::min(lineEnd, offset + LongestRead);
     if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary)
         return {int(start), int(end)};
-    const QString text = buffer.mid(start, end - start);
+    const QString text = read.mid(start, end - start);
     QTextBoundaryFinder finder(
         boundary == QAccessible::WordBoundary ? QTextBoundaryFinder::Word : QTextBoundaryFinder::Sentence, text);
     finder.setPosition(offset - start);
@@ -74,8 +101,8 @@ public:
     {
         *start = *end = 0;
         if (index == 0 && buffer().selLength() > 0) {
-            *start = int(buffer().selStart());
-            *end = int(buffer().selStart() + buffer().selLength());
+            *start = read().toRead(buffer().selStart());
+            *end = read().toRead(buffer().selStart() + buffer().selLength());
         }
     }
     int selectionCount() const override { return buffer().selLength() > 0 ? 1 : 0; }
@@ -88,48 +115,50 @@ public:
     void setSelection(int index, int start, int end) override
     {
         if (index == 0)
-            buffer().setSelection(start, end);
+            buffer().setSelection(read().toExact(start), read().toExact(end));
     }
-    int cursorPosition() const override { return int(buffer().caret()); }
+    int cursorPosition() const override { return read().toRead(buffer().caret()); }
     void setCursorPosition(int position) override
     {
-        buffer().setSelection(position, position);
+        const qsizetype exact = read().toExact(position);
+        buffer().setSelection(exact, exact);
         view()->ensureVisible(buffer().caret());
     }
 
     // -- text
     QString text(int start, int end) const override
     {
-        const qsizetype length = buffer().length();
+        const ReadText text = read();
+        const qsizetype length = text.length();
         const qsizetype from = std::clamp<qsizetype>(start, 0, length);
         const qsizetype to = end < 0 ? length : std::clamp<qsizetype>(end, from, length);
-        return buffer().mid(from, to - from);
+        return text.mid(from, to - from);
     }
     // Qt's own answers to these read the whole text first.
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int *start, int *end) const override
     {
-        return stretch(around(buffer(), offset, boundary), start, end);
+        return stretch(around(read(), offset, boundary), start, end);
     }
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int *start, int *end) const override
     {
-        const auto [from, to] = around(buffer(), offset, boundary);
-        return stretch(from <= 0 ? std::pair(-1, -1) : around(buffer(), from - 1, boundary), start, end);
+        const auto [from, to] = around(read(), offset, boundary);
+        return stretch(from <= 0 ? std::pair(-1, -1) : around(read(), from - 1, boundary), start, end);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int *start, int *end) const override
     {
-        const auto [from, to] = around(buffer(), offset, boundary);
-        return stretch(from < 0 || to >= buffer().length() ? std::pair(-1, -1) : around(buffer(), to, boundary), start,
-                       end);
+        const ReadText text = read();
+        const auto [from, to] = around(text, offset, boundary);
+        return stretch(from < 0 || to >= text.length() ? std::pair(-1, -1) : around(text, to, boundary), start, end);
     }
-    int characterCount() const override { return int(buffer().length()); }
+    int characterCount() const override { return int(read().length()); }
     QString text(QAccessible::Text t) const override { return QAccessibleWidget::text(t); }
 
     // -- geometry, in screen coordinates, as magnifiers follow the caret
     QRect characterRect(int offset) const override
     {
-        if (offset < 0 || offset > buffer().length())
+        if (offset < 0 || offset > read().length())
             return {};
-        const QRectF cell = view()->cellRect(offset);
+        const QRectF cell = view()->cellRect(read().toExact(offset));
         const QPoint topLeft = view()->viewport()->mapToGlobal(cell.topLeft().toPoint());
         return {topLeft, cell.size().toSize()};
     }
@@ -138,27 +167,32 @@ public:
         const QPoint local = view()->viewport()->mapFromGlobal(point);
         if (!view()->viewport()->rect().contains(local))
             return -1;
-        return int(view()->characterAt(local));
+        return read().toRead(view()->characterAt(local));
     }
     void scrollToSubstring(int start, int end) override
     {
-        view()->ensureVisible(std::clamp<qsizetype>(end, 0, buffer().length()));
-        view()->ensureVisible(std::clamp<qsizetype>(start, 0, buffer().length()));
+        const qsizetype length = read().length();
+        view()->ensureVisible(read().toExact(std::clamp<qsizetype>(end, 0, length)));
+        view()->ensureVisible(read().toExact(std::clamp<qsizetype>(start, 0, length)));
     }
     QString attributes(int offset, int *start, int *end) const override
     {
-        if (offset < 0 || offset > buffer().length()) {
+        if (offset < 0 || offset > read().length()) {
             *start = *end = -1;
             return {};
         }
         const QFont f = view()->font();
         const QPalette &p = view()->palette();
         const QString font = QStringLiteral("font-family:\"%1\";font-size:%2pt;").arg(f.family()).arg(f.pointSizeF());
-        if (buffer().paintsShown())
-            return font + shownAttributes(offset, start, end);
+        if (buffer().paintsShown()) {
+            const QString attributes = shownAttributes(int(read().toExact(offset)), start, end);
+            *start = read().toRead(*start);
+            *end = read().toRead(*end);
+            return font + attributes;
+        }
         // One font and one pair of colours for the whole text.
         *start = 0;
-        *end = int(buffer().length());
+        *end = int(read().length());
         return font
             + QStringLiteral("font-weight:normal;color:%1;background-color:%2;")
                   .arg(rgb(p.color(QPalette::Text)), rgb(p.color(QPalette::Base)));
@@ -166,6 +200,12 @@ public:
 
 private:
     DisplayView *view() const { return static_cast<DisplayView *>(widget()); }
+    ReadText read() const
+    {
+        return {buffer(),
+                buffer().showsOtherwise() ? view()->findChild<ShownOffsets *>(QString(), Qt::FindDirectChildrenOnly)
+                                          : nullptr};
+    }
 
     // The style of the shown character at offset (of the one after it, for
     // a hidden one), over the run of its line that shares it.
@@ -223,7 +263,7 @@ private:
     {
         *start = range.first;
         *end = range.second;
-        return range.first < 0 ? QString() : buffer().mid(range.first, range.second - range.first);
+        return range.first < 0 ? QString() : read().mid(range.first, range.second - range.first);
     }
 };
 
@@ -233,6 +273,7 @@ DisplayAnnouncer::DisplayAnnouncer(DisplayView &view) : QObject(&view), m_view(v
 {
     installAccessibleFactory<DisplayView, DisplayAccessible>();
     installMenuAccessibility();
+    m_shown = new ShownOffsets(view.buffer(), &view);
     m_merge.setSingleShot(true);
     m_merge.setInterval(MergeMs);
     connect(&m_merge, &QTimer::timeout, this, &DisplayAnnouncer::flush);
@@ -279,7 +320,13 @@ void DisplayAnnouncer::flush()
         QAccessibleTextRemoveEvent event(&m_view, 0, delta.removed);
         QAccessible::updateAccessibility(&event);
     }
-    if (!delta.inserted.isEmpty()) {
+    if (!delta.inserted.isEmpty() && buffer.showsOtherwise()) {
+        // What shows of the new characters, where the reader has it.
+        const qsizetype end = delta.insertAt + delta.inserted.size();
+        QAccessibleTextInsertEvent event(&m_view, int(m_shown->toShown(delta.insertAt)),
+                                         buffer.shownText(delta.insertAt, end));
+        QAccessible::updateAccessibility(&event);
+    } else if (!delta.inserted.isEmpty()) {
         QAccessibleTextInsertEvent event(&m_view, int(delta.insertAt), delta.inserted);
         QAccessible::updateAccessibility(&event);
     }
@@ -294,15 +341,20 @@ void DisplayAnnouncer::announceCaretAndSelection()
     if (selStart != m_selStart || selEnd != m_selEnd) {
         m_selStart = selStart;
         m_selEnd = selEnd;
-        QAccessibleTextSelectionEvent event(&m_view, int(selStart), int(selEnd));
-        event.setCursorPosition(int(buffer.caret()));
+        QAccessibleTextSelectionEvent event(&m_view, read(selStart), read(selEnd));
+        event.setCursorPosition(read(buffer.caret()));
         QAccessible::updateAccessibility(&event);
     }
     if (buffer.caret() != m_caret) {
         m_caret = buffer.caret();
-        QAccessibleTextCursorEvent event(&m_view, int(m_caret));
+        QAccessibleTextCursorEvent event(&m_view, read(m_caret));
         QAccessible::updateAccessibility(&event);
     }
+}
+
+int DisplayAnnouncer::read(qsizetype position) const
+{
+    return int(m_view.buffer().showsOtherwise() ? m_shown->toShown(position) : position);
 }
 
 } // namespace quillar

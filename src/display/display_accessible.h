@@ -10,6 +10,7 @@
 namespace quillar {
 
 class DisplayBuffer;
+class ShownOffsets;
 class DisplayView;
 
 // Tells assistive technology what the display shows (Text3 as an editable,
@@ -33,8 +34,11 @@ private:
     void textChanged();
     void selectionChanged();
     void announceCaretAndSelection();
+    // A position of the display as the reader counts it.
+    [[nodiscard]] int read(qsizetype position) const;
 
     DisplayView &m_view;
+    ShownOffsets *m_shown;
     QTimer m_merge;
     // The text as last announced, shared with the display, to tell what a
     // cut took.

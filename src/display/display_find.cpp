@@ -116,7 +116,7 @@ std::optional<qsizetype> DisplayFind::heldMatch() const
 {
     const DisplayBuffer &buffer = m_view.buffer();
     const std::optional<qsizetype> current = m_finder->current();
-    if (current && buffer.selStart() == *current && buffer.selLength() == m_finder->patternLength())
+    if (current && buffer.selStart() == *current && buffer.selLength() == m_finder->currentLength())
         return current;
     return std::nullopt;
 }
@@ -143,7 +143,7 @@ void DisplayFind::onFoundChanged()
     const std::optional<qsizetype> found = m_finder->current();
     if (!found)
         return;
-    const qsizetype end = *found + m_finder->patternLength();
+    const qsizetype end = *found + m_finder->currentLength();
     m_view.buffer().setSelection(*found, end);
     emit matchSelected();
     m_view.ensureVisible(end);

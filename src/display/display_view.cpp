@@ -463,14 +463,15 @@ void DisplayView::paintLine(QPainter &painter, CellPainter &cells, qsizetype lin
 
     // What a find marks in these columns, under the selection.
     const TextFinder &finder = m_find->finder();
-    const qsizetype found = finder.patternLength();
-    if (found > 0 && from < to) {
-        finder.matchesIn(start + std::max<qsizetype>(0, from - found + 1), start + to, [&](qsizetype at) {
-            const qsizetype a = std::max(at - start, from);
-            const qsizetype b = std::min(at - start + found, std::min(to, length));
-            if (a < b)
-                painter.fillRect(QRectF(columnX(a), y, (b - a) * cellWidth(), lineHeight()), FoundColour);
-        });
+    const qsizetype reach = finder.reach();
+    if (reach > 0 && from < to) {
+        finder.matchesIn(
+            start + std::max<qsizetype>(0, from - reach + 1), start + to, [&](qsizetype at, qsizetype found) {
+                const qsizetype a = std::max(at - start, from);
+                const qsizetype b = std::min(at - start + found, std::min(to, length));
+                if (a < b)
+                    painter.fillRect(QRectF(columnX(a), y, (b - a) * cellWidth(), lineHeight()), FoundColour);
+            });
     }
 
     // The selection in this line's columns.
@@ -521,9 +522,8 @@ void DisplayView::paintShownLine(QPainter &painter, CellPainter &cells, qsizetyp
                                     .columnX = [this](qsizetype column) { return columnX(column); }};
     const ShownPainter shownPainter(painter, m_cells, font());
     shownPainter.paintBackgrounds(shown, frame);
-    const qsizetype found = m_find->finder().patternLength();
-    if (found > 0) {
-        m_find->finder().matchesIn(start, start + length, [&](qsizetype at) {
+    if (m_find->finder().reach() > 0) {
+        m_find->finder().matchesIn(start, start + length, [&](qsizetype at, qsizetype found) {
             const qsizetype a = columnAt(at);
             const qsizetype b = columnAt(at + found);
             painter.fillRect(QRectF(columnX(a), y, (b - a) * cellWidth(), lineHeight()), FoundColour);

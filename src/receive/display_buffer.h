@@ -175,6 +175,9 @@ public:
     // A line as the choices show it (with none, its own characters), the
     // highlights applied; valid until the next call.
     [[nodiscard]] const ShownLine &shownLine(qsizetype line) const;
+    // The same without the highlights, and not kept: for reading many lines
+    // once (find, a screen reader's offsets).
+    [[nodiscard]] ShownLine decodedLine(qsizetype line) const;
     // The characters from..to as the choices show them, lines joined by
     // CR LF: what Copy gives while a choice is on.
     [[nodiscard]] QString shownText(qsizetype from, qsizetype to) const;

@@ -89,12 +89,17 @@ const ShownLine &DisplayBuffer::shownLine(qsizetype line) const
     const qsizetype length = lineLength(line);
     if (m_shown.start == start && m_shown.length == length)
         return m_shown.line;
+    m_shown = {start, length, decodedLine(line)};
+    m_highlighter.apply(m_shown.line);
+    return m_shown.line;
+}
+
+ShownLine DisplayBuffer::decodedLine(qsizetype line) const
+{
     const QString exact = lineText(line);
     TerminalDecoder decoder(m_choices, exact, m_choices.colours ? m_carry.at(firstLineNumber() + line) : CellStyle{});
     decodeLine(line, decoder);
-    m_shown = {start, length, decoder.finish()};
-    m_highlighter.apply(m_shown.line);
-    return m_shown.line;
+    return decoder.finish();
 }
 
 void DisplayBuffer::carryColours(qint64 from, qint64 to)

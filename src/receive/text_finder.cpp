@@ -16,6 +16,11 @@ TextFinder::TextFinder(DisplayBuffer &buffer, QObject *parent) : QObject(parent)
             schedule(0);
     });
     connect(&m_buffer, &DisplayBuffer::textChanged, this, &TextFinder::textChanged);
+    // The text shows otherwise: the same text is found again, from the match held.
+    connect(&m_buffer, &DisplayBuffer::showChoicesChanged, this, [this] {
+        if (!m_pattern.isEmpty())
+            find(m_pattern, m_matchCase, current().value_or(0));
+    });
     m_seenRemoved = m_buffer.removedCount();
     resetCount();
 }
@@ -41,7 +46,7 @@ void TextFinder::find(const QString &pattern, bool matchCase, qsizetype from)
     m_seek.reset();
     m_timer.stop();
     resetCount();
-    if (m_needle.isEmpty()) {
+    if (!active()) {
         emit countChanged();
         emit currentChanged();
         return;
@@ -51,13 +56,13 @@ void TextFinder::find(const QString &pattern, bool matchCase, qsizetype from)
 
 void TextFinder::next(qsizetype from)
 {
-    if (!m_needle.isEmpty())
+    if (active())
         startSeek(true, from);
 }
 
 void TextFinder::previous(qsizetype before)
 {
-    if (!m_needle.isEmpty())
+    if (active())
         startSeek(false, before);
 }
 
@@ -68,14 +73,29 @@ std::optional<qsizetype> TextFinder::current() const
     return qsizetype(*m_current - m_buffer.removedCount());
 }
 
+bool TextFinder::shown() const
+{
+    return m_buffer.showsOtherwise();
+}
+
+qsizetype TextFinder::reach() const
+{
+    if (!active())
+        return 0;
+    // A shown character stands for at most a marker of each of four bytes.
+    return shown() ? m_pattern.size() * 16 + TerminalDecoder::MaxSequence * 4 : m_needle.size();
+}
+
 qsizetype TextFinder::lastStart() const
 {
+    if (shown())
+        return m_buffer.length();
     return std::max<qsizetype>(0, m_buffer.length() - m_needle.size() + 1);
 }
 
 bool TextFinder::counted() const
 {
-    return m_needle.isEmpty() || m_countedTo >= m_buffer.removedCount() + lastStart();
+    return !active() || m_countedTo >= m_buffer.removedCount() + lastStart();
 }
 
 bool TextFinder::matchesAt(qsizetype position) const
@@ -89,8 +109,43 @@ bool TextFinder::matchesAt(qsizetype position) const
 }
 
 template <typename Visit>
+void TextFinder::scanShown(qsizetype from, qsizetype to, Visit &&visit) const
+{
+    from = std::max<qsizetype>(from, 0);
+    to = std::min(to, lastStart());
+    if (from >= to || m_pattern.isEmpty())
+        return;
+    const Qt::CaseSensitivity sensitivity = m_matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const qsizetype last = m_buffer.lineOfPosition(to - 1);
+    std::vector<std::size_t> cellOf; // the cell of each unit of the shown text
+    for (qsizetype line = m_buffer.lineOfPosition(from); line <= last; ++line) {
+        const qsizetype start = m_buffer.lineStart(line);
+        const ShownLine shownLine = m_buffer.decodedLine(line);
+        const QString text = shownLine.text();
+        if (text.indexOf(m_pattern, 0, sensitivity) < 0)
+            continue;
+        cellOf.clear();
+        for (std::size_t c = 0; c < shownLine.cells.size(); ++c)
+            cellOf.insert(cellOf.end(), shownLine.cells[c].code > 0xFFFF ? 2 : 1, c);
+        for (qsizetype k = text.indexOf(m_pattern, 0, sensitivity); k >= 0;
+             k = text.indexOf(m_pattern, k + 1, sensitivity)) {
+            const qsizetype at = start + shownLine.cells[cellOf[std::size_t(k)]].from;
+            const qsizetype end = start + shownLine.cells[cellOf[std::size_t(k + m_pattern.size() - 1)]].to;
+            if (at >= to)
+                return;
+            if (at >= from && !visit(at, end - at))
+                return;
+        }
+    }
+}
+
+template <typename Visit>
 void TextFinder::scan(qsizetype from, qsizetype to, Visit &&visit) const
 {
+    if (shown()) {
+        scanShown(from, to, visit);
+        return;
+    }
     const qsizetype m = m_needle.size();
     from = std::max<qsizetype>(from, 0);
     to = std::min(to, lastStart());
@@ -119,22 +174,25 @@ void TextFinder::scan(qsizetype from, qsizetype to, Visit &&visit) const
                 same = matchesAt(at + i);
             }
             if (same)
-                going = visit(at + i);
+                going = visit(at + i, m);
         }
         at += n;
     });
 }
 
-void TextFinder::matchesIn(qsizetype from, qsizetype to, const std::function<void(qsizetype)> &visit) const
+void TextFinder::matchesIn(qsizetype from, qsizetype to, const std::function<void(qsizetype, qsizetype)> &visit) const
 {
-    scan(from, to, [&](qsizetype at) {
-        visit(at);
+    scan(from, to, [&](qsizetype at, qsizetype length) {
+        visit(at, length);
         return true;
     });
 }
 
 bool TextFinder::work(qsizetype budget)
 {
+    // Lines decoded as shown cost many times the plain scan.
+    if (shown())
+        budget = std::max<qsizetype>(budget / 64, 1);
     if (m_seek)
         seekSlice(budget);
     else if (!counted())
@@ -158,14 +216,16 @@ void TextFinder::seekSlice(qsizetype budget)
     const qint64 end = removed + lastStart();
     Seek &s = *m_seek;
     std::optional<qint64> found;
+    qsizetype foundLength = 0;
     bool more = true;
     // Up to the budget, across the wrap: a short text answers at once.
     while (!found && more && budget > 0) {
         if (s.forward) {
             const qint64 limit = s.wrapped ? std::min(s.origin, end) : end;
             const qint64 to = std::min(limit, s.at + budget);
-            scan(s.at - removed, to - removed, [&](qsizetype at) {
+            scan(s.at - removed, to - removed, [&](qsizetype at, qsizetype length) {
                 found = at + removed;
+                foundLength = length;
                 return false;
             });
             budget -= std::max<qint64>(to - s.at, 1);
@@ -178,8 +238,9 @@ void TextFinder::seekSlice(qsizetype budget)
         } else {
             const qint64 limit = s.wrapped ? std::max(s.origin, removed) : removed;
             const qint64 from = std::max(limit, s.at - budget);
-            scan(from - removed, s.at - removed, [&](qsizetype at) {
+            scan(from - removed, s.at - removed, [&](qsizetype at, qsizetype length) {
                 found = at + removed;
+                foundLength = length;
                 return true; // the last one in the stretch
             });
             budget -= std::max<qint64>(s.at - from, 1);
@@ -194,6 +255,7 @@ void TextFinder::seekSlice(qsizetype budget)
     if (!found && more)
         return;
     m_current = found;
+    m_currentLength = foundLength;
     m_seek.reset();
     emit currentChanged();
     emit countChanged();
@@ -204,7 +266,7 @@ void TextFinder::countSlice(qsizetype budget)
     const qint64 removed = m_buffer.removedCount();
     const qint64 from = std::max(m_countedTo, removed);
     const qint64 to = std::min(removed + lastStart(), from + budget);
-    scan(from - removed, to - removed, [&](qsizetype at) {
+    scan(from - removed, to - removed, [&](qsizetype at, qsizetype) {
         const qint64 chunk = (at + removed) / ChunkSize;
         if (m_chunks.empty())
             m_firstChunk = chunk;
@@ -229,7 +291,7 @@ std::optional<qint64> TextFinder::currentNumber() const
     for (qint64 i = 0; i < chunk - m_firstChunk && i < qint64(m_chunks.size()); ++i)
         number += m_chunks[std::size_t(i)];
     const qint64 from = std::max(removed, chunk * ChunkSize);
-    scan(from - removed, *m_current - removed, [&](qsizetype) {
+    scan(from - removed, *m_current - removed, [&](qsizetype, qsizetype) {
         ++number;
         return true;
     });
@@ -241,7 +303,7 @@ QString TextFinder::status() const
     if (m_pattern.isEmpty())
         return {};
     const bool whole = m_countedOnce || counted();
-    if (m_needle.isEmpty() || (whole && m_total == 0 && !m_seek))
+    if (!active() || (whole && m_total == 0 && !m_seek))
         return QStringLiteral("Nessuna occorrenza");
     if (m_total == 0 || (m_seek && !m_current))
         return QStringLiteral("Ricerca\u2026");
@@ -269,7 +331,7 @@ void TextFinder::textChanged()
             // The first stretch lost its front: what is left of it is counted again.
             quint32 left = 0;
             const qint64 end = std::min((firstKept + 1) * ChunkSize, m_countedTo);
-            scan(0, end - removed, [&](qsizetype) {
+            scan(0, end - removed, [&](qsizetype, qsizetype) {
                 ++left;
                 return true;
             });
@@ -286,7 +348,7 @@ void TextFinder::textChanged()
         emit countChanged();
     }
     // A search or a count under way goes on at once; new text waits a frame.
-    if (!m_needle.isEmpty() && !m_timer.isActive())
+    if (active() && !m_timer.isActive())
         schedule(CatchUpMs);
 }
 

@@ -15,7 +15,10 @@ namespace quillar {
 class DisplayBuffer;
 
 // Find over the display's text as it is shown, so that "[1B]", "<012>" and
-// "[CR][LF]" are found, case-insensitively unless asked. Every position
+// "[CR][LF]" are found, case-insensitively unless asked. With a display
+// choice on it finds what the choices show, line by line (a match within a
+// line): a degree sign that arrived as two bytes, a word an escape sequence
+// cuts in the bytes. Every position
 // where the text occurs is a match, so "[00][00]" occurs three times in four
 // zero bytes. It follows the display: matches cut from the front go, new
 // text is searched as it comes.
@@ -42,7 +45,8 @@ public:
     void find(const QString &pattern, bool matchCase, qsizetype from);
     [[nodiscard]] const QString &pattern() const { return m_pattern; }
     [[nodiscard]] bool matchCase() const { return m_matchCase; }
-    [[nodiscard]] qsizetype patternLength() const { return m_needle.size(); }
+    // The characters of the text the current match takes.
+    [[nodiscard]] qsizetype currentLength() const { return m_currentLength; }
 
     // The first match at or after from, or the last one before before; both wrap.
     void next(qsizetype from);
@@ -59,8 +63,11 @@ public:
     // "3 di 17", "Nessuna occorrenza", ... for the find bar.
     [[nodiscard]] QString status() const;
 
-    // Calls visit(position) for each match that starts in from..to.
-    void matchesIn(qsizetype from, qsizetype to, const std::function<void(qsizetype)> &visit) const;
+    // Calls visit(position, length) for each match that starts in from..to.
+    void matchesIn(qsizetype from, qsizetype to, const std::function<void(qsizetype, qsizetype)> &visit) const;
+    // The most characters of the text a match can take before the position
+    // it starts at is known: how far before a stretch to look for marks.
+    [[nodiscard]] qsizetype reach() const;
 
     // One slice of the work left (the search, then the count); false when
     // none is left. The finder's own timer runs it; tests call it.
@@ -81,10 +88,14 @@ private:
         bool wrapped;
     };
 
-    // Calls visit(position) for each match starting in from..to (clamped)
-    // until it returns false.
+    // Calls visit(position, length) for each match starting in from..to
+    // (clamped) until it returns false.
     template <typename Visit>
     void scan(qsizetype from, qsizetype to, Visit &&visit) const;
+    template <typename Visit>
+    void scanShown(qsizetype from, qsizetype to, Visit &&visit) const;
+    [[nodiscard]] bool shown() const;
+    [[nodiscard]] bool active() const { return shown() ? !m_pattern.isEmpty() : !m_needle.isEmpty(); }
     [[nodiscard]] bool matchesAt(qsizetype position) const;
     [[nodiscard]] qsizetype lastStart() const; // one past the last position a match can start at
     void textChanged();
@@ -100,6 +111,7 @@ private:
     QByteArray m_needle; // folded, in the display's bytes; empty: nothing to find
     std::array<unsigned char, 256> m_fold{};
     std::optional<qint64> m_current; // absolute
+    qsizetype m_currentLength = 0;
     std::optional<Seek> m_seek;
     // Matches counted per stretch of ChunkSize positions, from m_firstChunk.
     static constexpr qint64 ChunkSize = qint64(1) << 16;

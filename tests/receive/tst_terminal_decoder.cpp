@@ -1,5 +1,7 @@
 #include "receive/display_buffer.h"
 #include "receive/receive_path.h"
+#include "receive/shown_offsets.h"
+#include "receive/text_finder.h"
 #include "support/manual_clock.h"
 
 #include <QRandomGenerator>
@@ -243,6 +245,159 @@ private slots:
         QCOMPARE(rig.display.lineCount(), expected.size());
         for (qsizetype line = 0; line < expected.size(); ++line)
             QCOMPARE(rig.display.shownLine(line).text(), expected[line]);
+    }
+
+    // What a screen reader gets with a choice on: the shown text, lines
+    // joined by CR LF, and the text's positions mapped to it (exact ->
+    // shown) and back (shown -> exact).
+    void readOffsets_data()
+    {
+        using Pairs = QList<QPair<int, int>>;
+        QTest::addColumn<bool>("colours");
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<Pairs>("toShown");
+        QTest::addColumn<Pairs>("toExact");
+        // "[1B][32m" 0..7, ok 8..9, "[1B][0m" 10..16, " x" 17..18
+        QTest::newRow("hidden sequences")
+            << true << false << QByteArray("\x1b[32mok\x1b[0m x") << QStringLiteral("ok x")
+            << Pairs{{0, 0}, {7, 0}, {8, 0}, {9, 1}, {10, 2}, {17, 2}, {18, 3}, {19, 4}}
+            << Pairs{{0, 8}, {1, 9}, {2, 17}, {4, 19}};
+        // "23" 0..1, [C2][B0] 2..9, [E4][B8][AD] 10..21, [LF] 22..25, CR LF, line 1 at 28
+        QTest::newRow("UTF-8 and a wide character")
+            << false << true << QByteArray("23\xc2\xb0\xe4\xb8\xad\n")
+            << QStringView(u"23\u00b0\u4e2d[LF]\r\n").toString()
+            << Pairs{{2, 2}, {6, 2}, {10, 3}, {18, 3}, {22, 4}, {26, 8}, {27, 9}, {28, 10}}
+            << Pairs{{2, 2}, {3, 10}, {4, 22}, {8, 26}, {9, 27}, {10, 28}};
+        QTest::newRow("beyond the first plane")
+            << false << true << QByteArray("\xf0\x9f\x98\x80x") << QStringView(u"\U0001F600x").toString()
+            << Pairs{{0, 0}, {15, 0}, {16, 2}, {17, 3}} << Pairs{{0, 0}, {1, 0}, {2, 16}, {3, 17}};
+        QTest::newRow("invalid byte kept") << false << true << QByteArray("\xc3(") << QStringLiteral("[C3](")
+                                           << Pairs{{0, 0}, {4, 4}, {5, 5}} << Pairs{{1, 1}, {4, 4}};
+        // "[1B]" received as text 0..3, a 4, [1B][1m 5..11, b 12
+        QTest::newRow("a marker's text kept") << true << true << QByteArray("[1B]a\x1b[1mb") << QStringLiteral("[1B]ab")
+                                              << Pairs{{4, 4}, {5, 5}, {12, 5}, {13, 6}} << Pairs{{5, 12}};
+        // "[1B][31m" 0..7, red 8..10, [LF] 11..14, CR LF 15..16, next 17..20
+        QTest::newRow("lines and their breaks")
+            << true << false << QByteArray("\x1b[31mred\nnext") << QStringLiteral("red[LF]\r\nnext")
+            << Pairs{{0, 0}, {8, 0}, {15, 7}, {16, 8}, {17, 9}, {21, 13}} << Pairs{{0, 8}, {7, 15}, {9, 17}, {13, 21}};
+    }
+    void readOffsets()
+    {
+        using Pairs = QList<QPair<int, int>>;
+        QFETCH(bool, colours);
+        QFETCH(bool, utf8);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QFETCH(Pairs, toShown);
+        QFETCH(Pairs, toExact);
+        Rig rig;
+        rig.receive(bytes);
+        ShownOffsets offsets(rig.display);
+        rig.display.setShowChoices({colours, utf8});
+        QCOMPARE(offsets.length(), shown.size());
+        QCOMPARE(offsets.text(0, shown.size()), shown);
+        for (const auto &[exact, read] : toShown)
+            QCOMPARE(offsets.toShown(exact), read);
+        for (const auto &[read, exact] : toExact)
+            QCOMPARE(offsets.toExact(read), exact);
+        for (qsizetype at = 0; at <= shown.size(); ++at) {
+            QCOMPARE(offsets.text(at, at + 3), shown.mid(at, 3));
+            if (at == shown.size() || !shown[at].isLowSurrogate())
+                QCOMPARE(offsets.toShown(offsets.toExact(at)), at);
+        }
+    }
+
+    // Through appends in reads of every size and cuts at the front, the
+    // offsets kept for ended lines agree with the lines as shown now.
+    void readOffsetsFollowTheText()
+    {
+        Rig rig;
+        rig.display.setScrollback(2000);
+        rig.display.setShowChoices({true, true});
+        ShownOffsets offsets(rig.display);
+        const char *pieces[] = {"abc", "\x1b[1m", "\xc2\xb0", "\xe4\xb8\xad", "[1B]", "\n", "\n"};
+        QRandomGenerator random(27);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes;
+            for (int n = random.bounded(1, 12); n > 0; --n)
+                bytes += pieces[random.bounded(7)];
+            rig.receive(bytes);
+            QString whole;
+            for (qsizetype line = 0; line < rig.display.lineCount(); ++line) {
+                QCOMPARE(offsets.lineStart(line), whole.size());
+                QCOMPARE(offsets.toShown(rig.display.lineStart(line)), whole.size());
+                whole += rig.display.shownLine(line).text() + QStringLiteral("\r\n");
+            }
+            whole.chop(2);
+            QCOMPARE(offsets.length(), whole.size());
+            const qsizetype at = random.bounded(int(whole.size()) + 1);
+            QCOMPARE(offsets.text(at, at + 7), whole.mid(at, 7));
+            QCOMPARE(offsets.lineOf(at), rig.display.lineOfPosition(offsets.toExact(at)));
+        }
+        QVERIFY(rig.display.firstLineNumber() > 0);
+    }
+
+    // Find with a choice on matches the text as shown, within a line; each
+    // match is the characters of the text that show it.
+    void findsAsShown_data()
+    {
+        using Matches = QList<QPair<int, int>>; // position, length
+        QTest::addColumn<bool>("colours");
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<Matches>("matches");
+        const auto row = [](const char *name, bool colours, bool utf8, const QByteArray &bytes, const QString &pattern,
+                            bool matchCase, const Matches &matches) {
+            QTest::newRow(name) << colours << utf8 << bytes << pattern << matchCase << matches;
+        };
+        row("degree sign", false, true,
+            "T: 23\xc2\xb0"
+            "C",
+            QStringLiteral("\u00b0c"), false, {{5, 9}});
+        row("word cut by a sequence", true, false, "wa\x1b[0mrn", QStringLiteral("warn"), false, {{0, 11}});
+        row("the bytes' view finds it not", false, false, "wa\x1b[0mrn", QStringLiteral("warn"), false, {});
+        row("case folded", true, false, "\x1b[31mERROR\x1b[0m err", QStringLiteral("error"), false, {{8, 5}});
+        row("case asked for", true, false, "\x1b[31mERROR\x1b[0m error", QStringLiteral("error"), true, {{21, 5}});
+        row("a hidden sequence's text", true, false, "\x1b[32mok", QStringLiteral("[1b]"), false, {});
+        row("a kept marker", false, true, "\xc3(", QStringLiteral("[C3]"), false, {{0, 4}});
+        row("wide characters", false, true, "x\xe4\xb8\xad\xe6\x96\x87", QStringView(u"\u4e2d\u6587").toString(), false,
+            {{1, 24}});
+        row("beyond the first plane", false, true, "\xf0\x9f\x98\x80!", QStringView(u"\U0001F600!").toString(), false,
+            {{0, 17}});
+        row("every line, every place", true, false, "aa\n\x1b[1maaa", QStringLiteral("aa"), false,
+            {{0, 2}, {15, 2}, {16, 2}});
+    }
+    void findsAsShown()
+    {
+        using Matches = QList<QPair<int, int>>;
+        QFETCH(bool, colours);
+        QFETCH(bool, utf8);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, pattern);
+        QFETCH(bool, matchCase);
+        QFETCH(Matches, matches);
+        Rig rig;
+        rig.receive(bytes);
+        TextFinder finder(rig.display);
+        rig.display.setShowChoices({colours, utf8});
+        finder.find(pattern, matchCase, 0);
+        while (finder.work()) { }
+        Matches found;
+        finder.matchesIn(0, rig.display.length(),
+                         [&](qsizetype at, qsizetype length) { found << QPair<int, int>(int(at), int(length)); });
+        QCOMPARE(found, matches);
+        QCOMPARE(finder.count(), matches.size());
+        QCOMPARE(finder.current().has_value(), !matches.isEmpty());
+        if (!matches.isEmpty()) {
+            QCOMPARE(*finder.current(), matches.front().first);
+            QCOMPARE(finder.currentLength(), matches.front().second);
+            finder.previous(0); // wraps to the last
+            QCOMPARE(*finder.current(), matches.back().first);
+        }
     }
 
     // Clear resets the colours; a cut at the front keeps those the lines

@@ -538,13 +538,24 @@ private slots:
         const QString choices = QString::fromLatin1(ChoicesFileName);
         QCOMPARE(ChoicesFile::read(choices, QStringLiteral("terminal-colours")), QStringLiteral("on"));
         QCOMPARE(ChoicesFile::read(choices, QStringLiteral("utf-8")), QStringLiteral("on"));
-        // A screen reader learns the colours; Copy gives what shows.
+        // A screen reader reads what shows, learns the colours and follows
+        // the caret on it; Copy gives what shows.
         QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(display)->textInterface();
+        const QString read = QStringLiteral("ok 23\u00b0[LF]\r\n");
+        QCOMPARE(text->text(0, -1), read);
+        QCOMPARE(text->characterCount(), read.size());
         int start = -1, end = -1;
-        const int ok = int(exact.indexOf(QLatin1String("ok")));
-        QVERIFY(text->attributes(ok, &start, &end).contains(QLatin1String("color:rgb(80,200,80);")));
-        QCOMPARE(std::pair(start, end), std::pair(0, ok + 2));
-        QVERIFY(text->attributes(ok + 2, &start, &end).contains(QLatin1String("color:rgb(238,238,238);")));
+        QCOMPARE(text->textAtOffset(4, QAccessible::LineBoundary, &start, &end), read);
+        QCOMPARE(text->textAtOffset(1, QAccessible::WordBoundary, &start, &end), QStringLiteral("ok"));
+        QVERIFY(text->attributes(0, &start, &end).contains(QLatin1String("color:rgb(80,200,80);")));
+        QCOMPARE(std::pair(start, end), std::pair(0, 2));
+        QVERIFY(text->attributes(2, &start, &end).contains(QLatin1String("color:rgb(238,238,238);")));
+        text->setCursorPosition(5); // before the degree sign, which arrived as [C2][B0]
+        QCOMPARE(m_window->display().caret(), exact.indexOf(QLatin1String("[C2]")));
+        QCOMPARE(text->cursorPosition(), 5);
+        QVERIFY(std::abs(text->characterRect(5).left() - text->characterRect(0).left() - 5 * display->cellWidth())
+                <= 1);
+        QCOMPARE(text->offsetAtPoint(text->characterRect(5).center()), 5);
         display->selectAll();
         display->copy();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ok 23\u00b0[LF]\r\n"));
