@@ -112,9 +112,13 @@ private slots:
             QVERIFY2(drawnNear(image, view.pixelOf(Spike, value), first), qPrintable(QString::number(value)));
         QCOMPARE(view.pixelOf(Count - 1, 10).y(), view.pixelOf(0, 10).y());
 
-        // The legend takes a new series at the next frame.
-        QTRY_VERIFY(named<QCheckBox>(*plot, QStringLiteral("Colonna 2")));
-        QTest::mouseClick(named<QCheckBox>(*plot, QStringLiteral("Colonna 2")), Qt::LeftButton);
+        // The legend takes a new series at the next frame; a click finds it
+        // once the legend's layout has placed it.
+        QCheckBox *entry = nullptr;
+        QTRY_VERIFY((entry = named<QCheckBox>(*plot, QStringLiteral("Colonna 2"))) && entry->isVisible()
+                    && !entry->geometry().isEmpty());
+        QTest::mouseClick(entry, Qt::LeftButton);
+        QVERIFY(!entry->isChecked());
         image = view.grab().toImage();
         QVERIFY(!drawnNear(image, view.pixelOf(Count / 2, 2), second));
         QVERIFY(drawnNear(image, view.pixelOf(Count / 2, 5), first));
