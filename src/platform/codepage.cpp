@@ -47,8 +47,10 @@ QByteArray encodeText(const QString &text)
     QByteArray bytes;
     bytes.resize(text.size());
     char *out = bytes.data();
+    // The display's text is mostly ASCII: that needs no look-up.
     for (const QChar ch : text)
-        *out++ = static_cast<char>(charToByte(ch).value_or('?'));
+        *out++ =
+            ch.unicode() < 0x80 ? static_cast<char>(ch.unicode()) : static_cast<char>(charToByte(ch).value_or('?'));
     return bytes;
 }
 

@@ -178,6 +178,9 @@ public:
     // The same without the highlights, and not kept: for reading many lines
     // once (find, a screen reader's offsets).
     [[nodiscard]] ShownLine decodedLine(qsizetype line) const;
+    // The terminal colours in force where line starts, as the lines before
+    // it left them (plain with the colours off).
+    [[nodiscard]] CellStyle startStyle(qsizetype line) const;
     // The characters from..to as the choices show them, lines joined by
     // CR LF: what Copy gives while a choice is on.
     [[nodiscard]] QString shownText(qsizetype from, qsizetype to) const;
@@ -203,11 +206,19 @@ signals:
 
 private:
     void append(QString text, TimeMarks arrived, bool received, const std::vector<quint64> &markers = {});
-    // The line's characters as the code page's bytes.
-    [[nodiscard]] QByteArray lineBytes(qsizetype line) const;
-    // Decodes line through decoder, byte by byte as the text shows them.
+    // The line's characters as the code page's bytes, into bytes (whose
+    // room is kept, so a pass over many lines allocates once).
+    void lineBytes(qsizetype line, QByteArray &bytes) const;
+    // Decodes line (its bytes from from on) through decoder, byte by byte as
+    // the text shows them.
     void decodeLine(qsizetype line, TerminalDecoder &decoder) const;
-    void decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder) const;
+    void decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder, qsizetype from = 0) const;
+    // Where the line's last escape (an ESC or its marker) before before
+    // starts, or -1.
+    [[nodiscard]] qsizetype escapeBefore(qsizetype line, const QByteArray &bytes, qsizetype before) const;
+    // The style the line leaves whatever style it starts in, when its last
+    // escape (at last) settles every part of it.
+    [[nodiscard]] std::optional<CellStyle> settledStyle(qsizetype line, const QByteArray &bytes, qsizetype last) const;
     // The colours the lines from..to-1 (sequence numbers) leave to the next.
     void carryColours(qint64 from, qint64 to);
     void cutFront(qsizetype keep);

@@ -31,31 +31,73 @@ int markerByte(const char *rest)
     return high < 0 || low < 0 ? -1 : high << 4 | low;
 }
 
-// Whether the bytes hold an ESC, as itself or as its marker.
-bool mayHoldEscape(const QByteArray &bytes)
-{
-    return bytes.contains('\x1b') || bytes.contains("[1B]");
-}
+// A style that differs from the plain one in every part: a line that
+// leaves both in the same style leaves every style so.
+constexpr CellStyle EveryPart{CellStyle::rgb(1, 2, 3), CellStyle::palette(4), 0x1F};
 
 } // namespace
 
-QByteArray DisplayBuffer::lineBytes(qsizetype line) const
+void DisplayBuffer::lineBytes(qsizetype line, QByteArray &bytes) const
 {
     const qsizetype start = lineStart(line);
-    QByteArray bytes(lineLength(line), Qt::Uninitialized);
+    bytes.resize(lineLength(line));
     m_text.forEachPiece(start, start + bytes.size(), [out = bytes.data()](const char *piece, qsizetype n) mutable {
         std::memcpy(out, piece, std::size_t(n));
         out += n;
     });
-    return bytes;
 }
 
 void DisplayBuffer::decodeLine(qsizetype line, TerminalDecoder &decoder) const
 {
-    decodeBytes(line, lineBytes(line), decoder);
+    QByteArray bytes;
+    lineBytes(line, bytes);
+    decodeBytes(line, bytes, decoder);
 }
 
-void DisplayBuffer::decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder) const
+qsizetype DisplayBuffer::escapeBefore(qsizetype line, const QByteArray &bytes, qsizetype before) const
+{
+    const qsizetype start = lineStart(line);
+    const char *data = bytes.constData();
+    const auto *raw = static_cast<const char *>(before > 0 ? memrchr(data, 0x1B, std::size_t(before)) : nullptr);
+    const qsizetype rawAt = raw ? raw - data : -1;
+    for (qsizetype end = before; end > rawAt + 1;) {
+        const auto *bracket = static_cast<const char *>(memrchr(data + rawAt + 1, '[', std::size_t(end - rawAt - 1)));
+        if (!bracket)
+            break;
+        const qsizetype at = bracket - data;
+        if (at + 4 <= bytes.size() && markerByte(bracket + 1) == 0x1B && m_text.isMarker(start + at))
+            return at;
+        end = at;
+    }
+    return rawAt;
+}
+
+std::optional<CellStyle> DisplayBuffer::settledStyle(qsizetype line, const QByteArray &bytes, qsizetype last) const
+{
+    // ESC [ digits and semicolons m: the decoder applies it as it stands.
+    const char *data = bytes.constData();
+    const qsizetype open = last + (data[last] == '\x1b' ? 1 : 4);
+    qsizetype end = open + 1;
+    while (end < bytes.size() && ((data[end] >= '0' && data[end] <= '9') || data[end] == ';'))
+        ++end;
+    // (A marker never reads so: its '[' is followed by two hex digits and ']'.)
+    const bool simple =
+        end < bytes.size() && data[open] == '[' && data[end] == 'm' && end - open + 2 <= TerminalDecoder::MaxSequence;
+    if (!simple)
+        return std::nullopt;
+    // It starts a sequence of its own unless the escape before it opened a
+    // string (a window title) that may hold it.
+    const qsizetype previous = escapeBefore(line, bytes, last);
+    const qsizetype next = previous + (previous >= 0 && data[previous] != '\x1b' ? 4 : 1);
+    if (previous >= 0 && next < bytes.size() && QByteArrayView("]PX^_").contains(data[next]))
+        return std::nullopt;
+    const QByteArrayView params(data + open + 1, end - open - 1);
+    const auto fromPlain = TerminalDecoder::sgrStyle(params, CellStyle{});
+    const auto fromEveryPart = TerminalDecoder::sgrStyle(params, EveryPart);
+    return fromPlain == fromEveryPart ? fromPlain : std::nullopt;
+}
+
+void DisplayBuffer::decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder, qsizetype from) const
 {
     // The text's own characters are the received bytes as themselves, the
     // markers of the rest, and what the display wrote itself (a "<012>"
@@ -63,7 +105,7 @@ void DisplayBuffer::decodeBytes(qsizetype line, const QByteArray &bytes, Termina
     const qsizetype start = lineStart(line);
     const qsizetype length = bytes.size();
     const char *data = bytes.constData();
-    for (qsizetype i = 0; i < length;) {
+    for (qsizetype i = from; i < length;) {
         if (!decoder.showing() && decoder.idle()) {
             // Following the style alone: only an ESC, or its marker, matters.
             while (i < length && data[i] != '\x1b' && data[i] != '[')
@@ -97,26 +139,37 @@ const ShownLine &DisplayBuffer::shownLine(qsizetype line) const
 ShownLine DisplayBuffer::decodedLine(qsizetype line) const
 {
     const QString exact = lineText(line);
-    TerminalDecoder decoder(m_choices, exact, m_choices.colours ? m_carry.at(firstLineNumber() + line) : CellStyle{});
+    TerminalDecoder decoder(m_choices, exact, startStyle(line));
     decodeLine(line, decoder);
     return decoder.finish();
 }
 
+CellStyle DisplayBuffer::startStyle(qsizetype line) const
+{
+    return m_choices.colours ? m_carry.at(firstLineNumber() + line) : CellStyle{};
+}
+
 void DisplayBuffer::carryColours(qint64 from, qint64 to)
 {
+    // Most coloured lines end in a reset: their last sequence alone settles
+    // what they leave, and the rest of the line need not be followed.
     const ShowChoices coloursOnly{.colours = true};
-    for (qint64 sequence = std::max(from, firstLineNumber()); sequence < to; ++sequence) {
+    QByteArray bytes;
+    from = std::max(from, firstLineNumber());
+    CellStyle style = m_carry.at(from);
+    for (qint64 sequence = from; sequence < to; ++sequence) {
         const auto line = qsizetype(sequence - firstLineNumber());
-        const CellStyle start = m_carry.at(sequence);
-        const QByteArray bytes = lineBytes(line);
-        if (!mayHoldEscape(bytes)) {
-            m_carry.set(sequence + 1, start);
-            continue;
+        lineBytes(line, bytes);
+        const qsizetype last = escapeBefore(line, bytes, bytes.size());
+        const auto settled = last < 0 ? std::optional(style) : settledStyle(line, bytes, last);
+        if (settled) {
+            style = *settled;
+        } else {
+            TerminalDecoder decoder(coloursOnly, QStringView(), style);
+            decodeBytes(line, bytes, decoder);
+            style = decoder.style();
         }
-        TerminalDecoder decoder(coloursOnly, QStringView(), start);
-        decodeBytes(line, bytes, decoder);
-        decoder.finish();
-        m_carry.set(sequence + 1, decoder.style());
+        m_carry.set(sequence + 1, style);
     }
 }
 

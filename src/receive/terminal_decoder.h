@@ -2,11 +2,13 @@
 
 #include "cell_style.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace quillar {
@@ -79,6 +81,11 @@ public:
     // Whether it shows what it is fed, and whether no sequence is open.
     [[nodiscard]] bool showing() const { return m_showing; }
     [[nodiscard]] bool idle() const { return m_state == State::Plain; }
+    // The style the parameters of ESC [ params m leave after style: none
+    // for a 38 or 48 whose colour is malformed, which then shows exactly. A
+    // private form (a parameter starting with < = > ?) or one with
+    // sub-parameters (:) changes nothing.
+    [[nodiscard]] static std::optional<CellStyle> sgrStyle(QByteArrayView params, CellStyle style);
     // The style in force after what was fed.
     [[nodiscard]] const CellStyle &style() const { return m_style; }
 
@@ -109,7 +116,7 @@ private:
     QStringView m_exact;
     CellStyle m_style;
     State m_state = State::Plain;
-    std::array<Unit, MaxSequence> m_pending{};
+    std::array<Unit, MaxSequence> m_pending; // written before it is read: no clearing per line
     int m_pendingCount = 0;
     // UTF-8: continuation bytes still wanted, the code point so far, and
     // the range the second byte must lie in.

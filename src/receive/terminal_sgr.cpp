@@ -1,6 +1,8 @@
 #include "terminal_decoder.h"
 
-#include <vector>
+#include <algorithm>
+#include <array>
+#include <span>
 
 namespace quillar {
 
@@ -8,7 +10,7 @@ namespace {
 
 // A colour given as 5;n or 2;r;g;b after a 38 or 48 at params[at]; moves at
 // past it. False when the form is not one of those.
-bool extendedColour(const std::vector<int> &params, std::size_t &at, quint32 &colour)
+bool extendedColour(std::span<const int> params, std::size_t &at, quint32 &colour)
 {
     const std::size_t left = params.size() - at - 1;
     if (left >= 2 && params[at + 1] == 5 && params[at + 2] <= 255) {
@@ -79,34 +81,46 @@ void attribute(CellStyle &style, int code)
 
 } // namespace
 
-// ESC [ params m: false for a 38 or 48 whose colour is malformed, which then
-// shows exactly. A private form (a parameter starting with < = > ?) or one
-// with sub-parameters (:) is hidden and changes nothing.
-bool TerminalDecoder::applySgr()
+std::optional<CellStyle> TerminalDecoder::sgrStyle(QByteArrayView params, CellStyle style)
 {
-    std::vector<int> params{0};
-    for (int i = 2; i + 1 < m_pendingCount; ++i) {
-        const std::uint8_t b = m_pending[i].byte;
+    // At most one parameter a byte: no allocation for a sequence.
+    if (params.size() >= MaxSequence)
+        return std::nullopt;
+    std::array<int, MaxSequence> values; // NOLINT: each set as it is reached
+    values[0] = 0;
+    std::size_t count = 1;
+    for (const char b : params) {
+        int &last = values[count - 1];
         if (b == ';')
-            params.push_back(0);
+            values[count++] = 0;
         else if (b >= '0' && b <= '9')
-            params.back() = std::min(params.back() * 10 + (b - '0'), 9999);
+            last = std::min(last * 10 + (b - '0'), 9999);
         else
-            return true;
+            return style;
     }
-    CellStyle style = m_style;
-    for (std::size_t at = 0; at < params.size(); ++at) {
-        const int code = params[at];
+    const std::span<const int> codes(values.data(), count);
+    for (std::size_t at = 0; at < codes.size(); ++at) {
+        const int code = codes[at];
         if (code == 38 || code == 48) {
             quint32 &colour = code == 38 ? style.foreground : style.background;
-            if (!extendedColour(params, at, colour))
-                return false;
+            if (!extendedColour(codes, at, colour))
+                return std::nullopt;
         } else {
             attribute(style, code);
         }
     }
-    m_style = style;
-    return true;
+    return style;
+}
+
+bool TerminalDecoder::applySgr()
+{
+    std::array<char, MaxSequence> params{};
+    for (int i = 2; i + 1 < m_pendingCount; ++i)
+        params[std::size_t(i - 2)] = char(m_pending[i].byte);
+    const auto style = sgrStyle(QByteArrayView(params.data(), std::max(m_pendingCount - 3, 0)), m_style);
+    if (style)
+        m_style = *style;
+    return style.has_value();
 }
 
 } // namespace quillar

@@ -171,6 +171,16 @@ private slots:
         row("bracket text", true, true, "[1B][32mX", "[1B][32mX");
         // Colours carry across line ends; CR and LF show as always.
         row("carry", true, false, "\x1b[31mred\r\nnext\x1b[0m\nplain", "{fg=1}red[CR][LF]\n{fg=1}next{}[LF]\nplain");
+        // What a line leaves when its last sequence is a reset, or seems one.
+        row("reset then more", true, false, "\x1b[1;31ma\x1b[0;4m\nb", "{fg=1 b}a{u}[LF]\n{u}b");
+        row("no reset: both carry", true, false, "\x1b[31ma\x1b[1m\nb", "{fg=1}a{fg=1 b}[LF]\n{fg=1 b}b");
+        row("malformed last", true, false, "\x1b[31ma\x1b[38;5m\nb", "{fg=1}a[1B][38;5m[LF]\n{fg=1}b");
+        row("reset in a title", true, false, "\x1b[31ma\x1b]0;\x1b[0m\nb", "{fg=1}a[1B]]0;[1B][0m[LF]\n{fg=1}b");
+        row("reset as text", true, false, "\x1b[31ma[1B][0m\nb", "{fg=1}a[1B][0m[LF]\n{fg=1}b");
+        const QByteArray longest = "\x1b[0" + QByteArray(";0").repeated(30) + "m"; // 64 bytes
+        row("longest reset", true, false, "\x1b[31ma" + longest + "\nb", "{fg=1}a{}[LF]\nb");
+        row("too long a reset", true, false, "\x1b[31ma" + longest.chopped(1) + ";0m\nb",
+            QStringLiteral("{fg=1}a[1B]") + QString::fromLatin1(longest.mid(1).chopped(1) + ";0m") + "[LF]\n{fg=1}b");
     }
     void shows()
     {
@@ -397,6 +407,39 @@ private slots:
             QCOMPARE(finder.currentLength(), matches.front().second);
             finder.previous(0); // wraps to the last
             QCOMPARE(*finder.current(), matches.back().first);
+        }
+    }
+
+    // The colours each line starts with, against a decoder fed the bytes
+    // alone, over random lines of sequences whole, cut, malformed and in
+    // titles, in random reads.
+    void startStylesFollowTheBytes()
+    {
+        const QList<QByteArray> pieces = {
+            "\x1b[0m", "\x1b[m", "\x1b[31m", "\x1b[1;4m", "\x1b[0;32m", "\x1b[22;39m", "\x1b[38;5;200m",
+            "\x1b[38;5m", "\x1b]0;t", "\x07", "\x1b\\", "\x1b[3", "x", "[1B][0m", "\x1bX", "\x1b", "\r", "\x1b[?7m",
+            "\x1b[0;" + QByteArray("1;").repeated(30) + "m"};
+        QRandomGenerator random(27);
+        Rig rig;
+        rig.display.setShowChoices({true, false});
+        QByteArray bytes;
+        for (int line = 0; line < 400; ++line) {
+            for (int n = random.bounded(6); n > 0; --n)
+                bytes += pieces[random.bounded(pieces.size())];
+            bytes += '\n';
+        }
+        QList<int> splits;
+        for (int at = random.bounded(9); at < bytes.size(); at += 1 + random.bounded(40))
+            splits << at;
+        rig.receive(bytes, splits);
+        CellStyle style;
+        const QList<QByteArray> lines = bytes.split('\n');
+        for (qsizetype line = 0; line < rig.display.lineCount(); ++line) {
+            QCOMPARE(styleName(rig.display.startStyle(line)), styleName(style));
+            TerminalDecoder decoder({.colours = true}, QStringView(), style);
+            for (const char b : lines[line] + '\n')
+                decoder.feed(std::uint8_t(b), 0, 1);
+            style = decoder.style();
         }
     }
 
