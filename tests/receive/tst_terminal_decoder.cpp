@@ -415,10 +415,25 @@ private slots:
     // titles, in random reads.
     void startStylesFollowTheBytes()
     {
-        const QList<QByteArray> pieces = {
-            "\x1b[0m", "\x1b[m", "\x1b[31m", "\x1b[1;4m", "\x1b[0;32m", "\x1b[22;39m", "\x1b[38;5;200m",
-            "\x1b[38;5m", "\x1b]0;t", "\x07", "\x1b\\", "\x1b[3", "x", "[1B][0m", "\x1bX", "\x1b", "\r", "\x1b[?7m",
-            "\x1b[0;" + QByteArray("1;").repeated(30) + "m"};
+        const QList<QByteArray> pieces = {"\x1b[0m",
+                                          "\x1b[m",
+                                          "\x1b[31m",
+                                          "\x1b[1;4m",
+                                          "\x1b[0;32m",
+                                          "\x1b[22;39m",
+                                          "\x1b[38;5;200m",
+                                          "\x1b[38;5m",
+                                          "\x1b]0;t",
+                                          "\x07",
+                                          "\x1b\\",
+                                          "\x1b[3",
+                                          "x",
+                                          "[1B][0m",
+                                          "\x1bX",
+                                          "\x1b",
+                                          "\r",
+                                          "\x1b[?7m",
+                                          "\x1b[0;" + QByteArray("1;").repeated(30) + "m"};
         QRandomGenerator random(27);
         Rig rig;
         rig.display.setShowChoices({true, false});
