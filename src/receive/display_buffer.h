@@ -178,6 +178,12 @@ public:
     // The same without the highlights, and not kept: for reading many lines
     // once (find, a screen reader's offsets).
     [[nodiscard]] ShownLine decodedLine(qsizetype line) const;
+    // decodedLine()'s text alone, found faster.
+    [[nodiscard]] QString shownLineText(qsizetype line) const;
+    // The line's bytes without the sequences the colours hide, UTF-8 left
+    // as its bytes, into bytes: faster still, for telling which lines may
+    // hold a text as shown.
+    void shownBytes(qsizetype line, QByteArray &bytes) const;
     // The terminal colours in force where line starts, as the lines before
     // it left them (plain with the colours off).
     [[nodiscard]] CellStyle startStyle(qsizetype line) const;
@@ -213,6 +219,12 @@ private:
     // the text shows them.
     void decodeLine(qsizetype line, TerminalDecoder &decoder) const;
     void decodeBytes(qsizetype line, const QByteArray &bytes, TerminalDecoder &decoder, qsizetype from = 0) const;
+    // The byte whose marker starts at data[at], or -1 (start: the line's).
+    [[nodiscard]] int markerAt(const char *data, qsizetype at, qsizetype length, qsizetype start) const;
+    // Where the units from from on that decoder, idle, shows as themselves
+    // end. rawEscape: the next ESC received as itself, kept between calls.
+    [[nodiscard]] qsizetype runEnd(const char *data, qsizetype from, qsizetype length, qsizetype start,
+                                   const TerminalDecoder &decoder, qsizetype &rawEscape) const;
     // Where the line's last escape (an ESC or its marker) before before
     // starts, or -1.
     [[nodiscard]] qsizetype escapeBefore(qsizetype line, const QByteArray &bytes, qsizetype before) const;
@@ -244,6 +256,7 @@ private:
     ShowChoices m_choices;
     ColourCarry m_carry;
     Highlighter m_highlighter;
+    mutable QByteArray m_lineRoom; // a line's bytes, its room kept from line to line
     // The line shown last, by its first character's absolute position and
     // its length: painting and the caret's moves ask for it again and again.
     struct ShownCache

@@ -35,6 +35,26 @@ int markerByte(const char *rest)
 // leaves both in the same style leaves every style so.
 constexpr CellStyle EveryPart{CellStyle::rgb(1, 2, 3), CellStyle::palette(4), 0x1F};
 
+// Where ESC [ params m ends (at its m) when its '[' is at open and its
+// parameters are digits and semicolons alone, or -1. A marker never reads so:
+// its '[' is followed by two hex digits and ']'.
+qsizetype plainSgrEnd(const char *data, qsizetype open, qsizetype length)
+{
+    if (open >= length || data[open] != '[')
+        return -1;
+    qsizetype end = open + 1;
+    while (end < length && ((data[end] >= '0' && data[end] <= '9') || data[end] == ';'))
+        ++end;
+    return end < length && data[end] == 'm' && end - open + 2 <= TerminalDecoder::MaxSequence ? end : -1;
+}
+
+// Where the first c at or after from lies, or length.
+qsizetype nextByte(const char *data, qsizetype from, qsizetype length, char c)
+{
+    const void *found = std::memchr(data + from, c, std::size_t(length - from));
+    return found ? static_cast<const char *>(found) - data : length;
+}
+
 } // namespace
 
 void DisplayBuffer::lineBytes(qsizetype line, QByteArray &bytes) const
@@ -74,16 +94,10 @@ qsizetype DisplayBuffer::escapeBefore(qsizetype line, const QByteArray &bytes, q
 
 std::optional<CellStyle> DisplayBuffer::settledStyle(qsizetype line, const QByteArray &bytes, qsizetype last) const
 {
-    // ESC [ digits and semicolons m: the decoder applies it as it stands.
     const char *data = bytes.constData();
     const qsizetype open = last + (data[last] == '\x1b' ? 1 : 4);
-    qsizetype end = open + 1;
-    while (end < bytes.size() && ((data[end] >= '0' && data[end] <= '9') || data[end] == ';'))
-        ++end;
-    // (A marker never reads so: its '[' is followed by two hex digits and ']'.)
-    const bool simple =
-        end < bytes.size() && data[open] == '[' && data[end] == 'm' && end - open + 2 <= TerminalDecoder::MaxSequence;
-    if (!simple)
+    const qsizetype end = plainSgrEnd(data, open, bytes.size());
+    if (end < 0)
         return std::nullopt;
     // It starts a sequence of its own unless the escape before it opened a
     // string (a window title) that may hold it.
@@ -105,24 +119,58 @@ void DisplayBuffer::decodeBytes(qsizetype line, const QByteArray &bytes, Termina
     const qsizetype start = lineStart(line);
     const qsizetype length = bytes.size();
     const char *data = bytes.constData();
+    qsizetype rawEscape = -1; // the next ESC received as itself, once looked for
     for (qsizetype i = from; i < length;) {
-        if (!decoder.showing() && decoder.idle()) {
-            // Following the style alone: only an ESC, or its marker, matters.
-            while (i < length && data[i] != '\x1b' && data[i] != '[')
-                ++i;
-            if (i == length)
-                break;
-        }
-        const int byte =
-            data[i] == '[' && i + 4 <= length && m_text.isMarker(start + i) ? markerByte(data + i + 1) : -1;
-        if (byte >= 0) {
-            decoder.feed(std::uint8_t(byte), i, i + 4);
-            i += 4;
+        const int marker = markerAt(data, i, length, start);
+        const auto byte = std::uint8_t(marker >= 0 ? marker : data[i]);
+        const qsizetype to = i + (marker >= 0 ? 4 : 1);
+        const qsizetype sgr = decoder.idle() && byte == 0x1B ? plainSgrEnd(data, to, length) : -1;
+        if (sgr >= 0 && decoder.choices().colours) {
+            decoder.feedSgr(QByteArrayView(data + to + 1, sgr - to - 1), i, sgr + 1);
+            i = sgr + 1;
+        } else if (decoder.idle() && decoder.showsAsItself(byte)) {
+            const qsizetype end = runEnd(data, to, length, start, decoder, rawEscape);
+            decoder.feedRun(i, end);
+            i = end;
         } else {
-            decoder.feed(std::uint8_t(data[i]), i, i + 1);
-            ++i;
+            decoder.feed(byte, i, to);
+            i = to;
         }
     }
+}
+
+int DisplayBuffer::markerAt(const char *data, qsizetype at, qsizetype length, qsizetype start) const
+{
+    return data[at] == '[' && at + 4 <= length && m_text.isMarker(start + at) ? markerByte(data + at + 1) : -1;
+}
+
+qsizetype DisplayBuffer::runEnd(const char *data, qsizetype from, qsizetype length, qsizetype start,
+                                const TerminalDecoder &decoder, qsizetype &rawEscape) const
+{
+    const ShowChoices &choices = decoder.choices();
+    qsizetype end = from;
+    while (end < length) {
+        if (choices.utf8) { // byte by byte: a lead byte may come as itself
+            const int marker = markerAt(data, end, length, start);
+            if (!decoder.showsAsItself(std::uint8_t(marker >= 0 ? marker : data[end])))
+                return end;
+            end += marker >= 0 ? 4 : 1;
+            continue;
+        }
+        // Only an ESC, as itself or as its marker, may start a sequence.
+        if (!choices.colours)
+            return length;
+        if (rawEscape < end)
+            rawEscape = nextByte(data, end, length, '\x1b');
+        const qsizetype bracket = nextByte(data, end, rawEscape, '[');
+        if (bracket == rawEscape)
+            return rawEscape;
+        const int marker = markerAt(data, bracket, length, start);
+        if (marker == 0x1B)
+            return bracket;
+        end = bracket + (marker >= 0 ? 4 : 1);
+    }
+    return length;
 }
 
 const ShownLine &DisplayBuffer::shownLine(qsizetype line) const
@@ -142,6 +190,29 @@ ShownLine DisplayBuffer::decodedLine(qsizetype line) const
     TerminalDecoder decoder(m_choices, exact, startStyle(line));
     decodeLine(line, decoder);
     return decoder.finish();
+}
+
+QString DisplayBuffer::shownLineText(qsizetype line) const
+{
+    const QString exact = lineText(line);
+    QString text;
+    TerminalDecoder decoder(m_choices, exact, text);
+    decodeLine(line, decoder);
+    decoder.finish();
+    return text;
+}
+
+void DisplayBuffer::shownBytes(qsizetype line, QByteArray &bytes) const
+{
+    if (!m_choices.colours) {
+        lineBytes(line, bytes);
+        return;
+    }
+    lineBytes(line, m_lineRoom);
+    bytes.resize(m_lineRoom.size());
+    TerminalDecoder decoder({.colours = true}, m_lineRoom.constData(), bytes);
+    decodeBytes(line, m_lineRoom, decoder);
+    decoder.finish();
 }
 
 CellStyle DisplayBuffer::startStyle(qsizetype line) const

@@ -56,10 +56,7 @@ qsizetype ShownOffsets::lineLength(qsizetype line) const
 {
     if (showsAsItself(m_buffer.lineText(line)))
         return m_buffer.lineLength(line);
-    qsizetype length = 0;
-    for (const ShownCell &cell : m_buffer.decodedLine(line).cells)
-        length += units(cell);
-    return length;
+    return m_buffer.shownLineText(line).size();
 }
 
 qsizetype ShownOffsets::lineStart(qsizetype line)

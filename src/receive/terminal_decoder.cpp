@@ -1,6 +1,7 @@
 #include "terminal_decoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace quillar {
@@ -73,6 +74,37 @@ TerminalDecoder::TerminalDecoder(ShowChoices choices, QStringView exact, CellSty
     m_line.cells.reserve(std::size_t(exact.size()));
 }
 
+TerminalDecoder::TerminalDecoder(ShowChoices choices, QStringView exact, QString &text)
+    : m_choices(choices),
+      m_exact(exact),
+      m_text(&text),
+      m_showing(true)
+{
+    text.reserve(exact.size());
+}
+
+TerminalDecoder::TerminalDecoder(ShowChoices choices, const char *exactBytes, QByteArray &bytes)
+    : m_choices(choices),
+      m_exactBytes(exactBytes),
+      m_bytes(&bytes),
+      m_showing(true)
+{ }
+
+void TerminalDecoder::feedSgr(QByteArrayView params, qsizetype from, qsizetype to)
+{
+    if (const auto style = m_choices.colours ? sgrStyle(params, m_style) : std::nullopt) {
+        m_style = *style;
+        hide(from, to);
+    } else {
+        showExact(from, to);
+    }
+}
+
+void TerminalDecoder::feedRun(qsizetype from, qsizetype to)
+{
+    showExact(from, to);
+}
+
 void TerminalDecoder::feed(std::uint8_t byte, qsizetype from, qsizetype to)
 {
     const Unit unit{byte, from, to};
@@ -106,6 +138,8 @@ void TerminalDecoder::feedText(qsizetype from, qsizetype to)
 ShownLine TerminalDecoder::finish()
 {
     fallBack();
+    if (m_bytes)
+        m_bytes->resize(m_bytesShown);
     std::vector<qsizetype> &column = m_line.column;
     for (std::size_t i = column.size(); i-- > 0;) {
         if (column[i] < 0)
@@ -241,6 +275,14 @@ void TerminalDecoder::showExact(qsizetype from, qsizetype to)
 {
     if (!m_showing)
         return;
+    if (m_text) {
+        m_text->append(m_exact.sliced(from, to - from));
+        return;
+    }
+    if (m_bytes) {
+        showBytes(from, to);
+        return;
+    }
     for (qsizetype i = from; i < to; ++i) {
         m_line.column[std::size_t(i)] = m_line.width;
         m_line.cells.push_back({m_exact[i].unicode(), 1, m_style, i, i + 1});
@@ -248,10 +290,24 @@ void TerminalDecoder::showExact(qsizetype from, qsizetype to)
     }
 }
 
+void TerminalDecoder::showBytes(qsizetype from, qsizetype to)
+{
+    std::memcpy(m_bytes->data() + m_bytesShown, m_exactBytes + from, std::size_t(to - from));
+    m_bytesShown += to - from;
+}
+
 void TerminalDecoder::show(char32_t code, qsizetype from, qsizetype to)
 {
     if (!m_showing)
         return;
+    if (m_bytes) {
+        showBytes(from, to);
+        return;
+    }
+    if (m_text) {
+        m_text->append(code > 0xFFFF ? QString::fromUcs4(&code, 1) : QString(QChar(char16_t(code))));
+        return;
+    }
     const int width = characterWidth(code);
     std::fill(m_line.column.begin() + from, m_line.column.begin() + to, m_line.width);
     m_line.cells.push_back({code, quint8(width), m_style, from, to});
@@ -260,7 +316,7 @@ void TerminalDecoder::show(char32_t code, qsizetype from, qsizetype to)
 
 void TerminalDecoder::hide(qsizetype from, qsizetype to)
 {
-    if (!m_showing)
+    if (!m_showing || m_text || m_bytes)
         return;
     std::fill(m_line.column.begin() + from, m_line.column.begin() + to, m_line.width);
 }

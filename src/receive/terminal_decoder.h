@@ -70,9 +70,30 @@ public:
     // exact: the line's own text, which feed() points into. Without it (a
     // null view) the decoder follows the style alone and shows nothing.
     TerminalDecoder(ShowChoices choices, QStringView exact, CellStyle start = {});
+    // Shows into text alone (no cells, no columns, no styles): what find
+    // and a screen reader's lengths ask of many lines.
+    TerminalDecoder(ShowChoices choices, QStringView exact, QString &text);
+    // Shows into bytes: each shown character as the bytes of exactBytes (the
+    // line's bytes as the display's characters) it stands for. With the
+    // UTF-8 choice off, that is the line's bytes without the sequences the
+    // colours hide. bytes holds room for all of exactBytes; finish() cuts it
+    // to what was shown.
+    TerminalDecoder(ShowChoices choices, const char *exactBytes, QByteArray &bytes);
 
     // A received byte, shown exactly by the characters from..to of the text.
     void feed(std::uint8_t byte, qsizetype from, qsizetype to);
+    // ESC [ params m, from..to, whose parameters are digits and semicolons
+    // alone, arriving while idle(): what feeding it byte by byte does.
+    void feedSgr(QByteArrayView params, qsizetype from, qsizetype to);
+    // Units from..to (received bytes or their markers) whose bytes
+    // showsAsItself() while idle(): shown at once.
+    void feedRun(qsizetype from, qsizetype to);
+    [[nodiscard]] const ShowChoices &choices() const { return m_choices; }
+    // Whether the byte, arriving while idle(), shows as its character.
+    [[nodiscard]] bool showsAsItself(std::uint8_t byte) const
+    {
+        return !(m_choices.colours && byte == 0x1B) && !(m_choices.utf8 && byte >= 0xC2 && byte <= 0xF4);
+    }
     // Characters from..to that are no received byte (a marker the display
     // writes itself): shown as they are, ending any sequence before them.
     void feedText(qsizetype from, qsizetype to);
@@ -110,6 +131,7 @@ private:
     void showExact(qsizetype from, qsizetype to);
     void show(char32_t code, qsizetype from, qsizetype to);
     void hide(qsizetype from, qsizetype to);
+    void showBytes(qsizetype from, qsizetype to);
     [[nodiscard]] bool applySgr();
 
     ShowChoices m_choices;
@@ -125,6 +147,10 @@ private:
     std::uint8_t m_low = 0x80;
     std::uint8_t m_high = 0xBF;
     ShownLine m_line;
+    QString *m_text = nullptr;
+    const char *m_exactBytes = nullptr;
+    QByteArray *m_bytes = nullptr;
+    qsizetype m_bytesShown = 0;
     bool m_showing;
 };
 

@@ -3,6 +3,8 @@
 #include "display_buffer.h"
 #include "platform/codepage.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cstring>
 
@@ -29,6 +31,7 @@ void TextFinder::find(const QString &pattern, bool matchCase, qsizetype from)
 {
     m_pattern = pattern;
     m_matchCase = matchCase;
+    m_matcher = QStringMatcher(pattern, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
     for (int b = 0; b < 256; ++b) {
         const QChar ch = byteToChar(std::uint8_t(b));
         m_fold[std::size_t(b)] = matchCase ? std::uint8_t(b) : charToByte(ch.toCaseFolded()).value_or(std::uint8_t(b));
@@ -42,6 +45,17 @@ void TextFinder::find(const QString &pattern, bool matchCase, qsizetype from)
         }
         m_needle += char(m_fold[*byte]);
     }
+    // With UTF-8 on, bytes not the text's own may show it: a character
+    // beyond ASCII, or, with case ignored, the Kelvin sign and long s that
+    // fold to k and s.
+    const bool ascii = std::all_of(pattern.cbegin(), pattern.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    const bool folds = !matchCase && pattern.contains(QRegularExpression(QStringLiteral("[ksKS]")));
+    m_firstBytes.clear();
+    for (int b = 0; b < 256 && !m_needle.isEmpty(); ++b) {
+        if (m_fold[std::size_t(b)] == std::uint8_t(m_needle[0]))
+            m_firstBytes += char(b);
+    }
+    m_bytesTell = !m_needle.isEmpty() && (!m_buffer.showChoices().utf8 || (ascii && !folds));
     m_current.reset();
     m_seek.reset();
     m_timer.stop();
@@ -108,6 +122,29 @@ bool TextFinder::matchesAt(qsizetype position) const
     return true;
 }
 
+bool TextFinder::holdsNeedle(QByteArrayView bytes) const
+{
+    const qsizetype m = m_needle.size();
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *needle = reinterpret_cast<const unsigned char *>(m_needle.constData());
+    // Each byte that folds to the needle's first is looked for at memchr's
+    // pace; most lines hold none of them.
+    for (const char first : m_firstBytes) {
+        for (const void *found = std::memchr(p, std::uint8_t(first), std::size_t(bytes.size())); found;) {
+            const auto i = static_cast<const unsigned char *>(found) - p;
+            if (i + m > bytes.size())
+                break;
+            qsizetype k = 1;
+            while (k < m && m_fold[p[i + k]] == needle[k])
+                ++k;
+            if (k == m)
+                return true;
+            found = std::memchr(p + i + 1, std::uint8_t(first), std::size_t(bytes.size() - i - 1));
+        }
+    }
+    return false;
+}
+
 template <typename Visit>
 void TextFinder::scanShown(qsizetype from, qsizetype to, Visit &&visit) const
 {
@@ -118,12 +155,19 @@ void TextFinder::scanShown(qsizetype from, qsizetype to, Visit &&visit) const
     const Qt::CaseSensitivity sensitivity = m_matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
     const qsizetype last = m_buffer.lineOfPosition(to - 1);
     std::vector<std::size_t> cellOf; // the cell of each unit of the shown text
+    QByteArray bytes;
     for (qsizetype line = m_buffer.lineOfPosition(from); line <= last; ++line) {
         const qsizetype start = m_buffer.lineStart(line);
+        if (m_bytesTell) {
+            m_buffer.shownBytes(line, bytes);
+            if (!holdsNeedle(bytes))
+                continue;
+        }
+        // Most lines hold no match: their text alone tells.
+        if (m_matcher.indexIn(m_buffer.shownLineText(line)) < 0)
+            continue;
         const ShownLine shownLine = m_buffer.decodedLine(line);
         const QString text = shownLine.text();
-        if (text.indexOf(m_pattern, 0, sensitivity) < 0)
-            continue;
         cellOf.clear();
         for (std::size_t c = 0; c < shownLine.cells.size(); ++c)
             cellOf.insert(cellOf.end(), shownLine.cells[c].code > 0xFFFF ? 2 : 1, c);
@@ -190,9 +234,10 @@ void TextFinder::matchesIn(qsizetype from, qsizetype to, const std::function<voi
 
 bool TextFinder::work(qsizetype budget)
 {
-    // Lines decoded as shown cost many times the plain scan.
+    // Lines read as shown cost a few times the plain scan, and many times
+    // where they hold the text and are decoded whole.
     if (shown())
-        budget = std::max<qsizetype>(budget / 64, 1);
+        budget = std::max<qsizetype>(budget / 16, 1);
     if (m_seek)
         seekSlice(budget);
     else if (!counted())

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringMatcher>
 #include <QTimer>
 
 #include <array>
@@ -97,6 +98,7 @@ private:
     [[nodiscard]] bool shown() const;
     [[nodiscard]] bool active() const { return shown() ? !m_pattern.isEmpty() : !m_needle.isEmpty(); }
     [[nodiscard]] bool matchesAt(qsizetype position) const;
+    [[nodiscard]] bool holdsNeedle(QByteArrayView bytes) const;
     [[nodiscard]] qsizetype lastStart() const; // one past the last position a match can start at
     void textChanged();
     void startSeek(bool forward, qsizetype origin);
@@ -107,6 +109,11 @@ private:
 
     DisplayBuffer &m_buffer;
     QString m_pattern;
+    QStringMatcher m_matcher; // m_pattern's, for the text as shown
+    // Whether a line's shownBytes() not holding m_needle rules out a match
+    // in its text as shown.
+    bool m_bytesTell = false;
+    QByteArray m_firstBytes; // the bytes that fold to m_needle's first
     bool m_matchCase = false;
     QByteArray m_needle; // folded, in the display's bytes; empty: nothing to find
     std::array<unsigned char, 256> m_fold{};

@@ -378,6 +378,9 @@ private slots:
             {{1, 24}});
         row("beyond the first plane", false, true, "\xf0\x9f\x98\x80!", QStringView(u"\U0001F600!").toString(), false,
             {{0, 17}});
+        row("Kelvin sign folds to k", false, true, "\xe2\x84\xaam", QStringLiteral("km"), false, {{0, 13}});
+        row("a malformed sequence is text", true, false, "\x1b[38;5mx", QStringLiteral("[38;5m"), false, {{4, 6}});
+        row("a title is no text", true, true, "\x1b]0;warn\x07warn", QStringLiteral("warn"), false, {{15, 4}});
         row("every line, every place", true, false, "aa\n\x1b[1maaa", QStringLiteral("aa"), false,
             {{0, 2}, {15, 2}, {16, 2}});
     }
