@@ -54,6 +54,11 @@ void ShownOffsets::dropCut()
 
 qsizetype ShownOffsets::lineLength(qsizetype line) const
 {
+    // Without UTF-8 each character shown is one of the line's own.
+    if (!m_buffer.showChoices().utf8) {
+        m_buffer.shownBytes(line, m_bytes);
+        return m_bytes.size();
+    }
     if (showsAsItself(m_buffer.lineText(line)))
         return m_buffer.lineLength(line);
     return m_buffer.shownLineText(line).size();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -45,6 +46,7 @@ private:
     // m_starts[i]: the shown start of the line numbered m_firstKept + i,
     // from an origin of its own; only ended lines after line 0.
     std::deque<qint64> m_starts;
+    mutable QByteArray m_bytes; // a line's bytes as shown, its room kept
     qint64 m_firstKept = -1;
 };
 
