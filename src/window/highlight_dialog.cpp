@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace quillar {
@@ -60,7 +61,13 @@ HighlightDialog::HighlightDialog(const QList<HighlightRule> &rules, QWidget *par
     m_table->setHorizontalHeaderLabels({QStringLiteral("Attiva"), QStringLiteral("Testo"),
                                         QStringLiteral("Espressione regolare"), QStringLiteral("Maiuscole/minuscole"),
                                         QStringLiteral("Riga intera"), QStringLiteral("Colore")});
-    m_table->horizontalHeader()->setSectionResizeMode(Text, QHeaderView::Stretch);
+    // Every heading whole; the text takes the room left.
+    QHeaderView *header = m_table->horizontalHeader();
+    int width = 260 + m_table->verticalHeader()->sizeHint().width();
+    for (int column = 0; column < Columns; ++column) {
+        header->setSectionResizeMode(column, column == Text ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+        width += column == Text ? 0 : header->sectionSizeHint(column);
+    }
     m_table->setAccessibleName(QStringLiteral("Regole di evidenziazione"));
     for (const HighlightRule &rule : rules)
         addRule(rule);
@@ -91,7 +98,7 @@ HighlightDialog::HighlightDialog(const QList<HighlightRule> &rules, QWidget *par
     layout->addWidget(m_table);
     layout->addLayout(edits);
     layout->addWidget(buttons);
-    resize(720, 300);
+    resize(std::max(720, width + 60), 300);
 }
 
 void HighlightDialog::addRule(const HighlightRule &rule)
