@@ -2,6 +2,7 @@
 
 #include "plot/plot_data.h"
 #include "plot_accessible.h"
+#include "plot_canvas.h"
 #include "plot_palette.h"
 
 #include <QDateTime>
@@ -171,50 +172,69 @@ void PlotView::paintEvent(QPaintEvent *)
 {
     ++m_paints;
     QPainter p(this);
-    p.fillRect(rect(), Qt::white);
     const QRect area = plotArea();
     const XRange r = range();
     if (r.isEmpty() || area.width() < 2 || area.height() < 2) {
         m_painted = {};
+        p.fillRect(rect(), Qt::white);
         p.setPen(Qt::black);
         p.drawText(rect(), Qt::AlignCenter, QStringLiteral("In attesa di righe con numeri\u2026"));
         return;
     }
     std::vector<std::vector<PlotPoint>> lines;
     m_reductions.resize(m_data.series().size());
-    for (std::size_t i = 0; i < m_data.series().size(); ++i)
-        lines.push_back(shown(i)
-                            ? m_reductions[i].reduce(m_data.series()[i].samples, m_axis, r.from, r.to, area.width())
-                            : std::vector<PlotPoint>{});
+    CanvasScene scene{area.size(), devicePixelRatioF(), r, {}, {}, m_axis};
+    for (std::size_t i = 0; i < m_data.series().size(); ++i) {
+        const SampleRing &samples = m_data.series()[i].samples;
+        scene.shown.push_back(shown(i));
+        lines.push_back(shown(i) ? m_reductions[i].reduce(samples, m_axis, r.from, r.to, area.width())
+                                 : std::vector<PlotPoint>{});
+        if (!samples.isEmpty() && xOf(samples.at(0), m_axis) > r.from)
+            scene.oldestInside = std::max(scene.oldestInside, xOf(samples.at(0), m_axis));
+    }
     m_painted = r;
-    m_paintedValues = valueRange(lines, area.width());
-    paintGrid(p, area, r);
-    paintCurves(p, area, lines);
+    m_paintedValues = scene.values = valueRange(lines, area.width());
+    const QImage &canvas = m_canvas.paint(scene, [&](QPainter &c, int fromColumn) {
+        c.translate(-area.topLeft());
+        c.fillRect(area, Qt::white);
+        paintGrid(c, area, r, false);
+        paintCurves(c, area, lines, fromColumn);
+    });
+    // Around the area: white, the scales' labels, the frame.
+    p.setClipRegion(QRegion(rect()) - QRegion(area));
+    p.fillRect(rect(), Qt::white);
+    paintGrid(p, area, r, true);
+    p.setClipping(false);
+    p.drawImage(area.topLeft(), canvas);
+    p.setPen(Qt::black);
+    p.drawRect(area.adjusted(0, 0, -1, -1));
+    if (m_hover) {
+        p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+        p.drawLine(QPointF(area.left() + *m_hover, area.top()), QPointF(area.left() + *m_hover, area.bottom()));
+    }
 }
 
-void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines) const
+void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines,
+                           int fromColumn) const
 {
-    p.setClipRect(area);
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        // From the last point before the columns drawn, for the line into them.
+        auto first = std::lower_bound(lines[i].begin(), lines[i].end(), double(fromColumn),
+                                      [](const PlotPoint &pt, double x) { return pt.x < x; });
+        if (first != lines[i].begin())
+            --first;
         QPolygonF polyline;
-        for (const PlotPoint &pt : lines[i])
-            polyline << QPointF(area.left() + pt.x, pixelOf(m_painted.from, pt.value).y());
+        for (auto pt = first; pt != lines[i].end(); ++pt)
+            polyline << QPointF(area.left() + pt->x, pixelOf(m_painted.from, pt->value).y());
         p.setPen(seriesPen(int(i)));
         if (polyline.size() == 1)
             p.drawEllipse(polyline.front(), 2, 2);
         else
             p.drawPolyline(polyline);
     }
-    if (m_hover) {
-        p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
-        p.drawLine(QPointF(area.left() + *m_hover, area.top()), QPointF(area.left() + *m_hover, area.bottom()));
-    }
-    p.setClipping(false);
-    p.setPen(Qt::black);
-    p.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
-void PlotView::paintGrid(QPainter &p, const QRect &area, XRange r) const
+void PlotView::paintGrid(QPainter &p, const QRect &area, XRange r, bool labels) const
 {
     const QPen grid(QColor(224, 224, 224), 1);
     const auto [low, high] = m_paintedValues;
@@ -222,7 +242,10 @@ void PlotView::paintGrid(QPainter &p, const QRect &area, XRange r) const
     for (double v = std::ceil(low / yStep) * yStep; v <= high; v += yStep) {
         const double y = pixelOf(r.from, v).y();
         p.setPen(grid);
-        p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        if (!labels) {
+            p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+            continue;
+        }
         p.setPen(Qt::black);
         const QString label = QString::number(std::abs(v) < yStep * 1e-9 ? 0.0 : v, 'g', 6);
         p.drawText(QRectF(0, y - 10, area.left() - 4, 20), Qt::AlignRight | Qt::AlignVCenter, label);
@@ -234,8 +257,11 @@ void PlotView::paintGrid(QPainter &p, const QRect &area, XRange r) const
     const double offset = time ? QDateTime::fromMSecsSinceEpoch(qint64(r.from)).offsetFromUtc() * 1000.0 : 0;
     for (double x = std::ceil((r.from + offset) / xStep) * xStep - offset; x <= r.to; x += xStep) {
         const double px = pixelOf(x, low).x();
-        p.setPen(grid);
-        p.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
+        if (!labels) {
+            p.setPen(grid);
+            p.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
+            continue;
+        }
         p.setPen(Qt::black);
         const QString label = time
             ? QDateTime::fromMSecsSinceEpoch(qint64(std::llround(x)))

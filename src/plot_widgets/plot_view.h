@@ -2,6 +2,7 @@
 
 #include "plot/min_max_reduction.h"
 #include "plot/view_range.h"
+#include "plot_canvas.h"
 
 #include <QMargins>
 #include <QPointF>
@@ -51,6 +52,9 @@ public:
     // Each series' name, latest value, minimum and maximum, for a screen reader.
     [[nodiscard]] QString summary() const;
     [[nodiscard]] quint64 paints() const { return m_paints; }
+    // How many of the area's pixel columns the last paint drew: a view that
+    // follows draws only the columns that moved in.
+    [[nodiscard]] int columnsDrawn() const { return m_canvas.drawnColumns(); }
     // How long the x axis of a pixel column lasts, about (0 for every
     // sample kept by number): the view need not be painted more often.
     [[nodiscard]] qint64 msPerColumn() const;
@@ -75,8 +79,11 @@ private:
     [[nodiscard]] double xAt(double pixel) const;
     void hold(XRange range);
     void setHover(std::optional<double> pixel);
-    void paintGrid(QPainter &p, const QRect &area, XRange range) const;
-    void paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines) const;
+    // The grid's lines (inside the area), or its labels (around it).
+    void paintGrid(QPainter &p, const QRect &area, XRange range, bool labels) const;
+    // The curves over the columns from fromColumn on.
+    void paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines,
+                     int fromColumn) const;
     [[nodiscard]] std::pair<double, double> valueRange(const std::vector<std::vector<PlotPoint>> &lines,
                                                        int width) const;
 
@@ -94,6 +101,7 @@ private:
     std::pair<double, double> m_paintedValues{0, 1};
     quint64 m_paints = 0;
     std::vector<CachedReduction> m_reductions; // a series
+    PlotCanvas m_canvas;
     QMargins m_margins;
 };
 

@@ -1,4 +1,5 @@
 #include "display/display_view.h"
+#include "plot/plot_data.h"
 #include "plot_widgets/plot_palette.h"
 #include "plot_widgets/plot_view.h"
 #include "plot_widgets/plot_window.h"
@@ -13,17 +14,20 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <cmath>
+
 using namespace quillar;
 using namespace quillar::test;
 
 namespace {
 
-// Whether a pixel within one of point has the colour: a line two pixels
-// wide, without antialiasing, covers one of them wherever it lies.
-bool drawnNear(const QImage &image, QPointF point, const QColor &colour)
+// Whether a pixel within `within` of point has the colour: a line two
+// pixels wide, without antialiasing, covers one of those within one wherever
+// it lies.
+bool drawnNear(const QImage &image, QPointF point, const QColor &colour, int within = 1)
 {
-    for (int dx = -1; dx <= 1; ++dx)
-        for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -within; dx <= within; ++dx)
+        for (int dy = -within; dy <= within; ++dy)
             if (image.pixelColor(int(point.x()) + dx, int(point.y()) + dy) == colour)
                 return true;
     return false;
@@ -135,6 +139,69 @@ private slots:
         QVERIFY(rows[Spike + 1].startsWith(QByteArray::number(Spike) + ',') && rows[Spike + 1].endsWith(",9,2\r"));
         QVERIFY(fileBytes(png).startsWith("\x89PNG"));
         QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
+    }
+
+    // A view that follows draws only the columns that moved in, and shows
+    // what a view drawing everything afresh shows: while it moves, after new
+    // values rescale it, with a series hidden, and once old samples are
+    // given up inside it.
+    void keptColumnsShowAsAWhole()
+    {
+        PlotData data;
+        PlotView kept(data);
+        kept.resize(420, 260);
+        kept.setSpanMs(10'000);
+        kept.setValueRange(std::pair(-12.0, 12.0));
+        qint64 ms = 1'700'000'000'000;
+        const auto feed = [&](int count, double scale) {
+            for (int i = 0; i < count; ++i, ms += 7)
+                data.addLine(QByteArray::number(std::sin(double(ms) / 300) * scale) + ' '
+                                 + QByteArray::number(std::cos(double(ms) / 90) * 3),
+                             ms);
+        };
+        // Lines may lie a pixel apart where one paint's columns met the
+        // next's (rounding): the curves' pixels, and one grid line, no more.
+        const auto same = [&](const char *when) {
+            const QImage a = kept.grab().toImage();
+            PlotView fresh(data);
+            fresh.resize(kept.size());
+            fresh.setSpanMs(10'000);
+            fresh.setValueRange(kept.paintedValues());
+            fresh.setShown(1, kept.shown(1));
+            const QImage b = fresh.grab().toImage();
+            const QList<QColor> curves = {seriesPen(0).color(), seriesPen(1).color()};
+            int apart = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    if (a.pixel(x, y) != b.pixel(x, y)) {
+                        ++apart;
+                        for (const auto &[one, other] : {std::pair(&a, &b), std::pair(&b, &a)})
+                            QVERIFY2(!curves.contains(one->pixelColor(x, y))
+                                         || drawnNear(*other, QPointF(x, y), one->pixelColor(x, y)),
+                                     when);
+                    }
+            QVERIFY2(apart < 2 * a.height(), when); // a grid line a pixel apart, at most
+        };
+        feed(2000, 10);
+        kept.grab();
+        int fewest = kept.width();
+        for (int step = 0; step < 12; ++step) {
+            feed(1 + step * 3, 10);
+            same("moving");
+            fewest = std::min(fewest, kept.columnsDrawn());
+        }
+        QVERIFY(fewest < kept.width() / 10);
+        kept.setValueRange(std::nullopt);
+        feed(5, 11);
+        same("rescaled");
+        kept.setShown(1, false);
+        feed(5, 11);
+        same("a series hidden");
+        kept.setValueRange(std::pair(-12.0, 12.0));
+        kept.grab();
+        data.setLimit(500);
+        feed(5, 11);
+        same("old samples given up");
     }
 
     // A range that is no range says so and leaves the view as it was.
