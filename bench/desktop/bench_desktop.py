@@ -52,6 +52,9 @@ CHOICES = {'choices': 'terminal-colours=on\nutf-8=on\nhighlights=3\n'
            'highlight-1=on,word,anycase,line,ff8080,error\nhighlight-2=on,word,anycase,match,ffe060,W%20\n'
            'highlight-3=on,regex,anycase,match,80c0ff,temp%20%5B0-9.%5D%2B\n'}
 
+# The plot open on the last minute (Ctrl+G) over ten series.
+PLOT = {'keys': 'ctrl+g'}
+
 SCENARIOS = [
     # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud[, path[, extra]]
     # path: the terminal (default); 'rfc2217' or 'tcp' through ser2net; 'feeder-tcp' the feeder's own TCP port
@@ -77,6 +80,8 @@ SCENARIOS = [
     ('300 KB/s, coloured log, line-feed mode, choices on', 300000, 'coloured', '0', 3000000, 'terminal', CHOICES),
     ('full speed, coloured log, line-feed mode, choices off', 0, 'coloured', '0', 3000000),
     ('full speed, coloured log, line-feed mode, choices on', 0, 'coloured', '0', 3000000, 'terminal', CHOICES),
+    ('1000 lines/s, ten series, plot closed', 81000, 'series', '0', 3000000),
+    ('1000 lines/s, ten series, plot open', 81000, 'series', '0', 3000000, 'terminal', PLOT),
     # Typing a text found nowhere: each key searches all 100M characters.
     ('find over 100M kept, no data', None, 'text', '0', 115200, 'terminal', dict(LONG_MEMORY, find='no such text')),
 ]
@@ -288,6 +293,9 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
             feeder.stdin.write('start\n')
             feeder.stdin.flush()
             time.sleep(2)  # warm up: the display fills to its steady size
+        if 'keys' in extra and program not in PEERS:
+            subprocess.run(['xdotool', 'windowactivate', '--sync', str(window), 'key', extra['keys']], env=env)
+            time.sleep(2)  # the plot's window opened and painting
         if 'find' in extra:
             subprocess.Popen(['xdotool', 'windowactivate', '--sync', str(window), 'key', 'ctrl+f', 'type', '--delay', '100',
                               extra['find']], env=env)

@@ -3,7 +3,7 @@
 // fast as the reader takes it. Plain POSIX, so that it costs the machine as
 // little as a UART would.
 //
-//   pty_feeder LINK --rate BYTES_PER_S|0 [--period-us 1000] [--pattern text|coloured|random] [--tcp PORT]
+//   pty_feeder LINK --rate BYTES_PER_S|0 [--period-us 1000] [--pattern text|coloured|random|series] [--tcp PORT]
 //
 // With --tcp it plays a remote port instead: it listens on 127.0.0.1:PORT,
 // writes tcp://127.0.0.1:PORT into the file LINK, and writes to the first
@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,20 @@ std::vector<char> pattern(const std::string &kind)
         bytes.resize(1 << 20);
         for (char &b : bytes)
             b = static_cast<char>(generator() & 0xff);
+        return bytes;
+    }
+    // Ten series, a line of ten numbers of 81 bytes in all (1,000 lines a
+    // second at 81,000 bytes a second), for the plot.
+    if (kind == "series") {
+        for (int line = 0; bytes.size() < (1u << 20); ++line) {
+            char text[128];
+            int n = 0;
+            for (int k = 0; k < 10; ++k)
+                n += std::snprintf(text + n, sizeof text - std::size_t(n), k ? " %+07.2f" : "%+07.2f",
+                                   99 * std::sin(line * 0.002 * (k + 1)));
+            n += std::snprintf(text + n, sizeof text - std::size_t(n), "\r\n");
+            bytes.insert(bytes.end(), text, text + n);
+        }
         return bytes;
     }
     // Text lines of about 60 characters, ended by CR LF; coloured, a boot
