@@ -131,6 +131,11 @@ void MSComm::openDevice(const QString &path)
 {
     if (m_device)
         failAlreadyOpen();
+    // A pair's file is read again: its sides by number may lead elsewhere now.
+    if (isPairPath(path)) {
+        setPortOpen(true);
+        return;
+    }
     openResolved(path);
 }
 
@@ -229,7 +234,17 @@ std::unique_ptr<PortDevice> MSComm::makePair()
 {
     auto pair = std::make_unique<PairDevice>(m_factory);
     pair->setSidesReturn(m_pairSidesReturn);
+    pair->setSideLocator([this](std::size_t side) {
+        const auto resolved = resolvePort(m_commPort, m_settingsFolder, [this] { return systemPorts(); });
+        if (!resolved || resolved->pair.kind != PairFile::Kind::Pair)
+            return QString();
+        return pairFromPath(resolved->path).sides[side].where;
+    });
     const auto name = [pair = pair.get()](int side) { return pair->pair().sides[std::size_t(side)].name; };
+    connect(pair.get(), &PairDevice::sideLineEvent, this, [this, name](int side, CommEvent event) {
+        if (portOpen() && !m_vanishing)
+            emit sideLineEvent(side, name(side), event);
+    });
     connect(pair.get(), &PairDevice::sideLost, this, [this, name](int side) { emit sideLost(side, name(side)); });
     connect(pair.get(), &PairDevice::sideReturned, this,
             [this, name](int side) { emit sideReturned(side, name(side)); });

@@ -132,6 +132,8 @@ signals:
     // One side of an open pair went away, and the other reads on; or it
     // came back (by number: 0 is the first).
     void sideLost(int side, const QString &name);
+    // A line event of one side of a pair, in place of lineEvent.
+    void sideLineEvent(int side, const QString &name, quillar::CommEvent event);
     void sideReturned(int side, const QString &name);
 
 private:

@@ -95,7 +95,8 @@ void PairDevice::open(const QString &path, const QString &shownAs, const CommSet
 void PairDevice::adopt(std::size_t index, std::unique_ptr<PortDevice> side)
 {
     connect(side.get(), &PortDevice::readyRead, this, &PortDevice::readyRead);
-    connect(side.get(), &PortDevice::lineEvent, this, &PortDevice::lineEvent);
+    connect(side.get(), &PortDevice::lineEvent, this,
+            [this, index](CommEvent event) { emit sideLineEvent(int(index), event); });
     connect(side.get(), &PortDevice::hungUp, this, [this, index] { sideHungUp(index); });
     connect(side.get(), &PortDevice::connected, this, [this, index] { sideConnected(index); });
     connect(side.get(), &PortDevice::connectFailed, this,
@@ -167,7 +168,8 @@ void PairDevice::retry()
         if (m_sides[i] && (m_sides[i]->available() > 0 || m_sides[i]->isConnecting()))
             continue; // its last bytes go first; a try under way goes on
         drop(i);
-        const QString &where = m_pair.sides[i].where;
+        const QString located = m_locate ? m_locate(i) : QString();
+        const QString where = located.isEmpty() ? m_pair.sides[i].where : located;
         auto side = m_factory(where);
         try {
             side->open(where, m_shownAs + u'.' + m_pair.sides[i].name, m_settings);

@@ -48,10 +48,16 @@ public:
     [[nodiscard]] const PortPair &pair() const { return m_pair; }
     // Whether a side that went is opened again when it can be.
     void setSidesReturn(bool returning) { m_returning = returning; }
+    // Where a side that went is looked for: its port's file read again, so
+    // that a side by number follows its link; empty: where it was.
+    using SideLocator = std::function<QString(std::size_t side)>;
+    void setSideLocator(SideLocator locator) { m_locate = std::move(locator); }
 
     static constexpr int RetryMs = 500;
 
 signals:
+    // A line condition or modem line change on one side, in place of lineEvent.
+    void sideLineEvent(int side, quillar::CommEvent event);
     void sideLost(int side);
     void sideReturned(int side);
 
@@ -66,6 +72,7 @@ private:
     void pull(qint64 max);
 
     SideFactory m_factory;
+    SideLocator m_locate;
     PortPair m_pair;
     std::array<std::unique_ptr<PortDevice>, 2> m_sides;
     // Taken from the sides, merged, and not handed over yet.

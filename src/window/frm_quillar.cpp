@@ -330,6 +330,11 @@ void frmQuillar::connectHandlers()
         guarded("MSComm1 connected", [this] { m_toggle->connectFinished(nullptr); });
         m_display.markPortOpened(MSComm1->openedAtMs());
     });
+    connect(MSComm1, &MSComm::sideLineEvent, this, [this](int, const QString &name, CommEvent event) {
+        const QString text = commEventStatus(event, txtCom1->text());
+        if (!text.isNull())
+            lblStatus->setStatus(QStringLiteral("%1 (lato %2)").arg(text, name));
+    });
     // One side of a pair went or came back; the other reads on meanwhile.
     connect(MSComm1, &MSComm::sideLost, this, [this](int, const QString &name) {
         lblStatus->setStatus(

@@ -79,6 +79,15 @@ private slots:
         QCOMPARE(lines(),
                  (QStringList{"host > AT[CR][LF]", "modem> OK[CR][LF]", "host > ATD123[CR][LF]",
                               "modem> CONNECT 9600[CR][LF]", "host > +++"}));
+        // Each side's name in its colour, the text after it as it comes.
+        const DisplayBuffer &display = m_window->display();
+        QVERIFY(display.paintsShown());
+        for (const auto &[line, colour] : {std::pair{0, 0x46C8D2u}, {1, 0xDCC83Cu}, {4, 0x46C8D2u}}) {
+            const ShownLine &shown = display.shownLine(line);
+            QCOMPARE(shown.cells[0].style.foreground, CellStyle::RgbFlag | colour);
+            QCOMPARE(shown.cells[6].style.foreground, CellStyle::RgbFlag | colour);
+            QCOMPARE(shown.cells[7].style.foreground, CellStyle::Default);
+        }
     }
 
     // A change of side ends the line as the line-end rule would: with line
@@ -158,6 +167,35 @@ private slots:
         QVERIFY(back.writeAll("after\n"));
         QTRY_VERIFY(shown().endsWith(QStringLiteral("modem> after[LF]\r\n")));
         QCOMPARE(lines().filter(QStringLiteral("modem>")).size(), 2);
+
+        // The side by number is looked for where its link leads now.
+        m_device->closeMaster();
+        QTRY_COMPARE(status(), QStringLiteral("Errore n.68 sul lato host di COM7: l'altro lato continua"));
+        test::PseudoTerminal host;
+        QVERIFY(host.linkAs(m_dir->path(), 2));
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Lato host di COM7 di nuovo aperto"), 5000);
+        QVERIFY(host.writeAll("back\n"));
+        QTRY_VERIFY(shown().endsWith(QStringLiteral("host > back[LF]\r\n")));
+    }
+
+    // Both sides gone is the port gone; --reconnect opens the pair again
+    // once both are back, reading its file again.
+    void pairGoesAndComesBack()
+    {
+        m_window->startLongSession({.reconnect = true});
+        openPair(QStringLiteral("0"));
+        m_device->closeMaster();
+        m_modem->closeMaster();
+        QTRY_COMPARE(child<QLabel>("lblStatus")->text(), QStringLiteral("Errore n.68 su COM7"));
+        QVERIFY(!m_window->port().portOpen());
+        test::PseudoTerminal host;
+        test::PseudoTerminal modem;
+        QVERIFY(host.linkAs(m_dir->path(), 2));
+        QVERIFY(test::writeFile(m_dir->filePath(QStringLiteral("COM7")),
+                                "pair\nhost = 2\nmodem = " + modem.slavePath().toUtf8() + "\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->port().portOpen(), 5000);
+        QVERIFY(modem.writeAll("OK\n"));
+        QTRY_VERIFY(shown().endsWith(QStringLiteral("modem> OK[LF]\r\n")));
     }
 
     // A malformed pair file is an open that fails, naming the file's line.

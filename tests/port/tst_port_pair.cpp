@@ -1,15 +1,60 @@
 // A pair of ports: its file, what it resolves to and lists as, and its
 // errors, quoted as the window and --list-ports say them.
+#include "platform/numbered_error.h"
+#include "port/mscomm.h"
+#include "port/pair_device.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
 #include "port/port_pair.h"
 #include "support/test_fixtures.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace quillar;
+
+namespace {
+
+// A side that holds what the test gives it, and fails to open where told.
+class FakeSide : public PortDevice
+{
+public:
+    explicit FakeSide(bool fails) : m_fails(fails) { }
+    void open(const QString &path, const QString &, const CommSettings &settings) override
+    {
+        if (m_fails)
+            throw NumberedError(8002, path + QStringLiteral(" non risponde"));
+        m_open = true;
+        m_settings = settings;
+    }
+    void applySettings(const CommSettings &settings) override { m_settings = settings; }
+    [[nodiscard]] CommSettings settings() const override { return m_settings; }
+    void close() override { m_open = false; }
+    [[nodiscard]] bool isOpen() const override { return m_open; }
+    [[nodiscard]] qint64 available() const override { return m_held.bytes.size(); }
+    [[nodiscard]] StampedBytes take(qint64) override { return std::exchange(m_held, {}); }
+    [[nodiscard]] quint64 received() const override { return m_received; }
+    void notifyAfter(quint64) override { }
+    void stopReading() override { }
+    void hold(const QByteArray &bytes, qint64 ms)
+    {
+        m_held.marks.push_back({m_held.bytes.size(), ms});
+        m_held.bytes += bytes;
+        m_received += quint64(bytes.size());
+        emit readyRead();
+    }
+
+private:
+    bool m_fails;
+    bool m_open = false;
+    CommSettings m_settings;
+    StampedBytes m_held;
+    quint64 m_received = 0;
+};
+
+} // namespace
 
 class TestPortPair : public QObject
 {
@@ -135,6 +180,54 @@ private slots:
         QVERIFY2(list.contains(QRegularExpression("COM7 +unusable +line 3 \"B = 0\", which has the port number 0, "
                                                   "which is not from 1 to 99\n")),
                  qPrintable(list));
+    }
+
+    // A side's line conditions name it; a side that cannot open fails the
+    // pair with its name, and the side opened before it is closed again.
+    void sidesNamed()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(test::writeFile(QDir(tmp.path()).filePath("COM7"), "pair\nA = /dev/a\nB = /dev/b\n"));
+        MSComm comm(tmp.path());
+        std::vector<FakeSide *> sides;
+        QString failing;
+        comm.setDeviceFactory([&](const QString &path) {
+            auto side = std::make_unique<FakeSide>(path == failing);
+            sides.push_back(side.get());
+            return side;
+        });
+        comm.setCommPort(7);
+        failing = QStringLiteral("/dev/b");
+        try {
+            comm.setPortOpen(true);
+            QFAIL("opened");
+        } catch (const NumberedError &error) {
+            QCOMPARE(error.description(), QStringLiteral("Lato B della coppia: /dev/b non risponde"));
+        }
+        QVERIFY(!comm.portOpen() && !sides[0]->isOpen());
+
+        failing.clear();
+        sides.clear();
+        comm.setPortOpen(true);
+        QCOMPARE(comm.sideNames(), (QStringList{"A", "B"}));
+        QSignalSpy events(&comm, &MSComm::sideLineEvent);
+        QSignalSpy plain(&comm, &MSComm::lineEvent);
+        emit sides[1]->lineEvent(CommEvent::Frame);
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events[0][0].toInt(), 1);
+        QCOMPARE(events[0][1].toString(), QStringLiteral("B"));
+        QCOMPARE(events[0][2].value<CommEvent>(), CommEvent::Frame);
+        QCOMPARE(plain.size(), 0);
+
+        // Reads of one millisecond: the first side first; otherwise by time.
+        sides[1]->hold("b1", 10);
+        sides[0]->hold("a1", 10);
+        sides[0]->hold("a2", 12);
+        sides[1]->hold("b2", 11);
+        const StampedBytes merged = comm.device()->take(1000);
+        QCOMPARE(merged.bytes, QByteArray("a1b1b2a2"));
+        QCOMPARE(merged.sides, (SideMarks{{0, 0}, {2, 1}, {6, 0}}));
+        QCOMPARE(merged.marks, (TimeMarks{{0, 10}, {4, 11}, {6, 12}}));
     }
 };
 
