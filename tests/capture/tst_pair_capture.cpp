@@ -4,6 +4,7 @@
 #include "port/mscomm.h"
 #include "port/port_device.h"
 #include "receive/display_buffer.h"
+#include "support/scripted_server.h"
 #include "window/window_on_device.h"
 
 #include <QDeadlineTimer>
@@ -25,7 +26,7 @@ class TestPairCapture : public test::WindowOnDevice
     std::unique_ptr<test::PseudoTerminal> m_modem;
 
     // COM7 pairs "host", port 2 (the fixture's device), with "modem" by path.
-    void openPair(const QString &lineFeedTime, QString modemPath = {})
+    void openPair(const QString &lineFeedTime, QString modemPath = {}, bool atOnce = true)
     {
         modemPath = modemPath.isEmpty() ? m_modem->slavePath() : modemPath;
         QVERIFY(test::writeFile(m_dir->filePath(QStringLiteral("COM7")),
@@ -33,7 +34,7 @@ class TestPairCapture : public test::WindowOnDevice
         child<QLineEdit>("txtCom1")->setText(QStringLiteral("7"));
         child<QLineEdit>("Text1")->setText(lineFeedTime);
         QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton);
-        QVERIFY2(m_window->port().portOpen(),
+        QVERIFY2(!atOnce || m_window->port().portOpen(),
                  qPrintable(m_seam->calls.empty() ? QString("not open") : m_seam->calls[0].text));
     }
     // Waits, running no events, until both sides have read `total` bytes.
@@ -142,6 +143,19 @@ private slots:
         const QRegularExpression sided(QStringLiteral("^[-0-9]{10} [:.0-9]{12} (↪)?(host |modem)> "));
         for (const QString &line : logLines)
             QVERIFY2(sided.match(line).hasMatch(), qPrintable(line));
+    }
+
+    // A side served over the network opens with the pair, which opens once
+    // it is connected, and keeps its place in the order.
+    void remoteSide()
+    {
+        test::ScriptedServer server(test::ScriptedServer::Mode::Rfc2217);
+        openPair(QStringLiteral("0"), QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port()), false);
+        QTRY_VERIFY(m_window->port().portOpen() && server.connected());
+        QVERIFY(m_device->writeAll("AT\r\n"));
+        QTRY_VERIFY(shown().endsWith(QStringLiteral("host > AT[CR][LF]\r\n")));
+        server.send({"OK\r\n"});
+        QTRY_COMPARE(lines(), (QStringList{"host > AT[CR][LF]", "modem> OK[CR][LF]", ""}));
     }
 
     // One side unplugged is reported by name while the other reads on;
