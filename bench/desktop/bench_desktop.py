@@ -57,7 +57,8 @@ PLOT = {'keys': 'ctrl+g'}
 
 SCENARIOS = [
     # name, feeder rate (bytes/s, 0: as fast as taken), pattern, line-feed time, baud[, path[, extra]]
-    # path: the terminal (default); 'rfc2217' or 'tcp' through ser2net; 'feeder-tcp' the feeder's own TCP port
+    # path: the terminal (default); 'rfc2217' or 'tcp' through ser2net; 'feeder-tcp' the feeder's own TCP port;
+    # 'pair' two terminals read as a pair of ports, each fed at the rate
     # extra: the program's arguments, its display choices, a fill before the run, a find during it
     ('11.5 KB/s, 1 ms writes, timer mode', 11520, 'text', '150', 115200),
     ('11.5 KB/s, ser2net RFC 2217, timer mode', 11520, 'text', '150', 115200, 'rfc2217'),
@@ -69,6 +70,10 @@ SCENARIOS = [
     ('11.5 KB/s, line-feed mode, time column, 100M kept', 11520, 'text', '0', 115200, 'terminal', LONG_MEMORY),
     ('300 KB/s, 1 ms writes, timer mode', 300000, 'text', '150', 3000000),
     ('300 KB/s, 1 ms writes, line-feed mode', 300000, 'text', '0', 3000000),
+    ('pair, 300 KB/s a side, 1 ms writes, timer mode', 300000, 'text', '150', 3000000, 'pair'),
+    ('pair, 300 KB/s a side, 1 ms writes, line-feed mode', 300000, 'text', '0', 3000000, 'pair'),
+    ('pair, full speed, text lines, timer mode', 0, 'text', '150', 3000000, 'pair'),
+    ('pair, full speed, text lines, line-feed mode', 0, 'text', '0', 3000000, 'pair'),
     ('full speed, text lines, timer mode', 0, 'text', '150', 3000000),
     ('full speed, text lines, line-feed mode', 0, 'text', '0', 3000000),
     ('full speed, line-feed mode, time column, 100M kept', 0, 'text', '0', 3000000, 'terminal', LONG_MEMORY),
@@ -197,9 +202,9 @@ def start_ser2net(folder, accepter, device):
     return process, port
 
 
-def start_feeder(feeder_path, folder, rate, pattern, path):
-    """The feeder, and ser2net where the path goes through it; COM1 leads there."""
-    link = os.path.join(folder, 'COM1')
+def start_feeder(feeder_path, folder, rate, pattern, path, number=1):
+    """The feeder, and ser2net where the path goes through it; COM<number> leads there."""
+    link = os.path.join(folder, f'COM{number}')
     options = ['--tcp', str(free_port())] if path == 'feeder-tcp' else []
     feeder = subprocess.Popen([feeder_path, link, '--rate', str(rate or 0), '--pattern', pattern] + options,
                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
@@ -269,13 +274,20 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
     folder = tempfile.mkdtemp(prefix='quillar-bench-')
     link = os.path.join(folder, 'COM1')
     feeder, ser2net = start_feeder(feeder_path, folder, rate, pattern, path)
+    feeders = [feeder]
+    port = '1'
+    if path == 'pair':  # COM3 reads COM1 and COM2, fed alike
+        feeders.append(start_feeder(feeder_path, folder, rate, pattern, 'terminal', 2)[0])
+        with open(os.path.join(folder, 'COM3'), 'w') as f:
+            f.write('pair\nA = 1\nB = 2\n')
+        port = '3'
     env = dict(os.environ, DISPLAY=name)
     if program in PEERS:
         env = dict(env, HOME=folder, **guard_environment(feeder_path, folder))
         args = PEERS[program](os.path.realpath(link), baud, feeder_path)
     else:
         with open(os.path.join(folder, 'Quillar.ini'), 'wb') as f:
-            f.write(f'"1","{baud}",0,0,14925,7500,"31","128","{line_feed_time}"\r\n'.encode())
+            f.write(f'"{port}","{baud}",0,0,14925,7500,"31","128","{line_feed_time}"\r\n'.encode())
         if 'choices' in extra:
             with open(os.path.join(folder, 'QuillarDisplay.ini'), 'w') as f:
                 f.write(extra['choices'])
@@ -290,8 +302,9 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
             feeder.stdout.readline()
             time.sleep(2)  # the last reads taken in
         if rate is not None:
-            feeder.stdin.write('start\n')
-            feeder.stdin.flush()
+            for each in feeders:
+                each.stdin.write('start\n')
+                each.stdin.flush()
             time.sleep(2)  # warm up: the display fills to its steady size
         if 'keys' in extra and program not in PEERS:
             subprocess.run(['xdotool', 'windowactivate', '--sync', str(window), 'key', extra['keys']], env=env)
@@ -310,10 +323,12 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
         peak, end = memory_mb(process.pid)
         intake = None
         if rate is not None:
-            feeder.stdin.write('stop\n')
-            feeder.stdin.flush()
-            written, elapsed = feeder.stdout.readline().split()
-            intake = int(written) / float(elapsed)
+            intake = 0
+            for each in feeders:
+                each.stdin.write('stop\n')
+                each.stdin.flush()
+                written, elapsed = each.stdout.readline().split()
+                intake += int(written) / float(elapsed)
         pings.sort()
         return {
             'cpu': 100 * (cpu1 - cpu0) / (t1 - t0),
@@ -329,8 +344,9 @@ def run(program, feeder_path, name, pinger, scenario, seconds):
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
-        feeder.stdin.close()
-        feeder.wait()
+        for each in feeders:
+            each.stdin.close()
+            each.wait()
         if ser2net:
             ser2net.terminate()
             ser2net.wait()

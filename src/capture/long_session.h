@@ -1,11 +1,15 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/stamped_bytes.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
+#include <QStringList>
+
+#include <array>
 #include <memory>
 
 namespace quillar {
@@ -20,7 +24,9 @@ class TextLog;
 // What the command line asks of a session that runs unattended.
 struct LongSessionOptions
 {
-    QString rawLog = {};  // --log: every byte received, as received
+    // --log: every byte received, as received; a pair's sides each in a
+    // file of its own, named after the side: rawLog + "." + name.
+    QString rawLog = {};
     QString textLog = {}; // --log-text: the display's lines with their times
     bool reconnect = false;
 };
@@ -43,7 +49,7 @@ public:
     LongSession &operator=(const LongSession &) = delete;
 
     // Bytes the port gave the display: the raw log keeps them first.
-    void received(const QByteArray &bytes);
+    void received(const StampedBytes &input);
     // The port closed because its device went away.
     void deviceVanished();
     // The user pressed Open or Close, or edited the port box: no reopening.
@@ -66,7 +72,14 @@ signals:
 private:
     MSComm &m_comm;
     DisplayBuffer &m_display;
+    void opened(bool open);
+
+    QString m_rawLogPath;
+    Clock &m_clock;
     std::unique_ptr<FileAppender> m_rawLog;
+    // A pair's sides' logs, made when a pair opens, with their names.
+    std::array<std::unique_ptr<FileAppender>, 2> m_sideLogs;
+    QStringList m_sideNames;
     std::unique_ptr<FileAppender> m_textLogFile;
     std::unique_ptr<TextLog> m_textLog;
     std::unique_ptr<Reconnect> m_reconnect;

@@ -39,7 +39,7 @@ void Reception::take()
 {
     const StampedBytes input = m_comm.input();
     if (m_session)
-        m_session->received(input.bytes);
+        m_session->received(input);
     m_receive.receive(input);
 }
 

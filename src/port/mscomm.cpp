@@ -1,6 +1,7 @@
 #include "mscomm.h"
 
 #include "platform/numbered_error.h"
+#include "port/pair_device.h"
 #include "port/port_list.h"
 #include "port/port_names.h"
 #include "port/remote_address.h"
@@ -101,6 +102,8 @@ void MSComm::setPortOpen(bool open)
     if (!resolved)
         throw serial_errors::noSuchPort(m_commPort, m_settingsFolder, systemPorts().size());
     m_commLink = resolved->fromLink ? QDir(m_settingsFolder).absoluteFilePath(comLinkName(m_commPort)) : QString();
+    if (resolved->pair.kind == PairFile::Kind::Bad)
+        throw remote_errors::badPair(m_commLink, resolved->pair);
     if (!resolved->badAddress.isEmpty())
         throw remote_errors::badAddress(m_commLink, resolved->badAddress, resolved->addressProblem);
     openResolved(resolved->path);
@@ -109,21 +112,36 @@ void MSComm::setPortOpen(bool open)
 QString MSComm::consoleBehind() const
 {
     const auto resolved = resolvePort(m_commPort, m_settingsFolder, [this] { return systemPorts(); });
-    if (!resolved || isRemoteAddress(resolved->path) || !carriesConsole(resolved->path, systemConsoles(m_sources)))
+    if (!resolved)
         return {};
-    return resolved->path;
+    const QStringList consoles = systemConsoles(m_sources);
+    QStringList paths{resolved->path};
+    if (isPairPath(resolved->path)) {
+        const PortPair pair = pairFromPath(resolved->path);
+        paths = {pair.sides[0].where, pair.sides[1].where};
+    }
+    for (const QString &path : paths) {
+        if (!isRemoteAddress(path) && carriesConsole(path, consoles))
+            return path;
+    }
+    return {};
 }
 
 void MSComm::openDevice(const QString &path)
 {
     if (m_device)
         failAlreadyOpen();
+    // A pair's file is read again: its sides by number may lead elsewhere now.
+    if (isPairPath(path)) {
+        setPortOpen(true);
+        return;
+    }
     openResolved(path);
 }
 
 void MSComm::openResolved(const QString &path)
 {
-    std::unique_ptr<PortDevice> device = m_factory(path);
+    std::unique_ptr<PortDevice> device = isPairPath(path) ? makePair() : m_factory(path);
     const qint64 began = m_clock->msSinceEpoch();
     device->open(path, m_commLink, m_settings);
     m_openedAtMs = began;
@@ -210,6 +228,35 @@ StampedBytes MSComm::input()
 qint64 MSComm::inBufferCount() const
 {
     return portOpen() ? m_device->available() : 0;
+}
+
+std::unique_ptr<PortDevice> MSComm::makePair()
+{
+    auto pair = std::make_unique<PairDevice>(m_factory);
+    pair->setSidesReturn(m_pairSidesReturn);
+    pair->setSideLocator([this](std::size_t side) {
+        const auto resolved = resolvePort(m_commPort, m_settingsFolder, [this] { return systemPorts(); });
+        if (!resolved || resolved->pair.kind != PairFile::Kind::Pair)
+            return QString();
+        return pairFromPath(resolved->path).sides[side].where;
+    });
+    const auto name = [pair = pair.get()](int side) { return pair->pair().sides[std::size_t(side)].name; };
+    connect(pair.get(), &PairDevice::sideLineEvent, this, [this, name](int side, CommEvent event) {
+        if (portOpen() && !m_vanishing)
+            emit sideLineEvent(side, name(side), event);
+    });
+    connect(pair.get(), &PairDevice::sideLost, this, [this, name](int side) { emit sideLost(side, name(side)); });
+    connect(pair.get(), &PairDevice::sideReturned, this,
+            [this, name](int side) { emit sideReturned(side, name(side)); });
+    return pair;
+}
+
+QStringList MSComm::sideNames() const
+{
+    const auto *pair = qobject_cast<const PairDevice *>(m_device.get());
+    if (!pair)
+        return {};
+    return {pair->pair().sides[0].name, pair->pair().sides[1].name};
 }
 
 QString MSComm::devicePath() const

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -88,6 +89,12 @@ public:
     // The device the open port reads, or the address of a remote one
     // (empty while closed).
     [[nodiscard]] QString devicePath() const override;
+    // The names of the open pair's two sides, whose numbers Input's side
+    // marks give; none for a single port.
+    [[nodiscard]] QStringList sideNames() const;
+    // Whether a pair's side that went is opened again when it can be
+    // (--reconnect), for the pairs opened from now on.
+    void setPairSidesReturn(bool returning) { m_pairSidesReturn = returning; }
     // The COM<N> link that the last opening by number went through; empty
     // when the system's list named the device.
     [[nodiscard]] QString commLink() const { return m_commLink; }
@@ -122,6 +129,12 @@ signals:
     void portOpenChanged(bool open);
     // A port that was connecting did not open; it is closed.
     void connectFailed(int number, const QString &description);
+    // One side of an open pair went away, and the other reads on; or it
+    // came back (by number: 0 is the first).
+    void sideLost(int side, const QString &name);
+    // A line event of one side of a pair, in place of lineEvent.
+    void sideLineEvent(int side, const QString &name, quillar::CommEvent event);
+    void sideReturned(int side, const QString &name);
 
 private:
     void scheduleReceive();
@@ -132,6 +145,7 @@ private:
     void closePort();
     void deviceGone();
     void openResolved(const QString &path);
+    [[nodiscard]] std::unique_ptr<PortDevice> makePair();
     void finishOpen();
     [[nodiscard]] QList<SystemPort> systemPorts() const { return systemSerialPorts(m_sources); }
 
@@ -149,6 +163,7 @@ private:
     QString m_settingsFolder;
     SystemSources m_sources;
     bool m_receiveScheduled = false;
+    bool m_pairSidesReturn = false;
     bool m_vanishing = false;
     qint64 m_vanishWaiting = -1;
 };

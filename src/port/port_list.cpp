@@ -1,5 +1,6 @@
 #include "port_list.h"
 
+#include "port/port_pair.h"
 #include "port/remote_address.h"
 
 #include <QDir>
@@ -36,6 +37,27 @@ QString columns(const QList<QStringList> &rows)
 
 const QString ConsoleMark = QStringLiteral("(system console: not opened at start-up)");
 
+// What a plain COM<N> file says: a pair, a remote port, or what is wrong.
+void readComFile(const QString &path, ComLink &link)
+{
+    const PairFile pair = readPairFile(path);
+    if (pair.kind == PairFile::Kind::Pair) {
+        for (const PairSide &side : pair.pair.sides)
+            link.pair += (link.pair.isEmpty() ? QString() : QStringLiteral("  ")) + side.name + u'=' + side.where;
+        return;
+    }
+    if (pair.kind == PairFile::Kind::Bad) {
+        link.pairProblem =
+            QStringLiteral("line %1 \"%2\", which %3").arg(pair.lineNumber).arg(pair.line, pair.problem.what);
+        return;
+    }
+    const RemoteFile file = readRemoteFile(path);
+    if (file.kind == RemoteFile::Kind::Address)
+        link.remote = file.address.text();
+    if (file.kind == RemoteFile::Kind::Bad)
+        link.remoteProblem = QStringLiteral("holds \"%1\", which %2").arg(file.firstLine, file.problem.what);
+}
+
 } // namespace
 
 QList<ComLink> comLinksIn(const QString &directory)
@@ -54,13 +76,8 @@ QList<ComLink> comLinksIn(const QString &directory)
         if (entry.isSymLink())
             link.linkTarget = entry.symLinkTarget();
         link.device = entry.canonicalFilePath();
-        if (!entry.isSymLink() && entry.isFile()) {
-            const RemoteFile file = readRemoteFile(entry.absoluteFilePath());
-            if (file.kind == RemoteFile::Kind::Address)
-                link.remote = file.address.text();
-            if (file.kind == RemoteFile::Kind::Bad)
-                link.remoteProblem = QStringLiteral("holds \"%1\", which %2").arg(file.firstLine, file.problem.what);
-        }
+        if (!entry.isSymLink() && entry.isFile())
+            readComFile(entry.absoluteFilePath(), link);
         links.append(link);
     }
     std::sort(links.begin(), links.end(), [](const ComLink &a, const ComLink &b) { return a.number < b.number; });
@@ -95,6 +112,10 @@ QString formatPortList(const QString &directory, const QList<ComLink> &links, co
                              QStringLiteral("(links to %1)").arg(link.linkTarget)});
             else if (!link.remote.isEmpty())
                 rows.append({comLinkName(link.number), link.remote, QStringLiteral("(remote port)")});
+            else if (!link.pair.isEmpty())
+                rows.append({comLinkName(link.number), link.pair, QStringLiteral("(pair)")});
+            else if (!link.pairProblem.isEmpty())
+                rows.append({comLinkName(link.number), QStringLiteral("unusable"), link.pairProblem});
             else if (!link.remoteProblem.isEmpty())
                 rows.append({comLinkName(link.number), QStringLiteral("unusable"), link.remoteProblem});
             else

@@ -21,6 +21,10 @@ struct ComLink
     // with the address it means to be.
     QString remote;
     QString remoteProblem;
+    // For a plain file declaring a pair: its sides (NAME=WHERE, as written),
+    // or the line that is wrong and what is wrong with it.
+    QString pair;
+    QString pairProblem;
 };
 
 // The COM<N> entries of a folder that port number N would use, by number.

@@ -37,7 +37,56 @@ qsizetype runEnd(QStringView s, qsizetype from)
     return i;
 }
 
+AddressProblem sideProblem(const PairSide &side, const char *english, const char *italian)
+{
+    return {QString::fromUtf8(english).arg(side.number), QString::fromUtf8(italian).arg(side.number)};
+}
+
+// A side given by number leads where that number leads, unless that is
+// nowhere or another pair.
+void resolveSide(PairFile &pair, std::size_t index, QString &path, const QString &directory,
+                 const std::function<QList<SystemPort>()> &listSystemPorts)
+{
+    const PairSide &side = pair.pair.sides[index];
+    path = side.where;
+    if (side.number == 0 || pair.kind == PairFile::Kind::Bad)
+        return;
+    // Looked at before resolving, so that a pair naming itself ends here.
+    const QFileInfo link(QDir(directory).filePath(comLinkName(side.number)));
+    const bool nested =
+        link.isFile() && !link.isSymLink() && readPairFile(link.absoluteFilePath()).kind != PairFile::Kind::NotAPair;
+    const auto resolved = nested ? std::nullopt : resolvePort(side.number, directory, listSystemPorts);
+    std::optional<AddressProblem> wrong;
+    if (nested)
+        wrong = sideProblem(side, "names port %1, which is a pair itself",
+                            "nomina la porta %1, che è a sua volta una coppia");
+    else if (!resolved)
+        wrong = sideProblem(side, "names port %1, which leads to no port",
+                            "nomina la porta %1, che non porta ad alcuna porta");
+    else if (!resolved->badAddress.isEmpty())
+        wrong = sideProblem(side, "names port %1, whose COM file holds no usable address",
+                            "nomina la porta %1, il cui file COM non contiene un indirizzo valido");
+    if (!wrong) {
+        path = resolved->path;
+        return;
+    }
+    pair.kind = PairFile::Kind::Bad;
+    pair.problem = *wrong;
+    pair.line = side.line;
+    pair.lineNumber = side.lineNumber;
+}
+
 } // namespace
+
+void resolvePair(ResolvedPort &port, const QString &directory,
+                 const std::function<QList<SystemPort>()> &listSystemPorts)
+{
+    std::array<QString, 2> paths;
+    for (std::size_t i = 0; i < 2; ++i)
+        resolveSide(port.pair, i, paths[i], directory, listSystemPorts);
+    if (port.pair.kind == PairFile::Kind::Pair)
+        port.path = pairPath(port.pair.pair, paths);
+}
 
 bool naturalLess(const QString &a, const QString &b)
 {
@@ -98,6 +147,11 @@ std::optional<ResolvedPort> resolvePort(int number, const QString &directory,
         port.exists = !target.isEmpty();
         port.path = port.exists ? target : link.absoluteFilePath();
         if (!link.isSymLink() && link.isFile()) {
+            port.pair = readPairFile(port.path);
+            if (port.pair.kind != PairFile::Kind::NotAPair) {
+                resolvePair(port, directory, listSystemPorts);
+                return port;
+            }
             const RemoteFile file = readRemoteFile(port.path);
             if (file.kind == RemoteFile::Kind::Address)
                 port.path = file.address.text();

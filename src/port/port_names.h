@@ -1,5 +1,7 @@
 #pragma once
 
+#include "port/port_pair.h"
+
 #include <QList>
 #include <QString>
 
@@ -39,6 +41,9 @@ struct ResolvedPort
     // is none: that line, and what is wrong with it.
     QString badAddress;
     QString addressProblem;
+    // A COM<N> file whose first line is "pair": the path is the pair's
+    // (pairPath), its sides' numbers resolved; or, Bad, what is wrong.
+    PairFile pair;
 };
 
 // The file or link name that maps port number N: COM<N>.
@@ -46,10 +51,16 @@ struct ResolvedPort
 
 // Resolves port number N: a file or link named COM<N> in `directory` first
 // (even a dangling one: its device is gone, not another port meant; a plain
-// file whose first line is a remote port's address leads there), else
+// file whose first line is a remote port's address leads there, one whose
+// first line is "pair" to the pair of its sides), else
 // the N-th of the ports `listSystemPorts` gives, in natural order (asked only
 // when there is no such file). Nothing for N below 1 or beyond the list.
 [[nodiscard]] std::optional<ResolvedPort> resolvePort(int number, const QString &directory,
                                                       const std::function<QList<SystemPort>()> &listSystemPorts);
+
+// Resolves the sides of the pair `port` holds (port.pair): the path becomes
+// the pair's, or the pair Bad when a side's number leads nowhere or to a pair.
+void resolvePair(ResolvedPort &port, const QString &directory,
+                 const std::function<QList<SystemPort>()> &listSystemPorts);
 
 } // namespace quillar

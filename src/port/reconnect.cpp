@@ -2,6 +2,7 @@
 
 #include "port/mscomm.h"
 #include "port/toggle_port.h"
+#include "port/port_pair.h"
 #include "port/remote_address.h"
 #include "port/serial_errors.h"
 
@@ -38,7 +39,9 @@ void Reconnect::portOpened()
     const bool returned = isWatching();
     // A reopen by path keeps the link it was first found through.
     const QString path = m_comm.devicePath();
-    m_remote = isRemoteAddress(path) ? path : QString();
+    // A pair, like a remote port, has no one device to watch: it is tried
+    // again until both its sides open.
+    m_remote = isRemoteAddress(path) || isPairPath(path) ? path : QString();
     m_identity = m_remote.isEmpty() ? identifyDevice(path, m_comm.commLink()) : DeviceIdentity();
     stop();
     if (returned)

@@ -30,6 +30,15 @@ NumberedError badAddress(const QString &comFile, const QString &firstLine, const
                        .arg(comFile, firstLine, problem));
 }
 
+NumberedError badPair(const QString &comFile, const PairFile &pair)
+{
+    return failure(QStringLiteral("%1, riga %2, contiene \"%3\", che %4; una coppia si scrive \"pair\" e poi "
+                                  "una riga per lato: NOME = PORTA (un numero, /dev/... o un indirizzo)")
+                       .arg(comFile)
+                       .arg(pair.lineNumber)
+                       .arg(pair.line, pair.problem.italian));
+}
+
 NumberedError connectFailure(const RemoteAddress &address, const QString &comFile, QAbstractSocket::SocketError error,
                              const QString &systemText, const QString &said)
 {

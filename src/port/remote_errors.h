@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/numbered_error.h"
+#include "port/port_pair.h"
 #include "port/remote_address.h"
 
 #include <QAbstractSocket>
@@ -13,6 +14,9 @@ namespace quillar::remote_errors {
 // The COM<N> file at `comFile` holds `firstLine`, which `problem` (said as
 // parseRemoteAddress says it in Italian).
 [[nodiscard]] NumberedError badAddress(const QString &comFile, const QString &firstLine, const QString &problem);
+
+// The pair file at `comFile` is Bad: its line, and what is wrong with it.
+[[nodiscard]] NumberedError badPair(const QString &comFile, const PairFile &pair);
 
 // The connection could not be made, or ended before the port was set up.
 // `said` is what the server sent as data meanwhile (ser2net says why it

@@ -167,6 +167,9 @@ public:
     [[nodiscard]] ShowChoices showChoices() const { return m_choices; }
     // Whether a choice shows lines otherwise than as their own characters.
     [[nodiscard]] bool showsOtherwise() const { return m_choices.any(); }
+    // What starts a pair's sides' lines, shown in their colours
+    // (Highlighter::setSidePrefixes).
+    void setSidePrefixes(const QStringList &prefixes);
     // The highlight rules, applied to every line as it is shown.
     void setHighlightRules(const QList<HighlightRule> &rules);
     [[nodiscard]] const QList<HighlightRule> &highlightRules() const { return m_highlighter.rules(); }

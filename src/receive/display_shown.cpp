@@ -283,6 +283,15 @@ QString DisplayBuffer::shownText(qsizetype from, qsizetype to) const
     return text;
 }
 
+void DisplayBuffer::setSidePrefixes(const QStringList &prefixes)
+{
+    if (prefixes == m_highlighter.sidePrefixes())
+        return;
+    m_highlighter.setSidePrefixes(prefixes);
+    m_shown = {};
+    emit showChoicesChanged();
+}
+
 void DisplayBuffer::setHighlightRules(const QList<HighlightRule> &rules)
 {
     if (rules == m_highlighter.rules())

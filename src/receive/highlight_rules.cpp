@@ -58,8 +58,28 @@ void Highlighter::setRules(const QList<HighlightRule> &rules)
     }
 }
 
+void Highlighter::applySides(ShownLine &line) const
+{
+    for (qsizetype side = 0; side < m_sidePrefixes.size() && side < 2; ++side) {
+        const QString &prefix = m_sidePrefixes[side];
+        if (prefix.isEmpty() || std::size_t(prefix.size()) > line.cells.size())
+            continue;
+        bool starts = true;
+        for (qsizetype i = 0; i < prefix.size() && starts; ++i)
+            starts = line.cells[std::size_t(i)].code == char32_t(prefix[i].unicode());
+        if (!starts)
+            continue;
+        const quint32 colour = SideColours[side];
+        for (qsizetype i = 0; i < prefix.size(); ++i)
+            line.cells[std::size_t(i)].style.foreground =
+                CellStyle::rgb(int(colour >> 16), int(colour >> 8 & 0xFF), int(colour & 0xFF));
+        return;
+    }
+}
+
 void Highlighter::apply(ShownLine &line) const
 {
+    applySides(line);
     if (m_compiled.empty())
         return;
     // The shown text, and for each of its UTF-16 units the cell it is in.

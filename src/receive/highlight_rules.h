@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -40,10 +41,21 @@ class Highlighter
 public:
     void setRules(const QList<HighlightRule> &rules);
     [[nodiscard]] const QList<HighlightRule> &rules() const { return m_rules; }
-    [[nodiscard]] bool active() const { return !m_compiled.empty(); }
+    // The texts that start the lines of a pair's sides (sidePrefix), by
+    // side: a line that starts with one shows it in its side's colour
+    // (SideColours), under the rules; none: no pair.
+    void setSidePrefixes(const QStringList &prefixes) { m_sidePrefixes = prefixes; }
+    [[nodiscard]] const QStringList &sidePrefixes() const { return m_sidePrefixes; }
+    [[nodiscard]] bool active() const { return !m_compiled.empty() || !m_sidePrefixes.isEmpty(); }
     void apply(ShownLine &line) const;
 
+    // Cyan and yellow of the terminal palette: apart on the black display,
+    // also to colour-blind eyes.
+    static constexpr quint32 SideColours[2] = {0x46C8D2, 0xDCC83C};
+
 private:
+    void applySides(ShownLine &line) const;
+
     struct Compiled
     {
         QRegularExpression expression;
@@ -52,6 +64,7 @@ private:
     };
     QList<HighlightRule> m_rules;
     std::vector<Compiled> m_compiled;
+    QStringList m_sidePrefixes;
 };
 
 } // namespace quillar

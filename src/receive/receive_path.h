@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -46,6 +47,10 @@ public:
     // read of any size is one chunk; an empty read still appends (moving the
     // caret) and restarts the timer. The bytes' times go with their text: a
     // line takes the time its first byte was read.
+    // Bytes of a pair's sides (input.sides, once side names are given) never
+    // share a line: a change of side ends the line as the line-end rule
+    // does (a timed line end "<NNN>" with a quiet time, CR LF without),
+    // and each line starts with its side's name (sidePrefix).
     void receive(const StampedBytes &input); // ReceiveInput
     // The quiet time passed (Timer1's event): the timed line end "<NNN>"
     // CR LF, then idle.
@@ -59,6 +64,13 @@ public:
     // a line of its own, with its own time; unless the timer is about to
     // end the line (its quiet time keeps its rule).
     void deviceReturned();
+    // The same for one side of a pair that came back: a line of its own
+    // that it left unfinished ends here.
+    void sideReturned(int side);
+
+    // The names of the pair whose bytes come next, by side; none for a
+    // single port, whose bytes carry no sides.
+    void setSideNames(QStringList names);
 
     // LineByteCount. Kept in 64 bits and held at its largest value rather than
     // wrapping, so no run is long enough to make it wrong or negative.
@@ -81,6 +93,8 @@ public:
 private:
     [[nodiscard]] const ByteRenderer &renderer();
     void endLine();
+    void receiveRun(const StampedBytes &run, bool sided);
+    void endSideLine();
 
     DisplayBuffer &m_display;
     ReceiveSettings m_settings;
@@ -92,6 +106,9 @@ private:
     std::optional<ByteRenderer> m_renderer;
     // Only while someone reads the lines: none costs nothing.
     std::optional<ReceivedLines> m_lines;
+    QStringList m_sideNames;
+    // The side the last line's bytes came from; -1 before any.
+    int m_side = -1;
 };
 
 } // namespace quillar

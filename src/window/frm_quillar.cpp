@@ -21,6 +21,7 @@
 #include "plot_widgets/plot_window.h"
 #include "display/display_view.h"
 #include "receive/receive_path.h"
+#include "receive/side_prefix.h"
 #include "resize_rule.h"
 #include "settings/settings_restore.h"
 #include "ruler_label.h"
@@ -320,8 +321,28 @@ void frmQuillar::connectHandlers()
     connect(MSComm1, &MSComm::portOpenChanged, this, [this](bool open) {
         if (!open)
             return;
+        // Before its first byte: a pair's lines carry their sides' names,
+        // in their colours, which the lines of an earlier pair keep.
+        const QStringList sides = MSComm1->sideNames();
+        m_receive->setSideNames(sides);
+        if (!sides.isEmpty())
+            m_display.setSidePrefixes({sidePrefix(sides, 0), sidePrefix(sides, 1)});
         guarded("MSComm1 connected", [this] { m_toggle->connectFinished(nullptr); });
         m_display.markPortOpened(MSComm1->openedAtMs());
+    });
+    connect(MSComm1, &MSComm::sideLineEvent, this, [this](int, const QString &name, CommEvent event) {
+        const QString text = commEventStatus(event, txtCom1->text());
+        if (!text.isNull())
+            lblStatus->setStatus(QStringLiteral("%1 (lato %2)").arg(text, name));
+    });
+    // One side of a pair went or came back; the other reads on meanwhile.
+    connect(MSComm1, &MSComm::sideLost, this, [this](int, const QString &name) {
+        lblStatus->setStatus(
+            QStringLiteral("Errore n.68 sul lato %1 di COM%2: l'altro lato continua").arg(name, txtCom1->text()));
+    });
+    connect(MSComm1, &MSComm::sideReturned, this, [this](int side, const QString &name) {
+        lblStatus->setStatus(QStringLiteral("Lato %1 di COM%2 di nuovo aperto").arg(name, txtCom1->text()));
+        m_receive->sideReturned(side);
     });
     connect(MSComm1, &MSComm::connectFailed, this, [this](int number, const QString &description) {
         guarded("MSComm1 connect failed", [&] {

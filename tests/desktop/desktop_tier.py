@@ -167,12 +167,12 @@ class WindowManager:
 
 
 class Device:
-    """A pseudo-terminal playing a serial device, linked as folder/COM3."""
+    """A pseudo-terminal playing a serial device, linked as folder/COM3 (or COM<number>)."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, number=3):
         self.master, self.slave = os.openpty()
         tty.setraw(self.slave)
-        os.symlink(os.ttyname(self.slave), os.path.join(folder, 'COM3'))
+        os.symlink(os.ttyname(self.slave), os.path.join(folder, f'COM{number}'))
         self.write = lambda data: os.write(self.master, data)
 
     def close(self):
@@ -183,10 +183,15 @@ class Device:
 class Quillar:
     """One run of the program in a folder of its own."""
 
-    def __init__(self, settings, device=True, **env):
+    def __init__(self, settings, device=True, pair=False, **env):
         self.folder = tempfile.mkdtemp(prefix='quillar-desktop-')
-        self.device = Device(self.folder) if device else None
-        if not device:  # its port leads nowhere, never to one of the machine's
+        self.device = Device(self.folder) if device and not pair else None
+        # A pair: COM3 reads "host" on COM4 and "modem" on COM5.
+        self.sides = [Device(self.folder, 4), Device(self.folder, 5)] if pair else []
+        if pair:
+            with open(os.path.join(self.folder, 'COM3'), 'w') as f:
+                f.write('pair\nhost = 4\nmodem = 5\n')
+        elif not device:  # its port leads nowhere, never to one of the machine's
             os.symlink('no-device', os.path.join(self.folder, 'COM3'))
         with open(os.path.join(self.folder, 'Quillar.ini'), 'wb') as f:
             f.write(settings)
@@ -271,8 +276,8 @@ class Quillar:
         if self.process.poll() is None:
             end(self.process)
         self.process.stderr.close()
-        if self.device:
-            self.device.close()
+        for device in [self.device] * bool(self.device) + self.sides:
+            device.close()
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
@@ -329,6 +334,20 @@ class AssistiveTechnology(unittest.TestCase):
         ours = [e for e in inserted.heard if e[0] == 'text']
         self.assertEqual(''.join(e[2] for e in ours), expected)
         self.assertLess(len(ours), 20, 'a stream must not flood the bus')
+
+    def test_a_pairs_sides_are_read_with_each_line(self):
+        pair = Quillar(record(lf='0'), pair=True)
+        self.addCleanup(pair.dispose)
+        display = pair.display()
+        pair.wait_status('Porta COM3: 9600,n,8,1 OK')
+        host, modem = pair.sides
+        for side, said in ((host, b'AT\r\n'), (modem, b'OK\r\n'), (host, b'ATH'), (modem, b'\x00')):
+            side.write(said)
+            time.sleep(0.05)
+        expected = 'host > AT[CR][LF]\r\nmodem> OK[CR][LF]\r\nhost > ATH\r\nmodem> [00]'
+        until(lambda: Atspi.Text.get_text(display, 0, -1) == expected, message='both sides on the display')
+        line = Atspi.Text.get_text_at_offset(display, expected.index('ATH'), Atspi.TextBoundaryType.LINE_START)
+        self.assertEqual(line.content.rstrip('\r\n'), 'host > ATH')
 
     def test_open_and_close_heard_on_the_status_line(self):
         names = Events('object:property-change:accessible-name')

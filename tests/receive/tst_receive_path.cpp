@@ -45,6 +45,17 @@ struct Rig
                 path.forcedLineFeed();
             } else if (step == QLatin1String("(back)")) {
                 path.deviceReturned();
+            } else if (step.startsWith(QLatin1String("(back"))) { // "(back1)": side 1 returned
+                path.sideReturned(step.mid(5, 1).toInt());
+            } else if (step.startsWith(QLatin1String("sides:"))) {
+                // "sides:ab|c|de": one hand-over, its parts from side 0, 1, 0...
+                StampedBytes input{{}, {{0, clock.msSinceEpoch()}}, {}};
+                const QStringList parts = step.mid(6).split(QLatin1Char('|'));
+                for (qsizetype i = 0; i < parts.size(); ++i) {
+                    input.sides.push_back({input.bytes.size(), int(i % 2)});
+                    input.bytes += parts[i].toLatin1();
+                }
+                path.receive(input);
             } else if (step.startsWith(QLatin1Char('@'))) {
                 StampedBytes input;
                 for (const QString &piece : step.split(QLatin1Char('|'))) {
@@ -129,6 +140,48 @@ private slots:
         QTest::newRow("line-feed mode, then timed")
             << "0" << QStringList{"a\n", "bc\n", "T=20", "d\n", "+20"} << "a[LF]\r\nbc[LF]\r\nd[LF]<002>\r\n";
     }
+    // A pair's sides never share a line: a change of side ends it as the
+    // line-end rule would, and every line starts with its side's name.
+    void sides_data()
+    {
+        QTest::addColumn<QString>("lineFeedTime");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("display");
+        QTest::newRow("line feeds: a bare line end")
+            << "0" << QStringList{"sides:a\nb|c|d\n"} << "host > a[LF]\r\nhost > b\r\nmodem> c\r\nhost > d[LF]\r\n";
+        QTest::newRow("the same side goes on across reads")
+            << "0" << QStringList{"sides:ab", "sides:cd"} << "host > abcd";
+        QTest::newRow("after a forced line feed, the name again")
+            << "0" << QStringList{"sides:a", "(LF)", "sides:b"} << "host > a(LF)\r\nhost > b";
+        QTest::newRow("a side back ends its own line only")
+            << "0" << QStringList{"sides:a", "(back1)", "sides:b", "(back0)", "sides:c"} << "host > ab\r\nhost > c";
+        QTest::newRow("after a timed end, the name again")
+            << "150" << QStringList{"sides:a", "+150", "sides:b", "+150"} << "host > a<001>\r\nhost > b<001>\r\n";
+    }
+    void sides()
+    {
+        QFETCH(QString, lineFeedTime);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, display);
+        Rig rig(lineFeedTime);
+        rig.path.setSideNames({QStringLiteral("host"), QStringLiteral("modem")});
+        rig.play(steps);
+        QCOMPARE(rig.display.text(), display);
+    }
+
+    // The name before a line moves no marker: a device's own "[" stays
+    // text, and an escape sequence after it is still read as one.
+    void sidesKeepMarkers()
+    {
+        Rig rig(QStringLiteral("0"));
+        rig.path.setSideNames({QStringLiteral("A"), QStringLiteral("B")});
+        rig.display.setShowChoices({.colours = true});
+        rig.play({"sides:x\n|[\x1b[31mred\x1b[0m[\n|y"});
+        QCOMPARE(rig.display.text(), QStringLiteral("A> x[LF]\r\nB> [[1B][31mred[1B][0m[[LF]\r\nA> y"));
+        QCOMPARE(rig.display.shownLine(1).text(), QStringLiteral("B> [red[[LF]"));
+        QCOMPARE(rig.display.shownLine(1).cells[4].style.foreground, CellStyle::palette(1));
+    }
+
     void reads()
     {
         QFETCH(QString, lineFeedTime);
