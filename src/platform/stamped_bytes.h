@@ -42,7 +42,7 @@ struct StampedBytes
 {
     QByteArray bytes;
     TimeMarks marks;
-    SideMarks sides;
+    SideMarks sides = {}; // none: every byte from the one port
 };
 
 // The marks of the bytes from..to of a chunk, counted from `from`: each
