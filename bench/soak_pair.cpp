@@ -9,6 +9,7 @@
 //  - either side's capture file is not every byte that side was sent, in order.
 //
 //   soak_pair [cycles, default 100]
+#include "soak_support.h"
 #include "support/pseudo_terminal.h"
 #include "support/scripted_ui.h"
 #include "support/test_fixtures.h"
@@ -28,30 +29,11 @@
 
 using namespace quillar;
 using namespace quillar::test;
+using namespace quillar::bench;
 
 namespace {
 
 constexpr int BytesPerMillisecond = 12; // about 115200 baud
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer look;
-    look.start(5);
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-int fail(int cycle, const char *what)
-{
-    std::printf("FAILED in cycle %d: %s\n", cycle, what);
-    return 1;
-}
 
 } // namespace
 

@@ -9,6 +9,7 @@
 //  - open descriptors or resident memory grow from cycle to cycle.
 //
 //   soak_unplug [cycles, default 100]
+#include "soak_support.h"
 #include "own_cpu.h"
 #include "support/pseudo_terminal.h"
 #include "support/scripted_ui.h"
@@ -32,6 +33,7 @@
 
 using namespace quillar;
 using namespace quillar::test;
+using namespace quillar::bench;
 
 namespace {
 
@@ -60,20 +62,6 @@ long residentKb()
 
 // Runs the event loop until done() holds, looking every few milliseconds
 // and sleeping in between, so that the wait itself costs no processor time.
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer look;
-    look.start(5);
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 // Lines of printable text that say which cycle and line they are.
 QByteArray streamFor(int cycle)
 {
@@ -107,12 +95,6 @@ bool stream(PseudoTerminal &device, const QByteArray &bytes)
     uart.start(1);
     waitFor([&] { return !ok || sent >= bytes.size(); }, 60000);
     return ok && sent == bytes.size();
-}
-
-int fail(int cycle, const char *what)
-{
-    std::printf("FAILED in cycle %d: %s\n", cycle, what);
-    return 1;
 }
 
 } // namespace
