@@ -164,19 +164,23 @@ QByteArray firstLineOf(const QByteArray &bytes)
 
 // The process number a lock file holds: ASCII digits (blanks around them
 // allowed, a program's name on the next line in Qt's files), or the four
-// bytes of a binary int as some old programs write it. 0 when neither.
+// bytes of a binary int as some old programs write it. 0 when neither. A
+// binary number's high byte is 0: four bytes holding a NUL are binary even
+// where the others read as digits (12341 is "50" and two NULs).
 qint64 lockPid(const QByteArray &content)
 {
+    const auto binary = [&content] {
+        std::int32_t pid = 0;
+        std::memcpy(&pid, content.constData(), sizeof pid);
+        return qint64(pid);
+    };
+    if (content.size() == 4 && content.contains('\0'))
+        return binary();
     bool number = false;
     const qint64 pid = firstLineOf(content).toLongLong(&number);
     if (number)
         return pid;
-    if (content.size() == 4) {
-        std::int32_t binary = 0;
-        std::memcpy(&binary, content.constData(), sizeof binary);
-        return binary;
-    }
-    return 0;
+    return content.size() == 4 ? binary() : 0;
 }
 
 } // namespace
