@@ -198,7 +198,7 @@ int main(int argc, char **argv)
     for (QComboBox *box : plot.findChildren<QComboBox *>())
         if (box->accessibleName() == QStringLiteral("Intervallo"))
             box->setCurrentIndex(0);
-    const Phase shortest = measure(feeder, &plot.view(), seconds / 4);
+    const Phase shortest = measure(feeder, &plot.view(), seconds);
     std::printf("plot open, last 10 s: %.2f %% CPU (%.2f times closed), %.1f paints/s, %.0f lines/s, loop held at "
                 "most %lld ms, %.1f MB\n",
                 shortest.cpu, shortest.cpu / closed.cpu, shortest.paintsPerSecond, shortest.linesPerSecond,

@@ -143,6 +143,7 @@ std::vector<PlotPoint> CachedReduction::reduce(const SampleRing &samples, XAxis 
     }
 
     std::vector<PlotPoint> points;
+    points.reserve(2 * m_columns.size() + 2); // a sample or two a column, mostly
     const auto point = [&](const Sample &s) { return PlotPoint{(xOf(s, axis) - from) / w, s.value}; };
     const qsizetype begin = firstAtOrAfter(samples, axis, from);
     if (begin > 0)
@@ -150,12 +151,17 @@ std::vector<PlotPoint> CachedReduction::reduce(const SampleRing &samples, XAxis 
     for (const Extent &e : m_columns) {
         if (!e.used)
             continue;
+        // By number, first <= min, max <= last: in order once the middle two are.
         const bool minFirst = e.min.number <= e.max.number;
-        const std::array<const Sample *, 4> order{&e.first, minFirst ? &e.min : &e.max, minFirst ? &e.max : &e.min,
-                                                  &e.last};
-        for (std::size_t k = 0; k < order.size(); ++k)
-            if (k == 0 || order[k]->number != order[k - 1]->number)
-                points.push_back(point(*order[k]));
+        const Sample &earlier = minFirst ? e.min : e.max;
+        const Sample &later = minFirst ? e.max : e.min;
+        points.push_back(point(e.first));
+        if (earlier.number != e.first.number)
+            points.push_back(point(earlier));
+        if (later.number != earlier.number)
+            points.push_back(point(later));
+        if (e.last.number != later.number)
+            points.push_back(point(e.last));
     }
     const qsizetype end = firstAtOrAfter(samples, axis, to);
     if (end < samples.size())

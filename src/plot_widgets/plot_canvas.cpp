@@ -3,7 +3,6 @@
 #include <QPainter>
 
 #include <cmath>
-#include <cstring>
 
 namespace quillar {
 
@@ -31,35 +30,48 @@ int PlotCanvas::columnsMoved(const CanvasScene &scene) const
     return int(whole);
 }
 
-void PlotCanvas::shiftLeft(int columns)
+void PlotCanvas::paint(const CanvasScene &scene, const Draw &draw)
 {
-    const int dx = columns * int(m_scene.pixelRatio);
-    if (dx <= 0)
-        return;
-    const int bytes = (m_image.width() - dx) * 4;
-    for (int y = 0; y < m_image.height(); ++y) {
-        uchar *row = m_image.scanLine(y);
-        std::memmove(row, row + dx * 4, std::size_t(bytes));
-    }
-}
-
-const QImage &PlotCanvas::paint(const CanvasScene &scene, const Draw &draw)
-{
+    const int width = scene.size.width();
     const int moved = columnsMoved(scene);
     int from = 0;
     if (moved >= 0) {
-        shiftLeft(moved);
-        from = scene.size.width() - moved - Redrawn;
+        // The columns that went out on the left take the new ones.
+        m_start = (m_start + moved) % width;
+        from = width - moved - Redrawn;
     } else {
         m_image = QImage(scene.size * scene.pixelRatio, QImage::Format_RGB32);
         m_image.setDevicePixelRatio(scene.pixelRatio);
+        m_start = 0;
     }
     m_scene = scene;
-    m_drawnColumns = scene.size.width() - from;
+    m_drawnColumns = width - from;
+    // Column c of the area lies at c + m_start in the ring, or, past its
+    // end, at c + m_start - width.
     QPainter painter(&m_image);
-    painter.setClipRect(QRect(from, 0, m_drawnColumns, scene.size.height()));
-    draw(painter, from);
-    return m_image;
+    for (const int shift : {m_start, m_start - width}) {
+        const QRect columns = QRect(from + shift, 0, width - from, scene.size.height()) & QRect(QPoint(), scene.size);
+        if (columns.isEmpty())
+            continue;
+        painter.save();
+        painter.setClipRect(columns);
+        painter.translate(shift, 0);
+        draw(painter, from);
+        painter.restore();
+    }
+}
+
+void PlotCanvas::drawTo(QPainter &painter, QPoint topLeft) const
+{
+    const int width = m_scene.size.width();
+    const int height = m_scene.size.height();
+    const qreal ratio = m_scene.pixelRatio;
+    const int head = width - m_start; // the area's first columns, at the ring's end
+    painter.drawImage(QRectF(topLeft.x(), topLeft.y(), head, height), m_image,
+                      QRectF(m_start * ratio, 0, head * ratio, height * ratio));
+    if (m_start > 0)
+        painter.drawImage(QRectF(topLeft.x() + head, topLeft.y(), m_start, height), m_image,
+                          QRectF(0, 0, m_start * ratio, height * ratio));
 }
 
 } // namespace quillar

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+class QPainter;
+
 namespace quillar {
 
 // What the pixels of the plot's area depend on: a view that differs only
@@ -27,9 +29,10 @@ struct CanvasScene
 };
 
 // The plot area's pixels kept from one paint to the next. A following view
-// moves a few columns a frame: the columns it still shows are shifted
-// left and only the columns from the newest one painted before are drawn
-// again, so a paint costs the new columns, not the whole width.
+// moves a few columns a frame: the columns it still shows stay where they
+// are in a ring of columns, whose start moves on, and only the columns from
+// the newest one painted before are drawn again, so a paint costs the new
+// columns, not the whole width.
 class PlotCanvas
 {
 public:
@@ -37,7 +40,9 @@ public:
     // all), clipped to them, in the area's own coordinates.
     using Draw = std::function<void(QPainter &painter, int fromColumn)>;
 
-    const QImage &paint(const CanvasScene &scene, const Draw &draw);
+    void paint(const CanvasScene &scene, const Draw &draw);
+    // The area as last painted, its first column at topLeft.
+    void drawTo(QPainter &painter, QPoint topLeft) const;
     // The columns the last paint drew (the area's width when it drew all).
     [[nodiscard]] int drawnColumns() const { return m_drawnColumns; }
 
@@ -45,10 +50,10 @@ private:
     // How many whole columns scene moved right from the last one, or -1
     // when its pixels cannot be kept.
     [[nodiscard]] int columnsMoved(const CanvasScene &scene) const;
-    void shiftLeft(int columns);
 
     QImage m_image;
     CanvasScene m_scene;
+    int m_start = 0; // the ring's column that shows the area's first
     int m_drawnColumns = 0;
 };
 

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QWheelEvent>
@@ -116,8 +117,10 @@ QRect PlotView::plotArea() const
 
 void PlotView::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         measureMargins();
+        m_labels.clear();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -168,7 +171,7 @@ std::pair<double, double> PlotView::valueRange(const std::vector<std::vector<Plo
     return {low - pad, high + pad};
 }
 
-void PlotView::paintEvent(QPaintEvent *)
+void PlotView::paintEvent(QPaintEvent *event)
 {
     ++m_paints;
     QPainter p(this);
@@ -194,18 +197,24 @@ void PlotView::paintEvent(QPaintEvent *)
     }
     m_painted = r;
     m_paintedValues = scene.values = valueRange(lines, area.width());
-    const QImage &canvas = m_canvas.paint(scene, [&](QPainter &c, int fromColumn) {
+    const Grid scales = grid(area, r);
+    m_canvas.paint(scene, [&](QPainter &c, int fromColumn) {
         c.translate(-area.topLeft());
         c.fillRect(area, Qt::white);
-        paintGrid(c, area, r, false);
+        paintGrid(c, area, scales);
         paintCurves(c, area, lines, fromColumn);
     });
-    // Around the area: white, the scales' labels, the frame.
-    p.setClipRegion(QRegion(rect()) - QRegion(area));
-    p.fillRect(rect(), Qt::white);
-    paintGrid(p, area, r, true);
-    p.setClipping(false);
-    p.drawImage(area.topLeft(), canvas);
+    // Around the area: white, the scales' labels, the frame. Rectangles,
+    // not a region: the raster engine fills a region span by span and hands
+    // the spans of a large one to other threads, a cost at every frame.
+    const QRect dirty = event->rect();
+    for (const QRect &band :
+         {QRect(0, 0, width(), area.top()), QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1),
+          QRect(0, area.top(), area.left(), area.height()),
+          QRect(area.right() + 1, area.top(), width() - area.right() - 1, area.height())})
+        p.fillRect(band & dirty, Qt::white);
+    paintLabels(p, area, scales, dirty);
+    m_canvas.drawTo(p, area.topLeft());
     p.setPen(Qt::black);
     p.drawRect(area.adjusted(0, 0, -1, -1));
     if (m_hover) {
@@ -234,45 +243,87 @@ void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std
     }
 }
 
-void PlotView::paintGrid(QPainter &p, const QRect &area, XRange r, bool labels) const
+PlotView::Grid PlotView::grid(const QRect &area, XRange r) const
 {
-    const QPen grid(QColor(224, 224, 224), 1);
+    Grid grid;
     const auto [low, high] = m_paintedValues;
-    const double yStep = niceStep(high - low, std::max(2, area.height() / 40));
-    for (double v = std::ceil(low / yStep) * yStep; v <= high; v += yStep) {
-        const double y = pixelOf(r.from, v).y();
-        p.setPen(grid);
-        if (!labels) {
-            p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
-            continue;
-        }
-        p.setPen(Qt::black);
-        const QString label = QString::number(std::abs(v) < yStep * 1e-9 ? 0.0 : v, 'g', 6);
-        p.drawText(QRectF(0, y - 10, area.left() - 4, 20), Qt::AlignRight | Qt::AlignVCenter, label);
-    }
+    const double step = niceStep(high - low, std::max(2, area.height() / 40));
+    for (double v = std::ceil(low / step) * step; v <= high; v += step)
+        grid.values.push_back(std::abs(v) < step * 1e-9 ? 0.0 : v);
     const int most = std::max(2, area.width() / 100);
     const bool time = m_axis == XAxis::Time;
-    const double xStep = time ? timeStep(r.to - r.from, most) : std::max(1.0, niceStep(r.to - r.from, most));
+    grid.xStep = time ? timeStep(r.to - r.from, most) : std::max(1.0, niceStep(r.to - r.from, most));
     // Time steps fall on whole local seconds, minutes and hours.
     const double offset = time ? QDateTime::fromMSecsSinceEpoch(qint64(r.from)).offsetFromUtc() * 1000.0 : 0;
-    for (double x = std::ceil((r.from + offset) / xStep) * xStep - offset; x <= r.to; x += xStep) {
-        const double px = pixelOf(x, low).x();
-        if (!labels) {
-            p.setPen(grid);
-            p.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
-            continue;
-        }
-        p.setPen(Qt::black);
-        const QString label = time
-            ? QDateTime::fromMSecsSinceEpoch(qint64(std::llround(x)))
-                  .toString(xStep < 1000 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"))
-            : QString::number(std::llround(x));
-        // Kept whole inside the view at its edges.
-        const double half = fontMetrics().horizontalAdvance(label) / 2.0 + 1;
-        const double centre = std::clamp(px, half, width() - half);
-        p.drawText(QRectF(centre - half, area.bottom() + 4, 2 * half, fontMetrics().height()),
-                   Qt::AlignHCenter | Qt::AlignTop, label);
+    for (double x = std::ceil((r.from + offset) / grid.xStep) * grid.xStep - offset; x <= r.to; x += grid.xStep)
+        grid.xs.push_back(x);
+    return grid;
+}
+
+void PlotView::paintGrid(QPainter &p, const QRect &area, const Grid &grid) const
+{
+    p.setPen(QPen(QColor(224, 224, 224), 1));
+    for (const double v : grid.values) {
+        const double y = pixelOf(0, v).y();
+        p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
+    for (const double x : grid.xs) {
+        const double px = pixelOf(x, 0).x();
+        p.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
+    }
+}
+
+void PlotView::paintLabels(QPainter &p, const QRect &area, const Grid &grid, const QRect &dirty)
+{
+    p.setPen(Qt::black);
+    for (const double v : grid.values) {
+        const QStaticText &text = labelText(Label::Value, v);
+        const QSizeF size = text.size();
+        const QPointF at(area.left() - 4 - size.width(), pixelOf(0, v).y() - size.height() / 2);
+        if (dirty.intersects(QRectF(at, size).toAlignedRect()))
+            p.drawStaticText(at, text);
+    }
+    const Label kind = m_axis == XAxis::Number ? Label::Number
+        : grid.xStep < 1000                    ? Label::Milliseconds
+                                               : Label::Seconds;
+    for (const double x : grid.xs) {
+        const QStaticText &text = labelText(kind, x);
+        // Kept whole inside the view at its edges.
+        const double half = text.size().width() / 2 + 1;
+        const double centre = std::clamp(pixelOf(x, 0).x(), half, width() - half);
+        const QPointF at(centre - half + 1, area.bottom() + 4);
+        if (dirty.intersects(QRectF(at, text.size()).toAlignedRect()))
+            p.drawStaticText(at, text);
+    }
+}
+
+// Laid out once a text, not at every paint: the time labels move a column
+// a frame while their texts stay for seconds.
+const QStaticText &PlotView::labelText(Label kind, double value)
+{
+    const auto key = std::pair(int(kind), value);
+    if (const auto found = m_labels.constFind(key); found != m_labels.cend())
+        return *found;
+    if (m_labels.size() > 256)
+        m_labels.clear();
+    QString text;
+    switch (kind) {
+    case Label::Value:
+        text = QString::number(value, 'g', 6);
+        break;
+    case Label::Number:
+        text = QString::number(std::llround(value));
+        break;
+    case Label::Seconds:
+    case Label::Milliseconds:
+        text = QDateTime::fromMSecsSinceEpoch(qint64(std::llround(value)))
+                   .toString(kind == Label::Seconds ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm:ss.zzz"));
+        break;
+    }
+    QStaticText label(text);
+    label.setTextFormat(Qt::PlainText);
+    label.prepare(QTransform(), font());
+    return *m_labels.insert(key, label);
 }
 
 void PlotView::wheelEvent(QWheelEvent *event)

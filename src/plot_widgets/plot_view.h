@@ -4,8 +4,10 @@
 #include "plot/view_range.h"
 #include "plot_canvas.h"
 
+#include <QHash>
 #include <QMargins>
 #include <QPointF>
+#include <QStaticText>
 #include <QWidget>
 
 #include <optional>
@@ -74,13 +76,25 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Where the grid's lines fall: values, and times or numbers.
+    struct Grid
+    {
+        std::vector<double> values;
+        double xStep = 0;
+        std::vector<double> xs;
+    };
+    enum class Label { Value, Seconds, Milliseconds, Number };
+
     [[nodiscard]] QRect plotArea() const;
     void measureMargins();
     [[nodiscard]] double xAt(double pixel) const;
     void hold(XRange range);
     void setHover(std::optional<double> pixel);
-    // The grid's lines (inside the area), or its labels (around it).
-    void paintGrid(QPainter &p, const QRect &area, XRange range, bool labels) const;
+    [[nodiscard]] Grid grid(const QRect &area, XRange r) const;
+    void paintGrid(QPainter &p, const QRect &area, const Grid &grid) const;
+    // The scales' labels around the area, those that meet dirty.
+    void paintLabels(QPainter &p, const QRect &area, const Grid &grid, const QRect &dirty);
+    const QStaticText &labelText(Label kind, double value);
     // The curves over the columns from fromColumn on.
     void paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines,
                      int fromColumn) const;
@@ -102,6 +116,7 @@ private:
     quint64 m_paints = 0;
     std::vector<CachedReduction> m_reductions; // a series
     PlotCanvas m_canvas;
+    QHash<std::pair<int, double>, QStaticText> m_labels;
     QMargins m_margins;
 };
 
