@@ -8,6 +8,7 @@
 // limit and after. The plot shows the last minute, then the last 10 s.
 //
 //   bench_plot [seconds a phase, default 20] [samples kept a series, default 360000]
+//              [closed | minute | 10s: that phase alone]
 #include "own_cpu.h"
 #include "plot_widgets/plot_view.h"
 #include "plot_widgets/plot_window.h"
@@ -158,6 +159,13 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20;
     const int limit = argc > 2 ? std::atoi(argv[2]) : 360'000;
+    // One phase alone, for two runs side by side (bench/plot_side_by_side.sh).
+    const QByteArray only = argc > 3 ? QByteArray(argv[3]) : QByteArray();
+    if (!only.isEmpty() && only != "closed" && only != "minute" && only != "10s") {
+        std::fprintf(stderr, "bench_plot: the phase is closed, minute or 10s\n");
+        return 2;
+    }
+    double closedCpu = 0;
     TemporaryWorkingDir dir;
     PseudoTerminal device;
     if (!dir.isValid() || !device.linkAs(dir.path(), 1)) {
@@ -175,9 +183,15 @@ int main(int argc, char **argv)
     Feeder feeder(device);
     QTest::qWait(2000);
 
-    const Phase closed = measure(feeder, nullptr, seconds);
-    std::printf("plot closed: %.2f %% CPU, %.0f lines/s, loop held at most %lld ms\n", closed.cpu,
-                closed.linesPerSecond, closed.loopHeldMs);
+    if (only.isEmpty() || only == "closed") {
+        const Phase closed = measure(feeder, nullptr, seconds);
+        closedCpu = closed.cpu;
+        std::printf("plot closed: %.2f %% CPU, %.0f lines/s, loop held at most %lld ms\n", closed.cpu,
+                    closed.linesPerSecond, closed.loopHeldMs);
+        if (!only.isEmpty())
+            return 0;
+    }
+    const auto times = [&](double cpu) { return closedCpu > 0 ? QByteArray::number(cpu / closedCpu, 'f', 2) : "-"; };
 
     window.openPlot();
     PlotWindow &plot = *window.plotWindow();
@@ -185,23 +199,27 @@ int main(int argc, char **argv)
     kept->setValue(limit);
     emit kept->editingFinished();
     QTest::qWait(1000);
-    std::printf("plot open, %d samples a series kept; resident memory each %g s:\n", limit, seconds / 4);
-    const Phase open = measure(feeder, &plot.view(), seconds, [&](int second) {
-        if (second % std::max(1, int(seconds / 4)) == 0)
-            std::printf("  %4d s: %.1f MB\n", second, residentMb());
-        std::fflush(stdout);
-    });
-    std::printf("plot open, last minute: %.2f %% CPU (%.2f times closed), %.1f paints/s, %.0f lines/s, loop held at "
-                "most %lld ms\n",
-                open.cpu, open.cpu / closed.cpu, open.paintsPerSecond, open.linesPerSecond, open.loopHeldMs);
+    if (only.isEmpty() || only == "minute") {
+        std::printf("plot open, %d samples a series kept; resident memory each %g s:\n", limit, seconds / 4);
+        const Phase open = measure(feeder, &plot.view(), seconds, [&](int second) {
+            if (second % std::max(1, int(seconds / 4)) == 0)
+                std::printf("  %4d s: %.1f MB\n", second, residentMb());
+            std::fflush(stdout);
+        });
+        std::printf("plot open, last minute: %.2f %% CPU (%s times closed), %.1f paints/s, %.0f lines/s, loop held "
+                    "at most %lld ms\n",
+                    open.cpu, times(open.cpu).constData(), open.paintsPerSecond, open.linesPerSecond, open.loopHeldMs);
+    }
+    if (only == "minute")
+        return 0;
     // The shortest span: a pixel column lasts less than a frame.
     for (QComboBox *box : plot.findChildren<QComboBox *>())
         if (box->accessibleName() == QStringLiteral("Intervallo"))
             box->setCurrentIndex(0);
     const Phase shortest = measure(feeder, &plot.view(), seconds);
-    std::printf("plot open, last 10 s: %.2f %% CPU (%.2f times closed), %.1f paints/s, %.0f lines/s, loop held at "
+    std::printf("plot open, last 10 s: %.2f %% CPU (%s times closed), %.1f paints/s, %.0f lines/s, loop held at "
                 "most %lld ms, %.1f MB\n",
-                shortest.cpu, shortest.cpu / closed.cpu, shortest.paintsPerSecond, shortest.linesPerSecond,
+                shortest.cpu, times(shortest.cpu).constData(), shortest.paintsPerSecond, shortest.linesPerSecond,
                 shortest.loopHeldMs, residentMb());
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace quillar {
 
@@ -95,6 +96,9 @@ void CachedReduction::restart(XAxis axis, double columnWidth, qint64 firstColumn
     m_firstColumn = firstColumn;
     m_columns.clear();
     m_lastNumber = -1;
+    m_points.resize(1);
+    m_before = m_after = false;
+    m_pointsFrom = m_pointsUpTo = firstColumn;
 }
 
 void CachedReduction::fold(const Sample &s, qint64 column)
@@ -112,13 +116,53 @@ void CachedReduction::fold(const Sample &s, qint64 column)
     m_lastNumber = s.number;
 }
 
-std::vector<PlotPoint> CachedReduction::reduce(const SampleRing &samples, XAxis axis, double from, double to, int width)
+void CachedReduction::updatePoints(double from, qint64 first, qint64 changed)
+{
+    const double w = m_columnWidth;
+    if (m_after)
+        m_points.pop_back();
+    // x counted from the view's first column; the points left of it go.
+    if (const auto moved = double(first - m_pointsFrom); moved != 0)
+        for (auto p = m_points.begin() + 1; p != m_points.end(); ++p)
+            p->x -= moved;
+    m_pointsFrom = first;
+    const auto columnsStart = m_points.begin() + 1;
+    m_points.erase(columnsStart, std::lower_bound(columnsStart, m_points.end(), 0.0, [](const PlotPoint &p, double x) {
+                       return p.x < x;
+                   }));
+    // Columns that took samples since, and those never worked out.
+    const qint64 redone = std::max(first, std::min(changed, m_pointsUpTo));
+    m_points.erase(std::lower_bound(m_points.begin() + 1, m_points.end(), double(redone - first),
+                                    [](const PlotPoint &p, double x) { return p.x < x; }),
+                   m_points.end());
+    const auto point = [&](const Sample &s) { return PlotPoint{(xOf(s, m_axis) - from) / w, s.value}; };
+    for (auto e = m_columns.begin() + std::ptrdiff_t(redone - m_firstColumn); e < m_columns.end(); ++e) {
+        if (!e->used)
+            continue;
+        // By number, first <= min, max <= last: in order once the middle two are.
+        const bool minFirst = e->min.number <= e->max.number;
+        const Sample &earlier = minFirst ? e->min : e->max;
+        const Sample &later = minFirst ? e->max : e->min;
+        m_points.push_back(point(e->first));
+        if (earlier.number != e->first.number)
+            m_points.push_back(point(earlier));
+        if (later.number != earlier.number)
+            m_points.push_back(point(later));
+        if (e->last.number != later.number)
+            m_points.push_back(point(e->last));
+    }
+    m_pointsUpTo = m_firstColumn + qint64(m_columns.size());
+}
+
+std::span<const PlotPoint> CachedReduction::reduce(const SampleRing &samples, XAxis axis, double from, double to,
+                                                   int width)
 {
     const double w = width > 0 ? (to - from) / width : 0;
     const double grid = w > 0 ? from / w : 0.5;
     if (samples.isEmpty() || !(w > 0) || std::abs(grid - std::round(grid)) > 1e-3) {
         restart(axis, 0, 0);
-        return reduceMinMax(samples, axis, from, to, width);
+        m_offGrid = reduceMinMax(samples, axis, from, to, width);
+        return m_offGrid;
     }
     const auto first = qint64(std::llround(grid));
     if (axis != m_axis || w != m_columnWidth || first < m_firstColumn || samples.resets() != m_resets)
@@ -134,39 +178,28 @@ std::vector<PlotPoint> CachedReduction::reduce(const SampleRing &samples, XAxis 
 
     qsizetype i = m_lastNumber < 0 ? firstAtOrAfter(samples, axis, from)
                                    : firstAtOrAfter(samples, XAxis::Number, double(m_lastNumber) + 0.5);
+    qint64 changed = std::numeric_limits<qint64>::max();
     for (; i < samples.size(); ++i) {
         const Sample &s = samples.at(i);
         const qint64 column = std::max(m_firstColumn, qint64(std::floor(xOf(s, axis) / w)));
         if (column >= first + width)
             break;
+        changed = std::min(changed, column);
         fold(s, column);
     }
+    updatePoints(from, first, changed);
 
-    std::vector<PlotPoint> points;
-    points.reserve(2 * m_columns.size() + 2); // a sample or two a column, mostly
+    // The nearest samples outside, exactly where they are.
     const auto point = [&](const Sample &s) { return PlotPoint{(xOf(s, axis) - from) / w, s.value}; };
     const qsizetype begin = firstAtOrAfter(samples, axis, from);
-    if (begin > 0)
-        points.push_back(point(samples.at(begin - 1)));
-    for (const Extent &e : m_columns) {
-        if (!e.used)
-            continue;
-        // By number, first <= min, max <= last: in order once the middle two are.
-        const bool minFirst = e.min.number <= e.max.number;
-        const Sample &earlier = minFirst ? e.min : e.max;
-        const Sample &later = minFirst ? e.max : e.min;
-        points.push_back(point(e.first));
-        if (earlier.number != e.first.number)
-            points.push_back(point(earlier));
-        if (later.number != earlier.number)
-            points.push_back(point(later));
-        if (e.last.number != later.number)
-            points.push_back(point(e.last));
-    }
+    m_before = begin > 0;
+    if (m_before)
+        m_points.front() = point(samples.at(begin - 1));
     const qsizetype end = firstAtOrAfter(samples, axis, to);
-    if (end < samples.size())
-        points.push_back(point(samples.at(end)));
-    return points;
+    m_after = end < samples.size();
+    if (m_after)
+        m_points.push_back(point(samples.at(end)));
+    return std::span<const PlotPoint>(m_points).subspan(m_before ? 0 : 1);
 }
 
 } // namespace quillar

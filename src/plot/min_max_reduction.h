@@ -3,6 +3,7 @@
 #include "sample_ring.h"
 
 #include <deque>
+#include <span>
 #include <vector>
 
 namespace quillar {
@@ -45,8 +46,9 @@ struct PlotPoint
 class CachedReduction
 {
 public:
-    [[nodiscard]] std::vector<PlotPoint> reduce(const SampleRing &samples, XAxis axis, double from, double to,
-                                                int width);
+    // The points, as reduceMinMax gives them, valid until the next call.
+    [[nodiscard]] std::span<const PlotPoint> reduce(const SampleRing &samples, XAxis axis, double from, double to,
+                                                    int width);
 
 private:
     struct Extent
@@ -60,6 +62,10 @@ private:
 
     void fold(const Sample &s, qint64 column);
     void restart(XAxis axis, double columnWidth, qint64 firstColumn);
+    // The columns' points kept up to date for a view from `from`, column
+    // `first`: those of columns gone dropped, those of columns from
+    // `changed` on worked out again, x counted from `from`.
+    void updatePoints(double from, qint64 first, qint64 changed);
 
     XAxis m_axis = XAxis::Time;
     double m_columnWidth = 0;
@@ -67,6 +73,15 @@ private:
     std::deque<Extent> m_columns;
     qint64 m_lastNumber = -1; // the newest sample folded in
     quint64 m_resets = 0;     // the ring's, when the columns were begun
+    // The nearest sample before the range, the columns' points, the nearest
+    // sample after it: a view that moves a few columns a paint works out
+    // only theirs.
+    std::vector<PlotPoint> m_points{PlotPoint{}};
+    bool m_before = false;
+    bool m_after = false;
+    qint64 m_pointsFrom = 0;          // the column m_points' x counts from
+    qint64 m_pointsUpTo = 0;          // the columns before it have their points in m_points
+    std::vector<PlotPoint> m_offGrid; // a view off the grid, worked out afresh
 };
 
 } // namespace quillar

@@ -153,7 +153,7 @@ double PlotView::xAt(double pixel) const
     return r.from + (pixel - plotArea().left()) / std::max(1, plotArea().width()) * (r.to - r.from);
 }
 
-std::pair<double, double> PlotView::valueRange(const std::vector<std::vector<PlotPoint>> &lines, int width) const
+std::pair<double, double> PlotView::valueRange(const std::vector<std::span<const PlotPoint>> &lines, int width) const
 {
     if (m_typedRange)
         return *m_typedRange;
@@ -184,14 +184,14 @@ void PlotView::paintEvent(QPaintEvent *event)
         p.drawText(rect(), Qt::AlignCenter, QStringLiteral("In attesa di righe con numeri\u2026"));
         return;
     }
-    std::vector<std::vector<PlotPoint>> lines;
+    std::vector<std::span<const PlotPoint>> lines;
     m_reductions.resize(m_data.series().size());
     CanvasScene scene{area.size(), devicePixelRatioF(), r, {}, {}, m_axis};
     for (std::size_t i = 0; i < m_data.series().size(); ++i) {
         const SampleRing &samples = m_data.series()[i].samples;
         scene.shown.push_back(shown(i));
         lines.push_back(shown(i) ? m_reductions[i].reduce(samples, m_axis, r.from, r.to, area.width())
-                                 : std::vector<PlotPoint>{});
+                                 : std::span<const PlotPoint>{});
         if (!samples.isEmpty() && xOf(samples.at(0), m_axis) > r.from)
             scene.oldestInside = std::max(scene.oldestInside, xOf(samples.at(0), m_axis));
     }
@@ -223,7 +223,7 @@ void PlotView::paintEvent(QPaintEvent *event)
     }
 }
 
-void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines,
+void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std::span<const PlotPoint>> &lines,
                            int fromColumn) const
 {
     for (std::size_t i = 0; i < lines.size(); ++i) {

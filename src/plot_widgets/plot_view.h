@@ -96,9 +96,9 @@ private:
     void paintLabels(QPainter &p, const QRect &area, const Grid &grid, const QRect &dirty);
     const QStaticText &labelText(Label kind, double value);
     // The curves over the columns from fromColumn on.
-    void paintCurves(QPainter &p, const QRect &area, const std::vector<std::vector<PlotPoint>> &lines,
+    void paintCurves(QPainter &p, const QRect &area, const std::vector<std::span<const PlotPoint>> &lines,
                      int fromColumn) const;
-    [[nodiscard]] std::pair<double, double> valueRange(const std::vector<std::vector<PlotPoint>> &lines,
+    [[nodiscard]] std::pair<double, double> valueRange(const std::vector<std::span<const PlotPoint>> &lines,
                                                        int width) const;
 
     const PlotData &m_data;
