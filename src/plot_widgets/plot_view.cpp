@@ -254,7 +254,7 @@ PlotView::Grid PlotView::grid(const QRect &area, XRange r) const
     const bool time = m_axis == XAxis::Time;
     grid.xStep = time ? timeStep(r.to - r.from, most) : std::max(1.0, niceStep(r.to - r.from, most));
     // Time steps fall on whole local seconds, minutes and hours.
-    const double offset = time ? QDateTime::fromMSecsSinceEpoch(qint64(r.from)).offsetFromUtc() * 1000.0 : 0;
+    const double offset = time ? utcOffsetMs(r.from) : 0;
     for (double x = std::ceil((r.from + offset) / grid.xStep) * grid.xStep - offset; x <= r.to; x += grid.xStep)
         grid.xs.push_back(x);
     return grid;
@@ -295,6 +295,18 @@ void PlotView::paintLabels(QPainter &p, const QRect &area, const Grid &grid, con
         if (dirty.intersects(QRectF(at, text.size()).toAlignedRect()))
             p.drawStaticText(at, text);
     }
+}
+
+// Asked of the system once a quarter of an hour, not at every paint: each
+// asking reads the time zone's file again. Offsets change only on a
+// quarter of an hour.
+double PlotView::utcOffsetMs(double ms) const
+{
+    constexpr qint64 Quarter = 15 * 60 * 1000;
+    const qint64 quarter = qint64(std::floor(ms / Quarter));
+    if (quarter != m_utcOffset.first)
+        m_utcOffset = {quarter, QDateTime::fromMSecsSinceEpoch(quarter * Quarter).offsetFromUtc() * 1000.0};
+    return m_utcOffset.second;
 }
 
 // Laid out once a text, not at every paint: the time labels move a column

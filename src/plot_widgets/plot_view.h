@@ -10,6 +10,7 @@
 #include <QStaticText>
 #include <QWidget>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -91,6 +92,7 @@ private:
     void hold(XRange range);
     void setHover(std::optional<double> pixel);
     [[nodiscard]] Grid grid(const QRect &area, XRange r) const;
+    [[nodiscard]] double utcOffsetMs(double ms) const;
     void paintGrid(QPainter &p, const QRect &area, const Grid &grid) const;
     // The scales' labels around the area, those that meet dirty.
     void paintLabels(QPainter &p, const QRect &area, const Grid &grid, const QRect &dirty);
@@ -117,6 +119,7 @@ private:
     std::vector<CachedReduction> m_reductions; // a series
     PlotCanvas m_canvas;
     QHash<std::pair<int, double>, QStaticText> m_labels;
+    mutable std::pair<qint64, double> m_utcOffset{std::numeric_limits<qint64>::min(), 0}; // a quarter hour's
     QMargins m_margins;
 };
 
