@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QWheelEvent>
@@ -45,20 +46,20 @@ void PlotView::setAxis(XAxis axis)
 {
     m_axis = axis;
     setHeld(false);
-    update();
+    changed();
 }
 
 void PlotView::setSpanMs(qint64 spanMs)
 {
     m_spanMs = spanMs;
     setHeld(false);
-    update();
+    changed();
 }
 
 void PlotView::setValueRange(std::optional<std::pair<double, double>> range)
 {
     m_typedRange = range;
-    update();
+    changed();
 }
 
 void PlotView::setShown(std::size_t series, bool shown)
@@ -66,7 +67,7 @@ void PlotView::setShown(std::size_t series, bool shown)
     if (m_hidden.size() <= series)
         m_hidden.resize(series + 1, false);
     m_hidden[series] = !shown;
-    update();
+    changed();
 }
 
 bool PlotView::shown(std::size_t series) const
@@ -82,7 +83,7 @@ void PlotView::setHeld(bool held)
         m_held = range();
     else
         m_held.reset();
-    update();
+    changed();
     emit heldChanged(held);
 }
 
@@ -90,7 +91,7 @@ void PlotView::hold(XRange range)
 {
     const bool was = held();
     m_held = range;
-    update();
+    changed();
     if (!was)
         emit heldChanged(true);
 }
@@ -171,69 +172,158 @@ std::pair<double, double> PlotView::valueRange(const std::vector<std::span<const
     return {low - pad, high + pad};
 }
 
+void PlotView::changed()
+{
+    m_next.reset();
+    update();
+}
+
+void PlotView::resizeEvent(QResizeEvent *event)
+{
+    m_next.reset();
+    QWidget::resizeEvent(event);
+}
+
+PlotView::Frame PlotView::prepare(XRange r)
+{
+    m_next.reset(); // its points move on with the reductions
+    const QRect area = plotArea();
+    Frame frame{{area.size(), devicePixelRatioF(), r, {}, {}, m_axis}, {}};
+    if (r.isEmpty() || area.width() < 2 || area.height() < 2)
+        return frame;
+    m_reductions.resize(m_data.series().size());
+    CanvasScene &scene = frame.scene;
+    for (std::size_t i = 0; i < m_data.series().size(); ++i) {
+        const SampleRing &samples = m_data.series()[i].samples;
+        scene.shown.push_back(shown(i));
+        frame.lines.push_back(shown(i) ? m_reductions[i].reduce(samples, m_axis, r.from, r.to, area.width())
+                                       : std::span<const PlotPoint>{});
+        if (!samples.isEmpty() && xOf(samples.at(0), m_axis) > r.from)
+            scene.oldestInside = std::max(scene.oldestInside, xOf(samples.at(0), m_axis));
+    }
+    scene.values = valueRange(frame.lines, area.width());
+    return frame;
+}
+
+void PlotView::follow()
+{
+    if (held())
+        return;
+    const QRect area = plotArea();
+    // A frame not painted yet: the screen is not what m_shown says.
+    const bool painted = !m_next;
+    Frame next = prepare(range());
+    const int moved = m_hover || !painted ? -1 : columnsMoved(m_shown, next.scene);
+    next.followed = true;
+    m_next = std::move(next);
+    if (moved < 0 || !isVisible()) {
+        update();
+        return;
+    }
+    // The frame's lines stay put: the columns inside it move.
+    if (moved > 0)
+        scroll(-moved, 0, area.adjusted(1, 1, -1, -1));
+    const int fresh = std::min(area.width(), moved + RedrawnColumns);
+    update(QRect(area.right() + 1 - fresh, area.top(), fresh, area.height()));
+    update(QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1));
+}
+
+// A paint of the whole area shows the newest (a picture, what the screen
+// is about to show). A paint of part of it shows the frame follow worked
+// out, whose scroll the screen shows, or else what the rest shows.
+PlotView::Frame PlotView::frameFor(const QRegion &region)
+{
+    const QRect area = plotArea();
+    const bool whole = (QRegion(area) - region).isEmpty();
+    if (m_next && m_next->scene.size == area.size() && m_next->scene.pixelRatio == devicePixelRatioF()
+        && (!whole || m_offScreen)) {
+        if (m_offScreen)
+            return *m_next;
+        Frame frame = std::move(*m_next);
+        m_next.reset();
+        return frame;
+    }
+    return prepare(whole || m_shown.range.isEmpty() ? range() : m_shown.range);
+}
+
+QImage PlotView::picture()
+{
+    m_offScreen = true;
+    QImage image = grab().toImage();
+    m_offScreen = false;
+    return image;
+}
+
 void PlotView::paintEvent(QPaintEvent *event)
 {
     ++m_paints;
     QPainter p(this);
     const QRect area = plotArea();
-    const XRange r = range();
+    const Frame frame = frameFor(event->region());
+    const XRange r = frame.scene.range;
     if (r.isEmpty() || area.width() < 2 || area.height() < 2) {
         m_painted = {};
+        if (!m_offScreen)
+            m_shown = {};
         p.fillRect(rect(), Qt::white);
         p.setPen(Qt::black);
         p.drawText(rect(), Qt::AlignCenter, QStringLiteral("In attesa di righe con numeri\u2026"));
         return;
     }
-    std::vector<std::span<const PlotPoint>> lines;
-    m_reductions.resize(m_data.series().size());
-    CanvasScene scene{area.size(), devicePixelRatioF(), r, {}, {}, m_axis};
-    for (std::size_t i = 0; i < m_data.series().size(); ++i) {
-        const SampleRing &samples = m_data.series()[i].samples;
-        scene.shown.push_back(shown(i));
-        lines.push_back(shown(i) ? m_reductions[i].reduce(samples, m_axis, r.from, r.to, area.width())
-                                 : std::span<const PlotPoint>{});
-        if (!samples.isEmpty() && xOf(samples.at(0), m_axis) > r.from)
-            scene.oldestInside = std::max(scene.oldestInside, xOf(samples.at(0), m_axis));
-    }
     m_painted = r;
-    m_paintedValues = scene.values = valueRange(lines, area.width());
+    m_paintedValues = frame.scene.values;
     const Grid scales = grid(area, r);
-    m_canvas.paint(scene, [&](QPainter &c, int fromColumn) {
-        c.translate(-area.topLeft());
-        c.fillRect(area, Qt::white);
-        paintGrid(c, area, scales);
-        paintCurves(c, area, lines, fromColumn);
-    });
-    // Around the area: white, the scales' labels, the frame. Rectangles,
-    // not a region: the raster engine fills a region span by span and hands
-    // the spans of a large one to other threads, a cost at every frame.
-    const QRect dirty = event->rect();
-    for (const QRect &band :
-         {QRect(0, 0, width(), area.top()), QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1),
-          QRect(0, area.top(), area.left(), area.height()),
-          QRect(area.right() + 1, area.top(), width() - area.right() - 1, area.height())})
-        p.fillRect(band & dirty, Qt::white);
-    paintLabels(p, area, scales, dirty);
-    m_canvas.drawTo(p, area.topLeft());
-    p.setPen(Qt::black);
-    p.drawRect(area.adjusted(0, 0, -1, -1));
-    if (m_hover) {
-        p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
-        p.drawLine(QPointF(area.left() + *m_hover, area.top()), QPointF(area.left() + *m_hover, area.bottom()));
+    m_columnsDrawn = 0;
+    // Rectangle by rectangle: the raster engine fills a region span by span
+    // and hands the spans of a large one to other threads, a cost at every
+    // frame.
+    for (const QRect &dirty : event->region()) {
+        p.setClipRect(dirty);
+        for (const QRect &band :
+             {QRect(0, 0, width(), area.top()), QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1),
+              QRect(0, area.top(), area.left(), area.height()),
+              QRect(area.right() + 1, area.top(), width() - area.right() - 1, area.height())})
+            p.fillRect(band & dirty, Qt::white);
+        paintLabels(p, area, scales, dirty);
+        if (const QRect inside = dirty & area; !inside.isEmpty()) {
+            p.setClipRect(inside); // the lines to the samples outside stop at the frame
+            p.fillRect(inside, Qt::white);
+            paintGrid(p, area, scales);
+            paintCurves(p, area, frame.lines, inside.left() - area.left(), inside.right() + 1 - area.left());
+            m_columnsDrawn += inside.width();
+            p.setClipRect(dirty);
+        }
+        p.setPen(Qt::black);
+        p.drawRect(area.adjusted(0, 0, -1, -1));
+        if (m_hover) {
+            p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+            p.drawLine(QPointF(area.left() + *m_hover, area.top()), QPointF(area.left() + *m_hover, area.bottom()));
+        }
     }
+    if (m_offScreen)
+        return;
+    // Part of the area painted afresh may show other values than the rest:
+    // the whole of it next.
+    if (!frame.followed && columnsMoved(m_shown, frame.scene) != 0 && !(QRegion(area) - event->region()).isEmpty())
+        update();
+    m_shown = frame.scene;
 }
 
 void PlotView::paintCurves(QPainter &p, const QRect &area, const std::vector<std::span<const PlotPoint>> &lines,
-                           int fromColumn) const
+                           int fromColumn, int toColumn) const
 {
+    const auto before = [](const PlotPoint &pt, double x) { return pt.x < x; };
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        // From the last point before the columns drawn, for the line into them.
-        auto first = std::lower_bound(lines[i].begin(), lines[i].end(), double(fromColumn),
-                                      [](const PlotPoint &pt, double x) { return pt.x < x; });
+        // From the last point before the columns drawn to the first after,
+        // for the lines into and out of them.
+        auto first = std::lower_bound(lines[i].begin(), lines[i].end(), double(fromColumn), before);
         if (first != lines[i].begin())
             --first;
+        auto last = std::lower_bound(first, lines[i].end(), double(toColumn), before);
+        if (last != lines[i].end())
+            ++last;
         QPolygonF polyline;
-        for (auto pt = first; pt != lines[i].end(); ++pt)
+        for (auto pt = first; pt != last; ++pt)
             polyline << QPointF(area.left() + pt->x, pixelOf(m_painted.from, pt->value).y());
         p.setPen(seriesPen(int(i)));
         if (polyline.size() == 1)

@@ -45,6 +45,12 @@ public:
     [[nodiscard]] bool held() const { return m_held.has_value(); }
 
     [[nodiscard]] XRange range() const;
+    // The next frame of a view that follows: the columns it keeps scroll
+    // left on the screen and only those that came in, and the time labels,
+    // are painted. A held view stays as it is.
+    void follow();
+    // The view as a picture, painted whole, the screen left as it is.
+    [[nodiscard]] QImage picture();
     // Where a sample of x and value is drawn, in the view's pixels, for the
     // range and values as they were last painted.
     [[nodiscard]] QPointF pixelOf(double x, double value) const;
@@ -57,7 +63,7 @@ public:
     [[nodiscard]] quint64 paints() const { return m_paints; }
     // How many of the area's pixel columns the last paint drew: a view that
     // follows draws only the columns that moved in.
-    [[nodiscard]] int columnsDrawn() const { return m_canvas.drawnColumns(); }
+    [[nodiscard]] int columnsDrawn() const { return m_columnsDrawn; }
     // How long the x axis of a pixel column lasts, about (0 for every
     // sample kept by number): the view need not be painted more often.
     [[nodiscard]] qint64 msPerColumn() const;
@@ -75,8 +81,16 @@ protected:
     void leaveEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // What a paint draws: the series reduced to the area's columns.
+    struct Frame
+    {
+        CanvasScene scene;
+        std::vector<std::span<const PlotPoint>> lines; // valid until the reductions move on
+        bool followed = false;                         // worked out by follow, its scroll done
+    };
     // Where the grid's lines fall: values, and times or numbers.
     struct Grid
     {
@@ -86,6 +100,10 @@ private:
     };
     enum class Label { Value, Seconds, Milliseconds, Number };
 
+    [[nodiscard]] Frame prepare(XRange r);
+    [[nodiscard]] Frame frameFor(const QRegion &region);
+    // A change that shows otherwise: painted whole.
+    void changed();
     [[nodiscard]] QRect plotArea() const;
     void measureMargins();
     [[nodiscard]] double xAt(double pixel) const;
@@ -97,9 +115,9 @@ private:
     // The scales' labels around the area, those that meet dirty.
     void paintLabels(QPainter &p, const QRect &area, const Grid &grid, const QRect &dirty);
     const QStaticText &labelText(Label kind, double value);
-    // The curves over the columns from fromColumn on.
+    // The curves over the columns from fromColumn to toColumn.
     void paintCurves(QPainter &p, const QRect &area, const std::vector<std::span<const PlotPoint>> &lines,
-                     int fromColumn) const;
+                     int fromColumn, int toColumn) const;
     [[nodiscard]] std::pair<double, double> valueRange(const std::vector<std::span<const PlotPoint>> &lines,
                                                        int width) const;
 
@@ -117,7 +135,10 @@ private:
     std::pair<double, double> m_paintedValues{0, 1};
     quint64 m_paints = 0;
     std::vector<CachedReduction> m_reductions; // a series
-    PlotCanvas m_canvas;
+    std::optional<Frame> m_next;               // worked out by follow for the paint it asked
+    CanvasScene m_shown;                       // what the area shows on the screen
+    bool m_offScreen = false;                  // painting a picture
+    int m_columnsDrawn = 0;
     QHash<std::pair<int, double>, QStaticText> m_labels;
     mutable std::pair<qint64, double> m_utcOffset{std::numeric_limits<qint64>::min(), 0}; // a quarter hour's
     QMargins m_margins;

@@ -234,8 +234,7 @@ void PlotWindow::refresh()
         return;
     m_seen = m_data.revision();
     m_sincePaint.start();
-    if (!m_view->held())
-        m_view->update();
+    m_view->follow();
     // The values under a pointer that stays still change as the view moves.
     if (const QString hover = m_view->hoverText(); !hover.isEmpty())
         m_status->setText(hover);
@@ -321,7 +320,7 @@ void PlotWindow::exportPng()
                                    QStringLiteral("Immagine PNG (*.png)|*.png|Tutti i file|*.*")});
     if (!path)
         return;
-    const QImage image = m_view->grab().toImage();
+    const QImage image = m_view->picture();
     try {
         writeFile(*path, [&image](QSaveFile &file) { return image.save(&file, "PNG"); });
     } catch (const NumberedError &e) {

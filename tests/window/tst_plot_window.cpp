@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cmath>
 
@@ -141,10 +142,10 @@ private slots:
         QVERIFY(m_seam->callsOf(ScriptedUi::Kind::Message).empty());
     }
 
-    // A view that follows draws only the columns that moved in, and shows
-    // what a view drawing everything afresh shows: while it moves, after new
-    // values rescale it, with a series hidden, and once old samples are
-    // given up inside it.
+    // A view that follows scrolls what it shows and paints only the columns
+    // that moved in, and the screen shows what a view painting everything
+    // afresh shows: while it moves, after new values rescale it, with a
+    // series hidden, and once old samples are given up inside it.
     void keptColumnsShowAsAWhole()
     {
         PlotData data;
@@ -152,23 +153,33 @@ private slots:
         kept.resize(420, 260);
         kept.setSpanMs(10'000);
         kept.setValueRange(std::pair(-12.0, 12.0));
+        kept.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&kept));
         qint64 ms = 1'700'000'000'000;
+        // Each batch begins with a spike, mostly in the column the last
+        // batch ended in.
         const auto feed = [&](int count, double scale) {
             for (int i = 0; i < count; ++i, ms += 7)
-                data.addLine(QByteArray::number(std::sin(double(ms) / 300) * scale) + ' '
+                data.addLine(QByteArray::number(i == 0 ? scale : std::sin(double(ms) / 300) * scale) + ' '
                                  + QByteArray::number(std::cos(double(ms) / 90) * 3),
                              ms);
+        };
+        const auto frame = [&] {
+            const quint64 paints = kept.paints();
+            kept.follow();
+            return QTest::qWaitFor([&] { return kept.paints() > paints; });
         };
         // Lines may lie a pixel apart where one paint's columns met the
         // next's (rounding): the curves' pixels, and one grid line, no more.
         const auto same = [&](const char *when) {
-            const QImage a = kept.grab().toImage();
+            const QImage a = kept.screen()->grabWindow(kept.winId()).toImage();
             PlotView fresh(data);
             fresh.resize(kept.size());
             fresh.setSpanMs(10'000);
             fresh.setValueRange(kept.paintedValues());
             fresh.setShown(1, kept.shown(1));
-            const QImage b = fresh.grab().toImage();
+            const QImage b = fresh.picture();
+            QCOMPARE(a.size(), b.size());
             const QList<QColor> curves = {seriesPen(0).color(), seriesPen(1).color()};
             int apart = 0;
             for (int y = 0; y < a.height(); ++y)
@@ -183,24 +194,36 @@ private slots:
             QVERIFY2(apart < 2 * a.height(), when); // a grid line a pixel apart, at most
         };
         feed(2000, 10);
-        kept.grab();
+        QVERIFY(frame());
         int fewest = kept.width();
         for (int step = 0; step < 12; ++step) {
             feed(1 + step * 3, 10);
+            QVERIFY(frame());
             same("moving");
             fewest = std::min(fewest, kept.columnsDrawn());
         }
         QVERIFY(fewest < kept.width() / 10);
+        feed(4, 10);
+        kept.follow(); // not painted before the next
+        feed(4, 10);
+        QVERIFY(frame());
+        same("two frames, one paint");
         kept.setValueRange(std::nullopt);
         feed(5, 11);
-        same("rescaled");
+        QVERIFY(frame());
+        same("autoscaled");
+        feed(5, 15);
+        QVERIFY(frame());
+        same("rescaled by new values");
         kept.setShown(1, false);
         feed(5, 11);
+        QVERIFY(frame());
         same("a series hidden");
         kept.setValueRange(std::pair(-12.0, 12.0));
-        kept.grab();
+        QVERIFY(frame());
         data.setLimit(500);
         feed(5, 11);
+        QVERIFY(frame());
         same("old samples given up");
     }
 
