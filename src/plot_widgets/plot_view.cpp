@@ -350,6 +350,14 @@ PlotView::Grid PlotView::grid(const QRect &area, XRange r) const
     return grid;
 }
 
+// The middle of the column a grid line falls in, counted on the columns'
+// grid, so that paints that meet draw a line in the same column.
+double PlotView::gridPixel(double x) const
+{
+    const double w = (m_painted.to - m_painted.from) / std::max(1, plotArea().width());
+    return plotArea().left() + std::round(x / w) - std::round(m_painted.from / w) + 0.5;
+}
+
 void PlotView::paintGrid(QPainter &p, const QRect &area, const Grid &grid) const
 {
     p.setPen(QPen(QColor(224, 224, 224), 1));
@@ -358,7 +366,7 @@ void PlotView::paintGrid(QPainter &p, const QRect &area, const Grid &grid) const
         p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
     for (const double x : grid.xs) {
-        const double px = pixelOf(x, 0).x();
+        const double px = gridPixel(x);
         p.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
     }
 }
@@ -380,7 +388,7 @@ void PlotView::paintLabels(QPainter &p, const QRect &area, const Grid &grid, con
         const QStaticText &text = labelText(kind, x);
         // Kept whole inside the view at its edges.
         const double half = text.size().width() / 2 + 1;
-        const double centre = std::clamp(pixelOf(x, 0).x(), half, width() - half);
+        const double centre = std::clamp(gridPixel(x), half, width() - half);
         const QPointF at(centre - half + 1, area.bottom() + 4);
         if (dirty.intersects(QRectF(at, text.size()).toAlignedRect()))
             p.drawStaticText(at, text);

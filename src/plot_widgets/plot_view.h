@@ -111,6 +111,7 @@ private:
     void setHover(std::optional<double> pixel);
     [[nodiscard]] Grid grid(const QRect &area, XRange r) const;
     [[nodiscard]] double utcOffsetMs(double ms) const;
+    [[nodiscard]] double gridPixel(double x) const;
     void paintGrid(QPainter &p, const QRect &area, const Grid &grid) const;
     // The scales' labels around the area, those that meet dirty.
     void paintLabels(QPainter &p, const QRect &area, const Grid &grid, const QRect &dirty);
