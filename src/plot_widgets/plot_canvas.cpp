@@ -6,8 +6,7 @@ int columnsMoved(const CanvasScene &was, const CanvasScene &now)
 {
     const bool same = !was.range.isEmpty() && now.size == was.size && now.pixelRatio == was.pixelRatio
         && now.values == was.values && now.shown == was.shown && now.axis == was.axis
-        && now.oldestInside == was.oldestInside && now.pixelRatio == std::round(now.pixelRatio)
-        && now.size.width() > RedrawnColumns;
+        && now.pixelRatio == std::round(now.pixelRatio) && now.size.width() > RedrawnColumns;
     const double width = now.range.to - now.range.from;
     if (!same || now.range.isEmpty() || std::abs(width - (was.range.to - was.range.from)) > width * 1e-9)
         return -1;

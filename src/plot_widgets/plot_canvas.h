@@ -31,8 +31,8 @@ constexpr int RedrawnColumns = 2;
 
 // How many whole columns `now` moved right from `was`, whose pixels it
 // keeps shifted left by as many, or -1 when they cannot be kept (another
-// size, scale, series, samples given up inside, a move not by whole
-// columns or back).
+// size, scale, series, a move not by whole columns or back). Samples given
+// up inside the view change only the columns up to the oldest kept.
 [[nodiscard]] int columnsMoved(const CanvasScene &was, const CanvasScene &now);
 
 } // namespace quillar

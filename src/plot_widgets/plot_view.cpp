@@ -225,6 +225,12 @@ void PlotView::follow()
         scroll(-moved, 0, area.adjusted(1, 1, -1, -1));
     const int fresh = std::min(area.width(), moved + RedrawnColumns);
     update(QRect(area.right() + 1 - fresh, area.top(), fresh, area.height()));
+    if (const double oldest = m_next->scene.oldestInside; oldest != m_shown.oldestInside && oldest > -HUGE_VAL) {
+        // Samples given up inside the view: the columns up to the oldest kept.
+        const XRange r = m_next->scene.range;
+        const int upTo = int(std::ceil((oldest - r.from) / (r.to - r.from) * area.width())) + RedrawnColumns;
+        update(QRect(area.left(), area.top(), std::clamp(upTo, 1, area.width()), area.height()));
+    }
     update(QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1));
 }
 
@@ -304,7 +310,7 @@ void PlotView::paintEvent(QPaintEvent *event)
         return;
     // Part of the area painted afresh may show other values than the rest:
     // the whole of it next.
-    if (!frame.followed && columnsMoved(m_shown, frame.scene) != 0 && !(QRegion(area) - event->region()).isEmpty())
+    if (!frame.followed && !(frame.scene == m_shown) && !(QRegion(area) - event->region()).isEmpty())
         update();
     m_shown = frame.scene;
 }
